@@ -1,0 +1,22 @@
+// The millisecond clock: an unsigned 32-bit count that wraps, as the original's time since boot.
+#pragma once
+#include <functional>
+
+#include "platform/types.h"
+
+namespace plat {
+
+u32 GetTimeMs();
+
+// Tests replace the clock; an empty function restores the real one.
+void SetTimeSource(std::function<u32()> source);
+
+// Local wall-clock time, for the history dates.
+struct LocalTime {
+    int year, month, day, hour, minute, second, millisecond, weekday;
+};
+LocalTime GetLocalTime();
+
+void SleepMs(u32 ms);
+
+}  // namespace plat

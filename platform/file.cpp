@@ -1,0 +1,180 @@
+#include "platform/file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace plat {
+
+namespace {
+
+// '\' to '/', stepping over the trail byte of every double-byte character (any byte >= 0x80 leads).
+std::string ToSlashes(const char* name) {
+    std::string out;
+    const auto* p = reinterpret_cast<const unsigned char*>(name);
+    while (*p) {
+        if (*p >= 0x80) {
+            out.push_back(char(*p++));
+            if (*p) out.push_back(char(*p++));
+        } else {
+            out.push_back(*p == '\\' ? '/' : char(*p));
+            ++p;
+        }
+    }
+    return out;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st{};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of dir whose name equals comp ignoring ASCII case; empty when there is none.
+std::string FindNoCase(const std::string& dir, const std::string& comp) {
+    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return {};
+    std::string found;
+    while (dirent* e = readdir(d)) {
+        if (strcasecmp(e->d_name, comp.c_str()) == 0) {
+            found = e->d_name;
+            break;
+        }
+    }
+    closedir(d);
+    return found;
+}
+
+}  // namespace
+
+bool IsAbsoluteName(const char* name) {
+    return name && (name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':'));
+}
+
+std::string ResolvePath(const char* name) {
+    if (!name) return {};
+    std::string path = ToSlashes(name);
+    if (path.empty()) return path;
+    if (Exists(path)) return path;
+
+    std::string out;
+    size_t pos = 0;
+    if (path[0] == '/') {
+        out = "/";
+        pos = 1;
+    }
+    bool matching = true;  // once a component is missing, the rest is taken as given
+    while (pos <= path.size()) {
+        size_t slash = path.find('/', pos);
+        if (slash == std::string::npos) slash = path.size();
+        std::string comp = path.substr(pos, slash - pos);
+        pos = slash + 1;
+        if (comp.empty()) continue;
+        std::string base = out;
+        std::string candidate = base.empty() ? comp : (base.back() == '/' ? base + comp : base + "/" + comp);
+        if (matching && !Exists(candidate) && comp != "." && comp != "..") {
+            std::string hit = FindNoCase(base.empty() ? "." : base, comp);
+            if (!hit.empty())
+                candidate = base.empty() ? hit : (base.back() == '/' ? base + hit : base + "/" + hit);
+            else
+                matching = false;
+        }
+        out = candidate;
+    }
+    if (!path.empty() && path.back() == '/' && (out.empty() || out.back() != '/')) out.push_back('/');
+    return out;
+}
+
+std::string GetCurrentDir() {
+    std::vector<char> buf(4096);
+    while (!getcwd(buf.data(), buf.size())) {
+        if (errno != ERANGE) return ".";
+        buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+}
+
+struct File {
+    std::FILE* fp;
+};
+
+File* FileOpenRead(const char* name) {
+    if (!name) return nullptr;
+    std::string path = ResolvePath(name);
+    struct stat st{};
+    if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
+    std::FILE* fp = std::fopen(path.c_str(), "rb");
+    if (!fp) return nullptr;
+    return new File{fp};
+}
+
+void FileClose(File* file) {
+    if (!file) return;
+    std::fclose(file->fp);
+    delete file;
+}
+
+i64 FileSize(File* file) {
+    if (!file) return -1;
+    struct stat st{};
+    if (fstat(fileno(file->fp), &st) != 0) return -1;
+    return i64(st.st_size);
+}
+
+i64 FileRead(File* file, void* buffer, i64 count) {
+    if (!file || count < 0) return -1;
+    if (count == 0) return 0;
+    size_t got = std::fread(buffer, 1, size_t(count), file->fp);
+    if (got < size_t(count) && std::ferror(file->fp)) return -1;
+    return i64(got);
+}
+
+bool FileSeek(File* file, i64 offset) { return file && offset >= 0 && fseeko(file->fp, off_t(offset), SEEK_SET) == 0; }
+
+i64 FileTell(File* file) { return file ? i64(ftello(file->fp)) : -1; }
+
+bool FileExists(const char* name) {
+    if (!name) return false;
+    struct stat st{};
+    return stat(ResolvePath(name).c_str(), &st) == 0;
+}
+
+bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
+    if (!name) return false;
+    std::string path = ResolvePath(name);
+    std::string tmp = path + ".tmpXXXXXX";
+    std::vector<char> tmpl(tmp.begin(), tmp.end());
+    tmpl.push_back('\0');
+    int fd = mkstemp(tmpl.data());
+    if (fd < 0) return false;
+    const char* p = static_cast<const char*>(data);
+    size_t left = size;
+    bool ok = true;
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= size_t(n);
+    }
+    if (ok && fsync(fd) != 0) ok = false;
+    // Keep the permissions an ordinary new file would get.
+    mode_t mask = umask(0);
+    umask(mask);
+    if (ok) fchmod(fd, 0666 & ~mask);
+    if (close(fd) != 0) ok = false;
+    if (ok && std::rename(tmpl.data(), path.c_str()) != 0) ok = false;
+    if (!ok) unlink(tmpl.data());
+    return ok;
+}
+
+}  // namespace plat

@@ -1,0 +1,36 @@
+// Files by the game's own names. Names arrive Windows-style ("Dat\Fnt10x10.fnt", "bmp\etc\tbl.dat"):
+// '\' separates folders (a double-byte character's trail byte is never taken for one) and every
+// component is matched case-insensitively against what is on disk.
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "platform/types.h"
+
+namespace plat {
+
+// The on-disk path for a game name: existing components matched case-insensitively, the rest as given.
+std::string ResolvePath(const char* name);
+
+// True for "/..." and for names whose second character is ':' (a drive letter).
+bool IsAbsoluteName(const char* name);
+
+// The process's current directory, without a trailing '/' (except the root).
+std::string GetCurrentDir();
+
+struct File;
+
+File* FileOpenRead(const char* name);  // existing files only; null when it cannot be opened
+void FileClose(File* file);
+i64 FileSize(File* file);                          // -1 on error
+i64 FileRead(File* file, void* buffer, i64 count);  // bytes read (short at the end), -1 on error
+bool FileSeek(File* file, i64 offset);              // from the start
+i64 FileTell(File* file);
+
+// Writes a whole file so that a failure loses nothing: a temporary file beside it, then a rename.
+// Returns false (and keeps any old file) when anything fails or comes up short.
+bool WriteFileAtomic(const char* name, const void* data, std::size_t size);
+
+bool FileExists(const char* name);
+
+}  // namespace plat

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the game and starts it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+build="$root/build"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_TESTS=OFF -DKORVANE_BENCH=OFF
+cmake --build "$build" -j "$(nproc)"
+mkdir -p "$root/data"
+cd "$root/data"
+exec "$build/korvane"

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "platform/file.h"
+#include "test_support.h"
+
+namespace {
+
+TEST(PathResolver, MatchesEveryComponentIgnoringCase) {
+    test::TempDir dir;
+    dir.Write("Bmp/Etc/tbl.dat", "x");
+    EXPECT_EQ(plat::ResolvePath((dir.path() + "/bmp\\etc\\TBL.DAT").c_str()), dir.path() + "/Bmp/Etc/tbl.dat");
+    EXPECT_TRUE(plat::FileExists((dir.path() + "\\BMP\\etc\\tbl.dat").c_str()));
+}
+
+TEST(PathResolver, KeepsTheGivenCaseForNewComponents) {
+    test::TempDir dir;
+    dir.Write("Save/Save07.dat", "x");
+    EXPECT_EQ(plat::ResolvePath((dir.path() + "/save/save07.dat").c_str()), dir.path() + "/Save/Save07.dat");
+    EXPECT_EQ(plat::ResolvePath((dir.path() + "/save/New.dat").c_str()), dir.path() + "/Save/New.dat");
+}
+
+TEST(PathResolver, LeavesDoubleByteTrailBytesAlone) {
+    // 0xA5 0x5C is one Big5 character whose trail byte is a backslash.
+    std::string name = "\xA5\x5C.txt";
+    EXPECT_EQ(plat::ResolvePath(("dir\\" + name).c_str()), "dir/" + name);
+}
+
+TEST(AtomicWrite, FailureKeepsTheOldFile) {
+    test::TempDir dir;
+    dir.Write("keep.dat", "old");
+    // A folder where the file's folder should be makes the write fail.
+    EXPECT_FALSE(plat::WriteFileAtomic((dir.path() + "/missing/x.dat").c_str(), "new", 3));
+    EXPECT_TRUE(plat::WriteFileAtomic((dir.path() + "/keep.dat").c_str(), "new", 3));
+    EXPECT_EQ(dir.Read("keep.dat"), "new");
+}
+
+}  // namespace

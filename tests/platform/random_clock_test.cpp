@@ -1,0 +1,25 @@
+#include <gtest/gtest.h>
+
+#include "platform/clock.h"
+#include "platform/random.h"
+#include "test_support.h"
+
+namespace {
+
+TEST(Random, FollowsTheRuntimeSequence) {
+    plat::SRand(1);
+    const int expected[] = {41, 18467, 6334, 26500, 19169};
+    for (int v : expected) EXPECT_EQ(plat::Rand(), v);
+}
+
+TEST(Clock, RealClockNeverStartsNearZero) { EXPECT_GT(plat::GetTimeMs(), 1000u); }
+
+TEST(Clock, FakeClockWraps) {
+    test::FakeClock clock(0xFFFFFFF0u);
+    u32 before = plat::GetTimeMs();
+    clock.Advance(0x22);
+    EXPECT_EQ(plat::GetTimeMs(), 0x12u);
+    EXPECT_EQ(u32(plat::GetTimeMs() - before), 0x22u);
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+#include "test_support.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/clock.h"
+#include "platform/debug.h"
+#include "shell/common.h"
+
+namespace fs = std::filesystem;
+
+namespace test {
+
+TempDir::TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "korvane-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::string TempDir::File(const std::string& relative) const {
+    fs::path p = fs::path(path_) / relative;
+    fs::create_directories(p.parent_path());
+    return p.string();
+}
+
+void TempDir::Write(const std::string& relative, const std::string& bytes) const {
+    std::ofstream out(File(relative), std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+void TempDir::Write(const std::string& relative, const std::vector<u8>& bytes) const {
+    Write(relative, std::string(bytes.begin(), bytes.end()));
+}
+
+std::string TempDir::Read(const std::string& relative) const {
+    std::ifstream in(fs::path(path_) / relative, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+ScopedCwd::ScopedCwd(const std::string& dir) : old_(fs::current_path().string()) {
+    fs::current_path(dir);
+    InitCommon();
+}
+
+ScopedCwd::~ScopedCwd() {
+    std::error_code ec;
+    fs::current_path(old_, ec);
+    InitCommon();
+}
+
+FakeClock::FakeClock(u32 start) : now_(start) {
+    plat::SetTimeSource([this] { return now_; });
+}
+
+FakeClock::~FakeClock() { plat::SetTimeSource({}); }
+
+DebugCapture::DebugCapture() {
+    plat::SetDebugSink([this](std::string_view t) { text_.append(t); });
+}
+
+DebugCapture::~DebugCapture() { plat::SetDebugSink({}); }
+
+MessageBoxCapture::MessageBoxCapture(int answer) {
+    plat::SetMessageBoxHook([this, answer](const plat::MessageBoxCall& c) {
+        calls_.push_back(c);
+        return answer;
+    });
+}
+
+MessageBoxCapture::~MessageBoxCapture() { plat::SetMessageBoxHook({}); }
+
+}  // namespace test

@@ -1,0 +1,77 @@
+// Helpers shared by the tests: temporary folders, an injectable clock, captured debug output and
+// message boxes. Each helper restores the real service when it goes out of scope.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/msgbox.h"
+#include "platform/types.h"
+
+namespace test {
+
+// A fresh folder under the system's temporary directory, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    // path() + "/" + relative, with the folders on the way created.
+    std::string File(const std::string& relative) const;
+    void Write(const std::string& relative, const std::string& bytes) const;
+    void Write(const std::string& relative, const std::vector<u8>& bytes) const;
+    std::string Read(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+
+// Makes the directory the process's current one (and CurrentPath's base) while it lives.
+class ScopedCwd {
+public:
+    explicit ScopedCwd(const std::string& dir);
+    ~ScopedCwd();
+
+private:
+    std::string old_;
+};
+
+// The millisecond clock under the test's control.
+class FakeClock {
+public:
+    explicit FakeClock(u32 start = 0x10000000);
+    ~FakeClock();
+    void Set(u32 now) { now_ = now; }
+    void Advance(u32 ms) { now_ += ms; }
+    u32 now() const { return now_; }
+
+private:
+    u32 now_;
+};
+
+// Everything written to the debug output while it lives.
+class DebugCapture {
+public:
+    DebugCapture();
+    ~DebugCapture();
+    const std::string& text() const { return text_; }
+    bool Contains(const std::string& piece) const { return text_.find(piece) != std::string::npos; }
+    void Clear() { text_.clear(); }
+
+private:
+    std::string text_;
+};
+
+// Message boxes recorded and answered with a fixed button.
+class MessageBoxCapture {
+public:
+    explicit MessageBoxCapture(int answer = plat::IDOK);
+    ~MessageBoxCapture();
+    const std::vector<plat::MessageBoxCall>& calls() const { return calls_; }
+
+private:
+    std::vector<plat::MessageBoxCall> calls_;
+};
+
+}  // namespace test
