@@ -37,6 +37,9 @@ void GetDisplayPalette(const Display* display, PaletteEntry* entries, int first,
 
 // Shows the surface (same size and depth as the display). Any number of presents per frame.
 void PresentDisplay(Display* display, Surface* picture);
+// Where a full-screen window of the given size shows the picture: scaled to fit, aspect kept, centred.
+RECT FitPicture(i32 windowWidth, i32 windowHeight, i32 pictureWidth, i32 pictureHeight);
+
 // Presents made since the process started, headless ones included (tests observe presenting).
 u64 GetPresentCount();
 

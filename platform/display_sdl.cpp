@@ -46,17 +46,7 @@ void LayOut(Display* d) {
     d->laidOutW = ww;
     d->laidOutH = wh;
     RECT place{0, 0, d->width, d->height};
-    if (d->fullScreen && ww > 0 && wh > 0) {
-        i64 w = ww, h = i64(ww) * d->height / d->width;
-        if (h > wh) {
-            h = wh;
-            w = i64(wh) * d->width / d->height;
-        }
-        place.left = i32((ww - w) / 2);
-        place.top = i32((wh - h) / 2);
-        place.right = place.left + i32(w);
-        place.bottom = place.top + i32(h);
-    }
+    if (d->fullScreen && ww > 0 && wh > 0) place = FitPicture(ww, wh, d->width, d->height);
     SetPicturePlacement(place, d->width, d->height);
     // The renderer may have more pixels than the window (high density screens).
     const double sx = ww > 0 ? double(ow) / ww : 1.0, sy = wh > 0 ? double(oh) / wh : 1.0;
@@ -65,6 +55,18 @@ void LayOut(Display* d) {
 }
 
 }  // namespace
+
+RECT FitPicture(i32 windowWidth, i32 windowHeight, i32 pictureWidth, i32 pictureHeight) {
+    if (windowWidth <= 0 || windowHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0)
+        return RECT{0, 0, pictureWidth, pictureHeight};
+    i64 w = windowWidth, h = i64(windowWidth) * pictureHeight / pictureWidth;
+    if (h > windowHeight) {
+        h = windowHeight;
+        w = i64(windowHeight) * pictureWidth / pictureHeight;
+    }
+    const i32 left = i32((windowWidth - w) / 2), top = i32((windowHeight - h) / 2);
+    return RECT{left, top, left + i32(w), top + i32(h)};
+}
 
 void SetDisplayLayout16(PixelLayout layout) { g_layout = layout; }
 PixelLayout GetDisplayLayout16() { return g_layout; }
