@@ -1,11 +1,9 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <deque>
 
-#include "platform/msgbox.h"
 #include "platform/sdl_internal.h"
 #include "platform/window.h"
 
@@ -156,47 +154,10 @@ void Convert(const SDL_Event& e) {
 
 void Pump() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    // Not SDL_PollEvent: it stops at the marker a wait leaves behind and would hold back newer events.
+    SDL_PumpEvents();
     SDL_Event e;
-    while (SDL_PollEvent(&e)) Convert(e);
-}
-
-bool HeadlessDriver() {
-    const char* d = SDL_GetCurrentVideoDriver();
-    return !d || std::strcmp(d, "dummy") == 0 || std::strcmp(d, "offscreen") == 0;
-}
-
-int ShowSdlMessageBox(const MessageBoxCall& call) {
-    const u32 kind = call.flags & 0xF;
-    const int fallback = kind == MB_YESNO ? IDYES : IDOK;
-    if (HeadlessDriver()) {
-        std::fprintf(stderr, "[%s] %s\n", call.caption.empty() ? "Error" : call.caption.c_str(), call.text.c_str());
-        return fallback;
-    }
-    SDL_MessageBoxButtonData buttons[2];
-    int count = 1;
-    if (kind == MB_YESNO) {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
-        buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
-        count = 2;
-    } else if (kind == MB_OKCANCEL) {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDOK, "OK"};
-        buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"};
-        count = 2;
-    } else {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
-    }
-    const u32 icon = call.flags & 0xF0;
-    u32 sdlFlags = icon == MB_ICONHAND ? SDL_MESSAGEBOX_ERROR
-                   : icon == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
-                                                : SDL_MESSAGEBOX_INFORMATION;
-    SDL_MessageBoxData data{sdlFlags, nullptr, call.caption.empty() ? "Error" : call.caption.c_str(),
-                            call.text.c_str(), count, buttons, nullptr};
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) {
-        std::fprintf(stderr, "[%s] %s\n", data.title, call.text.c_str());
-        return fallback;
-    }
-    return pressed;
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Convert(e);
 }
 
 void UpdateFrame(Window* w) {
@@ -228,7 +189,6 @@ Window* CreateAppWindow(const char* titleUtf8, i32 width, i32 height, WNDPROC pr
     w->sdl = s;
     w->proc = proc;
     g_windows.push_back(w);
-    SetMessageBoxBackend(ShowSdlMessageBox);
     if (proc && proc(w, WM_CREATE, 0, 0) == -1) {
         DestroyAppWindow(w);
         return nullptr;

@@ -22,7 +22,7 @@ void SYS_StoreWndRect(HWND window) {
 
 RECT SYS_FullScreenPlacement(const plat::ScreenMetrics& m, i32 width, i32 height) {
     // The client area starts at the screen's top left; the frame lies outside it.
-    return RECT{-m.cxFrame, -(m.cyFrame + m.cyCaption), width + m.cxFrame, height + m.cyCaption + m.cyFrame};
+    return RECT{-m.cxFrame, -(m.cyFrame + m.cyCaption), width + m.cxFrame, height + m.cyFrame};
 }
 
 RECT SYS_WindowedPlacement(const plat::ScreenMetrics& m, i32 width, i32 height, const RECT* stored) {
