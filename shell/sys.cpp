@@ -9,6 +9,7 @@
 #include "screens/screens.h"
 #include "script/script.h"
 #include "shell/common.h"
+#include "shell/input/inp.h"
 #include "shell/sys_internal.h"
 
 HINSTANCE MainInstance = nullptr;
@@ -67,7 +68,10 @@ void CursorFollow() {
 void SetActivation(HWND window, bool active) {
     ActivateFlag = active ? 1 : 0;
     PauseFlag = active ? 0 : 1;
-    // wire: if (active) INP_Acquire(); else INP_Unacquire();
+    if (active)
+        INP_Acquire();
+    else
+        INP_Unacquire();
     SetSystemMenu(window, 1);
 }
 
