@@ -139,6 +139,23 @@ bool FileSeek(File* file, i64 offset) { return file && offset >= 0 && fseeko(fil
 
 i64 FileTell(File* file) { return file ? i64(ftello(file->fp)) : -1; }
 
+File* FileCreateWrite(const char* name) {
+    if (!name) return nullptr;
+    std::FILE* fp = std::fopen(ResolvePath(name).c_str(), "wb");
+    if (!fp) return nullptr;
+    // Unbuffered, so that FileWrite reports a failed write itself rather than a later close losing it.
+    std::setvbuf(fp, nullptr, _IONBF, 0);
+    return new File{fp};
+}
+
+i64 FileWrite(File* file, const void* data, i64 count) {
+    if (!file || count < 0) return -1;
+    if (count == 0) return 0;
+    size_t put = std::fwrite(data, 1, size_t(count), file->fp);
+    if (put < size_t(count)) return -1;
+    return i64(put);
+}
+
 bool FileExists(const char* name) {
     if (!name) return false;
     struct stat st{};

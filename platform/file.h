@@ -27,6 +27,11 @@ i64 FileRead(File* file, void* buffer, i64 count);  // bytes read (short at the 
 bool FileSeek(File* file, i64 offset);              // from the start
 i64 FileTell(File* file);
 
+// A file opened for writing from its start (created, or emptied when it exists); null on failure.
+// For tools that stream a format out field by field; the game's own saves use WriteFileAtomic.
+File* FileCreateWrite(const char* name);
+i64 FileWrite(File* file, const void* data, i64 count);  // bytes written, -1 on error
+
 // Writes a whole file so that a failure loses nothing: a temporary file beside it, then a rename.
 // Returns false (and keeps any old file) when anything fails or comes up short.
 bool WriteFileAtomic(const char* name, const void* data, std::size_t size);
