@@ -150,3 +150,58 @@ TEST(PrimShape, EllipseWithZeroLargerRadiusMarksOnlyItsCentre) {
 }
 
 }  // namespace
+
+namespace {
+
+// Row r of a rotated bar as palette offsets from the colour ('.' for untouched).
+std::string BarRow(const plat::Surface* s, i32 y, u32 color) {
+    std::string out;
+    for (i32 x = 0; x < s->width; ++x) {
+        const u32 v = Get(s, x, y);
+        out += v == 0 ? '.' : char('0' + (v - color));
+    }
+    return out;
+}
+
+std::vector<i32> DrawnRows(const plat::Surface* s) {
+    std::vector<i32> rows;
+    for (i32 y = 0; y < s->height; ++y)
+        for (i32 x = 0; x < s->width; ++x)
+            if (Get(s, x, y) != 0) {
+                rows.push_back(y);
+                break;
+            }
+    return rows;
+}
+
+TEST(PrimRotBar, RightAnglesTurnTheBarAboutItsStart) {
+    const std::string right = std::string(20, '.') + "01234554321" + std::string(17, '.');
+    for (i32 angle : {270, 630, -90}) {
+        auto s = MakeSurface(48, 48, 8);
+        PRIM_RotBarFill8(s.get(), 20, 30, 4, 10, angle, 10);
+        EXPECT_EQ(DrawnRows(s.get()), (std::vector<i32>{28, 29, 30, 31})) << angle;
+        for (i32 y = 28; y <= 31; ++y) EXPECT_EQ(BarRow(s.get(), y, 10), right) << angle << " row " << y;
+    }
+    auto left = MakeSurface(48, 48, 8);
+    PRIM_RotBarFill8(left.get(), 20, 30, 4, 10, 90, 10);
+    EXPECT_EQ(DrawnRows(left.get()), (std::vector<i32>{28, 29, 30, 31}));
+    EXPECT_EQ(BarRow(left.get(), 29, 10), std::string(10, '.') + "01234554321" + std::string(27, '.'));
+
+    auto down = MakeSurface(48, 48, 8);
+    PRIM_RotBarFill8(down.get(), 20, 30, 4, 10, 0, 10);
+    EXPECT_EQ(DrawnRows(down.get()), (std::vector<i32>{30, 31, 32, 33, 34, 35, 36, 37, 38, 39}));
+    for (i32 y = 30; y <= 39; ++y)
+        EXPECT_EQ(BarRow(down.get(), y, 10), std::string(18, '.') + "01221" + std::string(25, '.'));
+}
+
+TEST(PrimRotBar, RowsAndColumnsOffTheSurfaceAreSkipped) {
+    auto s = MakeSurface(16, 12, 8);
+    PRIM_RotBarFill8(s.get(), 8, 6, 6, 200, 0, 1);    // far below the surface and the table
+    PRIM_RotBarFill8(s.get(), 8, 6, 6, 200, 180, 1);  // far above
+    PRIM_RotBarFill8(s.get(), -5, 6, 30, 400, 270, 1);
+    EXPECT_EQ(DrawnRows(s.get()).size(), 12u);
+    PRIM_RotBarFill8(s.get(), 8, 6, 5, 7, 45, 1);  // an angle between the right ones
+    EXPECT_EQ(s->lockCount, 0);
+}
+
+}  // namespace
