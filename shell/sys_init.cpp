@@ -1,4 +1,5 @@
 #include "battle/battle.h"
+#include "graphics/blit/drw.h"
 #include "graphics/display/disp.h"
 #include "graphics/sprite/spr.h"
 #include "shell/input/inp.h"
@@ -14,7 +15,7 @@
 // A step whose module is not linked in yet has no function; the call to put in place is beside it.
 const SYS_STEP SysInitSteps[] = {
     {"InitCommon", [] { InitCommon(); }},
-    {"CheckProcessor", nullptr},  // wire: CheckProcessor();
+    {"CheckProcessor", [] { CheckProcessor(); }},
     {"SRand", [] { plat::SRand(plat::GetTimeMs()); }},
     {"SYS_InitSound", SYS_InitSound},
     {"INP_Init", [] { INP_Init(MainWnd, MainInstance); }},
