@@ -12,3 +12,15 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600
+
+# A short fuzzing run of the LZ expanders (clang's libFuzzer), in its own build.
+fuzz="$root/build-fuzz"
+CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON \
+  -DKORVANE_TESTS=OFF -DKORVANE_BENCH=OFF
+cmake --build "$fuzz" -j "$jobs" --target fuzz_lz_expand
+corpus="$fuzz/lz-corpus"
+mkdir -p "$corpus"
+for f in "$root/shell/lz.cpp" "$root/README.md"; do
+  "$build/tools/lzpack" pack "$f" "$corpus/seed-$(basename "$f")" >/dev/null
+done
+"$fuzz/fuzz/fuzz_lz_expand" -max_total_time=20 -max_len=65536 -print_final_stats=1 "$corpus"
