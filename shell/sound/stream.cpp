@@ -1,0 +1,3 @@
+#include "shell/sound/stream.h"
+
+void SND_StreamFree() {}

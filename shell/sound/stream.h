@@ -1,0 +1,4 @@
+// The streamed music player.
+#pragma once
+
+void SND_StreamFree();
