@@ -5,6 +5,9 @@
 #include "shell/input/inp.h"
 #include "shell/input/key.h"
 #include "shell/math.h"
+#include "shell/sound/snd.h"
+#include "shell/sound/sound.h"
+#include "shell/sound/stream.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 #include "screens/screens.h"
@@ -85,14 +88,14 @@ void SYS_ReleaseSurf(int noSave) {
 }
 
 void SYS_InitSound() {
-    // wire: SND_InitDevice(DispHwnd);
-    // wire: SND_InitAll();
-    // wire: BGM_SetVolume(100);
-    // wire: SE_SetVolume(50);
+    SND_InitDevice(DispHwnd);
+    SND_InitAll();
+    BGM_SetVolume(100);
+    SE_SetVolume(50);
 }
 
 void SYS_ReleaseSound() {
-    // wire: SND_StreamStop();
-    // wire: SND_TermAll();
-    // wire: SND_TermDevice();
+    SND_StreamStop();
+    SND_TermAll();
+    SND_TermDevice();
 }
