@@ -52,9 +52,15 @@ void PlainRows(const Session& s, const Op& op) {
         for (i32 i = 0; i < w; ++i) {
             const u16 sv = sp[i];
             u16* dp = MirrorX ? d - i : d + i;
-            const u16 dv = *dp;
-            const u16 out = op(dv, sv);
-            *dp = (Keyed && sv == 0) ? dv : out;
+            if constexpr (Op::kLookups) {
+                // Table lookups do not vectorise: skipping keyed pixels saves their work.
+                if (Keyed && sv == 0) continue;
+                *dp = op(*dp, sv);
+            } else {
+                const u16 dv = *dp;
+                const u16 out = op(dv, sv);
+                *dp = (Keyed && sv == 0) ? dv : out;
+            }
         }
         d += s.dstRowStep;
         sp += s.srcRowStep;
@@ -102,11 +108,16 @@ void ScaledRows(const Session& s, const Op& op) {
     ScaledRowWalk(s, [&](u32, u16* d, const u16* sp) {
         for (i32 j = 0; j < w; ++j) {
             const u16 sv = *sp;
-            u16* dp = MirrorX ? d - j : d + j;
-            const u16 dv = *dp;
-            const u16 out = op(dv, sv);
-            *dp = (Keyed && sv == 0) ? dv : out;
             sp += BltStepTbl[j] >> 1;
+            u16* dp = MirrorX ? d - j : d + j;
+            if constexpr (Op::kLookups) {
+                if (Keyed && sv == 0) continue;
+                *dp = op(*dp, sv);
+            } else {
+                const u16 dv = *dp;
+                const u16 out = op(dv, sv);
+                *dp = (Keyed && sv == 0) ? dv : out;
+            }
         }
     });
 }
@@ -147,6 +158,7 @@ int RunScaled(plat::Surface* dst, RECT* dstRect, plat::Surface* src, const RECT*
 // green uses its upper five bits and is written back with bit 5 clear.
 template <bool Is565>
 struct OpTable {
+    static constexpr bool kLookups = true;
     const u8* tr;
     const u8* tg;
     const u8* tb;
@@ -168,6 +180,7 @@ struct OpTable {
 // Tone through one 32-entry row per channel; the destination is not read.
 template <bool Is565>
 struct OpRows {
+    static constexpr bool kLookups = true;
     const u8* rr;
     const u8* rg;
     const u8* rb;
@@ -182,6 +195,7 @@ struct OpRows {
 
 // Saturating add of a source part: channels carry into their guard bit, which floods the channel.
 struct OpAdd {
+    static constexpr bool kLookups = false;
     u32 m, g, k, n;
     u16 operator()(u16 d, u16 s) const {
         const u32 part = (u32(s) & k) >> n;
@@ -193,6 +207,7 @@ struct OpAdd {
 
 // Saturating subtract: each guard bit lends to its channel; a consumed guard clears the channel.
 struct OpSub {
+    static constexpr bool kLookups = false;
     u32 g, k, n;
     u16 operator()(u16 d, u16 s) const {
         const u32 part = (u32(s) & k) >> n;
@@ -203,16 +218,19 @@ struct OpSub {
 };
 
 struct OpHalf {
+    static constexpr bool kLookups = false;
     u32 m;
     u16 operator()(u16 d, u16 s) const { return u16(((u32(s) & m) + (u32(d) & m)) >> 1); }
 };
 
 struct OpCopy {
+    static constexpr bool kLookups = false;
     u16 operator()(u16, u16 s) const { return s; }
 };
 
 // Saturating add or subtract of a constant E to the source pixel (the tones).
 struct OpToneLight {
+    static constexpr bool kLookups = false;
     u32 m, g, e;
     u16 operator()(u16, u16 s) const {
         u32 r = (u32(s) & m) + e;
@@ -222,6 +240,7 @@ struct OpToneLight {
 };
 
 struct OpToneDark {
+    static constexpr bool kLookups = false;
     u32 g, e;
     u16 operator()(u16, u16 s) const {
         u32 r = (u32(s) | g) - e;
@@ -231,11 +250,13 @@ struct OpToneDark {
 };
 
 struct OpColor {
+    static constexpr bool kLookups = false;
     u16 color;
     u16 operator()(u16, u16) const { return color; }
 };
 
 struct OpHalfColor {
+    static constexpr bool kLookups = false;
     u32 m, colorM;
     u16 operator()(u16 d, u16) const { return u16(((u32(d) & m) + colorM) >> 1); }
 };
