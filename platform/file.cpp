@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,13 +35,35 @@ bool Exists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
-// The entry of dir whose name equals comp ignoring ASCII case; empty when there is none.
+// Equal ignoring the case of single-byte letters. A double-byte character (lead byte >= 0x80) is
+// compared exactly: its trail byte may look like a letter ("\xA4\x41" and "\xA4\x61" differ).
+bool SameNameNoCase(const char* a, const char* b) {
+    const auto* p = reinterpret_cast<const unsigned char*>(a);
+    const auto* q = reinterpret_cast<const unsigned char*>(b);
+    while (*p && *q) {
+        if (*p >= 0x80) {
+            if (p[0] != q[0] || p[1] != q[1]) return false;
+            if (!p[1]) return true;
+            p += 2;
+            q += 2;
+            continue;
+        }
+        unsigned char x = *p >= 'A' && *p <= 'Z' ? *p + 32 : *p;
+        unsigned char y = *q >= 'A' && *q <= 'Z' ? *q + 32 : *q;
+        if (x != y) return false;
+        ++p;
+        ++q;
+    }
+    return *p == *q;
+}
+
+// The entry of dir whose name equals comp ignoring case; empty when there is none.
 std::string FindNoCase(const std::string& dir, const std::string& comp) {
     DIR* d = opendir(dir.empty() ? "." : dir.c_str());
     if (!d) return {};
     std::string found;
     while (dirent* e = readdir(d)) {
-        if (strcasecmp(e->d_name, comp.c_str()) == 0) {
+        if (SameNameNoCase(e->d_name, comp.c_str())) {
             found = e->d_name;
             break;
         }

@@ -15,6 +15,7 @@ constexpr u32 MB_ICONHAND = 0x10;
 constexpr u32 MB_ICONQUESTION = 0x20;
 constexpr u32 MB_ICONEXCLAMATION = 0x30;
 constexpr u32 MB_ICONASTERISK = 0x40;
+constexpr u32 MB_ICONINFORMATION = MB_ICONASTERISK;
 constexpr u32 MB_TASKMODAL = 0x2000;
 
 constexpr int IDOK = 1;

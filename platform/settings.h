@@ -11,7 +11,8 @@ constexpr u32 kRegDword = 4;
 constexpr u32 kRegMultiSz = 7;
 
 // Like the registry's query: with data null, *size receives the stored size. With data, a stored
-// value larger than *size is refused (false, nothing copied); else it is copied and *size set.
+// value larger than *size is refused (false, nothing copied, *size kept); else it is copied and
+// *size set.
 // type may be null.
 bool SettingsRead(const char* keyPath, const char* name, u32* type, void* data, u32* size);
 

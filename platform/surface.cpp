@@ -211,7 +211,9 @@ int Blt(Surface* dst, const RECT* dstRect, Surface* src, const RECT* srcRect, u3
 int BltFast(Surface* dst, i32 x, i32 y, Surface* src, const RECT* srcRect, bool keyed) {
     if (!dst || !src) return kSurfErrInvalid;
     RECT s = srcRect ? *srcRect : RECT{0, 0, src->width, src->height};
-    RECT d{x, y, x + (s.right - s.left), y + (s.bottom - s.top)};
+    const i64 right = i64(x) + (i64(s.right) - s.left), bottom = i64(y) + (i64(s.bottom) - s.top);
+    if (right < 0 || right > dst->width || bottom < 0 || bottom > dst->height) return kSurfErrInvalidRect;
+    RECT d{x, y, i32(right), i32(bottom)};
     return Blt(dst, &d, src, &s, keyed ? kBltKeySrc : 0, 0);
 }
 

@@ -141,6 +141,7 @@ int InitCommon() {
     std::string dir = plat::GetCurrentDir();
     if (dir.empty() || dir.back() != '/') dir.push_back('/');
     if (dir.size() >= sizeof(CurrentPath)) {
+        // Left empty, every name stays relative to the current directory, which is the start-up one.
         DebugMsg("InitCommon: start-up directory too long (%zu bytes): %s", dir.size(), dir.c_str());
         CurrentPath[0] = '\0';
         return 1;
@@ -207,25 +208,31 @@ void TIME_Start(TIME_DATA* timer, u32 duration) {
     timer->active = 1;
 }
 
+namespace {
+// The result narrowed to an int; beyond its range (a timer left running for weeks) it saturates.
+int ClampInt(i64 v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : int(v); }
+}  // namespace
+
 int TIME_GetTimeRate(TIME_DATA* timer, int value, int cap) {
     if (!timer->active) return 0;
     if (timer->duration == 0) return value;
     u32 elapsed = plat::GetTimeMs() - timer->start;
-    // 64-bit product: the original's 32-bit one wrapped after value × elapsed passed 2^32.
-    int result = int(i64(u64(u32(value)) * elapsed / timer->duration));
+    // 64-bit product: the original's 32-bit one wrapped once value × elapsed passed 2^32.
+    i64 result = i64(value) * i64(elapsed) / i64(timer->duration);
     if (cap && result > value) result = value;
-    return result;
+    return ClampInt(result);
 }
 
 int TIME_GetTimeRate2(TIME_DATA* timer, int value, int cap) {
     if (!timer->active) return 0;
     if (timer->duration == 0) return value;
-    i64 e = i64(plat::GetTimeMs() - timer->start);
-    i64 h = e * e / 2;
-    i64 d = i64(timer->duration);
-    int result = int(i64(value) * h / (d * d));
+    u64 e = plat::GetTimeMs() - timer->start;
+    u64 d = timer->duration;
+    // e², value·e² and d² overflow 32 bits within a minute; 128 bits hold every case.
+    __int128 h = __int128(e * e / 2);
+    __int128 result = __int128(value) * h / __int128(d * d);
     if (cap && result > value) result = value;
-    return result;
+    return ClampInt(result > INT_MAX ? i64(INT_MAX) : result < INT_MIN ? i64(INT_MIN) : i64(result));
 }
 
 int TIME_GetTimeRateFunc(TIME_DATA* timer, TIME_RATE_FUNC func) {

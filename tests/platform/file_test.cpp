@@ -10,6 +10,8 @@ TEST(PathResolver, MatchesEveryComponentIgnoringCase) {
     dir.Write("Bmp/Etc/tbl.dat", "x");
     EXPECT_EQ(plat::ResolvePath((dir.path() + "/bmp\\etc\\TBL.DAT").c_str()), dir.path() + "/Bmp/Etc/tbl.dat");
     EXPECT_TRUE(plat::FileExists((dir.path() + "\\BMP\\etc\\tbl.dat").c_str()));
+    EXPECT_EQ(plat::ResolvePath((dir.path() + "/bmp/etc").c_str()), dir.path() + "/Bmp/Etc");
+    EXPECT_EQ(plat::ResolvePath((dir.path() + "\\bmp\\etc\\").c_str()), dir.path() + "/Bmp/Etc/");
 }
 
 TEST(PathResolver, KeepsTheGivenCaseForNewComponents) {
@@ -23,6 +25,17 @@ TEST(PathResolver, LeavesDoubleByteTrailBytesAlone) {
     // 0xA5 0x5C is one Big5 character whose trail byte is a backslash.
     std::string name = "\xA5\x5C.txt";
     EXPECT_EQ(plat::ResolvePath(("dir\\" + name).c_str()), "dir/" + name);
+
+    test::TempDir dir;
+    dir.Write("Dat/" + name, "big5");
+    plat::File* f = plat::FileOpenRead((dir.path() + "\\dat\\\xA5\x5C.TXT").c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(plat::FileSize(f), 4);
+    plat::FileClose(f);
+    // A trail byte that looks like a letter is no letter: 0xA4 0x61 is not 0xA4 0x41.
+    dir.Write("\xA4\x61.dat", "x");
+    EXPECT_FALSE(plat::FileExists((dir.path() + "/\xA4\x41.dat").c_str()));
+    EXPECT_TRUE(plat::FileExists((dir.path() + "/\xA4\x61.DAT").c_str()));
 }
 
 TEST(AtomicWrite, FailureKeepsTheOldFile) {

@@ -1,0 +1,283 @@
+// The store is one small text file, read whole on every call (it holds a handful of values):
+//
+//   # korvane settings
+//   [Software\QUOLIA\KV_SC\Main]
+//   WndMode=4:01000000
+//
+// A value line is name=type:data, the data as hex bytes. In key paths and value names every byte
+// outside '!'..'~', and each of "%[]=#", is written %XX. Key paths and value names match ignoring
+// ASCII case, as the registry's do. A file that does not parse reads as empty; the next write keeps
+// it aside as "<file>.corrupt" before replacing it.
+#include "platform/settings.h"
+
+#include <pwd.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/debug.h"
+#include "platform/file.h"
+
+namespace plat {
+
+namespace {
+
+constexpr i64 kMaxFileSize = 4 << 20;
+constexpr size_t kMaxValueSize = 1 << 20;
+
+std::string g_overridePath;
+
+struct Value {
+    std::string name;
+    u32 type;
+    std::string data;
+};
+
+struct Key {
+    std::string path;
+    std::vector<Value> values;
+};
+
+using Store = std::vector<Key>;
+
+void Debug(const std::string& text) { DebugOutput("settings: " + text + "\r\n"); }
+
+std::string StorePath() {
+    if (!g_overridePath.empty()) return g_overridePath;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || !home[0]) {
+            const passwd* pw = getpwuid(getuid());
+            home = pw ? pw->pw_dir : nullptr;
+        }
+        if (!home || !home[0]) return {};
+        base = std::string(home) + "/.config";
+    }
+    return base + "/korvane/settings.txt";
+}
+
+bool Plain(unsigned char c) { return c > 0x20 && c < 0x7F && !std::strchr("%[]=#", c); }
+
+std::string Escape(std::string_view s) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if (Plain(c)) {
+            out.push_back(char(c));
+        } else {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 15]);
+        }
+    }
+    return out;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool Unescape(std::string_view s, std::string* out) {
+    out->clear();
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '%') {
+            if (!Plain(static_cast<unsigned char>(s[i]))) return false;
+            out->push_back(s[i]);
+            continue;
+        }
+        if (i + 2 >= s.size()) return false;
+        int hi = HexDigit(s[i + 1]), lo = HexDigit(s[i + 2]);
+        if (hi < 0 || lo < 0) return false;
+        out->push_back(char(hi << 4 | lo));
+        i += 2;
+    }
+    return true;
+}
+
+bool KnownType(u32 type) { return type == kRegSz || type == kRegBinary || type == kRegDword || type == kRegMultiSz; }
+
+bool SameName(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+
+Key* FindKey(Store& store, const char* path) {
+    for (Key& k : store)
+        if (SameName(k.path, path)) return &k;
+    return nullptr;
+}
+
+Value* FindValue(Key& key, const char* name) {
+    for (Value& v : key.values)
+        if (SameName(v.name, name)) return &v;
+    return nullptr;
+}
+
+// Parses one value line ("name=type:hex") into v.
+bool ParseValue(std::string_view line, Value* v) {
+    size_t eq = line.find('=');
+    if (eq == std::string_view::npos || !Unescape(line.substr(0, eq), &v->name)) return false;
+    std::string_view rest = line.substr(eq + 1);
+    size_t colon = rest.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > 2) return false;
+    u32 type = 0;
+    for (char c : rest.substr(0, colon)) {
+        if (c < '0' || c > '9') return false;
+        type = type * 10 + u32(c - '0');
+    }
+    std::string_view hex = rest.substr(colon + 1);
+    if (!KnownType(type) || hex.size() % 2 != 0 || hex.size() / 2 > kMaxValueSize) return false;
+    if (type == kRegDword && hex.size() != 8) return false;
+    v->type = type;
+    v->data.clear();
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
+        if (hi < 0 || lo < 0) return false;
+        v->data.push_back(char(hi << 4 | lo));
+    }
+    return true;
+}
+
+// The line number of the first line that does not parse, or 0 when the whole text did.
+size_t Parse(std::string_view text, Store* store) {
+    store->clear();
+    Key* current = nullptr;
+    size_t lineNo = 0;
+    while (!text.empty()) {
+        ++lineNo;
+        size_t nl = text.find('\n');
+        std::string_view line = text.substr(0, nl);
+        text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] == '[') {
+            std::string path;
+            if (line.size() < 3 || line.back() != ']' || !Unescape(line.substr(1, line.size() - 2), &path)) return lineNo;
+            current = FindKey(*store, path.c_str());
+            if (!current) {
+                store->push_back(Key{path, {}});
+                current = &store->back();
+            }
+            continue;
+        }
+        Value v;
+        if (!current || !ParseValue(line, &v)) return lineNo;
+        if (Value* old = FindValue(*current, v.name.c_str()))
+            *old = std::move(v);
+        else
+            current->values.push_back(std::move(v));
+    }
+    return 0;
+}
+
+enum class Loaded { kOk, kMissing, kCorrupt };
+
+Loaded Load(const std::string& path, Store* store) {
+    store->clear();
+    if (path.empty()) return Loaded::kMissing;
+    File* f = FileOpenRead(path.c_str());
+    if (!f) return Loaded::kMissing;  // the first run has no file: nothing to say
+    i64 size = FileSize(f);
+    std::string text;
+    bool ok = size >= 0 && size <= kMaxFileSize;
+    if (ok) {
+        text.resize(size_t(size));
+        ok = FileRead(f, text.data(), size) == size;
+    }
+    FileClose(f);
+    if (!ok) {
+        Debug("cannot read " + path + "; using no stored values");
+        return Loaded::kCorrupt;
+    }
+    if (size_t bad = Parse(text, store)) {
+        Debug(path + " is damaged at line " + std::to_string(bad) + "; using no stored values");
+        store->clear();
+        return Loaded::kCorrupt;
+    }
+    return Loaded::kOk;
+}
+
+std::string Serialize(const Store& store) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out = "# korvane settings\n";
+    for (const Key& k : store) {
+        out += "[" + Escape(k.path) + "]\n";
+        for (const Value& v : k.values) {
+            out += Escape(v.name) + "=" + std::to_string(v.type) + ":";
+            for (unsigned char c : v.data) {
+                out.push_back(hex[c >> 4]);
+                out.push_back(hex[c & 15]);
+            }
+            out.push_back('\n');
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool SettingsRead(const char* keyPath, const char* name, u32* type, void* data, u32* size) {
+    if (!keyPath || !name || !size) return false;
+    Store store;
+    Load(StorePath(), &store);
+    Key* key = FindKey(store, keyPath);
+    Value* v = key ? FindValue(*key, name) : nullptr;
+    if (!v) return false;
+    if (data) {
+        if (v->data.size() > *size) return false;
+        std::memcpy(data, v->data.data(), v->data.size());
+    }
+    if (type) *type = v->type;
+    *size = u32(v->data.size());
+    return true;
+}
+
+bool SettingsWrite(const char* keyPath, const char* name, u32 type, const void* data, u32 size) {
+    if (!keyPath || !name || !KnownType(type) || size > kMaxValueSize || (!data && size > 0)) return false;
+    if (type == kRegDword && size != 4) return false;
+    std::string path = StorePath();
+    if (path.empty()) {
+        Debug("no home folder for the settings file");
+        return false;
+    }
+    Store store;
+    if (Load(path, &store) == Loaded::kCorrupt) {
+        // Keep the damaged file for a look rather than overwrite it.
+        std::string aside = path + ".corrupt";
+        if (std::rename(path.c_str(), aside.c_str()) == 0) Debug("kept the damaged file as " + aside);
+    }
+    Key* key = FindKey(store, keyPath);
+    if (!key) {
+        store.push_back(Key{keyPath, {}});
+        key = &store.back();
+    }
+    Value v{name, type, size ? std::string(static_cast<const char*>(data), size) : std::string()};
+    if (Value* old = FindValue(*key, name))
+        *old = std::move(v);
+    else
+        key->values.push_back(std::move(v));
+
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    std::string text = Serialize(store);
+    if (!WriteFileAtomic(path.c_str(), text.data(), text.size())) {
+        Debug("cannot write " + path);
+        return false;
+    }
+    return true;
+}
+
+void SetSettingsFile(const char* path) { g_overridePath = path ? path : ""; }
+
+}  // namespace plat
