@@ -1,6 +1,7 @@
 // The display device: the 640×480 16-bit back buffer every frame is drawn into, the work surface, the
 // one clip rectangle of all blits and the 16-bit pixel format every colour is packed from.
 #pragma once
+#include "platform/display.h"
 #include "platform/surface.h"
 #include "platform/types.h"
 #include "platform/window.h"
@@ -25,6 +26,14 @@ extern plat::Surface* DispBackBuffer;
 extern plat::Surface* DispWorkSurf;
 extern i32 DispSurfCount;
 extern DISP_PIXEL_FORMAT DispPixelFormat;
+// The platform's display (the original's two DirectDraw interfaces); null while no device exists.
+extern plat::Display* DispDevice;
+// True while the 8-bit palette object exists (8 bits per pixel only).
+extern bool DispPalette;
+
+// One palette entry: red, green, blue, flags (1 for the entries the program may change).
+using PAL_ENTRY = plat::PaletteEntry;
+constexpr u8 PC_RESERVED = 0x01;
 
 // True while a device exists (the original's two DirectDraw interfaces).
 bool DISP_DeviceExists();
@@ -42,6 +51,8 @@ void DISP_SetClipperWnd(HWND window);
 void DISP_FlipToGDI();
 void DISP_GetGDISurface();
 void DISP_ClearScreen();
+void DISP_SetPalEntries(PAL_ENTRY* entries, int first, int count);
+void DISP_GetPalEntries(PAL_ENTRY* entries, int first, int count);
 
 // Packs 8-bit red, green and blue by DispPixelFormat.
 inline u16 DISP_PackRGB(u32 r, u32 g, u32 b) {

@@ -19,6 +19,7 @@ struct SURF_SAVE {
     u32 height;
     u32 sysmem;
     i32 colorKey;  // -1 when the surface had none
+    u32 bitCount;  // the rows' depth, so a restore at another depth cannot read past the block
     // followed by height × width × bytes-per-pixel
 };
 
