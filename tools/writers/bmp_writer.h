@@ -1,0 +1,24 @@
+// ".bmp" pictures for tests: 8, 16 (555) or 24-bit, rows stored bottom-up (or top-down) and padded
+// to 4 bytes, with a colour table for 8 bits.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace tools {
+
+struct BmpImage {
+    u16 bpp = 24;
+    i32 width = 0;
+    i32 height = 0;
+    std::vector<u8> pixels;  // rows top-down, no padding (24 bits: blue, green, red)
+    std::vector<u8> colors;  // 8 bits: entries of blue, green, red, reserved
+    bool topDown = false;    // a negative height in the header
+    u32 colorsUsed = 0;      // 0: the whole table for 8 bits
+};
+
+std::vector<u8> BmpBytes(const BmpImage& image);
+bool SaveBmp(const std::string& path, const BmpImage& image);
+
+}  // namespace tools
