@@ -1,7 +1,13 @@
-// The korvane executable. The shell's entry takes over once it is built.
-#include <cstdio>
+// The korvane executable: the shell's entry runs the game from the current directory.
+#include <string>
 
-int main() {
-    std::fprintf(stderr, "korvane: the game does not run yet; only its libraries and tests are built.\n");
-    return 0;
+#include "shell/sys.h"
+
+int main(int argc, char** argv) {
+    std::string cmdLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) cmdLine += ' ';
+        cmdLine += argv[i];
+    }
+    return WinMain(nullptr, nullptr, cmdLine.data(), 1);
 }

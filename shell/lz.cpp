@@ -60,7 +60,93 @@ Tokens Encode(const void* source, u32 size) {
 
 namespace {
 
+using lz::kMaxLength;
+
 u32 ReadLe32(const u8* b) { return u32(b[0]) | u32(b[1]) << 8 | u32(b[2]) << 16 | u32(b[3]) << 24; }
+
+// Copies len (1..32) bytes from dist back, byte by byte in effect: a distance below the length
+// repeats the bytes the copy has just written. Wide moves replace the byte loop: a period shorter
+// than eight is laid out once in a register and stored at every multiple of itself, and a copy that
+// does not overlap itself moves its first and last stretch at once.
+inline void CopyBack(u8* dst, u64 dist, u64 len) {
+    const u8* from = dst - dist;
+    if (dist >= len) {
+        if (len >= 16) {
+            u8 head[16], tail[16];
+            std::memcpy(head, from, 16);
+            std::memcpy(tail, from + len - 16, 16);
+            std::memcpy(dst, head, 16);
+            std::memcpy(dst + len - 16, tail, 16);
+        } else if (len >= 8) {
+            u64 head, tail;
+            std::memcpy(&head, from, 8);
+            std::memcpy(&tail, from + len - 8, 8);
+            std::memcpy(dst, &head, 8);
+            std::memcpy(dst + len - 8, &tail, 8);
+        } else {
+            for (u64 k = 0; k < len; ++k) dst[k] = from[k];
+        }
+        return;
+    }
+    u64 k = 0;
+    if (dist < 8) {
+        static constexpr u8 kStep[8] = {0, 8, 8, 6, 8, 5, 6, 7};  // the largest multiple of dist <= 8
+        // Byte loads and shifts: reading the pattern back from memory would stall on the stores.
+        u64 period = 0;
+        for (u64 j = 0; j < dist; ++j) period |= u64(from[j]) << (8 * j);
+        u64 pattern = period;
+        for (u64 shift = 8 * dist; shift < 64; shift += 8 * dist) pattern |= period << shift;
+        const u64 step = kStep[dist];
+        for (; k + 8 <= len; k += step) std::memcpy(dst + k, &pattern, 8);
+        for (; k < len; ++k, pattern >>= 8) dst[k] = u8(pattern);
+        return;
+    }
+    for (; k + 8 <= len; k += 8) {  // eight back or more: each chunk reads finished bytes
+        u64 chunk;
+        std::memcpy(&chunk, from + k, 8);
+        std::memcpy(dst + k, &chunk, 8);
+    }
+    for (; k < len; ++k) dst[k] = from[k];
+}
+
+// How far beyond a reference's end CopyBackWide may write.
+constexpr u64 kSpill = 64;
+
+// CopyBack for a destination with kSpill bytes of room that later tokens will overwrite: it writes
+// 32 bytes or more whatever the length, so that its branches depend on the distance alone.
+inline void CopyBackWide(u8* dst, u64 dist) {
+    const u8* from = dst - dist;
+    if (dist >= 16) {  // the second half may read what the first has just written
+        u8 chunk[16];
+        std::memcpy(chunk, from, 16);
+        std::memcpy(dst, chunk, 16);
+        std::memcpy(chunk, from + 16, 16);
+        std::memcpy(dst + 16, chunk, 16);
+    } else if (dist >= 8) {
+        for (u64 k = 0; k < 32; k += 8) {
+            u64 chunk;
+            std::memcpy(&chunk, from + k, 8);
+            std::memcpy(dst + k, &chunk, 8);
+        }
+    } else {
+        // The period in a register, repeated by a multiplication; six stores at multiples of it.
+        // The bytes from dst on are read but masked off.
+        static constexpr u64 kRepeat[8] = {0,
+                                           0x0101010101010101,
+                                           0x0001000100010001,
+                                           0x0001000001000001,
+                                           0x0000000100000001,
+                                           0x0000010000000001,
+                                           0x0001000000000001,
+                                           0x0100000000000001};
+        static constexpr u8 kStep[8] = {0, 8, 8, 6, 8, 5, 6, 7};  // the largest multiple of dist <= 8
+        u64 period = 0;
+        for (u64 j = 0; j < dist; ++j) period |= u64(from[j]) << (8 * j);
+        const u64 pattern = period * kRepeat[dist];
+        const u64 step = kStep[dist];
+        for (u64 k = 0; k < 6; ++k) std::memcpy(dst + k * step, &pattern, 8);
+    }
+}
 
 // Replays the tokens into out[0, bound). Fails (false) on anything the stream cannot mean: a token
 // past the token data, a reference before the start of the output, or output beyond the bound.
@@ -68,44 +154,51 @@ bool WalkTokens(const u8* flags, u32 count, const u8* data, u64 dataSize, u8* ou
     u64 t = 0;
     u64 o = 0;
     u32 i = 0;
-    while (i < count) {
-        const u32 flagByte = flags[i >> 3];
-        if ((i & 7) == 0 && flagByte == 0 && count - i >= 8) {
-            // A stretch of whole flag bytes of literals is one copy.
-            u64 bytes = i >> 3;
-            const u64 lastByte = u64(count) >> 3;  // flag bytes whose eight tokens all exist
-            while (bytes < lastByte && flags[bytes] == 0) ++bytes;
-            const u64 n = (bytes << 3) - i;
-            if (t + n > dataSize || o + n > bound) return false;
-            std::memcpy(out + o, data + t, n);
-            t += n;
-            o += n;
-            i += u32(n);
-            continue;
-        }
-        if (!(flagByte & (1u << (i & 7)))) {
-            if (t >= dataSize || o >= bound) return false;
-            out[o++] = data[t++];
-        } else {
-            if (t + 2 > dataSize) return false;
+    // The tokens of one flag byte. Checked tests every token against the data and the bound; the
+    // other form runs where eight tokens cannot reach either, with room for every copy to write
+    // kSpill bytes beyond its end, and with kSpill tokens or more still to come: they produce at
+    // least kSpill bytes, which cover whatever a copy wrote beyond its length.
+    auto group = [&]<bool Checked>(u32 bits, u32 n) {
+        for (u32 b = 0; b < n; ++b, bits >>= 1) {
+            if (!(bits & 1)) {
+                if (Checked && (t >= dataSize || o >= bound)) return false;
+                out[o++] = data[t++];
+                continue;
+            }
+            if (Checked && t + 2 > dataSize) return false;
             const u32 w = u32(data[t]) | u32(data[t + 1]) << 8;
             t += 2;
             const u64 dist = (w >> 5) + 1;
             const u64 len = (w & 31) + 1;
-            if (dist > o || o + len > bound) return false;
-            u8* dst = out + o;
-            const u8* from = dst - dist;
-            if (dist >= len) {
-                std::memcpy(dst, from, len);
-            } else if (dist == 1) {
-                std::memset(dst, *from, len);
-            } else {
-                // Overlapping: each byte may be one this reference has just written.
-                for (u64 k = 0; k < len; ++k) dst[k] = from[k];
-            }
+            if (dist > o || (Checked && o + len > bound)) return false;
+            if (Checked)
+                CopyBack(out + o, dist, len);
+            else
+                CopyBackWide(out + o, dist);
             o += len;
         }
-        ++i;
+        return true;
+    };
+    while (i < count) {
+        const u32 n = std::min<u32>(8, count - i);
+        const u32 bits = flags[i >> 3];
+        if (bits == 0) {
+            // A stretch of literal flag bytes is one copy.
+            u64 end = (u64(i) >> 3) + 1;
+            const u64 last = (u64(count) + 7) >> 3;
+            while (end < last && flags[end] == 0) ++end;
+            const u64 lits = std::min<u64>(end << 3, count) - i;
+            if (t + lits > dataSize || o + lits > bound) return false;
+            std::memcpy(out + o, data + t, lits);
+            t += lits;
+            o += lits;
+            i += u32(lits);
+            continue;
+        }
+        const bool roomy = o + 8 * kMaxLength + kSpill <= bound && t + 16 <= dataSize && count - i >= 8 + kSpill;
+        if (!(roomy ? group.template operator()<false>(bits, n) : group.template operator()<true>(bits, n)))
+            return false;
+        i += n;
     }
     return true;
 }

@@ -299,6 +299,49 @@ TEST(LzExpand, TokensProducingLessThanTheSizeLeaveTheRestAlone) {
     EXPECT_EQ(out, (Bytes{'a', 'b', 0xEE, 0xEE, 0xEE, 0xEE}));
 }
 
+// The plain byte-by-byte replay of a token list.
+Bytes PlainReplay(const std::vector<std::pair<bool, u32>>& tokens) {
+    Bytes out;
+    for (auto [ref, v] : tokens) {
+        if (!ref) {
+            out.push_back(u8(v));
+            continue;
+        }
+        const u32 dist = (v >> 5) + 1, len = (v & 31) + 1;
+        for (u32 k = 0; k < len; ++k) out.push_back(out[out.size() - dist]);
+    }
+    return out;
+}
+
+TEST(LzExpand, LongForeignStreamsMatchAPlainReplayAndStopAtTheirEnd) {
+    std::mt19937 rng(77);
+    for (int round = 0; round < 20; ++round) {
+        tools::LzTokenWriter w;
+        std::vector<std::pair<bool, u32>> tokens;
+        u32 produced = 0;
+        for (int k = 0; k < 3000; ++k) {
+            const u32 maxDist = std::min<u32>(produced, round % 2 ? 8u : 2048u);  // short periods, or any
+            if (maxDist == 0 || rng() % 3 == 0) {
+                const u8 b = u8(rng());
+                w.Literal(b);
+                tokens.push_back({false, b});
+                ++produced;
+            } else {
+                const u32 dist = 1 + rng() % maxDist, len = 1 + rng() % 32;
+                w.Ref(dist, len);
+                tokens.push_back({true, (dist - 1) << 5 | (len - 1)});
+                produced += len;
+            }
+        }
+        w.expandedSize = produced + 400;  // room the tokens never reach
+        const Bytes expect = PlainReplay(tokens);
+        Bytes out;
+        ASSERT_EQ(ExpandMem(w.Build(), produced + 400, &out), 1);
+        ASSERT_TRUE(std::equal(expect.begin(), expect.end(), out.begin())) << round;
+        EXPECT_EQ(Bytes(out.begin() + produced, out.end()), Bytes(400, 0xEE)) << round;
+    }
+}
+
 TEST(LzExpand, ShortTokenDataAtTheEndReadsAsZeros) {
     Bytes stream = tools::LzCompress(Str("abcdef"));
     stream.resize(stream.size() - 4);  // "ab" left of the token data

@@ -1,0 +1,87 @@
+// Feeds arbitrary bytes to the LZ expanders: every variant must agree, stay inside its buffer, and
+// anything small enough must survive an encode and expand round trip.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/memory.h"
+#include "shell/lz.h"
+#include "tools/writers/lz_writer.h"
+
+namespace {
+
+constexpr u32 kMaxRoom = 1u << 20;  // larger stated sizes are expanded into this much room
+
+void Check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "lz fuzz: %s\n", what);
+        std::abort();
+    }
+}
+
+// One in-memory file, reopened by name for each input so the file expanders see a real handle.
+const std::string& MemFilePath() {
+    static const std::string path = [] {
+        const int fd = memfd_create("lz-fuzz", 0);
+        Check(fd >= 0, "memfd_create");
+        return "/proc/self/fd/" + std::to_string(fd);
+    }();
+    return path;
+}
+
+plat::File* OpenAsFile(const u8* data, size_t size) {
+    const int fd = std::atoi(MemFilePath().c_str() + std::strlen("/proc/self/fd/"));
+    Check(ftruncate(fd, 0) == 0 && (size == 0 || pwrite(fd, data, size, 0) == ssize_t(size)), "memfd write");
+    return plat::FileOpenRead(MemFilePath().c_str());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size) {
+    u32 stated = 0;
+    if (size >= 4) std::memcpy(&stated, data, 4);
+    const u32 room = stated < kMaxRoom ? stated : kMaxRoom;
+
+    std::vector<u8> mem(room, 0xA5);
+    u32 memSize = 0;
+    size_t used = 0;
+    const int memOk = LZ_ExpandFromMemory(data, size, mem.data(), room, &memSize, &used);
+    Check(used <= size, "consumed more than the stream");
+
+    plat::File* f = OpenAsFile(data, size);
+    Check(f != nullptr, "reopen");
+    std::vector<u8> buf(room, 0xA5);
+    const int fileOk = LZ_ExpandFromFile(f, buf.data(), nullptr, room);
+    Check(fileOk == memOk && buf == mem, "file and memory expanders disagree");
+
+    if (stated <= kMaxRoom) {
+        Check(plat::FileSeek(f, 0), "seek");
+        void* block = nullptr;
+        const int allocOk = LZ_ExpandFromFileAlloc(f, &block, nullptr);
+        Check(allocOk == memOk, "alloc expander disagrees");
+        Check(allocOk ? block != nullptr : block == nullptr, "alloc block state");
+        if (block) {
+            // Where the caller's buffer kept its filler, the zero-filled block holds zeros.
+            const u8* b = static_cast<const u8*>(block);
+            for (u32 i = 0; i < stated; ++i) Check(b[i] == mem[i] || (mem[i] == 0xA5 && b[i] == 0), "alloc bytes");
+        }
+        plat::GlobalFree(block);
+    }
+    plat::FileClose(f);
+
+    if (size <= 4096) {
+        const std::vector<u8> plain(data, data + size);
+        const std::vector<u8> stream = tools::LzCompress(plain);
+        std::vector<u8> back(size);
+        Check(LZ_ExpandFromMemory(stream.data(), stream.size(), back.data(), u32(size), nullptr, nullptr) == 1 &&
+                  back == plain,
+              "round trip");
+    }
+    return 0;
+}

@@ -1,0 +1,31 @@
+// Stands in for the screens until they are built: the opening goes straight to the title, the title
+// stays, the battle mode and the ranking return to the title, and every draw presents the sprites.
+#include "platform/file.h"
+#include "screens/screens.h"
+#include "shell/common.h"
+#include "shell/sys.h"
+
+void SAVE_ScanSlots() {}
+
+int SVV_LoadHistory() {
+    u8 record[488];
+    plat::File* f = plat::FileOpenRead(MakeFilePath("Save\\Svv.dat"));
+    if (!f) return 0;
+    const bool whole = plat::FileRead(f, record, sizeof(record)) == i64(sizeof(record));
+    plat::FileClose(f);
+    return whole ? 1 : 0;
+}
+
+void OP_Renew() { SYS_SetSeq(2); }
+void OP_Draw() { SYS_DrawDefault(); }
+
+void TITLE_Renew() {}
+void TITLE_Draw() { SYS_DrawDefault(); }
+
+void BTL_Loop() { SYS_SetSeq(2); }
+
+int HIS_Loop() {
+    SYS_SetSeq(2);
+    return 1;
+}
+void HIS_Draw() { SYS_DrawDefault(); }

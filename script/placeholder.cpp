@@ -1,0 +1,18 @@
+// Stands in for the script engine until it is built: the script scene installs its dropped-file hook
+// and returns to the title; a dropped name is only logged.
+#include "script/script.h"
+#include "shell/common.h"
+#include "shell/sys.h"
+
+void ADV_Loop() {
+    SYS_SetDropOpenFile(ASS_DropOpenScirpt);
+    SYS_SetSeq(2);
+}
+
+void ADV_Draw() { SYS_DrawDefault(); }
+
+void ASS_DropOpenScirpt(HDROP drop) {
+    char name[kMaxPath];
+    if (plat::DragQueryFile(drop, 0, name, sizeof(name)) > 0) DebugMsg("script not loaded: %s", name);
+    plat::DragFinish(drop);
+}

@@ -1,0 +1,101 @@
+#include "battle/battle.h"
+#include "graphics/blit/drw.h"
+#include "graphics/display/disp.h"
+#include "graphics/sprite/spr.h"
+#include "shell/input/inp.h"
+#include "shell/input/key.h"
+#include "shell/math.h"
+#include "shell/sound/snd.h"
+#include "shell/sound/sound.h"
+#include "shell/sound/stream.h"
+#include "platform/clock.h"
+#include "platform/random.h"
+#include "screens/screens.h"
+#include "shell/common.h"
+#include "shell/sys.h"
+#include "shell/sys_internal.h"
+
+// A step whose module is not linked in yet has no function; the call to put in place is beside it.
+const SYS_STEP SysInitSteps[] = {
+    {"InitCommon", [] { InitCommon(); }},
+    {"CheckProcessor", [] { CheckProcessor(); }},
+    {"SRand", [] { plat::SRand(plat::GetTimeMs()); }},
+    {"SYS_InitSound", SYS_InitSound},
+    {"INP_Init", [] { INP_Init(MainWnd, MainInstance); }},
+    {"SPR_Init", [] { SPR_Init(); }},
+    {"MATH_SetShift", [] { MATH_SetShift(16); }},
+    {"CUR_Init", nullptr},        // wire: CUR_Init("Bmp\\Cursor\\Cursor.spr", SPR_GetFreeSprGrp());
+    {"CUR_SetType", nullptr},     // wire: CUR_SetType(0);
+    {"KEY_Init", [] { KEY_Init(&SysKey, nullptr, nullptr); }},
+    {"FONT_Init", nullptr},       // wire: FONT_Init();
+    {"FONT_LoadFont 0", nullptr}, // wire: FONT_LoadFont(0, MakeFilePath("Dat\\Fnt10x10.fnt"));
+    {"FONT_LoadFont 1", nullptr}, // wire: FONT_LoadFont(1, MakeFilePath("Dat\\Fnt14x14.fnt"));
+    {"DBG_InitText", nullptr},    // wire: DBG_InitText("Bmp\\DebugEft.bmp");
+    {"SAVE_ScanSlots", SAVE_ScanSlots},
+    {"TAMA_LoadData", [] { TAMA_LoadData(); }},
+    {"SVV_LoadHistory", [] { SVV_LoadHistory(); }},
+    {"SPR_CreateSurf", [] { ScreenWorkSurf = SPR_CreateSurf(640, 480, 0); }},
+    {"SPR_GetFreeSpr", [] { ScreenWorkSpr = SPR_GetFreeSpr(); }},
+    {"SPR_CreateTSpr", [] { SPR_CreateTSpr(ScreenWorkSpr, 160, 0, 0, ScreenWorkSurf, nullptr); }},
+    {"SPR_Hide", [] { SPR_SetTSprView(ScreenWorkSpr, 0); }},  // hidden until a screen shows it
+};
+const int SysInitStepCount = int(sizeof(SysInitSteps) / sizeof(SysInitSteps[0]));
+
+const SYS_STEP SysReleaseSteps[] = {
+    {"TAMA_ClearData", TAMA_ClearData},
+    {"DBG_TermText", nullptr},  // wire: DBG_TermText();
+    {"SPR_Release", SPR_Release},
+    {"FONT_Release", nullptr},  // wire: FONT_Release();
+    {"SYS_ReleaseSurf", [] { SYS_ReleaseSurf(1); }},
+    {"SYS_ReleaseSound", SYS_ReleaseSound},
+    {"INP_Term", INP_Term},
+    {"DISP_Release", DISP_Release},
+};
+const int SysReleaseStepCount = int(sizeof(SysReleaseSteps) / sizeof(SysReleaseSteps[0]));
+
+namespace {
+void RunSteps(const SYS_STEP* steps, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!steps[i].func) continue;
+        SYS_Trace(steps[i].name);
+        steps[i].func();
+    }
+}
+}  // namespace
+
+void SYS_InitGame() { RunSteps(SysInitSteps, SysInitStepCount); }
+
+void SYS_ReleaseGame() { RunSteps(SysReleaseSteps, SysReleaseStepCount); }
+
+void PushSurf() {
+    SYS_Trace("PushSurf");
+    SPR_PushSurfAll();
+}
+
+void PopSurf() {
+    SYS_Trace("PopSurf");
+    SPR_PopSurfAll();
+}
+
+int SYS_InitSurf() {
+    SYS_Trace("SYS_InitSurf");
+    return SPR_PopSurfAll();
+}
+
+void SYS_ReleaseSurf(int noSave) {
+    if (!noSave) PushSurf();
+    SPR_ReleaseSurfAll();
+}
+
+void SYS_InitSound() {
+    SND_InitDevice(DispHwnd);
+    SND_InitAll();
+    BGM_SetVolume(100);
+    SE_SetVolume(50);
+}
+
+void SYS_ReleaseSound() {
+    SND_StreamStop();
+    SND_TermAll();
+    SND_TermDevice();
+}
