@@ -330,6 +330,83 @@ TEST_F(SpriteDraw, MissingSurfacesAndHiddenSpritesDrawNothing) {
     EXPECT_TRUE(spy.calls.empty());
 }
 
+// ---- hit rectangles ----
+
+TEST_F(SpriteDraw, HitRectanglesMirrorByTheSpriteAndScaleTowardsMinusInfinity) {
+    test::MakeGroup(0, {PageDef{0x1, {{img[0], {2, -16, 18, 0}, {0, 0, 16, 16}, 0}},
+                                {{10, 0, 30, 20}, {-5, -3, 5, 0}}}});
+    SPR_CreateSpr(0, 0, 100, 200, 0, 0);
+    SprTbl[0]->height = 10;
+    struct Case {
+        u32 attr;
+        int sx, sy;
+        RECT hit0, hit1;
+    };
+    const Case cases[] = {
+        {0x0, 256, 256, {10, 0, 30, 20}, {-5, -3, 5, 0}},  // the page's mirror bit does not count
+        {0x1, 128, 256, {-15, 0, -5, 20}, {-3, -3, 2, 0}},
+        {0x2, 256, 512, {10, -40, 30, 0}, {-5, 0, 5, 6}},
+        {0x0, 128, 128, {5, 0, 15, 10}, {-3, -2, 2, -1}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE("attr " + std::to_string(k.attr) + " scale " + std::to_string(k.sx) + "/" + std::to_string(k.sy));
+        SPR_SetSprAttr(0, k.attr);
+        SPR_SetSprScale(0, k.sx, k.sy);
+        RECT r{};
+        ASSERT_EQ(SPR_GetHitRect(0, 0, &r), 1);
+        EXPECT_EQ(Str(r), Str(k.hit0));
+        ASSERT_EQ(SPR_GetHitRect(0, 1, &r), 1);
+        EXPECT_EQ(Str(r), Str(k.hit1));
+    }
+
+    // Screen rectangles add the position and the draw offset, not the height above ground.
+    SPR_SetSprAttr(0, 0x1);
+    SPR_SetSprScale(0, 128, 256);
+    SPR_SetDrawOffset(-20, 5);
+    RECT r{};
+    ASSERT_EQ(SPR_GetHitRectScr(0, 0, &r), 1);
+    EXPECT_EQ(Str(r), Str(RECT{65, 205, 75, 225}));
+    SPR_SetDrawOffset(0, 0);
+
+    // Points and rectangles against all sixteen (hit 1 at scale 128: -3, -3, 2, 0; hit 0: -15, 0, -5, 20).
+    EXPECT_EQ(SPR_CheckHitPoint(0, -3, -3), 0x2u);
+    EXPECT_EQ(SPR_CheckHitPoint(0, 2, -1), 0u);   // right edge is outside
+    EXPECT_EQ(SPR_CheckHitPoint(0, -15, 0), 0x1u);
+    EXPECT_EQ(SPR_CheckHitPoint(0, -5, 0), 0u);
+    const RECT touching{-5, 0, 0, 5};            // shares only an edge with hit 0
+    EXPECT_EQ(SPR_CheckHitRect(0, &touching), 0u);
+    const RECT both{-6, -1, 0, 1};
+    EXPECT_EQ(SPR_CheckHitRect(0, &both), 0x3u);
+
+    // Parts mirror by the page only; the sprite's scale applies.
+    ASSERT_EQ(SPR_GetPartRect(0, 0, &r), 1);
+    EXPECT_EQ(Str(r), Str(RECT{-9, -16, -1, 0}));
+
+    // Out of range and wrong kinds answer 0 and leave the output alone.
+    SPR_CreateTSpr(1, 0, 0, 0, img[1], nullptr);
+    RECT keep{1, 2, 3, 4};
+    EXPECT_EQ(SPR_GetHitRect(0, 16, &keep), 0);
+    EXPECT_EQ(SPR_GetHitRect(0, -1, &keep), 0);
+    EXPECT_EQ(SPR_GetHitRectScr(0, 16, &keep), 0);
+    EXPECT_EQ(SPR_GetPartRect(0, 1, &keep), 0);
+    EXPECT_EQ(SPR_GetPartRect(0, -1, &keep), 0);
+    EXPECT_EQ(SPR_GetHitRect(1, 0, &keep), 0);
+    EXPECT_EQ(SPR_GetHitRect(2, 0, &keep), 0);
+    EXPECT_EQ(SPR_GetTSprRect(0, &keep), 0);
+    SPR_SetSprPage(0, 3);  // no such page
+    EXPECT_EQ(SPR_GetHitRect(0, 0, &keep), 0);
+    EXPECT_EQ(Str(keep), Str(RECT{1, 2, 3, 4}));
+    EXPECT_EQ(SPR_CheckHitPoint(1, 0, 0), 0u);
+    EXPECT_EQ(SPR_CheckHitRect(1, &both), 0u);
+
+    // A surface sprite's rectangle: its source rectangle mirrored by its own bits and scaled.
+    SPR_SetTSprRect(1, 4, 0, 16, 8);
+    SPR_SetTSprAttr(1, 0x3);
+    SPR_SetTSprScale(1, 512, 256);
+    ASSERT_EQ(SPR_GetTSprRect(1, &r), 1);
+    EXPECT_EQ(Str(r), Str(RECT{-40, -8, -8, 0}));
+}
+
 // ---- order ----
 
 std::vector<int> DrawnXs(const std::vector<BltCall>& calls) {
