@@ -73,6 +73,9 @@ public:
     virtual void GetCursorPos(Window* window, i32* x, i32* y) = 0;
     // Moves the system pointer to a point of the window.
     virtual void SetCursorPos(Window* window, i32 x, i32 y) = 0;
+    // Hides the system pointer while it is over the picture; the platform shows it again once it
+    // moves onto the letterbox bars or out of the window.
+    virtual void HideCursor() {}
     // Whether the key or mouse button of the virtual-key code is down now.
     virtual bool AsyncKeyDown(int vk) = 0;
 };

@@ -43,6 +43,7 @@ public:
     int warpCount = 0;
     i32 warpX = 0;
     i32 warpY = 0;
+    int cursorHides = 0;  // HideCursor calls
 
     bool Start() override;
     void Stop() override;
@@ -53,6 +54,7 @@ public:
     bool MouseButtonsSwapped() override { return swapped; }
     void GetCursorPos(Window* window, i32* x, i32* y) override;
     void SetCursorPos(Window* window, i32 x, i32 y) override;
+    void HideCursor() override { ++cursorHides; }
     bool AsyncKeyDown(int vk) override { return vk >= 0 && vk < 256 && asyncKeys[size_t(vk)]; }
 };
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/input.h"
+#include "platform/picture.h"
 #include "platform/sdl_internal.h"
 
 namespace plat {
@@ -243,6 +244,16 @@ private:
     bool acquired_ = false;
 };
 
+// Shows the hidden system pointer again where the picture is not: on the letterbox bars (outside the
+// window the system draws its own pointer anyway).
+int SDLCALL ShowCursorOffPicture(void*, SDL_Event* e) {
+    if (e->type != SDL_MOUSEMOTION) return 1;
+    const RECT p = GetPicturePlacement();
+    const i32 x = e->motion.x, y = e->motion.y;
+    if (x < p.left || x >= p.right || y < p.top || y >= p.bottom) SDL_ShowCursor(SDL_ENABLE);
+    return 1;
+}
+
 class SdlInputBackend final : public InputBackend {
 public:
     bool Start() override {
@@ -297,6 +308,14 @@ public:
     void SetCursorPos(Window* window, i32 x, i32 y) override {
         SDL_Window* w = SdlWindowOf(window);
         if (w) SDL_WarpMouseInWindow(w, x, y);
+    }
+
+    void HideCursor() override {
+        if (!SDL_WasInit(SDL_INIT_VIDEO) || SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE) return;
+        // The watch is dropped with the video subsystem, so it is put in again on each hide.
+        SDL_DelEventWatch(ShowCursorOffPicture, nullptr);
+        SDL_AddEventWatch(ShowCursorOffPicture, nullptr);
+        SDL_ShowCursor(SDL_DISABLE);
     }
 
     bool AsyncKeyDown(int vk) override {

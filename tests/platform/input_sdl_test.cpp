@@ -7,6 +7,7 @@
 
 #include "platform/input.h"
 #include "platform/input_sdl.h"
+#include "platform/picture.h"
 #include "platform/window.h"
 
 namespace {
@@ -112,6 +113,34 @@ TEST(SdlInput, VirtualJoystickReadsInTheHundredRange) {
     backend.Stop();
     plat::DestroyAppWindow(window);
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, nullptr);
+}
+
+// The hidden system pointer comes back when it moves onto the letterbox bars, not over the picture.
+TEST(SdlInput, HiddenPointerReturnsOnTheBars) {
+    ASSERT_TRUE(plat::InitVideo());
+    plat::SetPicturePlacement(RECT{160, 0, 800, 480}, 640, 480);
+    plat::InputBackend& backend = plat::GetInputBackend();
+    auto motion = [](int x, int y) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.x = x;
+        e.motion.y = y;
+        SDL_PushEvent(&e);
+    };
+    for (int round = 0; round < 2; ++round) {  // a second hide works as the first
+        backend.HideCursor();
+        EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+        motion(160, 10);
+        motion(799, 479);
+        EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+        motion(159, 10);
+        EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    }
+    backend.HideCursor();
+    motion(800, 10);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    plat::SetPicturePlacement(RECT{0, 0, 640, 480}, 640, 480);
 }
 
 }  // namespace
