@@ -9,6 +9,8 @@
 #include "screens/screens.h"
 #include "script/script.h"
 #include "shell/common.h"
+#include "graphics/sprite/spr.h"
+#include "shell/input/cur.h"
 #include "shell/input/inp.h"
 #include "shell/sys_internal.h"
 
@@ -61,7 +63,7 @@ void RunDraw(u32 seq) {
 
 void CursorFollow() {
     SYS_Trace("cursor");
-    // wire: CUR_Renew(MainWnd);
+    CUR_Renew(MainWnd);
 }
 
 // The activation half shared by WM_ACTIVATE and (windowed) WM_NCACTIVATE.
@@ -215,7 +217,7 @@ void SYS_Loop_Main() {
 
 void SYS_DrawDefault() {
     SYS_Trace("SYS_DrawDefault");
-    // wire: SPR_DrawAllSpr(-1);
+    SPR_DrawAllSpr(-1);
     DISP_Flip();
 }
 

@@ -4,6 +4,7 @@
 #include "graphics/font/dbgtext.h"
 #include "graphics/font/font.h"
 #include "graphics/sprite/spr.h"
+#include "shell/input/cur.h"
 #include "shell/input/inp.h"
 #include "shell/input/key.h"
 #include "shell/math.h"
@@ -26,8 +27,8 @@ const SYS_STEP SysInitSteps[] = {
     {"INP_Init", [] { INP_Init(MainWnd, MainInstance); }},
     {"SPR_Init", [] { SPR_Init(); }},
     {"MATH_SetShift", [] { MATH_SetShift(16); }},
-    {"CUR_Init", nullptr},        // wire: CUR_Init("Bmp\\Cursor\\Cursor.spr", SPR_GetFreeSprGrp());
-    {"CUR_SetType", nullptr},     // wire: CUR_SetType(0);
+    {"CUR_Init", [] { CUR_Init("Bmp\\Cursor\\Cursor.spr", SPR_GetFreeSprGrp()); }},
+    {"CUR_SetType", [] { CUR_SetType(0); }},
     {"KEY_Init", [] { KEY_Init(&SysKey, nullptr, nullptr); }},
     {"FONT_Init", [] { FONT_Init(); }},
     {"FONT_LoadFont 0", [] { FONT_LoadFont(0, MakeFilePath("Dat\\Fnt10x10.fnt")); }},
