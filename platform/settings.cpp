@@ -212,9 +212,14 @@ std::string Serialize(const Store& store) {
     static const char hex[] = "0123456789abcdef";
     std::string out = "# korvane settings\n";
     for (const Key& k : store) {
-        out += "[" + Escape(k.path) + "]\n";
+        out += '[';
+        out += Escape(k.path);
+        out += "]\n";
         for (const Value& v : k.values) {
-            out += Escape(v.name) + "=" + std::to_string(v.type) + ":";
+            out += Escape(v.name);
+            out += '=';
+            out += std::to_string(v.type);
+            out += ':';
             for (unsigned char c : v.data) {
                 out.push_back(hex[c >> 4]);
                 out.push_back(hex[c & 15]);

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything under AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs every test headless.
+# and runs every test headless; also a short fuzzing run of the LZ expanders and the sound tests under
+# ThreadSanitizer. The main test run comes last, so its summary closes the output.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 jobs=$(nproc)
-build="$root/build-test"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_SANITIZE=ON -DKORVANE_BENCH=ON
-cmake --build "$build" -j "$jobs"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600
+
+build="$root/build-test"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_SANITIZE=ON -DKORVANE_BENCH=ON
+cmake --build "$build" -j "$jobs"
 
 # A short fuzzing run of the LZ expanders (clang's libFuzzer), in its own build.
 fuzz="$root/build-fuzz"
@@ -24,3 +25,12 @@ for f in "$root/shell/lz.cpp" "$root/README.md"; do
   "$build/tools/lzpack" pack "$f" "$corpus/seed-$(basename "$f")" >/dev/null
 done
 "$fuzz/fuzz/fuzz_lz_expand" -max_total_time=20 -max_len=65536 -print_final_stats=1 "$corpus"
+
+# The sound tests again under ThreadSanitizer: the music stream's refill thread against the main thread
+# and the mixer.
+tsan="$root/build-tsan"
+cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_TSAN=ON -DKORVANE_BENCH=OFF
+cmake --build "$tsan" -j "$jobs" --target test_sound
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$tsan" -R '^sound\.' --output-on-failure -j "$jobs" --timeout 600
+
+ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600

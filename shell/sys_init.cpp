@@ -1,10 +1,15 @@
 #include "battle/battle.h"
 #include "graphics/blit/drw.h"
 #include "graphics/display/disp.h"
+#include "graphics/font/dbgtext.h"
+#include "graphics/font/font.h"
 #include "graphics/sprite/spr.h"
 #include "shell/input/inp.h"
 #include "shell/input/key.h"
 #include "shell/math.h"
+#include "shell/sound/snd.h"
+#include "shell/sound/sound.h"
+#include "shell/sound/stream.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 #include "screens/screens.h"
@@ -24,10 +29,10 @@ const SYS_STEP SysInitSteps[] = {
     {"CUR_Init", nullptr},        // wire: CUR_Init("Bmp\\Cursor\\Cursor.spr", SPR_GetFreeSprGrp());
     {"CUR_SetType", nullptr},     // wire: CUR_SetType(0);
     {"KEY_Init", [] { KEY_Init(&SysKey, nullptr, nullptr); }},
-    {"FONT_Init", nullptr},       // wire: FONT_Init();
-    {"FONT_LoadFont 0", nullptr}, // wire: FONT_LoadFont(0, MakeFilePath("Dat\\Fnt10x10.fnt"));
-    {"FONT_LoadFont 1", nullptr}, // wire: FONT_LoadFont(1, MakeFilePath("Dat\\Fnt14x14.fnt"));
-    {"DBG_InitText", nullptr},    // wire: DBG_InitText("Bmp\\DebugEft.bmp");
+    {"FONT_Init", [] { FONT_Init(); }},
+    {"FONT_LoadFont 0", [] { FONT_LoadFont(0, MakeFilePath("Dat\\Fnt10x10.fnt")); }},
+    {"FONT_LoadFont 1", [] { FONT_LoadFont(1, MakeFilePath("Dat\\Fnt14x14.fnt")); }},
+    {"DBG_InitText", [] { DBG_InitText("Bmp\\DebugEft.bmp"); }},
     {"SAVE_ScanSlots", SAVE_ScanSlots},
     {"TAMA_LoadData", [] { TAMA_LoadData(); }},
     {"SVV_LoadHistory", [] { SVV_LoadHistory(); }},
@@ -40,9 +45,9 @@ const int SysInitStepCount = int(sizeof(SysInitSteps) / sizeof(SysInitSteps[0]))
 
 const SYS_STEP SysReleaseSteps[] = {
     {"TAMA_ClearData", TAMA_ClearData},
-    {"DBG_TermText", nullptr},  // wire: DBG_TermText();
+    {"DBG_TermText", DBG_TermText},
     {"SPR_Release", SPR_Release},
-    {"FONT_Release", nullptr},  // wire: FONT_Release();
+    {"FONT_Release", FONT_Release},
     {"SYS_ReleaseSurf", [] { SYS_ReleaseSurf(1); }},
     {"SYS_ReleaseSound", SYS_ReleaseSound},
     {"INP_Term", INP_Term},
@@ -85,14 +90,14 @@ void SYS_ReleaseSurf(int noSave) {
 }
 
 void SYS_InitSound() {
-    // wire: SND_InitDevice(DispHwnd);
-    // wire: SND_InitAll();
-    // wire: BGM_SetVolume(100);
-    // wire: SE_SetVolume(50);
+    SND_InitDevice(DispHwnd);
+    SND_InitAll();
+    BGM_SetVolume(100);
+    SE_SetVolume(50);
 }
 
 void SYS_ReleaseSound() {
-    // wire: SND_StreamStop();
-    // wire: SND_TermAll();
-    // wire: SND_TermDevice();
+    SND_StreamStop();
+    SND_TermAll();
+    SND_TermDevice();
 }
