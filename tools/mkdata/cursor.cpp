@@ -148,7 +148,7 @@ void Wait(Frame& f, int frame) {
 }
 
 void Forbid(Frame& f, int frame) {
-    const int level = std::array{255, 225, 190, 225}[size_t(frame)];
+    const int level = std::array{255, 225, 195, 165}[size_t(frame)];
     const u16 red = Rgb(level, 40, 40);
     Ring(f, 9.5, 2.5, [red](double) { return red; });
     for (int t = -7; t <= 7; ++t)

@@ -1,6 +1,8 @@
 // The game's bitmap fonts and debug glyph pictures, rasterised from a CJK font.
+#include <cstdio>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/encoding.h"
@@ -64,7 +66,8 @@ u32 RowBits(const Cell& cell, int y) {
 struct FontResult {
     bool ok = false;
     std::string error;
-    u32 missing = 0;  // slots with a character the font cannot draw
+    u32 drawn = 0;    // wide slots with a glyph
+    u32 missing = 0;  // wide slots with a character the font cannot draw
 };
 
 void BuildOneFont(const std::string& path, const std::string& fontFile, int size, const std::vector<char32_t>& chars,
@@ -90,6 +93,7 @@ void BuildOneFont(const std::string& path, const std::string& fontFile, int size
             continue;
         }
         for (int y = 0; y < size; ++y) font.WideRow(slot, u32(y), RowBits(cell, y));
+        ++result->drawn;
     }
     if (!tools::SaveFnt(path, font.Build())) {
         result->error = path + ": cannot write";
@@ -150,6 +154,8 @@ bool BuildFonts(const std::string& dataDir, const std::string& fontFile, std::st
             return false;
         }
     }
+    std::printf("korvane_mkdata: %u of %u wide slots drawn, %u characters missing from the font\n", small.drawn,
+                kWideSlots, small.missing);
     return true;
 }
 

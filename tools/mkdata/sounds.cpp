@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/sound/sound.h"
 #include "tools/mkdata/mkdata.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/wave_writer.h"
@@ -22,100 +23,96 @@ constexpr double kPi = 3.14159265358979323846;
 enum class Wave { Sine, Square, Saw, Noise };
 
 // An effect: a tone sliding from f0 to f1 (or noise brightening or darkening from f0 to f1), with a
-// vibrato and a short attack, then an exponential fade (none for a looping effect).
+// vibrato, a short attack and an exponential fade.
 struct Effect {
-    const char* stem;
     Wave wave;
     double f0;
     double f1;
     double seconds;
     double vibrato = 0;  // Hz of the wobble; its depth is a tenth of the pitch
-    bool loops = false;
 };
 
-// In effect-number order.
-const std::array<Effect, 55> kEffects = {{
-    {"barrier", Wave::Sine, 300, 900, 0.45, 18},
-    {"beam01", Wave::Saw, 1800, 300, 0.35},
-    {"beam02", Wave::Saw, 2400, 500, 0.45, 30},
-    {"beam03", Wave::Square, 1500, 200, 0.6, 12},
-    {"beep", Wave::Square, 1000, 1000, 0.12},
-    {"bom01", Wave::Noise, 3000, 200, 0.6},
-    {"bom02", Wave::Noise, 2000, 120, 0.8},
-    {"bom03", Wave::Noise, 5000, 300, 0.5},
-    {"bom04", Wave::Noise, 1500, 80, 1.0},
-    {"bom05", Wave::Noise, 4000, 150, 0.9},
-    {"bunbun", Wave::Saw, 180, 140, 0.4, 9},
-    {"charge01", Wave::Sine, 200, 1600, 0.7},
-    {"charge02", Wave::Square, 150, 1200, 0.9, 20},
-    {"dash1", Wave::Noise, 800, 3000, 0.3},
-    {"dash2", Wave::Noise, 1500, 1500, 0.5, 0, true},
-    {"dash3", Wave::Noise, 3000, 700, 0.35},
-    {"down", Wave::Square, 600, 80, 0.7},
-    {"drill", Wave::Saw, 400, 420, 0.6, 40},
-    {"elec01", Wave::Square, 2500, 1800, 0.3, 60},
-    {"elec02", Wave::Saw, 3000, 2000, 0.4, 45},
-    {"fire01", Wave::Noise, 2500, 900, 0.4},
-    {"fire02", Wave::Noise, 1800, 600, 0.55},
-    {"arm", Wave::Square, 300, 500, 0.15},
-    {"vulcan1", Wave::Noise, 6000, 2000, 0.08},
-    {"hit01", Wave::Noise, 4000, 1000, 0.12},
-    {"hit02", Wave::Noise, 2500, 600, 0.18},
-    {"hit03", Wave::Square, 400, 120, 0.15},
-    {"hit04", Wave::Noise, 7000, 1500, 0.2},
-    {"kin01", Wave::Sine, 2600, 2500, 0.3},
-    {"kin02", Wave::Sine, 3200, 3100, 0.4},
-    {"rockon", Wave::Square, 880, 1320, 0.25},
-    {"run", Wave::Noise, 900, 400, 0.1},
-    {"tama01", Wave::Square, 1200, 600, 0.1},
-    {"tama02", Wave::Saw, 900, 450, 0.14},
-    {"tyakuti", Wave::Noise, 1200, 150, 0.25},
-    {"tyouhi", Wave::Sine, 400, 800, 0.3, 8},
-    {"tyun", Wave::Sine, 2000, 600, 0.2},
-    {"vulcan2", Wave::Noise, 5000, 1800, 0.1},
-    {"whip01", Wave::Noise, 1000, 6000, 0.2},
-    {"whip02", Wave::Noise, 800, 5000, 0.28},
-    {"kiru", Wave::Noise, 7000, 3000, 0.22},
-    {"karaburi", Wave::Noise, 2000, 4000, 0.18},
-    {"pikiiin", Wave::Sine, 1500, 3500, 0.5, 25},
-    {"hahen1", Wave::Noise, 6000, 2500, 0.3},
-    {"hahen2", Wave::Noise, 4500, 1800, 0.35},
-    {"hahen3", Wave::Noise, 3500, 1200, 0.4},
-    {"menu01", Wave::Square, 1320, 1320, 0.07},
-    {"menu02", Wave::Square, 990, 1480, 0.1},
-    {"menu03", Wave::Square, 1480, 990, 0.1},
-    {"menu04", Wave::Sine, 660, 660, 0.12},
-    {"menu05", Wave::Sine, 880, 1760, 0.15},
-    {"menu06", Wave::Saw, 440, 220, 0.2},
-    {"menu07", Wave::Sine, 1760, 1760, 0.25, 6},
-    {"dash4", Wave::Noise, 2000, 4500, 0.3},
-    {"sword", Wave::Saw, 3000, 1000, 0.25, 50},
+// In effect-number order, beside the stems of the game's effect table.
+const std::array<Effect, kSeCount> kEffects = {{
+    {Wave::Sine, 300, 900, 0.45, 18},  // barrier
+    {Wave::Saw, 1800, 300, 0.35},  // beam01
+    {Wave::Saw, 2400, 500, 0.45, 30},  // beam02
+    {Wave::Square, 1500, 200, 0.6, 12},  // beam03
+    {Wave::Square, 1000, 1000, 0.12},  // beep
+    {Wave::Noise, 3000, 200, 0.6},  // bom01
+    {Wave::Noise, 2000, 120, 0.8},  // bom02
+    {Wave::Noise, 5000, 300, 0.5},  // bom03
+    {Wave::Noise, 1500, 80, 1.0},  // bom04
+    {Wave::Noise, 4000, 150, 0.9},  // bom05
+    {Wave::Saw, 180, 140, 0.4, 9},  // bunbun
+    {Wave::Sine, 200, 1600, 0.7},  // charge01
+    {Wave::Square, 150, 1200, 0.9, 20},  // charge02
+    {Wave::Noise, 800, 3000, 0.3},  // dash1
+    {Wave::Noise, 1500, 1500, 0.5},  // dash2
+    {Wave::Noise, 3000, 700, 0.35},  // dash3
+    {Wave::Square, 600, 80, 0.7},  // down
+    {Wave::Saw, 400, 420, 0.6, 40},  // drill
+    {Wave::Square, 2500, 1800, 0.3, 60},  // elec01
+    {Wave::Saw, 3000, 2000, 0.4, 45},  // elec02
+    {Wave::Noise, 2500, 900, 0.4},  // fire01
+    {Wave::Noise, 1800, 600, 0.55},  // fire02
+    {Wave::Square, 300, 500, 0.15},  // arm
+    {Wave::Noise, 6000, 2000, 0.08},  // vulcan1
+    {Wave::Noise, 4000, 1000, 0.12},  // hit01
+    {Wave::Noise, 2500, 600, 0.18},  // hit02
+    {Wave::Square, 400, 120, 0.15},  // hit03
+    {Wave::Noise, 7000, 1500, 0.2},  // hit04
+    {Wave::Sine, 2600, 2500, 0.3},  // kin01
+    {Wave::Sine, 3200, 3100, 0.4},  // kin02
+    {Wave::Square, 880, 1320, 0.25},  // rockon
+    {Wave::Noise, 900, 400, 0.1},  // run
+    {Wave::Square, 1200, 600, 0.1},  // tama01
+    {Wave::Saw, 900, 450, 0.14},  // tama02
+    {Wave::Noise, 1200, 150, 0.25},  // tyakuti
+    {Wave::Sine, 400, 800, 0.3, 8},  // tyouhi
+    {Wave::Sine, 2000, 600, 0.2},  // tyun
+    {Wave::Noise, 5000, 1800, 0.1},  // vulcan2
+    {Wave::Noise, 1000, 6000, 0.2},  // whip01
+    {Wave::Noise, 800, 5000, 0.28},  // whip02
+    {Wave::Noise, 7000, 3000, 0.22},  // kiru
+    {Wave::Noise, 2000, 4000, 0.18},  // karaburi
+    {Wave::Sine, 1500, 3500, 0.5, 25},  // pikiiin
+    {Wave::Noise, 6000, 2500, 0.3},  // hahen1
+    {Wave::Noise, 4500, 1800, 0.35},  // hahen2
+    {Wave::Noise, 3500, 1200, 0.4},  // hahen3
+    {Wave::Square, 1320, 1320, 0.07},  // menu01
+    {Wave::Square, 990, 1480, 0.1},  // menu02
+    {Wave::Square, 1480, 990, 0.1},  // menu03
+    {Wave::Sine, 660, 660, 0.12},  // menu04
+    {Wave::Sine, 880, 1760, 0.15},  // menu05
+    {Wave::Saw, 440, 220, 0.2},  // menu06
+    {Wave::Sine, 1760, 1760, 0.25, 6},  // menu07
+    {Wave::Noise, 2000, 4500, 0.3},  // dash4
+    {Wave::Saw, 3000, 1000, 0.25, 50},  // sword
 }};
 
 struct Music {
-    const char* stem;
-    u32 loopMs;
     double bpm;
     int root;   // MIDI note of the key
     bool minor;
     bool drums;
 };
 
-// In music-number order, with the loop positions the game seeks to.
-const std::array<Music, 13> kMusic = {{
-    {"Action01", 6618, 150, 45, true, true},
-    {"Action02", 19859, 160, 47, true, true},
-    {"Action03", 0, 140, 50, false, true},
-    {"LastBoss", 23704, 170, 40, true, true},
-    {"Custom", 15999, 110, 48, false, false},
-    {"Adv01", 0, 96, 53, false, false},
-    {"Adv02", 0, 104, 55, false, false},
-    {"Sad", 0, 66, 45, true, false},
-    {"Kinpaku", 12666, 132, 42, true, true},
-    {"H01", 0, 90, 52, false, false},
-    {"H02", 0, 84, 50, false, false},
-    {"Title", 0, 120, 48, false, true},
-    {"Ending", 0, 76, 53, false, false},
+// In music-number order, beside the game's music table.
+const std::array<Music, kBgmCount> kMusic = {{
+    {150, 45, true, true},  // Action01
+    {160, 47, true, true},  // Action02
+    {140, 50, false, true},  // Action03
+    {170, 40, true, true},  // LastBoss
+    {110, 48, false, false},  // Custom
+    {96, 53, false, false},  // Adv01
+    {104, 55, false, false},  // Adv02
+    {66, 45, true, false},  // Sad
+    {132, 42, true, true},  // Kinpaku
+    {90, 52, false, false},  // H01
+    {84, 50, false, false},  // H02
+    {120, 48, false, true},  // Title
+    {76, 53, false, false},  // Ending
 }};
 
 using Samples = std::vector<double>;  // -1..1
@@ -133,7 +130,8 @@ double Osc(Wave w, double phase, std::mt19937& rng) {
     return 0;
 }
 
-Samples SynthEffect(const Effect& e, u32 seed) {
+// A looping effect holds its level to the end, so that it joins itself without a gap.
+Samples SynthEffect(const Effect& e, bool loops, u32 seed) {
     std::mt19937 rng(seed);
     const size_t n = size_t(e.seconds * kRate);
     Samples out(n);
@@ -153,7 +151,7 @@ Samples SynthEffect(const Effect& e, u32 seed) {
             v = Osc(e.wave, phase, rng);
         }
         const double attack = std::min(1.0, double(i) / (0.004 * kRate));
-        const double fade = e.loops ? 1.0 : std::exp(-4 * t) * std::min(1.0, double(n - i) / (0.01 * kRate));
+        const double fade = loops ? 1.0 : std::exp(-4 * t) * std::min(1.0, double(n - i) / (0.01 * kRate));
         out[i] = 0.6 * v * attack * fade;
     }
     return out;
@@ -161,9 +159,9 @@ Samples SynthEffect(const Effect& e, u32 seed) {
 
 // A piece: a four-chord round with a bass, pad chords, a melody picked from the scale by a fixed
 // seed, and drums for the fast pieces; at least 8 s and 4 s past the loop position.
-Samples SynthMusic(const Music& m, u32 seed) {
+Samples SynthMusic(const Music& m, u32 loopMs, u32 seed) {
     std::mt19937 rng(seed);
-    const double seconds = std::max(8.0, m.loopMs / 1000.0 + 4.0);
+    const double seconds = std::max(8.0, loopMs / 1000.0 + 4.0);
     const size_t n = size_t(seconds * kRate);
     Samples out(n, 0.0);
     const std::array<int, 7> major = {0, 2, 4, 5, 7, 9, 11};
@@ -265,11 +263,12 @@ bool SaveWave(const std::string& path, const Samples& s, double peak, std::strin
 
 bool BuildSounds(const std::string& dataDir, std::string* error) {
     for (size_t i = 0; i < kEffects.size(); ++i)
-        if (!SaveWave(dataDir + "/Wav/" + kEffects[i].stem + ".wav", SynthEffect(kEffects[i], u32(i + 1)), 0.7, error))
+        if (!SaveWave(dataDir + "/Wav/" + SeTbl[i].stem + ".wav", SynthEffect(kEffects[i], SeTbl[i].loop != 0, u32(i + 1)), 0.7, error))
             return false;
-    for (size_t i = 0; i < kMusic.size(); ++i)
-        if (!SaveWave(dataDir + "/Music/" + kMusic[i].stem + ".wav", SynthMusic(kMusic[i], u32(100 + i)), 0.6, error))
-            return false;
+    for (size_t i = 0; i < kMusic.size(); ++i) {
+        const Samples piece = SynthMusic(kMusic[i], BgmTbl[i].loopMs, u32(100 + i));
+        if (!SaveWave(dataDir + "/Music/" + BgmTbl[i].stem + ".wav", piece, 0.6, error)) return false;
+    }
     return SaveWave(dataDir + "/Voice/0001.wav", SynthVoice(), 0.6, error);
 }
 
