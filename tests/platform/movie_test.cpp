@@ -1,0 +1,334 @@
+#include "platform/movie.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "platform/audio.h"
+#include "platform/file.h"
+#include "platform/movie_encode.h"
+#include "test_support.h"
+#include "tools/writers/movie_writer.h"
+
+namespace {
+
+constexpr i64 kUnitsPerMs = 10000;
+constexpr u32 kRate = 44100;
+
+// One 64×48, 2-second, 25 fps movie with a 440 Hz tone, shared by every test of the file.
+class MovieStreamTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new test::TempDir;
+        path_ = dir_->File("clip.mpg");
+        ASSERT_TRUE(tools::WriteTestMovie(path_));
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    void SetUp() override {
+        plat::AudioSetManualMix(kRate);
+        device_ = plat::AudioOpenDevice();
+        ASSERT_NE(device_, nullptr);
+    }
+    void TearDown() override {
+        for (plat::Surface* s : surfaces_) plat::ReleaseSurface(s);
+        plat::AudioCloseDevice(device_);
+        plat::AudioSetManualMix(0);
+    }
+    plat::Surface* Surface565(i32 w = 64, i32 h = 48) {
+        return Keep(plat::CreateSurface(w, h, 16, 0xF800, 0x07E0, 0x001F, plat::kCapsSystemMemory));
+    }
+    plat::Surface* Keep(plat::Surface* s) {
+        if (s) surfaces_.push_back(s);
+        return s;
+    }
+    // The frame shown at pixel (x, y) of a 565 surface.
+    static i32 FrameAt565(plat::Surface* s, i32 x, i32 y) {
+        const u16 p = reinterpret_cast<const u16*>(s->pixels + y * s->pitch)[x];
+        return tools::TestMovieFrameOf(u8((p >> 11) << 3), u8(((p >> 5) & 0x3F) << 2), u8((p & 0x1F) << 3));
+    }
+    // Left-channel samples of the next frames of the mix.
+    static std::vector<i16> Mix(u32 frames) {
+        std::vector<i16> out(frames * 2);
+        plat::AudioMix(out.data(), frames);
+        std::vector<i16> left(frames);
+        for (u32 i = 0; i < frames; ++i) left[i] = out[2 * i];
+        return left;
+    }
+    static int Peak(const std::vector<i16>& samples) {
+        int peak = 0;
+        for (i16 v : samples) peak = std::max(peak, std::abs(int(v)));
+        return peak;
+    }
+    static int UpwardCrossings(const std::vector<i16>& samples) {
+        int n = 0;
+        for (size_t i = 1; i < samples.size(); ++i) n += samples[i - 1] < 0 && samples[i] >= 0;
+        return n;
+    }
+
+    static test::TempDir* dir_;
+    static std::string path_;
+    plat::AudioDevice* device_ = nullptr;
+    std::vector<plat::Surface*> surfaces_;
+    test::FakeClock clock_;
+};
+
+test::TempDir* MovieStreamTest::dir_ = nullptr;
+std::string MovieStreamTest::path_;
+
+struct StreamCloser {
+    void operator()(plat::MovieStream* s) const { plat::MovieClose(s); }
+};
+using StreamPtr = std::unique_ptr<plat::MovieStream, StreamCloser>;
+
+TEST_F(MovieStreamTest, OpensWithSizeAndDurationAndRefusesWhatIsNoMovie) {
+    StreamPtr s(plat::MovieOpen(path_.c_str(), device_));
+    ASSERT_NE(s, nullptr);
+    i32 w = 0, h = 0;
+    ASSERT_TRUE(plat::MovieGetVideoSize(s.get(), &w, &h));
+    EXPECT_EQ(w, 64);
+    EXPECT_EQ(h, 48);
+    EXPECT_NEAR(double(plat::MovieGetDuration(s.get())), 2000.0 * kUnitsPerMs, 40.0 * kUnitsPerMs);
+    EXPECT_EQ(plat::MovieGetTime(s.get()), 0);
+    EXPECT_FALSE(plat::MovieIsRunning(s.get()));
+
+    dir_->Write("junk.mpg", std::string(4000, '\x5a'));
+    EXPECT_EQ(plat::MovieOpen(dir_->File("junk.mpg").c_str(), device_), nullptr);
+    dir_->Write("empty.mpg", std::string());
+    EXPECT_EQ(plat::MovieOpen(dir_->File("empty.mpg").c_str(), device_), nullptr);
+    EXPECT_EQ(plat::MovieOpen(dir_->File("missing.mpg").c_str(), device_), nullptr);
+    EXPECT_EQ(plat::MovieOpen(nullptr, device_), nullptr);
+
+    // Names are matched on disk ignoring case, as every game file name is.
+    StreamPtr upper(plat::MovieOpen(dir_->File("CLIP.MPG").c_str(), nullptr));
+    EXPECT_NE(upper, nullptr);
+}
+
+TEST_F(MovieStreamTest, ClockRunsOnlyWhileRunningAndStopsAtTheDuration) {
+    StreamPtr s(plat::MovieOpen(path_.c_str(), device_));
+    ASSERT_NE(s, nullptr);
+    clock_.Advance(700);  // time before the run does not count
+    EXPECT_EQ(plat::MovieGetTime(s.get()), 0);
+    ASSERT_TRUE(plat::MovieSetRunning(s.get(), true));
+    clock_.Advance(500);
+    EXPECT_EQ(plat::MovieGetTime(s.get()), 500 * kUnitsPerMs);
+    plat::MovieSetRunning(s.get(), false);
+    clock_.Advance(3000);
+    EXPECT_EQ(plat::MovieGetTime(s.get()), 500 * kUnitsPerMs);
+    plat::MovieSetRunning(s.get(), true);
+    plat::MovieSetRunning(s.get(), true);  // running again does not restart the clock
+    clock_.Advance(250);
+    EXPECT_EQ(plat::MovieGetTime(s.get()), 750 * kUnitsPerMs);
+    clock_.Advance(60000);
+    EXPECT_EQ(plat::MovieGetTime(s.get()), plat::MovieGetDuration(s.get()));
+
+    // The clock survives the millisecond counter's wrap.
+    StreamPtr t(plat::MovieOpen(path_.c_str(), nullptr));
+    clock_.Set(0xFFFFFF00u);
+    plat::MovieSetRunning(t.get(), true);
+    clock_.Advance(0x200);
+    EXPECT_EQ(plat::MovieGetTime(t.get()), 0x200 * kUnitsPerMs);
+}
+
+TEST_F(MovieStreamTest, UpdateWritesTheNewestDueFrameOnceThenReportsTheEnd) {
+    StreamPtr s(plat::MovieOpen(path_.c_str(), device_));
+    ASSERT_NE(s, nullptr);
+    plat::Surface* surface = Surface565();
+    const RECT rect{0, 0, 64, 48};
+    plat::MovieSample* sample = plat::MovieCreateSample(s.get(), surface, &rect);
+    ASSERT_NE(sample, nullptr);
+    EXPECT_EQ(plat::MovieCreateSample(s.get(), Surface565(), &rect), nullptr) << "one sample per stream";
+
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNoUpdate) << "stopped";
+    plat::MovieSetRunning(s.get(), true);
+    ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+    EXPECT_EQ(FrameAt565(surface, 0, 0), 0);
+    EXPECT_EQ(FrameAt565(surface, 63, 47), 0);
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNoUpdate);
+    clock_.Advance(20);
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNoUpdate);
+
+    // Late updates skip to the newest due frame.
+    clock_.Advance(1000);
+    ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+    EXPECT_EQ(FrameAt565(surface, 32, 24), 25);
+    clock_.Advance(40);
+    ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+    EXPECT_EQ(FrameAt565(surface, 32, 24), 26);
+
+    // A stopped stream reports nothing new, even when frames would be due by the wall clock.
+    plat::MovieSetRunning(s.get(), false);
+    clock_.Advance(400);
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNoUpdate);
+    plat::MovieSetRunning(s.get(), true);
+    clock_.Advance(40);
+    ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+    EXPECT_EQ(FrameAt565(surface, 32, 24), 27);
+
+    clock_.Advance(5000);
+    ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+    EXPECT_EQ(FrameAt565(surface, 32, 24), 49);
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kEnd);
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kEnd);
+    plat::MovieReleaseSample(sample);
+}
+
+TEST_F(MovieStreamTest, SamplesWriteThe16And32BitLayoutsAndRefuseOthers) {
+    const RECT rect{0, 0, 64, 48};
+    const tools::Rgb want = tools::TestMovieColour(0);
+    {
+        StreamPtr s(plat::MovieOpen(path_.c_str(), nullptr));
+        plat::Surface* surface = Keep(plat::CreateSurface(64, 48, 16, 0x7C00, 0x03E0, 0x001F, 0));
+        plat::MovieSample* sample = plat::MovieCreateSample(s.get(), surface, &rect);
+        ASSERT_NE(sample, nullptr);
+        plat::MovieSetRunning(s.get(), true);
+        ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+        const u16 p = reinterpret_cast<const u16*>(surface->pixels)[10];
+        EXPECT_NEAR((p >> 10) << 3, want.r, 12);
+        EXPECT_NEAR(((p >> 5) & 0x1F) << 3, want.g, 12);
+        EXPECT_NEAR((p & 0x1F) << 3, want.b, 12);
+        EXPECT_EQ(p & 0x8000, 0);
+        // MovieClose releases a sample left behind.
+    }
+    {
+        StreamPtr s(plat::MovieOpen(path_.c_str(), nullptr));
+        // A sample into a part of a larger surface leaves the rest alone.
+        plat::Surface* surface = Keep(plat::CreateSurface(80, 60, 32, 0xFF0000, 0xFF00, 0xFF, 0));
+        const RECT inner{8, 6, 72, 54};
+        plat::MovieSample* sample = plat::MovieCreateSample(s.get(), surface, &inner);
+        ASSERT_NE(sample, nullptr);
+        plat::MovieSetRunning(s.get(), true);
+        ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+        const auto* row = reinterpret_cast<const u32*>(surface->pixels + 6 * surface->pitch);
+        EXPECT_EQ(row[7], 0u);
+        EXPECT_EQ(row[72], 0u);
+        EXPECT_NEAR(int((row[8] >> 16) & 0xFF), want.r, 8);
+        EXPECT_NEAR(int((row[71] >> 8) & 0xFF), want.g, 8);
+        EXPECT_NEAR(int(row[40] & 0xFF), want.b, 8);
+        EXPECT_EQ(reinterpret_cast<const u32*>(surface->pixels + 5 * surface->pitch)[40], 0u);
+        plat::MovieReleaseSample(sample);
+    }
+    StreamPtr s(plat::MovieOpen(path_.c_str(), nullptr));
+    EXPECT_EQ(plat::MovieCreateSample(s.get(), Keep(plat::CreateSurface(64, 48, 8, 0, 0, 0, 0)), &rect), nullptr);
+    EXPECT_EQ(plat::MovieCreateSample(s.get(), Keep(plat::CreateSurface(64, 48, 24, 0xFF0000, 0xFF00, 0xFF, 0)),
+                                      &rect),
+              nullptr);
+    const RECT outside{1, 0, 65, 48};
+    EXPECT_EQ(plat::MovieCreateSample(s.get(), Surface565(), &outside), nullptr);
+    const RECT empty{10, 10, 10, 20};
+    EXPECT_EQ(plat::MovieCreateSample(s.get(), Surface565(), &empty), nullptr);
+    EXPECT_EQ(plat::MovieCreateSample(s.get(), nullptr, &rect), nullptr);
+    EXPECT_EQ(plat::MovieCreateSample(nullptr, Surface565(), &rect), nullptr);
+
+    // A surface that cannot be locked now gives an error, and the next update writes again.
+    plat::Surface* surface = Surface565();
+    plat::MovieSample* sample = plat::MovieCreateSample(s.get(), surface, &rect);
+    ASSERT_NE(sample, nullptr);
+    plat::MovieSetRunning(s.get(), true);
+    plat::SurfaceDesc desc{};
+    ASSERT_EQ(plat::LockSurface(surface, &desc), plat::kSurfOk);
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kError);
+    plat::UnlockSurface(surface);
+    clock_.Advance(40);
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+}
+
+TEST_F(MovieStreamTest, SoundPlaysTheToneWhileRunningAndSilenceAfterIt) {
+    StreamPtr s(plat::MovieOpen(path_.c_str(), device_));
+    ASSERT_NE(s, nullptr);
+    plat::Surface* surface = Surface565();
+    const RECT rect{0, 0, 64, 48};
+    plat::MovieSample* sample = plat::MovieCreateSample(s.get(), surface, &rect);
+    ASSERT_NE(sample, nullptr);
+
+    EXPECT_EQ(Peak(Mix(kRate / 10)), 0) << "nothing before the run";
+    plat::MovieSetRunning(s.get(), true);
+    // Updates every 40 ms, as the frames come, with the mixer pulled in step.
+    std::vector<i16> first;
+    for (int i = 0; i < 25; ++i) {
+        plat::MovieUpdate(sample);
+        const std::vector<i16> part = Mix(kRate / 25);
+        first.insert(first.end(), part.begin(), part.end());
+        clock_.Advance(40);
+    }
+    // Full volume: the tone's amplitude as written (12000), and 440 Hz over the second.
+    EXPECT_GT(Peak(first), 10000);
+    EXPECT_NEAR(UpwardCrossings(first), 440, 6);
+
+    plat::MovieSetRunning(s.get(), false);
+    EXPECT_EQ(Peak(Mix(kRate / 10)), 0) << "a stop silences the sound";
+    plat::MovieSetRunning(s.get(), true);
+    EXPECT_GT(Peak(Mix(kRate / 10)), 10000) << "and running again continues it";
+
+    // Past the end of the sound the ring plays silence, never the old tone again.
+    for (int i = 0; i < 60; ++i) {
+        plat::MovieUpdate(sample);
+        Mix(kRate / 25);
+        clock_.Advance(40);
+    }
+    for (int i = 0; i < 30; ++i) {
+        plat::MovieUpdate(sample);
+        EXPECT_EQ(Peak(Mix(kRate / 25)), 0) << "update " << i;
+    }
+}
+
+TEST_F(MovieStreamTest, SilentAndCutShortMoviesPlayWhatTheyHold) {
+    tools::TestMovieOptions silent;
+    silent.sampleRate = 0;
+    ASSERT_TRUE(tools::WriteTestMovie(dir_->File("silent.mpg"), silent));
+    const std::string whole = dir_->Read("clip.mpg");
+    dir_->Write("cut.mpg", whole.substr(0, whole.size() / 2));
+
+    for (const char* name : {"silent.mpg", "cut.mpg"}) {
+        SCOPED_TRACE(name);
+        StreamPtr s(plat::MovieOpen(dir_->File(name).c_str(), device_));
+        ASSERT_NE(s, nullptr);
+        const RECT rect{0, 0, 64, 48};
+        plat::Surface* surface = Surface565();
+        plat::MovieSample* sample = plat::MovieCreateSample(s.get(), surface, &rect);
+        ASSERT_NE(sample, nullptr);
+        plat::MovieSetRunning(s.get(), true);
+        int frames = 0;
+        i32 last = -1;
+        plat::MovieUpdateResult r = plat::MovieUpdateResult::kNoUpdate;
+        for (int i = 0; i < 200 && r != plat::MovieUpdateResult::kEnd; ++i) {
+            r = plat::MovieUpdate(sample);
+            if (r == plat::MovieUpdateResult::kNewFrame) {
+                const i32 frame = FrameAt565(surface, 32, 24);
+                EXPECT_GE(frame, last);  // a damaged last frame may repeat the one before
+                last = frame;
+                ++frames;
+            }
+            Mix(kRate / 25);
+            clock_.Advance(40);
+        }
+        EXPECT_EQ(r, plat::MovieUpdateResult::kEnd);
+        EXPECT_GT(frames, 10);
+        EXPECT_EQ(plat::MovieGetTime(s.get()), plat::MovieGetDuration(s.get()));
+    }
+}
+
+TEST(MovieEncodeTest, RefusesImpossibleMoviesAndWritesNothing) {
+    test::TempDir dir;
+    const std::string path = dir.File("bad.mpg");
+    const auto fill = [](i32, u8*) {};
+    plat::MovieEncodeOptions o;
+    o.width = 0;
+    EXPECT_FALSE(plat::EncodeMovie(path.c_str(), o, fill));
+    o = {};
+    o.frames = 0;
+    EXPECT_FALSE(plat::EncodeMovie(path.c_str(), o, fill));
+    o = {};
+    o.sampleRate = 12345;  // not a rate the sound codec has
+    EXPECT_FALSE(plat::EncodeMovie(path.c_str(), o, fill));
+    EXPECT_FALSE(plat::EncodeMovie(path.c_str(), {}, nullptr));
+    EXPECT_FALSE(plat::FileExists(path.c_str()));
+}
+
+}  // namespace

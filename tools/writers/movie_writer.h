@@ -1,0 +1,31 @@
+// Test movies: MPEG-1 files whose frames are solid colours that tell their index, with a tone.
+#pragma once
+#include <string>
+
+#include "platform/types.h"
+
+namespace tools {
+
+struct Rgb {
+    u8 r, g, b;
+};
+
+// The colour of frame index (indexes repeat every 56): consecutive frames differ by at least 28 levels
+// in red or green, far more than the codec and a 16-bit layout lose.
+Rgb TestMovieColour(i32 frame);
+// The frame (0..55) whose colour is nearest.
+i32 TestMovieFrameOf(u8 r, u8 g, u8 b);
+
+struct TestMovieOptions {
+    i32 width = 64;
+    i32 height = 48;
+    i32 fps = 25;
+    i32 frames = 50;
+    u32 sampleRate = 44100;  // 0: no sound track
+    u32 toneHz = 440;
+};
+
+// Frame i filled with TestMovieColour(i); false when nothing could be written.
+bool WriteTestMovie(const std::string& path, const TestMovieOptions& options = {});
+
+}  // namespace tools
