@@ -1,7 +1,8 @@
-// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, sounds.
+// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, sounds, opening movie.
 //   korvane_mkdata <data folder>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
@@ -20,11 +21,18 @@ int main(int argc, char** argv) {
     }
     const std::string dir = argv[1];
     const std::string font = KORVANE_CJK_FONT;
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        std::fprintf(stderr, "korvane_mkdata: %s: %s\n", dir.c_str(), ec.message().c_str());
+        return 1;
+    }
     const std::vector<std::pair<const char*, std::function<bool(std::string*)>>> parts = {
         {"cursor", [&](std::string* e) { return mkdata::BuildCursor(dir, e); }},
         {"debug glyphs", [&](std::string* e) { return mkdata::BuildDebugGlyphs(dir, font, e); }},
         {"fonts", [&](std::string* e) { return mkdata::BuildFonts(dir, font, e); }},
         {"sounds", [&](std::string* e) { return mkdata::BuildSounds(dir, e); }},
+        {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
     };
     for (const auto& [name, build] : parts) {
         const auto start = std::chrono::steady_clock::now();

@@ -12,6 +12,8 @@
 #include "graphics/sprite/spr.h"
 #include "platform/encoding.h"
 #include "platform/memory.h"
+#include "platform/movie.h"
+#include "platform/surface.h"
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
@@ -109,6 +111,7 @@ protected:
     void CheckDebugGlyphs();
     void CheckCursor();
     void CheckSounds();
+    void CheckMovie();
 
     test::TempDir dir_;
 };
@@ -295,12 +298,50 @@ void SampleData::CheckSounds() {
     EXPECT_GT(read(File("Voice/0001.wav"), nullptr), 0);
 }
 
+void SampleData::CheckMovie() {
+    test::FakeClock clock;
+    plat::MovieStream* movie = plat::MovieOpen(File("opening.mpg").c_str(), nullptr);
+    ASSERT_NE(movie, nullptr);
+    i32 w = 0;
+    i32 h = 0;
+    ASSERT_TRUE(plat::MovieGetVideoSize(movie, &w, &h));
+    EXPECT_EQ(w * 3, h * 4) << "the screen's shape";
+    EXPECT_GE(plat::MovieGetDuration(movie), i64(2000) * 10000) << "at least 2 s";
+    // Half-way through, the title stands bright on a dark picture.
+    plat::Surface* surface = plat::CreateSurface(w, h, 16, 0xF800, 0x07E0, 0x001F, plat::kCapsSystemMemory);
+    ASSERT_NE(surface, nullptr);
+    const RECT rect{0, 0, w, h};
+    plat::MovieSample* sample = plat::MovieCreateSample(movie, surface, &rect);
+    ASSERT_NE(sample, nullptr);
+    plat::MovieSetRunning(movie, true);
+    clock.Advance(u32(plat::MovieGetDuration(movie) / 10000 / 2));
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+    plat::SurfaceDesc d{};
+    ASSERT_EQ(plat::LockSurface(surface, &d), plat::kSurfOk);
+    i64 bright = 0;
+    i64 dark = 0;
+    for (i32 y = 0; y < h; ++y)
+        for (i32 x = 0; x < w; ++x) {
+            const u16 p = reinterpret_cast<const u16*>(static_cast<const u8*>(d.pixels) + y * d.pitch)[x];
+            const int green = (p >> 5) & 63;
+            bright += green > 48;
+            dark += green < 24;
+        }
+    plat::UnlockSurface(surface);
+    EXPECT_GT(bright, i64(w) * h / 50);
+    EXPECT_GT(dark, i64(w) * h / 2);
+    plat::MovieReleaseSample(sample);
+    plat::MovieClose(movie);
+    plat::ReleaseSurface(surface);
+}
+
 TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckFont("Dat/Fnt10x10.fnt", 10);
     CheckFont("Dat/Fnt14x14.fnt", 14);
     CheckDebugGlyphs();
     CheckCursor();
     CheckSounds();
+    CheckMovie();
 }
 
 }  // namespace

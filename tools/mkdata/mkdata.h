@@ -20,5 +20,7 @@ bool BuildDebugGlyphs(const std::string& dataDir, const std::string& fontFile, s
 bool BuildCursor(const std::string& dataDir, std::string* error);
 // The effect sounds, the music pieces and a voice.
 bool BuildSounds(const std::string& dataDir, std::string* error);
+// "opening.mpg", a few seconds of title with a tone.
+bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
 }  // namespace mkdata
