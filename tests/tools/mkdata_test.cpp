@@ -1,0 +1,347 @@
+// The sample data builder, run into a fresh folder, and its files read back by the game's own readers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "display_support.h"
+#include "graphics/display/grp.h"
+#include "graphics/font/font.h"
+#include "graphics/sprite/spr.h"
+#include "platform/encoding.h"
+#include "platform/memory.h"
+#include "platform/movie.h"
+#include "platform/surface.h"
+#include "shell/sound/snd.h"
+#include "shell/sound/sound.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr u32 kWideSlots = 10496;
+
+// A glyph as rows of columns, column 0 on the left as the drawers place it.
+struct Glyph {
+    int width = 0;
+    std::vector<u32> rows;  // the row bits as stored
+    bool Ink(int x, int y) const { return (rows[size_t(y)] >> (width - x)) & 1; }
+    int Count() const {
+        int n = 0;
+        for (int y = 0; y < int(rows.size()); ++y)
+            for (int x = 0; x < width; ++x) n += Ink(x, y);
+        return n;
+    }
+    std::vector<int> Columns() const {  // the inked columns, left to right
+        std::vector<int> cols;
+        for (int x = 0; x < width; ++x)
+            for (int y = 0; y < int(rows.size()); ++y)
+                if (Ink(x, y)) {
+                    cols.push_back(x);
+                    break;
+                }
+        return cols;
+    }
+    int FullestColumn() const {
+        int best = -1;
+        int most = 0;
+        for (int x = 0; x < width; ++x) {
+            int n = 0;
+            for (int y = 0; y < int(rows.size()); ++y) n += Ink(x, y);
+            if (n > most) {
+                most = n;
+                best = x;
+            }
+        }
+        return best;
+    }
+    double MeanX() const {
+        double sum = 0;
+        for (int y = 0; y < int(rows.size()); ++y)
+            for (int x = 0; x < width; ++x) sum += Ink(x, y) * x;
+        return sum / Count();
+    }
+    double MeanY() const {
+        double sum = 0;
+        for (int y = 0; y < int(rows.size()); ++y)
+            for (int x = 0; x < width; ++x) sum += Ink(x, y) * y;
+        return sum / Count();
+    }
+};
+
+Glyph ReadGlyph(const FONT_DATA& f, size_t offset, u32 rowBytes, int width) {
+    Glyph g;
+    g.width = width;
+    for (u32 y = 0; y < f.height; ++y) {
+        u32 bits = 0;
+        for (u32 i = 0; i < rowBytes; ++i) bits |= u32(f.glyphs[offset + y * rowBytes + i]) << (8 * i);
+        g.rows.push_back(bits);
+    }
+    return g;
+}
+
+Glyph Narrow(const FONT_DATA& f, char c) {
+    return ReadGlyph(f, size_t(u8(c) - 32) * f.narrowSize, f.narrowRow, f.width >> 1);
+}
+
+Glyph WideSlot(const FONT_DATA& f, u32 slot) {
+    return ReadGlyph(f, size_t(96) * f.narrowSize + size_t(slot) * f.wideSize, f.wideRow, f.width);
+}
+
+// The slot of a character given in UTF-8, through the same encoding the game's text takes.
+u32 SlotOf(const char* utf8) {
+    const std::string big5 = plat::Utf8ToBig5(utf8);
+    EXPECT_EQ(big5.size(), 2u) << utf8;
+    if (big5.size() != 2) return 0;
+    const u32 lead = u8(big5[0]);
+    const u32 trail = u8(big5[1]);
+    return (lead - 0xA1) * 160 + (trail < 0x80 ? trail - 0x40 : trail - 0x60);
+}
+
+class SampleData : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string command = std::string("\"") + KORVANE_MKDATA + "\" \"" + dir_.path() + "\" > /dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    std::string File(const std::string& rel) const { return dir_.path() + "/" + rel; }
+
+    void CheckFont(const char* name, u16 size);
+    void CheckDebugGlyphs();
+    void CheckCursor();
+    void CheckSounds();
+    void CheckMovie();
+
+    test::TempDir dir_;
+};
+
+void SampleData::CheckFont(const char* name, u16 size) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(FONT_LoadFont(0, File(name).c_str()), 1);
+    const FONT_DATA& f = FontTbl[0];
+    ASSERT_EQ(f.width, size);
+    ASSERT_EQ(f.height, size);
+    ASSERT_EQ(f.blockSize, 96 * f.narrowSize + kWideSlots * f.wideSize) << "every wide slot is in the file";
+
+    // Glyph G pixels wide keep to bits 1..G: bit 0 is never drawn, higher bits fall outside the cell.
+    const u32 narrowMask = ((2u << (size >> 1)) - 1) & ~1u;
+    const u32 wideMask = ((2u << size) - 1) & ~1u;
+    for (char c = 32; c < 127; ++c)
+        for (u32 row : Narrow(f, c).rows) ASSERT_EQ(row & ~narrowMask, 0u) << "'" << c << "'";
+    u32 drawn = 0;
+    for (u32 slot = 0; slot < kWideSlots; ++slot) {
+        const Glyph g = WideSlot(f, slot);
+        for (u32 row : g.rows) ASSERT_EQ(row & ~wideMask, 0u) << "slot " << slot;
+        drawn += g.Count() > 0;
+    }
+    EXPECT_GT(drawn, 10000u) << "nearly every Big5 character has a glyph";
+
+    // Letters and digits are inked and placed: the cell's top, bottom, left and right where expected.
+    for (const char* set : {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz", "0123456789!?#%&@"})
+        for (const char* c = set; *c; ++c) EXPECT_GT(Narrow(f, *c).Count(), 3) << "'" << *c << "'";
+    EXPECT_EQ(Narrow(f, ' ').Count(), 0);
+    const double mid = (size - 1) / 2.0;
+    EXPECT_GT(Narrow(f, '.').MeanY(), mid);
+    EXPECT_LT(Narrow(f, '\'').MeanY(), mid);
+    EXPECT_GT(Narrow(f, '_').MeanY(), Narrow(f, 'A').MeanY());
+    EXPECT_LT(Narrow(f, '[').MeanX(), Narrow(f, ']').MeanX());
+
+    // Wide glyphs: an ideograph, kana of the kana rows, brackets facing the right way, and blanks
+    // where Big5 has no character.
+    const Glyph one = WideSlot(f, SlotOf("一"));
+    int inkedRows = 0;
+    for (int y = 0; y < size; ++y) inkedRows += one.rows[size_t(y)] != 0;
+    EXPECT_GE(one.Count(), size / 2);
+    EXPECT_LE(inkedRows, 2) << "one horizontal stroke";
+    EXPECT_NEAR(one.MeanY(), mid, size / 4.0);
+    for (const char* c : {"中", "機", "龍", "あ", "ア", "ン"}) EXPECT_GT(WideSlot(f, SlotOf(c)).Count(), 4) << c;
+    EXPECT_GT(WideSlot(f, SlotOf("，")).Count(), 0);
+    const u32 kana = SlotOf("あ");
+    EXPECT_GE(kana / 160, 0xC6u - 0xA1);
+    const Glyph open = WideSlot(f, SlotOf("「"));
+    const Glyph close = WideSlot(f, SlotOf("」"));
+    ASSERT_TRUE(open.Count() > 0 && close.Count() > 0);
+    EXPECT_LT(open.MeanY(), close.MeanY());
+    EXPECT_EQ(open.FullestColumn(), open.Columns().front()) << "「 has its upright on the left";
+    EXPECT_EQ(close.FullestColumn(), close.Columns().back()) << "」 has its upright on the right";
+    EXPECT_EQ(WideSlot(f, 0).Count(), 0) << "the ideographic space";
+    EXPECT_EQ(WideSlot(f, (0xA4 - 0xA1) * 160 + (0x7F - 0x40)).Count(), 0) << "trail 0x7F is no character";
+    EXPECT_EQ(WideSlot(f, (0xA4 - 0xA1) * 160 + (0xA0 - 0x60)).Count(), 0) << "trail 0xA0 is no character";
+    FONT_DelFont(0);
+}
+
+// One 8×8 cell of a 16-bit picture as 0/1 ink.
+std::vector<int> CellInk(const GRP_DATA& g, u32 cx, u32 cy) {
+    std::vector<int> ink;
+    for (u32 y = 0; y < 8; ++y)
+        for (u32 x = 0; x < 8; ++x) {
+            const size_t at = (size_t(cy + y) * g.width + cx + x) * 2;
+            ink.push_back((g.pixels[at] | g.pixels[at + 1]) != 0);
+        }
+    return ink;
+}
+
+int Sum(const std::vector<int>& v, size_t from = 0, size_t step = 1) {
+    int n = 0;
+    for (size_t i = from; i < v.size(); i += step) n += v[i];
+    return n;
+}
+
+void SampleData::CheckDebugGlyphs() {
+    GRP_DATA font{};
+    GRP_DATA eft{};
+    ASSERT_EQ(SURF_ReadGrp(File("dfont.grp").c_str(), &font), 1);
+    ASSERT_EQ(SURF_ReadGrp(File("Bmp/DebugEft.grp").c_str(), &eft), 1);
+    EXPECT_EQ(font.bpp, 16);
+    EXPECT_EQ(eft.bpp, 16);
+    ASSERT_GE(font.width, 16u * 8);
+    ASSERT_GE(font.height, 6u * 8) << "codes 32..127";
+    ASSERT_EQ(eft.height, 8u) << "one row";
+    ASSERT_GE(eft.width, 94u * 8) << "'!' to '~'";
+    auto fontCell = [&](char c) { return CellInk(font, u32(c - 32) % 16 * 8, u32(c - 32) / 16 * 8); };
+    auto eftCell = [&](char c) { return CellInk(eft, u32(c - 33) * 8, 0); };
+    EXPECT_EQ(Sum(fontCell(' ')), 0);
+    for (char c = 33; c < 127; ++c) {
+        EXPECT_GT(Sum(fontCell(c)), 1) << "'" << c << "'";
+        // The overlay's cells sit 7 apart: the 8th column stays clear.
+        EXPECT_EQ(Sum(eftCell(c), 7, 8), 0) << "'" << c << "'";
+        EXPECT_EQ(eftCell(c), fontCell(c)) << "both pictures show '" << c << "' in its own cell";
+    }
+    const std::vector<int> dot = fontCell('.');
+    EXPECT_EQ(Sum(std::vector<int>(dot.begin(), dot.begin() + 32)), 0) << "'.' sits low";
+    SURF_FreeGrp(&font);
+    SURF_FreeGrp(&eft);
+}
+
+void SampleData::CheckCursor() {
+    test::HeadlessDisplay display;
+    ASSERT_TRUE(display.ok());
+    SPR_Init();
+    {
+        // Loaded as the game loads it: relative, with its picture beside it.
+        test::ScopedCwd cwd(dir_.path());
+        ASSERT_EQ(SPR_LoadSprGrp(0, "Bmp\\Cursor\\Cursor.spr", 0), 1);
+    }
+    GRP_DATA sheet{};
+    ASSERT_EQ(SURF_ReadGrp(File("Bmp/Cursor/Cursor.grp").c_str(), &sheet), 1);
+    ASSERT_EQ(SprGrpTbl[0].imageCount, 1);
+    EXPECT_NE(SPR_GetSlotSurf(SprGrpTbl[0].imageSlot[0]), nullptr);
+    auto pixel = [&](i32 x, i32 y) {
+        const size_t at = (size_t(y) * sheet.width + size_t(x)) * 2;
+        return u16(sheet.pixels[at] | sheet.pixels[at + 1] << 8);
+    };
+    for (int type = 0; type < SPR_SEQ_MAX; ++type) {
+        SCOPED_TRACE("sequence " + std::to_string(type));
+        const SPR_SEQ& seq = SprSeqTbl[0][type];
+        if (type >= 5) {
+            EXPECT_EQ(seq.count, 0);
+            continue;
+        }
+        ASSERT_GE(seq.count, 2) << "an animation";
+        std::set<std::vector<u16>> frames;
+        for (u16 s = 0; s < seq.count; ++s) {
+            ASSERT_LT(seq.steps[s].page, SprGrpTbl[0].pageCount);
+            const SPR_PAGE& page = SprPageTbl[0][seq.steps[s].page];
+            ASSERT_EQ(page.partCount, 1);
+            const RECT& src = page.parts[0].src;
+            const RECT& dest = page.parts[0].dest;
+            ASSERT_TRUE(src.left >= 0 && src.top >= 0 && src.right <= i32(sheet.width) && src.bottom <= i32(sheet.height));
+            EXPECT_EQ(src.right - src.left, dest.right - dest.left);
+            EXPECT_EQ(src.bottom - src.top, dest.bottom - dest.top);
+            // The mouse point lies on the picture (on the pointers' tip); the background is the
+            // transparent colour 0.
+            EXPECT_TRUE(dest.left <= 0 && dest.right > 0 && dest.top <= 0 && dest.bottom > 0);
+            if (type <= 1) {
+                EXPECT_NE(pixel(src.left - dest.left, src.top - dest.top), 0) << "ink at the tip";
+            }
+            EXPECT_EQ(pixel(src.right - 1, src.bottom - 1), 0);
+            EXPECT_EQ(pixel(src.left, src.bottom - 1) | pixel(src.right - 1, src.top), 0);
+            std::vector<u16> frame;
+            for (i32 y = src.top; y < src.bottom; ++y)
+                for (i32 x = src.left; x < src.right; ++x) frame.push_back(pixel(x, y));
+            frames.insert(frame);
+        }
+        EXPECT_EQ(frames.size(), seq.count) << "every step shows another frame";
+    }
+    SURF_FreeGrp(&sheet);
+    SPR_Release();
+    for (int i = 0; i < SURF_SLOT_MAX; ++i)
+        while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
+}
+
+void SampleData::CheckSounds() {
+    std::set<std::vector<u8>> effects;
+    // Reads one file; its length in milliseconds, -1 when it does not read as 16-bit mono PCM.
+    auto read = [&](const std::string& path, std::vector<u8>* samples) -> i64 {
+        WAVE_FORMAT format{};
+        u32 size = 0;
+        void* data = SND_ReadWaveFile(path.c_str(), &size, &format);
+        if (!data) return -1;
+        if (samples) samples->assign(static_cast<u8*>(data), static_cast<u8*>(data) + size);
+        plat::GlobalFree(data);
+        if (!SND_CheckFormat(&format) || format.channels != 1 || format.bitsPerSample != 16) return -1;
+        return i64(size) / 2 * 1000 / format.samplesPerSec;
+    };
+    for (int i = 0; i < kSeCount; ++i) {
+        std::vector<u8> samples;
+        const i64 ms = read(File(std::string("Wav/") + SeTbl[i].stem + ".wav"), &samples);
+        EXPECT_TRUE(ms > 0 && ms <= 2000) << SeTbl[i].stem << ": " << ms << " ms";
+        effects.insert(samples);
+    }
+    EXPECT_EQ(effects.size(), size_t(kSeCount)) << "every effect sounds different";
+    for (int i = 0; i < kBgmCount; ++i) {
+        const i64 ms = read(File(std::string("Music/") + BgmTbl[i].stem + ".wav"), nullptr);
+        EXPECT_GE(ms, 8000) << BgmTbl[i].stem;
+        EXPECT_GT(ms, i64(BgmTbl[i].loopMs)) << BgmTbl[i].stem << " reaches its loop position";
+    }
+    EXPECT_GT(read(File("Voice/0001.wav"), nullptr), 0);
+}
+
+void SampleData::CheckMovie() {
+    test::FakeClock clock;
+    plat::MovieStream* movie = plat::MovieOpen(File("opening.mpg").c_str(), nullptr);
+    ASSERT_NE(movie, nullptr);
+    i32 w = 0;
+    i32 h = 0;
+    ASSERT_TRUE(plat::MovieGetVideoSize(movie, &w, &h));
+    EXPECT_EQ(w * 3, h * 4) << "the screen's shape";
+    EXPECT_GE(plat::MovieGetDuration(movie), i64(2000) * 10000) << "at least 2 s";
+    // Half-way through, the title stands bright on a dark picture.
+    plat::Surface* surface = plat::CreateSurface(w, h, 16, 0xF800, 0x07E0, 0x001F, plat::kCapsSystemMemory);
+    ASSERT_NE(surface, nullptr);
+    const RECT rect{0, 0, w, h};
+    plat::MovieSample* sample = plat::MovieCreateSample(movie, surface, &rect);
+    ASSERT_NE(sample, nullptr);
+    plat::MovieSetRunning(movie, true);
+    clock.Advance(u32(plat::MovieGetDuration(movie) / 10000 / 2));
+    EXPECT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+    plat::SurfaceDesc d{};
+    ASSERT_EQ(plat::LockSurface(surface, &d), plat::kSurfOk);
+    i64 bright = 0;
+    i64 dark = 0;
+    for (i32 y = 0; y < h; ++y)
+        for (i32 x = 0; x < w; ++x) {
+            const u16 p = reinterpret_cast<const u16*>(static_cast<const u8*>(d.pixels) + y * d.pitch)[x];
+            const int green = (p >> 5) & 63;
+            bright += green > 48;
+            dark += green < 24;
+        }
+    plat::UnlockSurface(surface);
+    EXPECT_GT(bright, i64(w) * h / 50);
+    EXPECT_GT(dark, i64(w) * h / 2);
+    plat::MovieReleaseSample(sample);
+    plat::MovieClose(movie);
+    plat::ReleaseSurface(surface);
+}
+
+TEST_F(SampleData, WritesFilesTheGameReads) {
+    CheckFont("Dat/Fnt10x10.fnt", 10);
+    CheckFont("Dat/Fnt14x14.fnt", 14);
+    CheckDebugGlyphs();
+    CheckCursor();
+    CheckSounds();
+    CheckMovie();
+}
+
+}  // namespace

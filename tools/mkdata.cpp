@@ -1,0 +1,48 @@
+// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, sounds, opening movie.
+//   korvane_mkdata <data folder>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/mkdata/mkdata.h"
+
+#ifndef KORVANE_CJK_FONT
+#define KORVANE_CJK_FONT "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc"
+#endif
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: korvane_mkdata <data folder>\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    const std::string font = KORVANE_CJK_FONT;
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        std::fprintf(stderr, "korvane_mkdata: %s: %s\n", dir.c_str(), ec.message().c_str());
+        return 1;
+    }
+    const std::vector<std::pair<const char*, std::function<bool(std::string*)>>> parts = {
+        {"cursor", [&](std::string* e) { return mkdata::BuildCursor(dir, e); }},
+        {"debug glyphs", [&](std::string* e) { return mkdata::BuildDebugGlyphs(dir, font, e); }},
+        {"fonts", [&](std::string* e) { return mkdata::BuildFonts(dir, font, e); }},
+        {"sounds", [&](std::string* e) { return mkdata::BuildSounds(dir, e); }},
+        {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
+    };
+    for (const auto& [name, build] : parts) {
+        const auto start = std::chrono::steady_clock::now();
+        std::string error;
+        if (!build(&error)) {
+            std::fprintf(stderr, "korvane_mkdata: %s: %s\n", name, error.c_str());
+            return 1;
+        }
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        std::printf("korvane_mkdata: %s (%lld ms)\n", name, static_cast<long long>(ms.count()));
+    }
+    return 0;
+}

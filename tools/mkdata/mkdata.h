@@ -1,0 +1,26 @@
+// The sample data builder's parts; each writes its files under the data folder and returns false
+// with a message in *error when it cannot.
+#pragma once
+#include <string>
+
+#include "platform/types.h"
+
+namespace mkdata {
+
+// The Big5 code (lead byte high) whose glyph a font keeps in this wide slot; 0 for the slots whose
+// trail byte is no Big5 trail byte (0x7F, 0xA0, 0xFF).
+u16 Big5OfSlot(u32 slot);
+constexpr u32 kWideSlots = 10496;
+
+// "Dat\Fnt10x10.fnt" and "Dat\Fnt14x14.fnt" from the CJK font file (its half-width face).
+bool BuildFonts(const std::string& dataDir, const std::string& fontFile, std::string* error);
+// "dfont.grp" (16 cells a row from the space) and "Bmp\DebugEft.grp" (one row from '!').
+bool BuildDebugGlyphs(const std::string& dataDir, const std::string& fontFile, std::string* error);
+// "Bmp\Cursor\Cursor.spr" and its picture: the five pointer shapes as looping sequences 0 to 4.
+bool BuildCursor(const std::string& dataDir, std::string* error);
+// The effect sounds, the music pieces and a voice.
+bool BuildSounds(const std::string& dataDir, std::string* error);
+// "opening.mpg", a few seconds of title with a tone.
+bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::string* error);
+
+}  // namespace mkdata
