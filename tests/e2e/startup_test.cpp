@@ -1,0 +1,133 @@
+// The real start-up on the sample data, the real loop for a number of frames, a close through the
+// platform's event path and the real shut-down, headless.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "graphics/display/disp.h"
+#include "graphics/display/surf.h"
+#include "graphics/font/dbgtext.h"
+#include "graphics/font/font.h"
+#include "graphics/sprite/spr.h"
+#include "platform/display.h"
+#include "platform/input_fake.h"
+#include "platform/picture.h"
+#include "platform/settings.h"
+#include "platform/window.h"
+#include "shell/input/cur.h"
+#include "shell/input/inp.h"
+#include "shell/sound/sound.h"
+#include "shell/sys.h"
+#include "test_support.h"
+
+namespace {
+
+std::vector<std::string> Names(const SYS_STEP* steps, int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        if (steps[i].func) names.emplace_back(steps[i].name);
+    return names;
+}
+
+// The events of the trace that name a step of the table, in order.
+std::vector<std::string> StepsRun(const std::vector<std::string>& trace, const SYS_STEP* steps, int count) {
+    std::vector<std::string> all = Names(steps, count), run;
+    for (const auto& e : trace)
+        if (std::find(all.begin(), all.end(), e) != all.end()) run.push_back(e);
+    return run;
+}
+
+u16 BackBufferPixel(i32 x, i32 y) {
+    plat::SurfaceDesc desc{};
+    if (SURF_Lock(DispBackBuffer, &desc) != 0) return 0;
+    u16 px;
+    std::memcpy(&px, static_cast<u8*>(desc.pixels) + y * desc.pitch + x * 2, 2);
+    SURF_Unlock(DispBackBuffer);
+    return px;
+}
+
+TEST(StartUp, RunsOnTheSampleDataAndShutsDownThroughTheWindow) {
+    test::TempDir config;
+    plat::SetSettingsFile(config.File("settings.txt").c_str());
+    test::ScopedCwd cwd(KORVANE_SAMPLE_DATA_DIR);
+    test::DebugCapture debug;
+    test::MessageBoxCapture boxes;
+    test::FakeClock clock;
+    plat::FakeInputBackend input;
+    plat::SetInputBackend(&input);
+
+    std::vector<std::string> trace;
+    SYS_ResetState();
+    SYS_SetTrace([&](const char* e) { trace.emplace_back(e); });
+
+    ASSERT_EQ(SYS_InitWindow(), 1);
+    SYS_InitGame();
+
+    // Everything the start-up loads from the data folder is there.
+    EXPECT_TRUE(FontTbl[0].loaded);
+    EXPECT_TRUE(FontTbl[1].loaded);
+    EXPECT_NE(SPR_GetSlotSurf(DebugFontSurf), nullptr);
+    EXPECT_NE(SPR_GetSlotSurf(DBG_GlyphSurf), nullptr);
+    EXPECT_EQ(DBG_TextDisp, 1);
+    int loadedEffects = 0;
+    for (int i = 0; i < kSeCount; ++i) loadedEffects += SeBuffer[i] != nullptr;
+    EXPECT_EQ(loadedEffects, 55);
+    int cursor = -1;
+    for (int s = 0; s < SPR_MAX; ++s)
+        if (SPR_GetSpr(s)) cursor = s;
+    ASSERT_NE(cursor, -1);
+    EXPECT_NE(ScreenWorkSpr, -1);
+    EXPECT_EQ(SprTbl[ScreenWorkSpr]->view, 0);
+    EXPECT_FALSE(debug.Contains("見つかりません")) << debug.text();
+    EXPECT_FALSE(debug.Contains("Open error")) << debug.text();
+    EXPECT_TRUE(boxes.calls().empty());
+
+    // A screen shows the pointer; it is drawn where the mouse is.
+    CUR_Show(1);
+    i32 wx, wy;
+    plat::PictureToWindow(200, 150, &wx, &wy);
+    input.cursorX = wx;
+    input.cursorY = wy;
+    const u64 presents = plat::GetPresentCount();
+    for (int turn = 0; turn < 40; ++turn) {
+        int code = 0;
+        INP_RenewMouse();  // as the screens read the mouse every frame
+        ASSERT_TRUE(SYS_MessageTurn(&code));
+        clock.Advance(10);
+    }
+    EXPECT_GT(plat::GetPresentCount(), presents);
+    EXPECT_EQ(SprTbl[cursor]->x, 200);
+    EXPECT_EQ(SprTbl[cursor]->y, 150);
+    bool drawn = false;
+    for (i32 dy = -2; dy <= 8 && !drawn; ++dy)
+        for (i32 dx = -2; dx <= 8 && !drawn; ++dx) drawn = BackBufferPixel(200 + dx, 150 + dy) != 0;
+    EXPECT_TRUE(drawn) << "no cursor pixels near the mouse";
+
+    // Closing the window ends the loop at the next get.
+    plat::SimulateClose(MainWnd);
+    int exitCode = -1, turns = 0;
+    while (SYS_MessageTurn(&exitCode) && ++turns < 1000) clock.Advance(10);
+    EXPECT_LT(turns, 1000);
+    EXPECT_EQ(exitCode, 0);
+    SYS_ReleaseGame();
+    plat::ReleaseDestroyedWindows();
+
+    EXPECT_EQ(StepsRun(trace, SysInitSteps, SysInitStepCount), Names(SysInitSteps, SysInitStepCount));
+    EXPECT_EQ(StepsRun(trace, SysReleaseSteps, SysReleaseStepCount), Names(SysReleaseSteps, SysReleaseStepCount));
+
+    // A full-screen run writes only the mode.
+    u32 mode = 7, size = 4;
+    EXPECT_TRUE(plat::SettingsRead("Software\\QUOLIA\\KV_SC\\Main", "WndMode", nullptr, &mode, &size));
+    EXPECT_EQ(mode, 0u);
+    size = 0;
+    EXPECT_FALSE(plat::SettingsRead("Software\\QUOLIA\\KV_SC\\Main", "WndRect", nullptr, nullptr, &size));
+
+    SYS_SetTrace({});
+    plat::SetInputBackend(nullptr);
+    plat::SetSettingsFile("");
+}
+
+}  // namespace
