@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "graphics/display/surf.h"
+#include "graphics/sprite/spr.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -369,9 +374,16 @@ TEST_F(ShellTest, MinimiseRequestSavesReleasesAndResumesOnActivation) {
     Drain();
     plat::ClearMenuCalls(MainWnd);
     log.clear();
+    // A surface slot whose picture must survive the whole round.
+    const int slot = SPR_CreateSurf(8, 8, 0);
+    ASSERT_GE(slot, 0);
+    const RECT dot{3, 3, 4, 4};
+    SURF_Fill(SurfTbl[slot].surface, &dot, 0x1234);
 
     SetCloseFlag();
     SYS_MessageTurn(nullptr);
+    EXPECT_EQ(SurfTbl[slot].surface, nullptr);
+    EXPECT_NE(SurfTbl[slot].saved, nullptr);
     EXPECT_EQ(CloseFlag, 0u);
     EXPECT_EQ(log, (Log{"PushSurf", "DISP_Release"}));
     EXPECT_FALSE(DISP_DeviceExists());
@@ -400,6 +412,15 @@ TEST_F(ShellTest, MinimiseRequestSavesReleasesAndResumesOnActivation) {
     EXPECT_EQ(log, (Log{"PushSurf", "DISP_ReInit", "PopSurf"}));
     EXPECT_TRUE(DISP_DeviceExists());
     EXPECT_EQ(PauseFlag, 0u);
+    ASSERT_NE(SurfTbl[slot].surface, nullptr);
+    EXPECT_EQ(SurfTbl[slot].saved, nullptr);
+    plat::SurfaceDesc desc{};
+    ASSERT_EQ(SURF_Lock(SurfTbl[slot].surface, &desc), 0);
+    u16 px = 0;
+    std::memcpy(&px, static_cast<u8*>(desc.pixels) + 3 * desc.pitch + 3 * 2, 2);
+    SURF_Unlock(SurfTbl[slot].surface);
+    EXPECT_EQ(px, 0x1234);
+    SPR_DelSurfDat(slot);
 }
 
 // ---- the window procedure's other messages ----
