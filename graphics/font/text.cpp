@@ -266,13 +266,24 @@ void DrawStyled(Desc* d, i32 x, i32 y, const char* text) {
 
 }  // namespace
 
+namespace {
+// A null format draws nothing.
+void FormatText(char* text, size_t size, const char* format, va_list args) {
+    if (!format) {
+        text[0] = '\0';
+        return;
+    }
+    std::vsnprintf(text, size, format, args);
+}
+}  // namespace
+
 int TXT_DrawText(plat::Surface* surface, i32 x, i32 y, const char* format, ...) {
     plat::SurfaceDesc desc{};
     if (SURF_Lock(surface, &desc) != plat::kSurfOk) return 0;
     char text[TXT_BUFFER_SIZE];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format ? format : "", args);
+    FormatText(text, sizeof text, format, args);
     va_end(args);
     DrawStyled(&desc, x, y, text);
     SURF_Unlock(surface);
@@ -283,7 +294,7 @@ int TXT_DrawText2(plat::SurfaceDesc* desc, i32 x, i32 y, const char* format, ...
     char text[TXT_BUFFER_SIZE];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format ? format : "", args);
+    FormatText(text, sizeof text, format, args);
     va_end(args);
     DrawStyled(desc, x, y, text);
     return 1;
@@ -293,7 +304,7 @@ void TXT_DrawDebugText(plat::Surface* surface, i32 x, i32 y, const char* format,
     char text[TXT_BUFFER_SIZE];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format ? format : "", args);
+    FormatText(text, sizeof text, format, args);
     va_end(args);
     plat::Surface* font = DebugFontSurf >= 0 ? SPR_GetSlotSurf(DebugFontSurf) : nullptr;
     for (const u8* p = reinterpret_cast<const u8*>(text); *p; ++p, x += 8) {
