@@ -135,8 +135,9 @@ int SPR_CreateSurf(i32 width, i32 height, int vidmem) {
 }
 
 int SPR_DelSurfDat(int slot) {
-    if (slot < 0) return 0;
-    if (slot >= SURF_SLOT_MAX) return 0;
+    // A number above the table names no slot either: 0, as for a negative one, so the release
+    // wrapper hands it back unchanged.
+    if (slot < 0 || slot >= SURF_SLOT_MAX) return 0;
     SURF_DATA& d = SurfTbl[slot];
     if (d.useCount == 0) return 1;
     if (--d.useCount == 0) {
@@ -189,6 +190,8 @@ SPR_PAGE* SPR_GetGrpPage(int group, int page) {
     return &SprPageTbl[group][page];
 }
 
+// A missing file, a wrong magic or a broken LZ stream fail silently; the refusals that callers or
+// damaged files cause (bad or busy group slot, counts that do not fit the body) say why.
 int SPR_LoadSprGrp(int g, const char* path, int vidmem) {
     if (g < 0 || g >= SPRGRP_MAX) {
         DebugMsg("SPR_LoadSprGrp: no such group slot %d (%s)", g, path ? path : "");
@@ -229,6 +232,7 @@ int SPR_LoadSprGrp(int g, const char* path, int vidmem) {
         body.p = nul + 1;
     }
     u32 pageCount = body.U16();
+    body.Need(size_t(pageCount) * (10 + 16 * 16));  // every page holds at least its head and hit rectangles
     SPR_PAGE* pages = nullptr;
     SPR_SEQ seqs[SPR_SEQ_MAX] = {};
     if (body.ok) pages = static_cast<SPR_PAGE*>(plat::GlobalAllocZero(sizeof(SPR_PAGE) * (pageCount ? pageCount : 1)));

@@ -151,6 +151,24 @@ TEST_F(SpriteSlots, BlankSlotsAreNeverShared) {
     EXPECT_EQ(SPR_GetTSprSize(b, &w, &h), 1);
 }
 
+TEST_F(SpriteSlots, DroppingAUseOfNoSlot) {
+    const int a = SPR_CreateSurf(8, 8, 0);
+    ASSERT_GE(a, 0);
+    ++SurfTbl[a].useCount;
+    EXPECT_EQ(SPR_DelSurfDat2(a), -1);  // one use left
+    EXPECT_EQ(SurfTbl[a].useCount, 1);
+    EXPECT_NE(SPR_GetSlotSurf(a), nullptr);
+    EXPECT_EQ(SPR_DelSurfDat(a), 1);
+    EXPECT_EQ(SurfTbl[a].useCount, 0);
+    EXPECT_STREQ(SurfTbl[a].name, "");
+    EXPECT_EQ(SPR_DelSurfDat(a), 1);  // free: unchanged
+    EXPECT_EQ(SurfTbl[a].useCount, 0);
+    EXPECT_EQ(SPR_DelSurfDat(-1), 0);
+    EXPECT_EQ(SPR_DelSurfDat(SURF_SLOT_MAX), 0);
+    EXPECT_EQ(SPR_DelSurfDat2(SURF_SLOT_MAX), SURF_SLOT_MAX);
+    EXPECT_EQ(SPR_DelSurfDat2(0xFFFF), 0xFFFF);
+}
+
 TEST_F(SpriteSlots, FullTableStillFindsKnownStems) {
     int own = SPR_LoadSurf(Path("Bmp/Effect/Own.grp").c_str(), 0);
     for (int i = 1; i < SURF_SLOT_MAX; ++i) ASSERT_GE(SPR_CreateSurf(4, 4, 0), 0);
