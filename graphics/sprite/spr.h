@@ -142,7 +142,9 @@ struct FSPR_DATA : SPR_HEAD {
 
 extern SPR_HEAD* SprTbl[SPR_MAX];
 
-// Typed views of a slot: null unless it holds a record of that kind.
+// The record of a slot holding a sprite of any kind, else null; and typed views of a slot, null unless
+// it holds a record of that kind.
+SPR_HEAD* SPR_GetAnySpr(int s);
 SPR_DATA* SPR_GetSpr(int s);
 TSPR_DATA* SPR_GetTSpr(int s);
 FSPR_DATA* SPR_GetFSpr(int s);

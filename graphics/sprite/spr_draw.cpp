@@ -11,10 +11,8 @@ constexpr u16 kListEnd = 0xFFFF;
 // page drawn directly without a sprite record.
 enum class Drawer { Group, Surf, Direct };
 
-SPR_HEAD* Live(int s) { return s >= 0 && s < SPR_MAX && SprTbl[s] && SprTbl[s]->kind ? SprTbl[s] : nullptr; }
-
 SPR_HEAD* LiveVisible(int s) {
-    SPR_HEAD* h = Live(s);
+    SPR_HEAD* h = SPR_GetAnySpr(s);
     return h && h->view ? h : nullptr;
 }
 
@@ -271,12 +269,13 @@ u32 SPR_CheckHitRect(int s, const RECT* q) {
 }
 
 void SPR_DrawAllSpr2(int slot, int s) {
-    if (slot != -1) {
-        if (slot < 0 || slot >= SURF_SLOT_MAX || SurfTbl[slot].useCount == 0) return;
+    if (slot == -1) return DrawBySpriteKind(s);
+    // A slot that holds nothing draws nothing; the target still ends on the back buffer.
+    if (slot >= 0 && slot < SURF_SLOT_MAX && SurfTbl[slot].useCount) {
         SprDrawSurf = &SurfTbl[slot].surface;
+        DrawBySpriteKind(s);
     }
-    DrawBySpriteKind(s);
-    if (slot != -1) SprDrawSurf = &DispBackBuffer;
+    SprDrawSurf = &DispBackBuffer;
 }
 
 void SPR_DrawSpr2(plat::Surface* dst, int x, int y, int group, int page, u32 attr, int level, int level2) {

@@ -15,8 +15,6 @@ namespace {
 
 bool ValidNo(int s) { return s >= 0 && s < SPR_MAX; }
 
-SPR_HEAD* Live(int s) { return ValidNo(s) && SprTbl[s] && SprTbl[s]->kind ? SprTbl[s] : nullptr; }
-
 template <typename T>
 T* NewRecord(int s, u8 kind) {
     SPR_DelSpr(s);
@@ -55,18 +53,20 @@ void Stop(SPR_DATA* spr) {
 
 }  // namespace
 
+SPR_HEAD* SPR_GetAnySpr(int s) { return ValidNo(s) && SprTbl[s] && SprTbl[s]->kind ? SprTbl[s] : nullptr; }
+
 SPR_DATA* SPR_GetSpr(int s) {
-    SPR_HEAD* h = Live(s);
+    SPR_HEAD* h = SPR_GetAnySpr(s);
     return h && h->kind == SPR_KIND_GROUP ? static_cast<SPR_DATA*>(h) : nullptr;
 }
 
 TSPR_DATA* SPR_GetTSpr(int s) {
-    SPR_HEAD* h = Live(s);
+    SPR_HEAD* h = SPR_GetAnySpr(s);
     return h && h->kind == SPR_KIND_SURF ? static_cast<TSPR_DATA*>(h) : nullptr;
 }
 
 FSPR_DATA* SPR_GetFSpr(int s) {
-    SPR_HEAD* h = Live(s);
+    SPR_HEAD* h = SPR_GetAnySpr(s);
     return h && h->kind == SPR_KIND_FUNC ? static_cast<FSPR_DATA*>(h) : nullptr;
 }
 
@@ -154,10 +154,10 @@ int SPR_DelSpr(int s) {
     return 1;
 }
 
-int SPR_IsSpr(int s) { return Live(s) ? 1 : 0; }
+int SPR_IsSpr(int s) { return SPR_GetAnySpr(s) ? 1 : 0; }
 
 int SPR_SetSprObjNo(int s, int owner) {
-    SPR_HEAD* h = Live(s);
+    SPR_HEAD* h = SPR_GetAnySpr(s);
     if (!h) return 0;
     h->owner = i16(owner);
     return 1;
@@ -201,7 +201,7 @@ int SPR_SetTSprAttr(int s, u32 attr) {
 }
 
 int SPR_SetSprLayer(int s, int layer) {
-    SPR_HEAD* h = Live(s);
+    SPR_HEAD* h = SPR_GetAnySpr(s);
     if (!h) return 0;
     h->layer = layer;
     return 1;
@@ -216,7 +216,7 @@ int SPR_SetSprView2(int s, int flag) {
 
 void SPR_SetViewAll(int flag) {
     for (int s = 0; s < SPR_MAX; ++s) {
-        SPR_HEAD* h = Live(s);
+        SPR_HEAD* h = SPR_GetAnySpr(s);
         if (!h) continue;
         h->savedView = i8(h->view);
         h->view = u8(flag);
@@ -225,7 +225,7 @@ void SPR_SetViewAll(int flag) {
 
 void SPR_RestoreViewAll() {
     for (int s = 0; s < SPR_MAX; ++s) {
-        SPR_HEAD* h = Live(s);
+        SPR_HEAD* h = SPR_GetAnySpr(s);
         if (!h || h->savedView < 0) continue;
         h->view = u8(h->savedView);
         h->savedView = -1;

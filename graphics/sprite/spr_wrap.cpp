@@ -3,8 +3,6 @@
 
 namespace {
 
-SPR_HEAD* Live(int s) { return s >= 0 && s < SPR_MAX && SprTbl[s] && SprTbl[s]->kind ? SprTbl[s] : nullptr; }
-
 int DelArray(int* handles, int n, int (*del)(int)) {
     int done = 0;
     for (; done < n; ++done) handles[done] = del(handles[done]);
@@ -24,7 +22,7 @@ int SPR_DelSurfDat2(int slot) {
 }
 
 int SPR_SetSprPos(int s, int x, int y) {
-    SPR_HEAD* h = Live(s);
+    SPR_HEAD* h = SPR_GetAnySpr(s);
     if (!h) return 0;
     h->x = i16(x);
     h->y = i16(y);
@@ -32,7 +30,7 @@ int SPR_SetSprPos(int s, int x, int y) {
 }
 
 int SPR_SetSprPri(int s, int priority) {
-    SPR_HEAD* h = Live(s);
+    SPR_HEAD* h = SPR_GetAnySpr(s);
     if (!h) return 0;
     h->priority = i16(priority);
     return 1;
@@ -60,7 +58,7 @@ int SPR_SetSprAttrCnt2(int s, int level2) {
 }
 
 int SPR_SetSprView(int s, int flag) {
-    SPR_HEAD* h = Live(s);
+    SPR_HEAD* h = SPR_GetAnySpr(s);
     if (!h) return 0;
     h->view = u8(flag);
     return 1;
@@ -89,7 +87,12 @@ int SPR_SetTSprAttrCnt2(int s, int level2) {
 }
 
 int SPR_SetTSprView(int s, int flag) { return SPR_SetSprView(s, flag); }
-int SPR_SetFSprView(int s, int flag) { return SPR_SetSprView(s, flag); }
+int SPR_SetFSprView(int s, int flag) {
+    FSPR_DATA* spr = SPR_GetFSpr(s);
+    if (!spr) return 0;
+    spr->view = u8(flag);
+    return 1;
+}
 
 int SPR_SetTSprRect(int s, int x, int y, int w, int h) {
     TSPR_DATA* spr = SPR_GetTSpr(s);

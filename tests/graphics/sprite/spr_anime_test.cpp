@@ -167,6 +167,15 @@ TEST_F(SpriteAnime, WrappersReturnTheHandlesNewValue) {
     EXPECT_EQ(SPR_SetSprAttrCnt1(4, 3), 0);  // never on a function sprite
     EXPECT_EQ(SPR_SetSprScale(4, 1, 1), 0);
     EXPECT_EQ(SPR_SetSprLayer(-1, 2), 0);
+
+    // The function-sprite view setter leaves other kinds alone; the general ones take any kind.
+    SPR_CreateSpr(6, 0, 0, 0, 0, 0);
+    EXPECT_EQ(SPR_SetFSprView(6, 0), 0);
+    EXPECT_EQ(SprTbl[6]->view, 1);
+    EXPECT_EQ(SPR_SetFSprView(4, 0), 1);
+    EXPECT_EQ(SprTbl[4]->view, 0);
+    EXPECT_EQ(SPR_SetTSprView(6, 0), 1);
+    EXPECT_EQ(SprTbl[6]->view, 0);
 }
 
 }  // namespace

@@ -527,10 +527,12 @@ TEST_F(SpriteDraw, OneSpriteDrawsIntoASlotWithoutLayers) {
     EXPECT_EQ(Only().args.dst, other);
     EXPECT_EQ(SprDrawSurf, &SurfTbl[img[2]].surface);
 
-    // A slot that holds nothing is refused; a hidden or free sprite is not drawn.
+    // A slot that holds nothing is refused, and the target still ends on the back buffer; a hidden or
+    // free sprite is not drawn.
     spy.Clear();
-    SPR_SetDrawSurf(&DispBackBuffer);
     SPR_DrawAllSpr2(255, 1);
+    EXPECT_EQ(SprDrawSurf, &DispBackBuffer);
+    SPR_DrawAllSpr2(SURF_SLOT_MAX, 1);
     SPR_DrawAllSpr2(img[2], 300);
     SPR_SetSprView(1, 0);
     SPR_DrawAllSpr2(img[2], 1);
