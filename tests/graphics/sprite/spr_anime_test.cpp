@@ -101,12 +101,33 @@ TEST_F(SpriteAnime, BadSequencesAndStepsAreRefused) {
 }
 
 TEST_F(SpriteAnime, PagesBeyondTheGroupReadAsNothing) {
+    SPR_Release();
+    MakeGroup(0, std::vector<u16>(8, 1));
+    for (int p = 0; p < 8; ++p) SprPageTbl[0][p].partCount = 2;  // counted only, never drawn here
     SPR_CreateSpr(0, 0, 0, 0, 0, 0);
-    SPR_SetAnime(0, 2, 6, 20);  // the range runs past the 8 pages
-    for (int i = 0; i < 40; ++i) SPR_RenewAnime();
+    // The loop runs past the 8 pages: pages 8..10 wait 0, the pages inside wait 1.
+    SPR_SetAnime(0, 2, 6, 10);
+    EXPECT_EQ(Trace(0, 10), (std::vector<int>{6, 6, 7, 7, 8, 9, 10, 6, 6, 7, 7}));
     EXPECT_EQ(SPR_IsAnime(0), 1);
+
+    // The part count reads page + page offset.
+    SPR_SetSprPage(0, 7);
+    EXPECT_EQ(SPR_GetSprPartCnt(0), 2);
+    SPR_GetSpr(0)->pageOffset = 1;
+    EXPECT_EQ(SPR_GetSprPartCnt(0), 0);
+    SPR_SetSprPage(0, 6);
+    EXPECT_EQ(SPR_GetSprPartCnt(0), 2);
     SPR_SetSprPage(0, 100);
     EXPECT_EQ(SPR_GetSprPartCnt(0), 0);
+}
+
+TEST_F(SpriteAnime, WaitsAreReadWithoutThePageOffset) {
+    SPR_Release();
+    MakeGroup(0, {0, 2, 0, 0, 0, 0});
+    SPR_CreateSpr(0, 0, 0, 0, 0, 0);
+    SPR_GetSpr(0)->pageOffset = 2;  // would move the long wait off page 1
+    SPR_SetAnime(0, 2, 0, 3);
+    EXPECT_EQ(Trace(0, 6), (std::vector<int>{0, 1, 1, 1, 2, 3, 0}));
 }
 
 TEST_F(SpriteAnime, GlobalHideAndPauseSaveOnce) {
