@@ -97,7 +97,7 @@ int FONT_LoadFont(int slot, const char* name) {
     const u16 height = u16(head[5] | head[6] << 8);
     // Beyond these the drawers' 32-bit windows, 32-row buffers and the gradient table would overflow.
     if (width == 0 || height == 0 || width > FONT_WIDTH_MAX || height > FONT_HEIGHT_MAX) {
-        DebugMsg("%s: font size %ux%u is not supported\r\n", name, width, height);
+        DebugMsg("%s: font size %ux%u is not supported", name, width, height);
         plat::FileClose(file);
         return 0;
     }
@@ -111,7 +111,7 @@ int FONT_LoadFont(int slot, const char* name) {
     u8* padded = static_cast<u8*>(plat::GlobalAllocZero(std::size_t(size) + FONT_BLOCK_PAD));
     if (!padded) {
         plat::GlobalFree(block);
-        DebugMsg("%s: no memory for the glyphs\r\n", name);
+        DebugMsg("%s: no memory for the glyphs", name);
         return 0;
     }
     std::memcpy(padded, block, size);

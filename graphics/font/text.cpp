@@ -264,9 +264,6 @@ void DrawStyled(Desc* d, i32 x, i32 y, const char* text) {
     }
 }
 
-}  // namespace
-
-namespace {
 // A null format draws nothing.
 void FormatText(char* text, size_t size, const char* format, va_list args) {
     if (!format) {
@@ -275,28 +272,30 @@ void FormatText(char* text, size_t size, const char* format, va_list args) {
     }
     std::vsnprintf(text, size, format, args);
 }
+
+void DrawFormatted(Desc* d, i32 x, i32 y, const char* format, va_list args) {
+    char text[TXT_BUFFER_SIZE];
+    FormatText(text, sizeof text, format, args);
+    DrawStyled(d, x, y, text);
+}
 }  // namespace
 
 int TXT_DrawText(plat::Surface* surface, i32 x, i32 y, const char* format, ...) {
     plat::SurfaceDesc desc{};
     if (SURF_Lock(surface, &desc) != plat::kSurfOk) return 0;
-    char text[TXT_BUFFER_SIZE];
     va_list args;
     va_start(args, format);
-    FormatText(text, sizeof text, format, args);
+    DrawFormatted(&desc, x, y, format, args);
     va_end(args);
-    DrawStyled(&desc, x, y, text);
     SURF_Unlock(surface);
     return 1;
 }
 
 int TXT_DrawText2(plat::SurfaceDesc* desc, i32 x, i32 y, const char* format, ...) {
-    char text[TXT_BUFFER_SIZE];
     va_list args;
     va_start(args, format);
-    FormatText(text, sizeof text, format, args);
+    DrawFormatted(desc, x, y, format, args);
     va_end(args);
-    DrawStyled(desc, x, y, text);
     return 1;
 }
 
