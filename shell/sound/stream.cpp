@@ -1,5 +1,6 @@
 #include "shell/sound/stream.h"
 
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -127,7 +128,10 @@ void ReapFailed() {
 
 i32 SND_VolumeLaw(int volume) {
     if (volume <= 0) return plat::kSoundVolumeMin;
-    return (volume + 400) * 10000 / 500 - 10000;
+    // Effect and voice volumes come unclamped from scripts: a huge one must not overflow, only be loud
+    // enough for the mixer to refuse.
+    const i64 level = (i64(volume) + 400) * 10000 / 500 - 10000;
+    return level > INT32_MAX ? INT32_MAX : i32(level);
 }
 
 // ---- files ----
