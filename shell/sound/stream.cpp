@@ -237,7 +237,8 @@ int SND_StreamOpenFile(const char* path) {
     const u64 ring = segment * kStreamSegments;
 
     if (Stream.dataSize < ring) {
-        // Short: one whole-sound buffer (a compressed ".snd" expands here).
+        // Short: one whole-sound buffer (a compressed ".snd" expands here). One that cannot be loaded is
+        // an open failure, leaving the stream closed, rather than an open stream with nothing to play.
         SND_StreamFree();
         Stream.buffer = SND_LoadSound(path);
         if (!Stream.buffer) return 0;
