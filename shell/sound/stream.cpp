@@ -1,5 +1,6 @@
 #include "shell/sound/stream.h"
 
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -69,6 +70,33 @@ void AdvanceWritePos(u32 size) {
     if (Stream.writePos >= Stream.ringSize) Stream.writePos -= Stream.ringSize;
 }
 
+// Fills size bytes of the ring at offset from the file (from the start position first when fromStart)
+// and moves the write position on by them. Data that runs out continues from the loop position or
+// pads with silence; fewer than a segment's bytes mark the end of the data. A failed lock or read leaves
+// the ring and the write position as they were.
+void FillRing(u32 offset, u32 size, bool fromStart) {
+    if (!Stream.buffer) return;
+    void *p1 = nullptr, *p2 = nullptr;
+    u32 n1 = 0, n2 = 0;
+    if (!plat::SoundLock(Stream.buffer, offset, size, &p1, &n1, &p2, &n2)) return;
+    u8* dest = static_cast<u8*>(p1);
+    u32 got = 0;
+    if ((fromStart && !SeekDataMs(Shared(&STREAM_DATA::startPos))) || !ReadData(dest, n1, &got)) {
+        plat::SoundUnlock(Stream.buffer, p1, n1, p2, n2);
+        return;
+    }
+    if (got < n1) {
+        if (Shared(&STREAM_DATA::loop)) {
+            FillFromLoop(dest + got, n1 - got);
+        } else {
+            Silence(dest + got, n1 - got);
+            if (got < Stream.segmentSize) Stream.endOfData = 1;
+        }
+    }
+    plat::SoundUnlock(Stream.buffer, p1, n1, p2, n2);
+    AdvanceWritePos(n1);
+}
+
 // Ends the refill thread of an earlier start: ask, wake, join.
 void EndThread() {
     if (!Stream.thread) return;
@@ -100,7 +128,10 @@ void ReapFailed() {
 
 i32 SND_VolumeLaw(int volume) {
     if (volume <= 0) return plat::kSoundVolumeMin;
-    return (volume + 400) * 10000 / 500 - 10000;
+    // Effect and voice volumes come unclamped from scripts: a huge one must not overflow, only be loud
+    // enough for the mixer to refuse.
+    const i64 level = (i64(volume) + 400) * 10000 / 500 - 10000;
+    return level > INT32_MAX ? INT32_MAX : i32(level);
 }
 
 // ---- files ----
@@ -206,7 +237,8 @@ int SND_StreamOpenFile(const char* path) {
     const u64 ring = segment * kStreamSegments;
 
     if (Stream.dataSize < ring) {
-        // Short: one whole-sound buffer (a compressed ".snd" expands here).
+        // Short: one whole-sound buffer (a compressed ".snd" expands here). One that cannot be loaded is
+        // an open failure, leaving the stream closed, rather than an open stream with nothing to play.
         SND_StreamFree();
         Stream.buffer = SND_LoadSound(path);
         if (!Stream.buffer) return 0;
@@ -296,28 +328,7 @@ int SND_StreamRewind() {
     return 1;
 }
 
-void SND_StreamFillAll() {
-    if (!Stream.buffer) return;
-    void *p1 = nullptr, *p2 = nullptr;
-    u32 n1 = 0, n2 = 0;
-    if (!plat::SoundLock(Stream.buffer, 0, Stream.ringSize, &p1, &n1, &p2, &n2)) return;
-    u8* dest = static_cast<u8*>(p1);
-    u32 got = 0;
-    if (!SeekDataMs(Shared(&STREAM_DATA::startPos)) || !ReadData(dest, n1, &got)) {
-        plat::SoundUnlock(Stream.buffer, p1, n1, p2, n2);
-        return;
-    }
-    if (got < n1) {
-        if (Shared(&STREAM_DATA::loop)) {
-            FillFromLoop(dest + got, n1 - got);
-        } else {
-            Silence(dest + got, n1 - got);
-            if (got < Stream.segmentSize) Stream.endOfData = 1;
-        }
-    }
-    plat::SoundUnlock(Stream.buffer, p1, n1, p2, n2);
-    AdvanceWritePos(n1);
-}
+void SND_StreamFillAll() { FillRing(0, Stream.ringSize, true); }
 
 // ---- the refill thread ----
 
@@ -396,28 +407,8 @@ void SND_StreamThreadProc() {
     }
 }
 
-void SND_StreamRefill() {
-    if (!Stream.buffer) return;
-    void *p1 = nullptr, *p2 = nullptr;
-    u32 n1 = 0, n2 = 0;
-    if (!plat::SoundLock(Stream.buffer, Stream.writePos, Stream.segmentSize, &p1, &n1, &p2, &n2)) return;
-    u8* dest = static_cast<u8*>(p1);
-    u32 got = 0;
-    if (!ReadData(dest, n1, &got)) {
-        plat::SoundUnlock(Stream.buffer, p1, n1, p2, n2);
-        return;
-    }
-    if (got < n1) {
-        if (Shared(&STREAM_DATA::loop)) {
-            FillFromLoop(dest + got, n1 - got);
-        } else {
-            Stream.endOfData = 1;
-            Silence(dest + got, n1 - got);
-        }
-    }
-    plat::SoundUnlock(Stream.buffer, p1, n1, p2, n2);
-    AdvanceWritePos(n1);
-}
+// Always the segment at the write position: the one that has just finished playing.
+void SND_StreamRefill() { FillRing(Stream.writePos, Stream.segmentSize, false); }
 
 // ---- stopping and freeing ----
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -114,6 +115,9 @@ TEST_F(SoundFrontTest, EffectVolumesAtTheEdges) {
     EXPECT_EQ(Volume(SeBuffer[3]), -1000);
     // Above 100 the level is over 0 dB: refused, the buffer keeps -1000.
     SE_SetVolume(150);
+    EXPECT_EQ(SE_Play(3, 0), 1);
+    EXPECT_EQ(Volume(SeBuffer[3]), -1000);
+    SE_SetVolume(INT32_MAX);
     EXPECT_EQ(SE_Play(3, 0), 1);
     EXPECT_EQ(Volume(SeBuffer[3]), -1000);
     // Volume 0: plays nothing and still reports 1.
