@@ -295,6 +295,7 @@ TEST_F(ShellTest, FullScreenPausesOnFocusLossAndRecreatesTheDisplayOnEachActivat
     Drain();
     ASSERT_EQ(PauseFlag, 0u);
     log.clear();
+    plat::ClearMenuCalls(MainWnd);
 
     plat::SimulateFocus(MainWnd, false);
     Drain();
@@ -302,6 +303,14 @@ TEST_F(ShellTest, FullScreenPausesOnFocusLossAndRecreatesTheDisplayOnEachActivat
     EXPECT_EQ(ActivateFlag, 0u);
     EXPECT_EQ(PauseFlag, 1u);
     EXPECT_TRUE(DISP_DeviceExists());
+    // The non-client change is refused without a menu update; the activation refreshes the menu as
+    // active, the loss of the application then greys it as inactive.
+    const auto& menu = plat::MenuCalls(MainWnd);
+    ASSERT_EQ(menu.size(), 12u);
+    EXPECT_EQ(menu[4].flags, MF_BYPOSITION | MF_GRAYED | MF_DISABLED);  // restore, while "active"
+    EXPECT_EQ(menu[10].flags, MF_BYPOSITION);                           // restore, inactive
+    EXPECT_EQ(WndProc(MainWnd, WM_NCACTIVATE, 1, 0), 0);
+    EXPECT_EQ(menu.size(), 12u);
 
     // Paused: idle turns run no step, but the timers still tick.
     int ticks = 0;
@@ -340,6 +349,11 @@ TEST_F(ShellTest, WindowedPausesWithoutTouchingTheDisplay) {
     Drain();
     EXPECT_EQ(PauseFlag, 0u);
     EXPECT_EQ(ActivateFlag, 1u);
+    // The non-client activation alone resumes a windowed game, and is refused to the default procedure.
+    EXPECT_EQ(WndProc(MainWnd, WM_NCACTIVATE, 0, 0), 0);
+    EXPECT_EQ(PauseFlag, 1u);
+    EXPECT_EQ(WndProc(MainWnd, WM_NCACTIVATE, 1, 0), 0);
+    EXPECT_EQ(PauseFlag, 0u);
 }
 
 TEST_F(ShellTest, FailedRecreationOnActivationDestroysTheWindow) {
