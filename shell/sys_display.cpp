@@ -77,6 +77,7 @@ int ChangeDisplayMode(HWND window, i32 width, i32 height, u16 depth, int fullScr
     } else {
         RECT stored;
         const bool have = LoadWndRect(&stored);
+        // One move and resize; an SDL window is never topmost, so there is nothing to take back after it.
         plat::SetWindowRect(window, SYS_WindowedPlacement(metrics, width, height, have ? &stored : nullptr));
     }
     return 1;
