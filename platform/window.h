@@ -104,7 +104,7 @@ void DiscardMessages();
 // ---- dropped files ----
 void DragAcceptFiles(Window* window, bool accept);
 // index 0xFFFFFFFF gives the number of names; else copies name index (cut to size − 1 bytes and
-// terminated) and gives its full length, 0 when there is none. buffer null gives the length alone.
+// terminated) and gives the bytes copied, 0 when there is none. buffer null gives its full length.
 u32 DragQueryFile(HDROP drop, u32 index, char* buffer, u32 size);
 void DragFinish(HDROP drop);
 

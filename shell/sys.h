@@ -78,8 +78,7 @@ int SetRegistry(const char* subKey, const char* name, u32 type, const void* data
 void SetRegistryValue(const char* subKey, const char* name, u32 value);
 
 // ---- observation ----
-// The start-up and shut-down steps in their fixed order; func is null for a step whose module is not
-// linked in yet (its call is written beside it, to be put in place when the module lands).
+// The start-up and shut-down steps in their fixed order, named for the tests' trace.
 struct SYS_STEP {
     const char* name;
     void (*func)();

@@ -20,6 +20,19 @@ void SYS_StoreWndRect(HWND window) {
     SetRegistry("Main", "WndRect", REG_BINARY, bytes, 16);
 }
 
+namespace {
+// The stored "WndRect"; false when it is missing or not 16 bytes.
+bool LoadWndRect(RECT* r) {
+    u8 b[16];
+    if (!GetRegistry("Main", "WndRect", b, 16)) return false;
+    i32 v[4];
+    for (int i = 0; i < 4; ++i)
+        v[i] = i32(u32(b[i * 4]) | u32(b[i * 4 + 1]) << 8 | u32(b[i * 4 + 2]) << 16 | u32(b[i * 4 + 3]) << 24);
+    *r = RECT{v[0], v[1], v[2], v[3]};
+    return true;
+}
+}  // namespace
+
 RECT SYS_FullScreenPlacement(const plat::ScreenMetrics& m, i32 width, i32 height) {
     // The client area starts at the screen's top left; the frame lies outside it.
     return RECT{-m.cxFrame, -(m.cyFrame + m.cyCaption), width + m.cxFrame, height + m.cyFrame};
@@ -62,15 +75,9 @@ int ChangeDisplayMode(HWND window, i32 width, i32 height, u16 depth, int fullScr
     if (fullScreen) {
         plat::SetWindowRect(window, SYS_FullScreenPlacement(metrics, width, height));
     } else {
-        u8 b[16];
         RECT stored;
-        const bool have = GetRegistry("Main", "WndRect", b, 16) != 0;
-        if (have) {
-            i32 v[4];
-            for (int i = 0; i < 4; ++i)
-                v[i] = i32(u32(b[i * 4]) | u32(b[i * 4 + 1]) << 8 | u32(b[i * 4 + 2]) << 16 | u32(b[i * 4 + 3]) << 24);
-            stored = RECT{v[0], v[1], v[2], v[3]};
-        }
+        const bool have = LoadWndRect(&stored);
+        // One move and resize; an SDL window is never topmost, so there is nothing to take back after it.
         plat::SetWindowRect(window, SYS_WindowedPlacement(metrics, width, height, have ? &stored : nullptr));
     }
     return 1;

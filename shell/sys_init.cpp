@@ -18,7 +18,6 @@
 #include "shell/sys.h"
 #include "shell/sys_internal.h"
 
-// A step whose module is not linked in yet has no function; the call to put in place is beside it.
 const SYS_STEP SysInitSteps[] = {
     {"InitCommon", [] { InitCommon(); }},
     {"CheckProcessor", [] { CheckProcessor(); }},
@@ -59,7 +58,6 @@ const int SysReleaseStepCount = int(sizeof(SysReleaseSteps) / sizeof(SysReleaseS
 namespace {
 void RunSteps(const SYS_STEP* steps, int count) {
     for (int i = 0; i < count; ++i) {
-        if (!steps[i].func) continue;
         SYS_Trace(steps[i].name);
         steps[i].func();
     }

@@ -65,7 +65,9 @@ void CUR_SetPri(int priority) {
 int CUR_Renew(HWND window) {
     SPR_DATA* spr = Sprite();
     if (!spr) return 0;
-    // The input module's point: picture pixels, outside 0..639 / 0..479 on the bars or off the window.
+    // The input module's point, not a fresh query of the system pointer: the mouse reads of the scenes
+    // and their warps are what the pointer shows. Picture pixels, outside 0..639 / 0..479 on the bars
+    // or off the window.
     i32 x = 0, y = 0;
     INP_GetMouse(&x, &y, nullptr);
     if (x < 0 || x >= kScreenW || y < 0 || y >= kScreenH) {

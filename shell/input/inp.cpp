@@ -65,6 +65,16 @@ u32 MouseWord(u32 held, u32* prev) {
     return held | (pressed << 2);
 }
 
+// Acquisition changes on activation: every present device, then every button reads as released
+// until the next read.
+void SetAcquired(void (plat::InputDevice::*change)()) {
+    if (InpKeyboard) (InpKeyboard->*change)();
+    if (InpMouse) (InpMouse->*change)();
+    for (auto* device : InpJoystick)
+        if (device) (device->*change)();
+    ClearDeviceState();
+}
+
 void ReleaseDevice(plat::InputDevice** device) {
     delete *device;
     *device = nullptr;
@@ -169,25 +179,9 @@ int INP_ReleaseJoysticks() {
     return 0;
 }
 
-void INP_Acquire() {
-    if (InpKeyboard) InpKeyboard->Acquire();
-    std::memset(InpKeyState, 0, sizeof InpKeyState);
-    if (InpMouse) InpMouse->Acquire();
-    InpMouseButton = 0;
-    for (auto* device : InpJoystick)
-        if (device) device->Acquire();
-    std::memset(InpJoyState, 0, sizeof InpJoyState);
-}
+void INP_Acquire() { SetAcquired(&plat::InputDevice::Acquire); }
 
-void INP_Unacquire() {
-    if (InpKeyboard) InpKeyboard->Unacquire();
-    std::memset(InpKeyState, 0, sizeof InpKeyState);
-    if (InpMouse) InpMouse->Unacquire();
-    InpMouseButton = 0;
-    for (auto* device : InpJoystick)
-        if (device) device->Unacquire();
-    std::memset(InpJoyState, 0, sizeof InpJoyState);
-}
+void INP_Unacquire() { SetAcquired(&plat::InputDevice::Unacquire); }
 
 void INP_RenewKeyboard() {
     if (!InpKeyboard) return;

@@ -40,6 +40,7 @@ extern u32 ScreenMouseTrg;
 
 void KEY_Init(KEY_DEVICE* key, const u16* keyTable, const u16* padMap);
 void KEY_Renew(KEY_DEVICE* key);
+// n from 0 (this frame) to 31; any other n reads 0.
 u16 KEY_GetHistory(const KEY_DEVICE* key, int n);
 void KEY_MoveCursor(const KEY_DEVICE* key, HWND window, i32* x, i32* y, i32 step, int fullScreen);
 void KEY_InitScreenKey();

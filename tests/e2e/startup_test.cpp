@@ -27,8 +27,7 @@ namespace {
 
 std::vector<std::string> Names(const SYS_STEP* steps, int count) {
     std::vector<std::string> names;
-    for (int i = 0; i < count; ++i)
-        if (steps[i].func) names.emplace_back(steps[i].name);
+    for (int i = 0; i < count; ++i) names.emplace_back(steps[i].name);
     return names;
 }
 

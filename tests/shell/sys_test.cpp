@@ -33,14 +33,6 @@ const Log kFullInitOrder = {
 const Log kFullReleaseOrder = {"TAMA_ClearData", "DBG_TermText",     "SPR_Release", "FONT_Release",
                                "SYS_ReleaseSurf", "SYS_ReleaseSound", "INP_Term",    "DISP_Release"};
 
-// The steps of a table that are linked in, in table order: what a run must report.
-Log Wired(const SYS_STEP* steps, int count) {
-    Log out;
-    for (int i = 0; i < count; ++i)
-        if (steps[i].func) out.push_back(steps[i].name);
-    return out;
-}
-
 std::vector<std::string> g_dropped;
 void RecordDrop(HDROP drop) {
     const u32 n = plat::DragQueryFile(drop, 0xFFFFFFFFu, nullptr, 0);
@@ -246,18 +238,11 @@ TEST_F(ShellTest, QuitTurnDestroysTheWindowAndTheLoopEndsAtTheNextGet) {
 // ---- start-up and shut-down ----
 
 TEST_F(ShellTest, StartUpAndShutDownRunInTheirFixedOrders) {
-    Log names;
-    for (int i = 0; i < SysInitStepCount; ++i) names.push_back(SysInitSteps[i].name);
-    EXPECT_EQ(names, kFullInitOrder);
-    names.clear();
-    for (int i = 0; i < SysReleaseStepCount; ++i) names.push_back(SysReleaseSteps[i].name);
-    EXPECT_EQ(names, kFullReleaseOrder);
-
     SYS_InitGame();
-    EXPECT_EQ(log, Wired(SysInitSteps, SysInitStepCount));
+    EXPECT_EQ(log, kFullInitOrder);
     log.clear();
     SYS_ReleaseGame();
-    EXPECT_EQ(log, Wired(SysReleaseSteps, SysReleaseStepCount));
+    EXPECT_EQ(log, kFullReleaseOrder);
 }
 
 TEST_F(ShellTest, WholeRunStartsScenesAndQuitsOnWindowCloseWritingTheSettings) {
@@ -266,8 +251,8 @@ TEST_F(ShellTest, WholeRunStartsScenesAndQuitsOnWindowCloseWritingTheSettings) {
     plat::SetTimer(7, 600, [](u32) { plat::SimulateClose(MainWnd); });
     EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 1), 0);
 
-    const Log init = Wired(SysInitSteps, SysInitStepCount);
-    const Log release = Wired(SysReleaseSteps, SysReleaseStepCount);
+    const Log& init = kFullInitOrder;
+    const Log& release = kFullReleaseOrder;
     ASSERT_GT(log.size(), 1 + init.size() + release.size());
     EXPECT_EQ(log[0], "DISP_Init");
     EXPECT_EQ(Log(log.begin() + 1, log.begin() + 1 + long(init.size())), init);
@@ -310,6 +295,7 @@ TEST_F(ShellTest, FullScreenPausesOnFocusLossAndRecreatesTheDisplayOnEachActivat
     Drain();
     ASSERT_EQ(PauseFlag, 0u);
     log.clear();
+    plat::ClearMenuCalls(MainWnd);
 
     plat::SimulateFocus(MainWnd, false);
     Drain();
@@ -317,6 +303,14 @@ TEST_F(ShellTest, FullScreenPausesOnFocusLossAndRecreatesTheDisplayOnEachActivat
     EXPECT_EQ(ActivateFlag, 0u);
     EXPECT_EQ(PauseFlag, 1u);
     EXPECT_TRUE(DISP_DeviceExists());
+    // The non-client change is refused without a menu update; the activation refreshes the menu as
+    // active, the loss of the application then greys it as inactive.
+    const auto& menu = plat::MenuCalls(MainWnd);
+    ASSERT_EQ(menu.size(), 12u);
+    EXPECT_EQ(menu[4].flags, MF_BYPOSITION | MF_GRAYED | MF_DISABLED);  // restore, while "active"
+    EXPECT_EQ(menu[10].flags, MF_BYPOSITION);                           // restore, inactive
+    EXPECT_EQ(WndProc(MainWnd, WM_NCACTIVATE, 1, 0), 0);
+    EXPECT_EQ(menu.size(), 12u);
 
     // Paused: idle turns run no step, but the timers still tick.
     int ticks = 0;
@@ -355,6 +349,11 @@ TEST_F(ShellTest, WindowedPausesWithoutTouchingTheDisplay) {
     Drain();
     EXPECT_EQ(PauseFlag, 0u);
     EXPECT_EQ(ActivateFlag, 1u);
+    // The non-client activation alone resumes a windowed game, and is refused to the default procedure.
+    EXPECT_EQ(WndProc(MainWnd, WM_NCACTIVATE, 0, 0), 0);
+    EXPECT_EQ(PauseFlag, 1u);
+    EXPECT_EQ(WndProc(MainWnd, WM_NCACTIVATE, 1, 0), 0);
+    EXPECT_EQ(PauseFlag, 0u);
 }
 
 TEST_F(ShellTest, FailedRecreationOnActivationDestroysTheWindow) {
