@@ -163,7 +163,8 @@ char* MakeFilePath(const char* format, ...) {
         full[0] = '\0';
         return full;
     }
-    if (name[0] && name[1] == ':') return name;
+    // A drive letter, or on this platform a leading '/', is a full path already.
+    if (plat::IsAbsoluteName(name)) return name;
     int m = std::snprintf(full, sizeof(full), "%s%s", CurrentPath, name);
     if (m < 0 || m >= int(sizeof(full))) {
         DebugMsg("MakeFilePath: path too long: %s%s", CurrentPath, name);
