@@ -75,7 +75,7 @@ std::string FindNoCase(const std::string& dir, const std::string& comp) {
 }  // namespace
 
 bool IsAbsoluteName(const char* name) {
-    return name && (name[0] == '/' || name[0] == '\\' || (name[0] && name[1] == ':'));
+    return name && (name[0] == '/' || (name[0] && name[1] == ':'));
 }
 
 std::string ResolvePath(const char* name) {

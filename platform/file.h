@@ -12,7 +12,8 @@ namespace plat {
 // The on-disk path for a game name: existing components matched case-insensitively, the rest as given.
 std::string ResolvePath(const char* name);
 
-// True for "/..." and for names whose second character is ':' (a drive letter).
+// True for "/..." and for names whose second character is ':' (a drive letter). A leading '\' is
+// not enough: the game's own names are prefixed with the start-up directory even then.
 bool IsAbsoluteName(const char* name);
 
 // The process's current directory, without a trailing '/' (except the root).

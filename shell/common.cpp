@@ -163,7 +163,8 @@ char* MakeFilePath(const char* format, ...) {
         full[0] = '\0';
         return full;
     }
-    if (name[0] && name[1] == ':') return name;
+    // A drive letter, or on this platform a leading '/', is a full path already.
+    if (plat::IsAbsoluteName(name)) return name;
     int m = std::snprintf(full, sizeof(full), "%s%s", CurrentPath, name);
     if (m < 0 || m >= int(sizeof(full))) {
         DebugMsg("MakeFilePath: path too long: %s%s", CurrentPath, name);
@@ -210,14 +211,14 @@ void TIME_Start(TIME_DATA* timer, u32 duration) {
 
 namespace {
 // The result narrowed to an int; beyond its range (a timer left running for weeks) it saturates.
-int ClampInt(i64 v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : int(v); }
+int ClampInt(__int128 v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : int(v); }
 }  // namespace
 
 int TIME_GetTimeRate(TIME_DATA* timer, int value, int cap) {
     if (!timer->active) return 0;
     if (timer->duration == 0) return value;
     u32 elapsed = plat::GetTimeMs() - timer->start;
-    // 64-bit product: the original's 32-bit one wrapped once value × elapsed passed 2^32.
+    // 64-bit product: a 32-bit one wraps once value × elapsed passes 2^32.
     i64 result = i64(value) * i64(elapsed) / i64(timer->duration);
     if (cap && result > value) result = value;
     return ClampInt(result);
@@ -232,7 +233,7 @@ int TIME_GetTimeRate2(TIME_DATA* timer, int value, int cap) {
     __int128 h = __int128(e * e / 2);
     __int128 result = __int128(value) * h / __int128(d * d);
     if (cap && result > value) result = value;
-    return ClampInt(result > INT_MAX ? i64(INT_MAX) : result < INT_MIN ? i64(INT_MIN) : i64(result));
+    return ClampInt(result);
 }
 
 int TIME_GetTimeRateFunc(TIME_DATA* timer, TIME_RATE_FUNC func) {

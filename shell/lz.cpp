@@ -130,7 +130,6 @@ inline void CopyBackWide(u8* dst, u64 dist) {
         }
     } else {
         // The period in a register, repeated by a multiplication; six stores at multiples of it.
-        // The bytes from dst on are read but masked off.
         static constexpr u64 kRepeat[8] = {0,
                                            0x0101010101010101,
                                            0x0001000100010001,

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/file.h"
 #include "test_support.h"
 
@@ -38,12 +40,19 @@ TEST(PathResolver, LeavesDoubleByteTrailBytesAlone) {
     EXPECT_TRUE(plat::FileExists((dir.path() + "/\xA4\x61.DAT").c_str()));
 }
 
-TEST(AtomicWrite, FailureKeepsTheOldFile) {
+TEST(AtomicWrite, FailureKeepsTheOldFileAndLeavesNoTemporary) {
     test::TempDir dir;
     dir.Write("keep.dat", "old");
-    // A folder where the file's folder should be makes the write fail.
     EXPECT_FALSE(plat::WriteFileAtomic((dir.path() + "/missing/x.dat").c_str(), "new", 3));
-    EXPECT_TRUE(plat::WriteFileAtomic((dir.path() + "/keep.dat").c_str(), "new", 3));
+    // A folder in the file's place: the temporary is written, the rename fails and it must go again.
+    std::filesystem::create_directory(dir.path() + "/taken");
+    EXPECT_FALSE(plat::WriteFileAtomic((dir.path() + "/taken").c_str(), "new", 3));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "/taken"));
+    size_t entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 2u);
+    EXPECT_EQ(dir.Read("keep.dat"), "old");
+    EXPECT_TRUE(plat::WriteFileAtomic((dir.path() + "/KEEP.DAT").c_str(), "new", 3));
     EXPECT_EQ(dir.Read("keep.dat"), "new");
 }
 

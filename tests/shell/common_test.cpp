@@ -44,6 +44,8 @@ TEST(MakeFilePath, PrefixesTheStartupDirectoryUnlessADriveIsGiven) {
     EXPECT_STREQ(MakeFilePath("Dat\\%s.waz", "player"), "D:\\Game\\Dat\\player.waz");
     EXPECT_STREQ(MakeFilePath("D:\\x.dat"), "D:\\x.dat");
     EXPECT_STREQ(MakeFilePath("\\x.dat"), "D:\\Game\\\\x.dat");
+    // A full path of this platform is not anchored again.
+    EXPECT_STREQ(MakeFilePath("/data/%s", "x.dat"), "/data/x.dat");
     InitCommon();
 }
 
