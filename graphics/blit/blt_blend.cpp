@@ -70,15 +70,6 @@ void Dispatch4(bool keyed, bool mirrorX, Fn4 fn) {
     }
 }
 
-// One table level for all three channels, in the destination's layout.
-auto TableOp(i32 level) {
-    const u8* t = blt::BlendLevel(blt::Clamp(level, 0, 95));
-    return [t](const Session& s, auto&& walk) {
-        if (s.is565) walk(blt::OpTable<true>{t, t, t});
-        else walk(blt::OpTable<false>{t, t, t});
-    };
-}
-
 // Both surfaces locked; the area is clipped to the destination's rows (not the global clip rectangle)
 // and its source part checked against the source. Calls fn with everything the pair workers take.
 template <class Fn>
@@ -139,12 +130,12 @@ int BLT_MeshScaled(plat::Surface* dst, RECT* dstRect, plat::Surface* src, const 
 
 int BLT_BlendTbl(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* srcRect, i32 level, int flags,
                  int keyFlag) {
-    return blt::RunPlain(dst, x, y, src, srcRect, flags, keyFlag, TableOp(level));
+    return BLT_BlendRGB(dst, x, y, src, srcRect, level, level, level, flags, keyFlag);
 }
 
 int BLT_BlendTblScaled(plat::Surface* dst, RECT* dstRect, plat::Surface* src, const RECT* srcRect, i32 level,
                        int flags, int keyFlag) {
-    return blt::RunScaled(dst, dstRect, src, srcRect, flags, keyFlag, TableOp(level));
+    return BLT_BlendRGBScaled(dst, dstRect, src, srcRect, level, level, level, flags, keyFlag);
 }
 
 int BLT_Alpha(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* srcRect, i32 level, int flags,
