@@ -1,7 +1,6 @@
 // Mesh, table blends (alpha, additive, any level) and the pixel-pair darkening and whitening blits.
-#include <cstring>
-
 #include "graphics/blit/blt_walk.h"
+#include "graphics/blit/drw_pair.h"
 #include "graphics/display/disp.h"
 #include "graphics/display/surf.h"
 
@@ -95,14 +94,6 @@ void WithPairs(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT*
     SURF_Unlock(dst);
 }
 
-// Channel masks of the display, interleaved so that two pixels share one 32-bit word: A holds the high
-// pixel's red and blue with the low pixel's green, B the rest.
-void PairMasks(u32* a, u32* b) {
-    const u32 r = DispPixelFormat.maskR, g = DispPixelFormat.maskG, bl = DispPixelFormat.maskB;
-    *a = (r | bl) << 16 | g;
-    *b = g << 16 | (r | bl);
-}
-
 }  // namespace
 
 int BLT_Mesh(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* srcRect, i32 level, int flags,
@@ -193,24 +184,10 @@ int BLT_DarkPairs(u16* dstBits, i32 x, i32 y, i32 dstRowPixels, i32 dstHeight, i
                   i32 srcLeft, i32 srcTop, i32 srcRowPixels, i32 level, u32 key, const RECT* clipRect) {
     if (!BLT_ClipPairs(&x, &y, &w, &h, &srcLeft, &srcTop, dstRowPixels, dstHeight, clipRect)) return 0;
     const u32 lv = u32(blt::Clamp(level, 0, 31));
-    u32 ma, mb;
-    PairMasks(&ma, &mb);
-    const i32 pairs = w / 2;
-    for (i32 row = 0; row < h; ++row) {
-        // Whole rows by pitch: the same words as stepping over the row's rest, since rows are even.
-        u8* d = reinterpret_cast<u8*>(dstBits + std::ptrdiff_t(y + row) * dstRowPixels + x);
-        const u8* s = reinterpret_cast<const u8*>(srcBits + std::ptrdiff_t(srcTop + row) * srcRowPixels + srcLeft);
-        for (i32 k = 0; k < pairs; ++k) {
-            u32 p, old;
-            std::memcpy(&p, s + 4 * k, 4);
-            std::memcpy(&old, d + 4 * k, 4);
-            const u32 out = ((((p & ma) >> 5) * lv) & ma) | ((((p & mb) * lv) >> 5) & mb);
-            // A half equal to the key keeps its destination pixel.
-            const u32 keep = ((p & 0xFFFF) == key ? 0x0000FFFFu : 0u) | ((p >> 16) == key ? 0xFFFF0000u : 0u);
-            const u32 v = (out & ~keep) | (old & keep);
-            std::memcpy(d + 4 * k, &v, 4);
-        }
-    }
+    const drw_detail::PairMasks m = drw_detail::DisplayMasks();
+    drw_detail::WalkPairs(dstBits + std::ptrdiff_t(y) * dstRowPixels + x, dstRowPixels,
+                          srcBits + std::ptrdiff_t(srcTop) * srcRowPixels + srcLeft, srcRowPixels, w, h, key,
+                          [&](u32 p, u32) { return drw_detail::ScalePair(p, lv, m); });
     return 1;
 }
 
@@ -220,20 +197,15 @@ int BLT_WhitePairs(u16* dstBits, i32 x, i32 y, i32 dstRowPixels, i32 dstHeight, 
     if (key != 0xFFFFFFFFu) return 0;
     if (!BLT_ClipPairs(&x, &y, &w, &h, &srcLeft, &srcTop, dstRowPixels, dstHeight, clipRect)) return 0;
     const u32 lv = u32(level);
-    u32 ma, mb;
-    PairMasks(&ma, &mb);
-    const i32 pairs = w / 2;
-    for (i32 row = 0; row < h; ++row) {
-        u8* d = reinterpret_cast<u8*>(dstBits + std::ptrdiff_t(y + row) * dstRowPixels + x);
-        const u8* s = reinterpret_cast<const u8*>(srcBits + std::ptrdiff_t(srcTop + row) * srcRowPixels + srcLeft);
-        for (i32 k = 0; k < pairs; ++k) {
-            u32 p;
-            std::memcpy(&p, s + 4 * k, 4);
-            const u32 pa = p & ma, pb = p & mb;
-            const u32 v = (((((ma - pa) >> 5) * lv) + pa) & ma) | (((((mb - pb) * lv) >> 5) + pb) & mb);
-            std::memcpy(d + 4 * k, &v, 4);
-        }
-    }
+    const drw_detail::PairMasks m = drw_detail::DisplayMasks();
+    // Each channel moves toward its maximum: c + (max - c) × level / 32.
+    drw_detail::WalkPairs(dstBits + std::ptrdiff_t(y) * dstRowPixels + x, dstRowPixels,
+                          srcBits + std::ptrdiff_t(srcTop) * srcRowPixels + srcLeft, srcRowPixels, w, h, key,
+                          [&](u32 p, u32) {
+                              const u32 pa = p & m.a, pb = p & m.b;
+                              return (((((m.a - pa) >> 5) * lv) + pa) & m.a) |
+                                     (((((m.b - pb) * lv) >> 5) + pb) & m.b);
+                          });
     return 1;
 }
 
