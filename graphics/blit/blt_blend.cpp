@@ -1,6 +1,7 @@
 // Mesh, table blends (alpha, additive, any level) and the pixel-pair darkening and whitening blits.
 #include "graphics/blit/blt_walk.h"
 #include "graphics/blit/drw_pair.h"
+#include "graphics/blit/lock_pair.h"
 #include "graphics/display/disp.h"
 #include "graphics/display/surf.h"
 
@@ -74,12 +75,9 @@ void Dispatch4(bool keyed, bool mirrorX, Fn4 fn) {
 template <class Fn>
 void WithPairs(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* srcRect, Fn fn) {
     if (!dst || !src) return;
-    plat::SurfaceDesc dd{}, sd{};
-    if (SURF_Lock(dst, &dd) != 0) return;
-    if (SURF_Lock(src, &sd) != 0) {
-        SURF_Unlock(dst);
-        return;
-    }
+    const SurfLockPair locks(dst, src);
+    if (!locks.ok()) return;
+    const plat::SurfaceDesc &dd = locks.firstDesc, &sd = locks.secondDesc;
     const RECT r = srcRect ? *srcRect : RECT{0, 0, i32(sd.width), i32(sd.height)};
     const i64 w64 = i64(r.right) - r.left, h64 = i64(r.bottom) - r.top;
     if (dd.bitCount == 16 && sd.bitCount == 16 && w64 > 0 && h64 > 0 && w64 <= INT32_MAX && h64 <= INT32_MAX) {
@@ -90,8 +88,6 @@ void WithPairs(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT*
             fn(static_cast<u16*>(dd.pixels), cx, cy, dstRowPixels, i32(dd.height), cw, ch,
                static_cast<const u16*>(sd.pixels), sl, st, sd.pitch / 2);
     }
-    SURF_Unlock(src);
-    SURF_Unlock(dst);
 }
 
 }  // namespace

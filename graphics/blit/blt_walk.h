@@ -3,8 +3,10 @@
 // accumulator). Internal to graphics/blit.
 #pragma once
 #include <cstddef>
+#include <optional>
 
 #include "graphics/blit/blt.h"
+#include "graphics/blit/lock_pair.h"
 
 namespace blt {
 
@@ -15,7 +17,6 @@ public:
     Session() = default;
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
-    ~Session();
 
     bool BeginPlain(plat::Surface* dstSurf, i32 x, i32 y, plat::Surface* srcSurf, const RECT* srcRect, int flags);
     bool BeginScaled(plat::Surface* dstSurf, RECT* dstRect, plat::Surface* srcSurf, const RECT* srcRect,
@@ -31,10 +32,8 @@ public:
     bool is565 = false;
 
 private:
-    bool Lock();
-    plat::Surface* dstSurf_ = nullptr;
-    plat::Surface* srcSurf_ = nullptr;
-    bool locked_ = false;
+    bool Lock(plat::Surface* dstSurf, plat::Surface* srcSurf);
+    std::optional<SurfLockPair> locks_;
 };
 
 // Levels folded into a range.

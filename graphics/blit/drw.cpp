@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "graphics/blit/drw_pair.h"
+#include "graphics/blit/lock_pair.h"
 #include "graphics/display/surf.h"
 
 using namespace drw_detail;
@@ -165,19 +166,10 @@ namespace {
 // Locks the source, then the destination, and runs fn on the two buffers; 0 when a lock fails.
 template <class Fn>
 int WithTwoLocks(plat::Surface* dst, plat::Surface* src, Fn&& fn) {
-    plat::SurfaceDesc sd, dd;
-    std::memset(&sd, 0, sizeof(sd));
-    std::memset(&dd, 0, sizeof(dd));
-    if (SURF_Lock(src, &sd) != 0) return 0;
-    if (SURF_Lock(dst, &dd) != 0) {
-        SURF_Unlock(src);
-        return 0;
-    }
-    DRW_BUFFER db = BufferOf(dd), sb = BufferOf(sd);
-    const int result = fn(&db, &sb);
-    SURF_Unlock(dst);
-    SURF_Unlock(src);
-    return result;
+    const SurfLockPair locks(src, dst);
+    if (!locks.ok()) return 0;
+    DRW_BUFFER db = BufferOf(locks.secondDesc), sb = BufferOf(locks.firstDesc);
+    return fn(&db, &sb);
 }
 
 }  // namespace
@@ -211,20 +203,12 @@ void FadeInBlack(u16* dst, i32 x, i32 y, i32 dstWidth, i32 dstHeight, i32 width,
 }
 
 void DWW_FadeInBlack(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* srcRect, i32 level, u32 key) {
-    plat::SurfaceDesc dd, sd;
-    std::memset(&dd, 0, sizeof(dd));
-    std::memset(&sd, 0, sizeof(sd));
-    if (SURF_Lock(dst, &dd) != 0) return;
-    if (SURF_Lock(src, &sd) != 0) {
-        SURF_Unlock(dst);
-        return;
-    }
-    const DRW_BUFFER db = BufferOf(dd), sb = BufferOf(sd);
+    const SurfLockPair locks(dst, src);
+    if (!locks.ok()) return;
+    const DRW_BUFFER db = BufferOf(locks.firstDesc), sb = BufferOf(locks.secondDesc);
     const RECT r = srcRect != nullptr ? *srcRect : RECT{0, 0, sb.width, sb.height};
     FadeInBlack(db.pixels, x, y, db.width, db.height, r.right - r.left, r.bottom - r.top, sb.pixels, r.left, r.top,
                 sb.width, sb.height, level, key, nullptr);
-    SURF_Unlock(dst);
-    SURF_Unlock(src);
 }
 
 // ---------------------------------------------------------------------------------------------
