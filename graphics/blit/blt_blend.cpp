@@ -59,17 +59,6 @@ void MeshScaled(const Session& s, const u8* pat) {
     });
 }
 
-template <class Fn4>
-void Dispatch4(bool keyed, bool mirrorX, Fn4 fn) {
-    if (keyed) {
-        if (mirrorX) fn.template operator()<true, true>();
-        else fn.template operator()<true, false>();
-    } else {
-        if (mirrorX) fn.template operator()<false, true>();
-        else fn.template operator()<false, false>();
-    }
-}
-
 // Both surfaces locked; the area is clipped to the destination's rows (not the global clip rectangle)
 // and its source part checked against the source. Calls fn with everything the pair workers take.
 template <class Fn>
@@ -99,7 +88,7 @@ int BLT_Mesh(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* s
     Session s;
     if (!s.BeginPlain(dst, x, y, src, srcRect, flags)) return 0;
     const u8* pat = MeshPatTbl[level];
-    Dispatch4(keyFlag != 0, s.mirrorX, [&]<bool K, bool M>() { MeshPlain<K, M>(s, pat); });
+    blt::Dispatch4(keyFlag != 0, s.mirrorX, [&]<bool K, bool M>() { MeshPlain<K, M>(s, pat); });
     return 0;
 }
 
@@ -111,7 +100,7 @@ int BLT_MeshScaled(plat::Surface* dst, RECT* dstRect, plat::Surface* src, const 
     if (!s.BeginScaled(dst, dstRect, src, srcRect, flags)) return 0;
     const u8* pat = MeshPatTbl[level];
     BLT_SetStepTbl(BltStepTbl, u32(s.w), u32(s.sw));
-    Dispatch4(keyFlag != 0, s.mirrorX, [&]<bool K, bool M>() { MeshScaled<K, M>(s, pat); });
+    blt::Dispatch4(keyFlag != 0, s.mirrorX, [&]<bool K, bool M>() { MeshScaled<K, M>(s, pat); });
     return 0;
 }
 
