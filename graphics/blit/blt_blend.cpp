@@ -1,7 +1,7 @@
 // Mesh, table blends (alpha, additive, any level) and the pixel-pair darkening and whitening blits.
-#include <cstring>
-
 #include "graphics/blit/blt_walk.h"
+#include "graphics/blit/drw_pair.h"
+#include "graphics/blit/lock_pair.h"
 #include "graphics/display/disp.h"
 #include "graphics/display/surf.h"
 
@@ -59,37 +59,14 @@ void MeshScaled(const Session& s, const u8* pat) {
     });
 }
 
-template <class Fn4>
-void Dispatch4(bool keyed, bool mirrorX, Fn4 fn) {
-    if (keyed) {
-        if (mirrorX) fn.template operator()<true, true>();
-        else fn.template operator()<true, false>();
-    } else {
-        if (mirrorX) fn.template operator()<false, true>();
-        else fn.template operator()<false, false>();
-    }
-}
-
-// One table level for all three channels, in the destination's layout.
-auto TableOp(i32 level) {
-    const u8* t = blt::BlendLevel(blt::Clamp(level, 0, 95));
-    return [t](const Session& s, auto&& walk) {
-        if (s.is565) walk(blt::OpTable<true>{t, t, t});
-        else walk(blt::OpTable<false>{t, t, t});
-    };
-}
-
 // Both surfaces locked; the area is clipped to the destination's rows (not the global clip rectangle)
 // and its source part checked against the source. Calls fn with everything the pair workers take.
 template <class Fn>
 void WithPairs(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* srcRect, Fn fn) {
     if (!dst || !src) return;
-    plat::SurfaceDesc dd{}, sd{};
-    if (SURF_Lock(dst, &dd) != 0) return;
-    if (SURF_Lock(src, &sd) != 0) {
-        SURF_Unlock(dst);
-        return;
-    }
+    const SurfLockPair locks(dst, src);
+    if (!locks.ok()) return;
+    const plat::SurfaceDesc &dd = locks.firstDesc, &sd = locks.secondDesc;
     const RECT r = srcRect ? *srcRect : RECT{0, 0, i32(sd.width), i32(sd.height)};
     const i64 w64 = i64(r.right) - r.left, h64 = i64(r.bottom) - r.top;
     if (dd.bitCount == 16 && sd.bitCount == 16 && w64 > 0 && h64 > 0 && w64 <= INT32_MAX && h64 <= INT32_MAX) {
@@ -100,16 +77,6 @@ void WithPairs(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT*
             fn(static_cast<u16*>(dd.pixels), cx, cy, dstRowPixels, i32(dd.height), cw, ch,
                static_cast<const u16*>(sd.pixels), sl, st, sd.pitch / 2);
     }
-    SURF_Unlock(src);
-    SURF_Unlock(dst);
-}
-
-// Channel masks of the display, interleaved so that two pixels share one 32-bit word: A holds the high
-// pixel's red and blue with the low pixel's green, B the rest.
-void PairMasks(u32* a, u32* b) {
-    const u32 r = DispPixelFormat.maskR, g = DispPixelFormat.maskG, bl = DispPixelFormat.maskB;
-    *a = (r | bl) << 16 | g;
-    *b = g << 16 | (r | bl);
 }
 
 }  // namespace
@@ -121,7 +88,7 @@ int BLT_Mesh(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* s
     Session s;
     if (!s.BeginPlain(dst, x, y, src, srcRect, flags)) return 0;
     const u8* pat = MeshPatTbl[level];
-    Dispatch4(keyFlag != 0, s.mirrorX, [&]<bool K, bool M>() { MeshPlain<K, M>(s, pat); });
+    blt::Dispatch4(keyFlag != 0, s.mirrorX, [&]<bool K, bool M>() { MeshPlain<K, M>(s, pat); });
     return 0;
 }
 
@@ -133,18 +100,18 @@ int BLT_MeshScaled(plat::Surface* dst, RECT* dstRect, plat::Surface* src, const 
     if (!s.BeginScaled(dst, dstRect, src, srcRect, flags)) return 0;
     const u8* pat = MeshPatTbl[level];
     BLT_SetStepTbl(BltStepTbl, u32(s.w), u32(s.sw));
-    Dispatch4(keyFlag != 0, s.mirrorX, [&]<bool K, bool M>() { MeshScaled<K, M>(s, pat); });
+    blt::Dispatch4(keyFlag != 0, s.mirrorX, [&]<bool K, bool M>() { MeshScaled<K, M>(s, pat); });
     return 0;
 }
 
 int BLT_BlendTbl(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* srcRect, i32 level, int flags,
                  int keyFlag) {
-    return blt::RunPlain(dst, x, y, src, srcRect, flags, keyFlag, TableOp(level));
+    return BLT_BlendRGB(dst, x, y, src, srcRect, level, level, level, flags, keyFlag);
 }
 
 int BLT_BlendTblScaled(plat::Surface* dst, RECT* dstRect, plat::Surface* src, const RECT* srcRect, i32 level,
                        int flags, int keyFlag) {
-    return blt::RunScaled(dst, dstRect, src, srcRect, flags, keyFlag, TableOp(level));
+    return BLT_BlendRGBScaled(dst, dstRect, src, srcRect, level, level, level, flags, keyFlag);
 }
 
 int BLT_Alpha(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* srcRect, i32 level, int flags,
@@ -202,24 +169,10 @@ int BLT_DarkPairs(u16* dstBits, i32 x, i32 y, i32 dstRowPixels, i32 dstHeight, i
                   i32 srcLeft, i32 srcTop, i32 srcRowPixels, i32 level, u32 key, const RECT* clipRect) {
     if (!BLT_ClipPairs(&x, &y, &w, &h, &srcLeft, &srcTop, dstRowPixels, dstHeight, clipRect)) return 0;
     const u32 lv = u32(blt::Clamp(level, 0, 31));
-    u32 ma, mb;
-    PairMasks(&ma, &mb);
-    const i32 pairs = w / 2;
-    for (i32 row = 0; row < h; ++row) {
-        // Whole rows by pitch: the same words as stepping over the row's rest, since rows are even.
-        u8* d = reinterpret_cast<u8*>(dstBits + std::ptrdiff_t(y + row) * dstRowPixels + x);
-        const u8* s = reinterpret_cast<const u8*>(srcBits + std::ptrdiff_t(srcTop + row) * srcRowPixels + srcLeft);
-        for (i32 k = 0; k < pairs; ++k) {
-            u32 p, old;
-            std::memcpy(&p, s + 4 * k, 4);
-            std::memcpy(&old, d + 4 * k, 4);
-            const u32 out = ((((p & ma) >> 5) * lv) & ma) | ((((p & mb) * lv) >> 5) & mb);
-            // A half equal to the key keeps its destination pixel.
-            const u32 keep = ((p & 0xFFFF) == key ? 0x0000FFFFu : 0u) | ((p >> 16) == key ? 0xFFFF0000u : 0u);
-            const u32 v = (out & ~keep) | (old & keep);
-            std::memcpy(d + 4 * k, &v, 4);
-        }
-    }
+    const drw_detail::PairMasks m = drw_detail::DisplayMasks();
+    drw_detail::WalkPairs(dstBits + std::ptrdiff_t(y) * dstRowPixels + x, dstRowPixels,
+                          srcBits + std::ptrdiff_t(srcTop) * srcRowPixels + srcLeft, srcRowPixels, w, h, key,
+                          [&](u32 p, u32) { return drw_detail::ScalePair(p, lv, m); });
     return 1;
 }
 
@@ -229,20 +182,15 @@ int BLT_WhitePairs(u16* dstBits, i32 x, i32 y, i32 dstRowPixels, i32 dstHeight, 
     if (key != 0xFFFFFFFFu) return 0;
     if (!BLT_ClipPairs(&x, &y, &w, &h, &srcLeft, &srcTop, dstRowPixels, dstHeight, clipRect)) return 0;
     const u32 lv = u32(level);
-    u32 ma, mb;
-    PairMasks(&ma, &mb);
-    const i32 pairs = w / 2;
-    for (i32 row = 0; row < h; ++row) {
-        u8* d = reinterpret_cast<u8*>(dstBits + std::ptrdiff_t(y + row) * dstRowPixels + x);
-        const u8* s = reinterpret_cast<const u8*>(srcBits + std::ptrdiff_t(srcTop + row) * srcRowPixels + srcLeft);
-        for (i32 k = 0; k < pairs; ++k) {
-            u32 p;
-            std::memcpy(&p, s + 4 * k, 4);
-            const u32 pa = p & ma, pb = p & mb;
-            const u32 v = (((((ma - pa) >> 5) * lv) + pa) & ma) | (((((mb - pb) * lv) >> 5) + pb) & mb);
-            std::memcpy(d + 4 * k, &v, 4);
-        }
-    }
+    const drw_detail::PairMasks m = drw_detail::DisplayMasks();
+    // Each channel moves toward its maximum: c + (max - c) × level / 32.
+    drw_detail::WalkPairs(dstBits + std::ptrdiff_t(y) * dstRowPixels + x, dstRowPixels,
+                          srcBits + std::ptrdiff_t(srcTop) * srcRowPixels + srcLeft, srcRowPixels, w, h, key,
+                          [&](u32 p, u32) {
+                              const u32 pa = p & m.a, pb = p & m.b;
+                              return (((((m.a - pa) >> 5) * lv) + pa) & m.a) |
+                                     (((((m.b - pb) * lv) >> 5) + pb) & m.b);
+                          });
     return 1;
 }
 

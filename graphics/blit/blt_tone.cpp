@@ -25,15 +25,6 @@ auto LightOp(i32 amount) {
     };
 }
 
-// Levels 1..30 scale toward black, 32..61 lift toward white, through one table row for every channel.
-auto TblOp(i32 level) {
-    const u8* row = level <= 30 ? &BlendTbl[size_t(level) * 1024] : &BlendTbl[size_t(62 - level) * 1024 + 31 * 32];
-    return [row](const Session& s, auto&& walk) {
-        if (s.is565) walk(blt::OpRows<true>{row, row, row});
-        else walk(blt::OpRows<false>{row, row, row});
-    };
-}
-
 auto ColorOp(u16 color) {
     return [color](const Session&, auto&& walk) { walk(blt::OpColor{color}); };
 }
@@ -110,7 +101,8 @@ int BLT_ToneTbl(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT
     if (level == 31) return BLT_CopyFlip(dst, x, y, src, srcRect, flags, keyFlag);
     if (level < 1) return BLT_Silhouette(dst, x, y, src, srcRect, 0, flags);
     if (level >= 62) return BLT_Silhouette(dst, x, y, src, srcRect, 0xFFFF, flags);
-    return blt::RunPlain(dst, x, y, src, srcRect, flags, keyFlag, TblOp(level));
+    // Levels 1..30 scale toward black and 32..61 lift toward white: the per-channel tone's rows.
+    return BLT_ToneRGB(dst, x, y, src, srcRect, level, level, level, flags, keyFlag);
 }
 
 int BLT_ToneTblScaled(plat::Surface* dst, RECT* dstRect, plat::Surface* src, const RECT* srcRect, i32 level,
@@ -118,5 +110,5 @@ int BLT_ToneTblScaled(plat::Surface* dst, RECT* dstRect, plat::Surface* src, con
     if (level == 31) return BLT_CopyScaled(dst, dstRect, src, srcRect, flags, keyFlag);
     if (level < 1) return BLT_SilhouetteScaled(dst, dstRect, src, srcRect, 0, flags);
     if (level >= 62) return BLT_SilhouetteScaled(dst, dstRect, src, srcRect, 0xFFFF, flags);
-    return blt::RunScaled(dst, dstRect, src, srcRect, flags, keyFlag, TblOp(level));
+    return BLT_ToneRGBScaled(dst, dstRect, src, srcRect, level, level, level, flags, keyFlag);
 }

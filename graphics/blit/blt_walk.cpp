@@ -37,21 +37,10 @@ bool SourceInside(const RECT& r, const plat::SurfaceDesc& d) {
 
 }  // namespace
 
-Session::~Session() {
-    if (locked_) {
-        SURF_Unlock(srcSurf_);
-        SURF_Unlock(dstSurf_);
-    }
-}
-
-bool Session::Lock() {
-    plat::SurfaceDesc dd{}, sd{};
-    if (SURF_Lock(dstSurf_, &dd) != 0) return false;
-    if (SURF_Lock(srcSurf_, &sd) != 0) {
-        SURF_Unlock(dstSurf_);
-        return false;
-    }
-    locked_ = true;
+bool Session::Lock(plat::Surface* dstSurf, plat::Surface* srcSurf) {
+    locks_.emplace(dstSurf, srcSurf);
+    if (!locks_->ok()) return false;
+    const plat::SurfaceDesc &dd = locks_->firstDesc, &sd = locks_->secondDesc;
     if (dd.bitCount != 16 || sd.bitCount != 16) return false;
     is565 = SURF_Is565(&dd);
     dstRowStep = dd.pitch / 2;
@@ -70,9 +59,7 @@ bool Session::BeginPlain(plat::Surface* dstSurf, i32 x, i32 y, plat::Surface* sr
     const int mirror = flags & 0xFF;
     if (!SURF_ClipBlt(&dd, &DispClipRect, &x, &y, &r, mirror)) return false;
     if (!SourceInside(r, sd)) return false;
-    dstSurf_ = dstSurf;
-    srcSurf_ = srcSurf;
-    if (!Lock()) return false;
+    if (!Lock(dstSurf, srcSurf)) return false;
     w = sw = r.right - r.left;
     h = sh = r.bottom - r.top;
     mirrorX = (mirror & BLT_MIRROR_LR) != 0;
@@ -86,9 +73,7 @@ bool Session::BeginPlain(plat::Surface* dstSurf, i32 x, i32 y, plat::Surface* sr
 bool Session::BeginScaled(plat::Surface* dstSurf, RECT* dstRect, plat::Surface* srcSurf, const RECT* srcRect,
                           int flags) {
     if (!dstSurf || !srcSurf) return false;
-    dstSurf_ = dstSurf;
-    srcSurf_ = srcSurf;
-    if (!Lock()) return false;
+    if (!Lock(dstSurf, srcSurf)) return false;
     plat::SurfaceDesc dd{}, sd{};
     SURF_GetDesc(dstSurf, &dd);
     SURF_GetDesc(srcSurf, &sd);

@@ -3,8 +3,10 @@
 // accumulator). Internal to graphics/blit.
 #pragma once
 #include <cstddef>
+#include <optional>
 
 #include "graphics/blit/blt.h"
+#include "graphics/blit/lock_pair.h"
 
 namespace blt {
 
@@ -15,7 +17,6 @@ public:
     Session() = default;
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
-    ~Session();
 
     bool BeginPlain(plat::Surface* dstSurf, i32 x, i32 y, plat::Surface* srcSurf, const RECT* srcRect, int flags);
     bool BeginScaled(plat::Surface* dstSurf, RECT* dstRect, plat::Surface* srcSurf, const RECT* srcRect,
@@ -31,37 +32,50 @@ public:
     bool is565 = false;
 
 private:
-    bool Lock();
-    plat::Surface* dstSurf_ = nullptr;
-    plat::Surface* srcSurf_ = nullptr;
-    bool locked_ = false;
+    bool Lock(plat::Surface* dstSurf, plat::Surface* srcSurf);
+    std::optional<SurfLockPair> locks_;
 };
 
 // Levels folded into a range.
 inline i32 Clamp(i32 v, i32 lo, i32 hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// Runs fn.template operator()<Keyed, MirrorX>() with the call's key flag and left-right mirror as
+// compile-time choices, so the pixel loops carry no per-pixel branch on them.
+template <class Fn>
+void Dispatch4(bool keyed, bool mirrorX, Fn&& fn) {
+    if (keyed) {
+        if (mirrorX) fn.template operator()<true, true>();
+        else fn.template operator()<true, false>();
+    } else {
+        if (mirrorX) fn.template operator()<false, true>();
+        else fn.template operator()<false, false>();
+    }
+}
+
+// One pixel of a walk. The keyed test is a select rather than a skip so that cheap operations
+// vectorise (a skipped pixel gets its own value back); table lookups do not vectorise, so there
+// skipping keyed pixels saves their work. Forced inline: left to itself the compiler keeps the table
+// blend's loop measurably slower.
+template <bool Keyed, class Op>
+[[gnu::always_inline]] inline void ApplyPixel(const Op& op, u16* dp, u16 sv) {
+    if constexpr (Op::kLookups) {
+        if (Keyed && sv == 0) return;
+        *dp = op(*dp, sv);
+    } else {
+        const u16 dv = *dp;
+        const u16 out = op(dv, sv);
+        *dp = (Keyed && sv == 0) ? dv : out;
+    }
+}
+
 // ---- plain walk ----
-// The keyed test is a select rather than a skip so that cheap operations vectorise; a skipped pixel
-// gets its own value back.
 template <bool Keyed, bool MirrorX, class Op>
 void PlainRows(const Session& s, const Op& op) {
     u16* d = s.dst;
     const u16* sp = s.src;
     const i32 w = s.w;
     for (i32 row = 0; row < s.h; ++row) {
-        for (i32 i = 0; i < w; ++i) {
-            const u16 sv = sp[i];
-            u16* dp = MirrorX ? d - i : d + i;
-            if constexpr (Op::kLookups) {
-                // Table lookups do not vectorise: skipping keyed pixels saves their work.
-                if (Keyed && sv == 0) continue;
-                *dp = op(*dp, sv);
-            } else {
-                const u16 dv = *dp;
-                const u16 out = op(dv, sv);
-                *dp = (Keyed && sv == 0) ? dv : out;
-            }
-        }
+        for (i32 i = 0; i < w; ++i) ApplyPixel<Keyed>(op, MirrorX ? d - i : d + i, sp[i]);
         d += s.dstRowStep;
         sp += s.srcRowStep;
     }
@@ -69,18 +83,12 @@ void PlainRows(const Session& s, const Op& op) {
 
 template <class Op>
 void WalkPlain(const Session& s, bool keyed, const Op& op) {
-    if (keyed) {
-        if (s.mirrorX) PlainRows<true, true>(s, op);
-        else PlainRows<true, false>(s, op);
-    } else {
-        if (s.mirrorX) PlainRows<false, true>(s, op);
-        else PlainRows<false, false>(s, op);
-    }
+    Dispatch4(keyed, s.mirrorX, [&]<bool K, bool M>() { PlainRows<K, M>(s, op); });
 }
 
 // ---- scaled walk ----
-// Calls rowFn(dstRow, srcRow) for each destination row, moving the source row by the accumulator rule
-// and never past the rectangle's last row.
+// Calls rowFn(row, destination row start, source row start) for each destination row, moving the
+// source row by the accumulator rule and never past the rectangle's last row.
 template <class RowFn>
 void ScaledRowWalk(const Session& s, RowFn rowFn) {
     const u32 dh = u32(s.h), sh = u32(s.sh);
@@ -107,17 +115,8 @@ void ScaledRows(const Session& s, const Op& op) {
     const i32 w = s.w;
     ScaledRowWalk(s, [&](u32, u16* d, const u16* sp) {
         for (i32 j = 0; j < w; ++j) {
-            const u16 sv = *sp;
+            ApplyPixel<Keyed>(op, MirrorX ? d - j : d + j, *sp);
             sp += BltStepTbl[j] >> 1;
-            u16* dp = MirrorX ? d - j : d + j;
-            if constexpr (Op::kLookups) {
-                if (Keyed && sv == 0) continue;
-                *dp = op(*dp, sv);
-            } else {
-                const u16 dv = *dp;
-                const u16 out = op(dv, sv);
-                *dp = (Keyed && sv == 0) ? dv : out;
-            }
         }
     });
 }
@@ -125,13 +124,7 @@ void ScaledRows(const Session& s, const Op& op) {
 template <class Op>
 void WalkScaled(const Session& s, bool keyed, const Op& op) {
     BLT_SetStepTbl(BltStepTbl, u32(s.w), u32(s.sw));
-    if (keyed) {
-        if (s.mirrorX) ScaledRows<true, true>(s, op);
-        else ScaledRows<true, false>(s, op);
-    } else {
-        if (s.mirrorX) ScaledRows<false, true>(s, op);
-        else ScaledRows<false, false>(s, op);
-    }
+    Dispatch4(keyed, s.mirrorX, [&]<bool K, bool M>() { ScaledRows<K, M>(s, op); });
 }
 
 // Runs op over a plain or scaled blit of the common contract; the shared body of every member.

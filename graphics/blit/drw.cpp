@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "graphics/blit/drw_pair.h"
+#include "graphics/blit/lock_pair.h"
 #include "graphics/display/surf.h"
 
 using namespace drw_detail;
@@ -107,18 +108,8 @@ int DWW_DrawObjectAlphaSub(DRW_BUFFER* dst, i32 x, i32 y, i32 width, i32 height,
         return 0;
     const u32 a = level < 0 ? 0 : u32(level % 256) / 8;  // negative levels draw as 0
     const PairMasks m = DisplayMasks();
-    const i32 pairs = width / 2;
-    for (i32 j = 0; j < height; ++j) {
-        u16* d = PixelAt(dst, x, i64(y) + j);
-        const u16* s = PixelAt(src, srcX, i64(srcY) + j);
-        for (i32 i = 0; i < pairs; ++i, d += 2, s += 2) {
-            const bool key0 = s[0] == key, key1 = s[1] == key;
-            if (key0 && key1) continue;
-            const u32 out = ScalePair(Pair(d), 32 - a, m) + ScalePair(Pair(s), a, m);
-            if (!key0) d[0] = u16(out);
-            if (!key1) d[1] = u16(out >> 16);
-        }
-    }
+    WalkPairs(PixelAt(dst, x, y), dst->width, PixelAt(src, srcX, srcY), src->width, width, height, key,
+              [&](u32 sp, u32 dp) { return ScalePair(dp, 32 - a, m) + ScalePair(sp, a, m); });
     return 0;
 }
 
@@ -175,19 +166,10 @@ namespace {
 // Locks the source, then the destination, and runs fn on the two buffers; 0 when a lock fails.
 template <class Fn>
 int WithTwoLocks(plat::Surface* dst, plat::Surface* src, Fn&& fn) {
-    plat::SurfaceDesc sd, dd;
-    std::memset(&sd, 0, sizeof(sd));
-    std::memset(&dd, 0, sizeof(dd));
-    if (SURF_Lock(src, &sd) != 0) return 0;
-    if (SURF_Lock(dst, &dd) != 0) {
-        SURF_Unlock(src);
-        return 0;
-    }
-    DRW_BUFFER db = BufferOf(dd), sb = BufferOf(sd);
-    const int result = fn(&db, &sb);
-    SURF_Unlock(dst);
-    SURF_Unlock(src);
-    return result;
+    const SurfLockPair locks(src, dst);
+    if (!locks.ok()) return 0;
+    DRW_BUFFER db = BufferOf(locks.secondDesc), sb = BufferOf(locks.firstDesc);
+    return fn(&db, &sb);
 }
 
 }  // namespace
@@ -216,35 +198,17 @@ void FadeInBlack(u16* dst, i32 x, i32 y, i32 dstWidth, i32 dstHeight, i32 width,
     if (!DRW_Cliping2(&x, &y, &width, &height, &srcX, &srcY, dstWidth, dstHeight, clip, srcWidth, srcHeight)) return;
     const u32 k = u32(std::clamp(level, 0, 31));
     const PairMasks m = DisplayMasks();
-    const i32 pairs = width / 2;
-    for (i32 j = 0; j < height; ++j) {
-        u16* d = dst + (i64(y) + j) * dstWidth + x;
-        const u16* s = src + (i64(srcY) + j) * srcWidth + srcX;
-        for (i32 i = 0; i < pairs; ++i, d += 2, s += 2) {
-            const bool key0 = s[0] == key, key1 = s[1] == key;  // never true for DRW_NO_KEY
-            if (key0 && key1) continue;
-            const u32 out = ScalePair(Pair(s), k, m);
-            if (!key0) d[0] = u16(out);
-            if (!key1) d[1] = u16(out >> 16);
-        }
-    }
+    WalkPairs(dst + i64(y) * dstWidth + x, dstWidth, src + i64(srcY) * srcWidth + srcX, srcWidth, width, height, key,
+              [&](u32 sp, u32) { return ScalePair(sp, k, m); });
 }
 
 void DWW_FadeInBlack(plat::Surface* dst, i32 x, i32 y, plat::Surface* src, const RECT* srcRect, i32 level, u32 key) {
-    plat::SurfaceDesc dd, sd;
-    std::memset(&dd, 0, sizeof(dd));
-    std::memset(&sd, 0, sizeof(sd));
-    if (SURF_Lock(dst, &dd) != 0) return;
-    if (SURF_Lock(src, &sd) != 0) {
-        SURF_Unlock(dst);
-        return;
-    }
-    const DRW_BUFFER db = BufferOf(dd), sb = BufferOf(sd);
+    const SurfLockPair locks(dst, src);
+    if (!locks.ok()) return;
+    const DRW_BUFFER db = BufferOf(locks.firstDesc), sb = BufferOf(locks.secondDesc);
     const RECT r = srcRect != nullptr ? *srcRect : RECT{0, 0, sb.width, sb.height};
     FadeInBlack(db.pixels, x, y, db.width, db.height, r.right - r.left, r.bottom - r.top, sb.pixels, r.left, r.top,
                 sb.width, sb.height, level, key, nullptr);
-    SURF_Unlock(dst);
-    SURF_Unlock(src);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -326,14 +290,9 @@ void FillPairs(DRW_BUFFER* buf, i32 left, i32 top, i32 right, i32 bottom, u32 co
     if (l >= r || t >= b) return;
     const PairMasks m = DisplayMasks();
     const u32 part = ScalePair(u32(u16(color)) * 0x00010001u, a, m);  // the colour's share, once
-    const i64 pairs = (r - l) / 2;
-    for (i64 y = t; y < b; ++y) {
-        u16* d = PixelAt(buf, l, y);
-        for (i64 i = 0; i < pairs; ++i, d += 2) {
-            const u32 out = ScalePair(Pair(d), 32 - a, m) + part;
-            d[0] = u16(out), d[1] = u16(out >> 16);
-        }
-    }
+    u16* first = PixelAt(buf, l, t);
+    WalkPairs(first, buf->width, first, buf->width, i32(r - l), i32(b - t), DRW_NO_KEY,
+              [&](u32, u32 dp) { return ScalePair(dp, 32 - a, m) + part; });
 }
 
 }  // namespace

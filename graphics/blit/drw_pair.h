@@ -1,6 +1,9 @@
-// Pixel-pair arithmetic shared by the 16-bit software drawing routines: two adjacent pixels in one
-// 32-bit word, first pixel in the low half.
+// Pixel-pair arithmetic shared by the 16-bit software drawing routines and the darkening and
+// whitening blits: two adjacent pixels in one 32-bit word, first pixel in the low half.
 #pragma once
+#include <cstddef>
+#include <cstring>
+
 #include "graphics/display/disp.h"
 #include "graphics/blit/drw.h"
 #include "platform/surface.h"
@@ -29,6 +32,25 @@ inline u32 ScalePair(u32 word, u32 k, PairMasks m) {
 }
 
 inline u32 Pair(const u16* p) { return u32(p[0]) | u32(p[1]) << 16; }
+
+// Walks the whole pairs of each row of a w × h area (an odd last column is left as it is) and writes
+// fn(source word, destination word). A source pixel equal to key keeps its destination pixel, so a
+// pair of two key pixels is left whole; a key above 0xFFFF matches nothing.
+template <class Fn>
+void WalkPairs(u16* dst, std::ptrdiff_t dstRowPixels, const u16* src, std::ptrdiff_t srcRowPixels, i32 w, i32 h,
+               u32 key, Fn&& fn) {
+    const i32 pairs = w / 2;
+    for (i32 row = 0; row < h; ++row, dst += dstRowPixels, src += srcRowPixels) {
+        for (i32 k = 0; k < pairs; ++k) {
+            u32 s, d;
+            std::memcpy(&s, src + 2 * k, 4);
+            std::memcpy(&d, dst + 2 * k, 4);
+            const u32 keep = ((s & 0xFFFF) == key ? 0x0000FFFFu : 0u) | ((s >> 16) == key ? 0xFFFF0000u : 0u);
+            const u32 out = (fn(s, d) & ~keep) | (d & keep);
+            std::memcpy(dst + 2 * k, &out, 4);
+        }
+    }
+}
 
 inline u16 HalfBlend(u32 s, u32 d, u16 m) { return u16(((s & m) >> 1) + ((d & m) >> 1)); }
 

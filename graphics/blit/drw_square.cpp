@@ -1,12 +1,11 @@
 // Affine mapping of a source rectangle onto a quadrilateral of a 16-bit buffer.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 
 #include "graphics/blit/drw.h"
 #include "graphics/blit/drw_pair.h"
-#include "graphics/display/surf.h"
+#include "graphics/blit/lock_pair.h"
 
 using namespace drw_detail;
 
@@ -91,17 +90,8 @@ int DRW_DrawSquare(DRW_BUFFER* dst, i32 x0, i32 y0, i32 x1, i32 y1, i32 x2, i32 
 
 int DSW_DrawSquare(plat::Surface* dst, i32 x0, i32 y0, i32 x1, i32 y1, i32 x2, i32 y2, i32 x3, i32 y3,
                    plat::Surface* src, i32 srcX, i32 srcY, i32 srcWidth, i32 srcHeight) {
-    plat::SurfaceDesc dd, sd;
-    std::memset(&dd, 0, sizeof(dd));
-    std::memset(&sd, 0, sizeof(sd));
-    if (SURF_Lock(dst, &dd) != 0) return 0;
-    if (SURF_Lock(src, &sd) != 0) {
-        SURF_Unlock(dst);
-        return 0;
-    }
-    DRW_BUFFER db = BufferOf(dd), sb = BufferOf(sd);
-    const int result = DRW_DrawSquare(&db, x0, y0, x1, y1, x2, y2, x3, y3, &sb, srcX, srcY, srcWidth, srcHeight);
-    SURF_Unlock(dst);
-    SURF_Unlock(src);
-    return result;
+    const SurfLockPair locks(dst, src);
+    if (!locks.ok()) return 0;
+    DRW_BUFFER db = BufferOf(locks.firstDesc), sb = BufferOf(locks.secondDesc);
+    return DRW_DrawSquare(&db, x0, y0, x1, y1, x2, y2, x3, y3, &sb, srcX, srcY, srcWidth, srcHeight);
 }

@@ -13,115 +13,83 @@ namespace {
 // scales to 0, so such an ellipse marks only its centre.
 i64 Scale(i64 v, i64 num, i64 den) { return den == 0 ? 0 : v * num / den; }
 
-template <class P>
-void Circle(const PRIM_DESC* d, i64 cx, i64 cy, i64 r, u32 color) {
+// The circle stepping every circle and ellipse shares: step(x, y) at each step; farRows(x, y') just
+// before x decreases, with y' the y of that step (the filled shapes draw their far rows there).
+template <class Step, class Far>
+void StepCircle(i64 r, Step step, Far farRows) {
     i64 x = r, y = 0, e = r;
     while (y <= x) {
-        PutPixel<P>(d, cx + x, cy + y, color);
-        PutPixel<P>(d, cx + x, cy - y, color);
-        PutPixel<P>(d, cx - x, cy + y, color);
-        PutPixel<P>(d, cx - x, cy - y, color);
-        PutPixel<P>(d, cx + y, cy + x, color);
-        PutPixel<P>(d, cx + y, cy - x, color);
-        PutPixel<P>(d, cx - y, cy + x, color);
-        PutPixel<P>(d, cx - y, cy - x, color);
+        step(x, y);
         e -= 2 * y - 1;
         ++y;
         if (e < 0) {
+            farRows(x, y - 1);
             e += 2 * x - 2;
             --x;
         }
     }
+}
+
+void NoFar(i64, i64) {}
+
+// The eight mirrored points of one step: (±a, ±b) then (±c, ±e) about the centre, in that order.
+template <class P>
+void Plot8(const PRIM_DESC* d, i64 cx, i64 cy, i64 a, i64 b, i64 c, i64 e, u32 color) {
+    PutPixel<P>(d, cx + a, cy + b, color);
+    PutPixel<P>(d, cx + a, cy - b, color);
+    PutPixel<P>(d, cx - a, cy + b, color);
+    PutPixel<P>(d, cx - a, cy - b, color);
+    PutPixel<P>(d, cx + c, cy + e, color);
+    PutPixel<P>(d, cx + c, cy - e, color);
+    PutPixel<P>(d, cx - c, cy + e, color);
+    PutPixel<P>(d, cx - c, cy - e, color);
+}
+
+// Spans cx - half .. cx + half on rows cy + dy, then cy - dy.
+template <class P>
+void Spans2(const PRIM_DESC* d, i64 cx, i64 half, i64 cy, i64 dy, u32 color) {
+    HLine<P>(d, cx - half, cx + half, cy + dy, color);
+    HLine<P>(d, cx - half, cx + half, cy - dy, color);
+}
+
+template <class P>
+void Circle(const PRIM_DESC* d, i64 cx, i64 cy, i64 r, u32 color) {
+    StepCircle(r, [&](i64 x, i64 y) { Plot8<P>(d, cx, cy, x, y, y, x, color); }, NoFar);
 }
 
 template <class P>
 void CircleFill(const PRIM_DESC* d, i64 cx, i64 cy, i64 r, u32 color) {
-    i64 x = r, y = 0, e = r;
-    while (y <= x) {
-        HLine<P>(d, cx - x, cx + x, cy + y, color);
-        HLine<P>(d, cx - x, cx + x, cy - y, color);
-        e -= 2 * y - 1;
-        ++y;
-        if (e < 0) {
-            HLine<P>(d, cx - y + 1, cx + y - 1, cy + x, color);
-            HLine<P>(d, cx - y + 1, cx + y - 1, cy - x, color);
-            e += 2 * x - 2;
-            --x;
-        }
-    }
+    StepCircle(
+        r, [&](i64 x, i64 y) { Spans2<P>(d, cx, x, cy, y, color); },
+        [&](i64 x, i64 y) { Spans2<P>(d, cx, y, cy, x, color); });
 }
 
+// The larger radius is stepped; offsets along the other axis are scaled by the ratio of the radii.
 template <class P>
 void Ellipse(const PRIM_DESC* d, i64 cx, i64 cy, i64 rx, i64 ry, u32 color) {
-    const bool wide = rx > ry;
-    const i64 r = wide ? rx : ry;
-    const i64 other = wide ? ry : rx;
-    i64 x = r, y = 0, e = r;
-    while (y <= x) {
-        const i64 sx = Scale(x, other, r), sy = Scale(y, other, r);
-        if (wide) {
-            PutPixel<P>(d, cx + x, cy + sy, color);
-            PutPixel<P>(d, cx + x, cy - sy, color);
-            PutPixel<P>(d, cx - x, cy + sy, color);
-            PutPixel<P>(d, cx - x, cy - sy, color);
-            PutPixel<P>(d, cx + y, cy + sx, color);
-            PutPixel<P>(d, cx + y, cy - sx, color);
-            PutPixel<P>(d, cx - y, cy + sx, color);
-            PutPixel<P>(d, cx - y, cy - sx, color);
-        } else {
-            PutPixel<P>(d, cx + sx, cy + y, color);
-            PutPixel<P>(d, cx + sx, cy - y, color);
-            PutPixel<P>(d, cx - sx, cy + y, color);
-            PutPixel<P>(d, cx - sx, cy - y, color);
-            PutPixel<P>(d, cx + sy, cy + x, color);
-            PutPixel<P>(d, cx + sy, cy - x, color);
-            PutPixel<P>(d, cx - sy, cy + x, color);
-            PutPixel<P>(d, cx - sy, cy - x, color);
-        }
-        e -= 2 * y - 1;
-        ++y;
-        if (e < 0) {
-            e += 2 * x - 2;
-            --x;
-        }
+    if (rx > ry) {
+        StepCircle(
+            rx,
+            [&](i64 x, i64 y) { Plot8<P>(d, cx, cy, x, Scale(y, ry, rx), y, Scale(x, ry, rx), color); },
+            NoFar);
+    } else {
+        StepCircle(
+            ry,
+            [&](i64 x, i64 y) { Plot8<P>(d, cx, cy, Scale(x, rx, ry), y, Scale(y, rx, ry), x, color); },
+            NoFar);
     }
 }
 
 template <class P>
 void EllipseFill(const PRIM_DESC* d, i64 cx, i64 cy, i64 rx, i64 ry, u32 color) {
     if (rx > ry) {
-        i64 x = rx, y = 0, e = rx;
-        while (y <= x) {
-            const i64 sy = Scale(y, ry, rx);
-            HLine<P>(d, cx - x, cx + x, cy + sy, color);
-            HLine<P>(d, cx - x, cx + x, cy - sy, color);
-            e -= 2 * y - 1;
-            ++y;
-            if (e < 0) {
-                const i64 sx = Scale(x, ry, rx);
-                HLine<P>(d, cx - y + 1, cx + y - 1, cy + sx, color);
-                HLine<P>(d, cx - y + 1, cx + y - 1, cy - sx, color);
-                e += 2 * x - 2;
-                --x;
-            }
-        }
+        StepCircle(
+            rx, [&](i64 x, i64 y) { Spans2<P>(d, cx, x, cy, Scale(y, ry, rx), color); },
+            [&](i64 x, i64 y) { Spans2<P>(d, cx, y, cy, Scale(x, ry, rx), color); });
     } else {
-        i64 x = ry, y = 0, e = ry;
-        i64 sx = Scale(x, rx, ry);
-        while (y <= x) {
-            HLine<P>(d, cx - sx, cx + sx, cy + y, color);
-            HLine<P>(d, cx - sx, cx + sx, cy - y, color);
-            e -= 2 * y - 1;
-            ++y;
-            if (e < 0) {
-                const i64 sy = Scale(y - 1, rx, ry);
-                HLine<P>(d, cx - sy, cx + sy, cy + x, color);
-                HLine<P>(d, cx - sy, cx + sy, cy - x, color);
-                e += 2 * x - 2;
-                --x;
-                sx = Scale(x, rx, ry);
-            }
-        }
+        StepCircle(
+            ry, [&](i64 x, i64 y) { Spans2<P>(d, cx, Scale(x, rx, ry), cy, y, color); },
+            [&](i64 x, i64 y) { Spans2<P>(d, cx, Scale(y, rx, ry), cy, x, color); });
     }
 }
 

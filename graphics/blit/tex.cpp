@@ -3,9 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
-#include "graphics/display/surf.h"
+#include "graphics/blit/lock_pair.h"
 
 TEX_EDGE TexEdgeTbl[TEX_EDGE_ROWS];
 
@@ -58,19 +57,10 @@ void FillRows(const plat::SurfaceDesc& dd, const plat::SurfaceDesc& sd, int keyF
     }
 }
 
-// Locks the destination, then the source; a failed source lock releases the destination.
+// Locks the destination, then the source.
 void DrawTable(plat::Surface* dst, plat::Surface* src, int keyFlag) {
-    plat::SurfaceDesc dd, sd;
-    std::memset(&dd, 0, sizeof(dd));
-    std::memset(&sd, 0, sizeof(sd));
-    if (SURF_Lock(dst, &dd) != 0) return;
-    if (SURF_Lock(src, &sd) != 0) {
-        SURF_Unlock(dst);
-        return;
-    }
-    FillRows(dd, sd, keyFlag);
-    SURF_Unlock(dst);
-    SURF_Unlock(src);
+    const SurfLockPair locks(dst, src);
+    if (locks.ok()) FillRows(locks.firstDesc, locks.secondDesc, keyFlag);
 }
 
 }  // namespace

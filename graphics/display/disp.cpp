@@ -38,7 +38,7 @@ int DISP_Init(HWND window, i32 width, i32 height, u16 depth, int fullScreen, int
     DesktopBpp = plat::GetDesktopDepth();
     if (!fullScreen && depth != DesktopBpp) {
         int answer = plat::MessageBox("ウィンドウモードでは実行できません。\nフルスクリーンモードで実行します。", "情報",
-                                      plat::MB_TASKMODAL | plat::MB_ICONASTERISK | plat::MB_OKCANCEL);
+                                      plat::MB_TASKMODAL | plat::MB_ICONINFORMATION | plat::MB_OKCANCEL);
         if (answer != plat::IDOK) return 0;
         fullScreen = 1;
     }
