@@ -150,9 +150,6 @@ TEST_F(HelpMsg, TheMenusBalloonIsItsOwnAndIsReleasedByTerm) {
     EXPECT_EQ(Looping(46), 0u) << "the table's default for menu01";
     EXPECT_EQ(MenuHelpMsg.chr, 2);
     EXPECT_EQ(ImsHelpMsg.active, 0);
-    MENU_HelpMsg_DelChar(0);
-    EXPECT_EQ(MenuHelpMsg.chars[0].used, 0);
-    EXPECT_EQ(SPR_GetTSpr(MenuHelpMsg.chars[0].spr)->view, 0);
     const int surf = MenuHelpMsg.surf;
     MENU_HelpMsg_Term();
     EXPECT_EQ(SurfTbl[surf].useCount, 0);

@@ -138,21 +138,6 @@ TEST_F(FilePanels, ACancelOnTheFileEntriesTypesTheEntrysHelp) {
     EXPECT_EQ(ImsHelpMsg.chr, 3);
 }
 
-TEST_F(FilePanels, HelpLiteralsKeepToTheFontsLeadBytes) {
-    for (int e = 0; e < 4; ++e) {
-        const std::string s = IMS_FILE_GetHelpStr(e);
-        ASSERT_FALSE(s.empty());
-        for (size_t i = 0; i < s.size(); ++i) {
-            if (u8(s[i]) < 0x80) continue;
-            EXPECT_TRUE(u8(s[i]) >= 0xA1 && u8(s[i]) <= 0xC9) << e << " byte " << i;
-            ASSERT_LT(i + 1, s.size());
-            EXPECT_GE(u8(s[i + 1]), 0x40);
-            ++i;
-        }
-    }
-    EXPECT_STREQ(IMS_FILE_GetHelpStr(4), "");
-}
-
 TEST_F(FilePanels, TheSaveListOpensBesideTheEntryAndCompletesOnItsTwentySecondFrame) {
     OpenFile();
     Step(kDikDown);
@@ -296,33 +281,6 @@ TEST_F(FilePanels, DecideOpensTheConfirmationWhichHoldsTheFocus) {
     EXPECT_NE(SPR_GetTSpr(ImsFilePnl[0].spr[0]), nullptr);
     Step(kDikDown);
     EXPECT_EQ(ImsFileCursor, 1) << "the file panel has the focus again";
-}
-
-TEST_F(FilePanels, RemovingTheListReleasesAnOpenConfirmationToo) {
-    OpenSave(0);
-    Step(kDikDecide);
-    const int yesLine = ImsYesNoPnl[0].spr[0];
-    ASSERT_NE(SPR_GetTSpr(yesLine), nullptr);
-    IMS_DATA* group = IMS_SearchPnl("file");
-    IMS_DelChild(group, group->first->next);
-    EXPECT_EQ(Stack(), std::vector<std::string>{"file"});
-    EXPECT_EQ(SPR_GetTSpr(yesLine), nullptr);
-    EXPECT_EQ(ImsYesNoPnl[0].spr[0], -1);
-}
-
-TEST_F(FilePanels, ATopLevelConfirmationCancelledTwiceIsMadeAgainEachTime) {
-    for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE(round);
-        IMS_YesNo(nullptr, 100, 100);
-        const IMS_DATA* g = IMS_SearchPnl("yesno");
-        ASSERT_EQ(g, &ImsTbl[round]);
-        Step();
-        Step(kDikCancel);
-        Step();
-        EXPECT_EQ(IMS_SearchPnl("yesno"), nullptr);
-        EXPECT_EQ(g->first, nullptr);
-        EXPECT_EQ(ImsYesNoPnl[0].spr[0], -1);
-    }
 }
 
 }  // namespace
