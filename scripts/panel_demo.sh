@@ -7,6 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$root/build-test}
 prefix=$(realpath -m "${1:-panel_demo}")
+mkdir -p "$(dirname "$prefix")"
 cmake --build "$build" --target panel_demo korvane_data -j 3
 tmp=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$tmp/display" >/dev/null 2>&1 &
