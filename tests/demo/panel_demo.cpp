@@ -125,7 +125,6 @@ int main(int argc, char** argv) {
         if (cue && cue->shot) ok = SavePicture(prefix + cue->shot) && ok;
         DISP_Flip();
         const u32 spent = plat::GetTimeMs() - start;
-        if (spent > 200) std::printf("panel_demo: frame %d took %u ms\n", frame, spent);
         if (spent < 33) plat::SleepMs(33 - spent);
     }
 
