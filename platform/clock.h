@@ -16,6 +16,8 @@ struct LocalTime {
     int year, month, day, hour, minute, second, millisecond, weekday;
 };
 LocalTime GetLocalTime();
+// Tests fix the local time; an empty function restores the real one.
+void SetLocalTimeSource(std::function<LocalTime()> source);
 
 void SleepMs(u32 ms);
 

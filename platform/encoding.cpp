@@ -134,6 +134,24 @@ std::string Utf8ToBig5(std::string_view utf8) {
     });
 }
 
+std::string Utf8ToDrawnText(std::string_view utf8) {
+    std::string out;
+    size_t pos = 0;
+    while (pos < utf8.size()) {
+        const size_t n = Utf8Length(utf8.substr(pos));
+        std::string_view ch = utf8.substr(pos, n);
+        pos += n;
+        // 装 comes out of HKSCS with lead byte 0x8F; its traditional form is in the fonts.
+        if (ch == "装") ch = "裝";
+        const std::string b = Utf8ToBig5(ch);
+        const auto lead = b.empty() ? 0u : static_cast<unsigned char>(b[0]);
+        const bool written = !b.empty() && !(b == "?" && ch != "?");
+        const bool drawable = lead < 0x80 || (lead >= 0xA1 && lead <= 0xC9 && b.size() == 2);
+        out += written && drawable ? b : std::string("\xA1\x48");
+    }
+    return out;
+}
+
 std::string SjisToUtf8(std::string_view sjis) {
     Iconv cd("UTF-8", "CP932");
     return ConvertAll(cd, sjis, [](std::string_view rest, std::string& out) {

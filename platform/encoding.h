@@ -16,6 +16,10 @@ namespace plat {
 std::string Big5ToUtf8(std::string_view big5);
 // Writes through BIG5-HKSCS, and through CP950 for a character HKSCS lacks ("～" gives 0xA1E3).
 std::string Utf8ToBig5(std::string_view utf8);
+// Text for the game's fonts, which take only lead bytes 0xA1..0xC9: Utf8ToBig5 character by
+// character, with 装 written as 裝, and "？" (0xA148) for a character that cannot be written or
+// whose lead byte the fonts do not take.
+std::string Utf8ToDrawnText(std::string_view utf8);
 std::string SjisToUtf8(std::string_view sjis);
 std::string Utf8ToSjis(std::string_view utf8);
 

@@ -1,4 +1,5 @@
-// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, sounds, opening movie.
+// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, sounds, the main
+// menu picture, opening movie.
 //   korvane_mkdata <data folder>
 #include <chrono>
 #include <cstdio>
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
         {"debug glyphs", [&](std::string* e) { return mkdata::BuildDebugGlyphs(dir, font, e); }},
         {"fonts", [&](std::string* e) { return mkdata::BuildFonts(dir, font, e); }},
         {"sounds", [&](std::string* e) { return mkdata::BuildSounds(dir, e); }},
+        {"main menu picture", [&](std::string* e) { return mkdata::BuildMainMenu(dir, e); }},
         {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
     };
     for (const auto& [name, build] : parts) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/encoding.h"
+#include "platform/types.h"
 
 namespace {
 
@@ -32,6 +33,24 @@ TEST(Big5, BadInputBecomesQuestionMarks) {
     // Broken UTF-8 and a character neither table holds.
     EXPECT_EQ(plat::Utf8ToBig5("a\xC3(b"), "a?(b");
     EXPECT_EQ(plat::Utf8ToBig5("\xF0\x9F\x98\x80x\xE4\xB8"), "?x?");
+}
+
+TEST(Big5, DrawnTextKeepsToTheFontsLeadBytes) {
+    struct Case {
+        const char* utf8;
+        std::string big5;
+    };
+    const Case cases[] = {
+        {"装備", plat::Utf8ToBig5("裝備")},           // 装 alone would lead with 0x8F
+        {"a～?", "a\xA1\xE3?"},                       // a real question mark stays
+        {"\xF0\x9F\x98\x80x", "\xA1\x48x"},          // unwritable: the wide question mark
+        {"データ", plat::Utf8ToBig5("データ")},        // kana rows 0xC6, 0xC7
+    };
+    for (const Case& c : cases) EXPECT_EQ(plat::Utf8ToDrawnText(c.utf8), c.big5) << c.utf8;
+    EXPECT_EQ(u8(plat::Utf8ToBig5("装")[0]), 0x8F);
+    // Any other character HKSCS writes outside 0xA1..0xC9 becomes "？".
+    EXPECT_EQ(plat::Utf8ToBig5("嘅"), "\x9D\xEF");
+    EXPECT_EQ(plat::Utf8ToDrawnText("嘅"), "\xA1\x48");
 }
 
 TEST(ShiftJis, RoundTripsAsCp932) {

@@ -14,6 +14,7 @@
 #include "platform/memory.h"
 #include "platform/movie.h"
 #include "platform/surface.h"
+#include "screens/panel/ims_file.h"
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
@@ -112,6 +113,7 @@ protected:
     void CheckCursor();
     void CheckSounds();
     void CheckMovie();
+    void CheckMainMenu();
 
     test::TempDir dir_;
 };
@@ -168,6 +170,18 @@ void SampleData::CheckFont(const char* name, u16 size) {
     EXPECT_EQ(WideSlot(f, 0).Count(), 0) << "the ideographic space";
     EXPECT_EQ(WideSlot(f, (0xA4 - 0xA1) * 160 + (0x7F - 0x40)).Count(), 0) << "trail 0x7F is no character";
     EXPECT_EQ(WideSlot(f, (0xA4 - 0xA1) * 160 + (0xA0 - 0x60)).Count(), 0) << "trail 0xA0 is no character";
+
+    // Every character of the file panel's help lines, as they are drawn: lead bytes the fonts take.
+    for (int e = 0; e < 4; ++e) {
+        const std::string help = IMS_FILE_GetHelpStr(e);
+        for (size_t i = 0; i + 1 < help.size(); i += 2) {
+            const u32 lead = u8(help[i]);
+            const u32 trail = u8(help[i + 1]);
+            ASSERT_TRUE(lead >= 0xA1 && lead <= 0xC9) << "help " << e << " byte " << i;
+            const u32 slot = (lead - 0xA1) * 160 + (trail < 0x80 ? trail - 0x40 : trail - 0x60);
+            EXPECT_GT(WideSlot(f, slot).Count(), 0) << "help " << e << " character " << i / 2;
+        }
+    }
     FONT_DelFont(0);
 }
 
@@ -335,6 +349,29 @@ void SampleData::CheckMovie() {
     plat::ReleaseSurface(surface);
 }
 
+// Five buttons down the left column, their overlays beside them: a frame, clear inside.
+void SampleData::CheckMainMenu() {
+    GRP_DATA sheet{};
+    ASSERT_EQ(SURF_ReadGrp(File("Bmp/MainMenu.grp").c_str(), &sheet), 1);
+    EXPECT_EQ(sheet.bpp, 16);
+    EXPECT_EQ(sheet.width, 192u);
+    EXPECT_EQ(sheet.height, 160u);
+    auto pixel = [&](u32 x, u32 y) {
+        const size_t at = (size_t(y) * sheet.width + x) * 2;
+        return u16(sheet.pixels[at] | sheet.pixels[at + 1] << 8);
+    };
+    for (u32 b = 0; b < 5; ++b) {
+        SCOPED_TRACE(b);
+        for (u32 y = 0; y < 32; ++y)
+            for (u32 x = 0; x < 96; ++x) ASSERT_NE(pixel(x, 32 * b + y), 0) << x << "," << y;
+        EXPECT_NE(pixel(96, 32 * b), 0);
+        EXPECT_NE(pixel(191, 32 * b + 31), 0);
+        EXPECT_EQ(pixel(96 + 48, 32 * b + 16), 0);
+    }
+    EXPECT_NE(pixel(40, 16), pixel(40, 48)) << "the buttons differ";
+    SURF_FreeGrp(&sheet);
+}
+
 TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckFont("Dat/Fnt10x10.fnt", 10);
     CheckFont("Dat/Fnt14x14.fnt", 14);
@@ -342,6 +379,7 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckCursor();
     CheckSounds();
     CheckMovie();
+    CheckMainMenu();
 }
 
 }  // namespace

@@ -23,4 +23,7 @@ bool BuildSounds(const std::string& dataDir, std::string* error);
 // "opening.mpg", a few seconds of title with a tone.
 bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
+// "Bmp\MainMenu.bmp" as its ".grp": five 96×32 buttons at (0, 32i), their overlays at (96, 32i).
+bool BuildMainMenu(const std::string& dataDir, std::string* error);
+
 }  // namespace mkdata
