@@ -1,18 +1,6 @@
-// Stands in for the battle world until it is built: the weapon file is only checked for, and the
-// battle's draw presents the sprites alone.
+// Stands in for the battle world until it is built: the battle's draw presents the sprites alone.
 #include "battle/battle.h"
-#include "platform/file.h"
-#include "shell/common.h"
 #include "shell/sys.h"
-
-int TAMA_LoadData() {
-    plat::File* f = plat::FileOpenRead(MakeFilePath("Dat\\Tama.dat"));
-    if (!f) return 0;
-    plat::FileClose(f);
-    return 1;
-}
-
-void TAMA_ClearData() {}
 
 int BTL_Draw() {
     SYS_DrawDefault();

@@ -1,5 +1,4 @@
-// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, sounds, the main
-// menu picture, opening movie.
+// Builds the sample data folder the game starts in, one part per row of the table below.
 //   korvane_mkdata <data folder>
 #include <chrono>
 #include <cstdio>
@@ -35,6 +34,7 @@ int main(int argc, char** argv) {
         {"sounds", [&](std::string* e) { return mkdata::BuildSounds(dir, e); }},
         {"main menu picture", [&](std::string* e) { return mkdata::BuildMainMenu(dir, e); }},
         {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
+        {"weapons", [&](std::string* e) { return mkdata::BuildWeapons(dir, e); }},
     };
     for (const auto& [name, build] : parts) {
         const auto start = std::chrono::steady_clock::now();
