@@ -122,7 +122,7 @@ bool WriteVideoFrame(Encoder& e, const MovieEncodeOptions& o, const MovieFrameFi
     return Send(e, e.video, e.videoStream, f);
 }
 
-bool WriteAudioFrame(Encoder& e, const MovieEncodeOptions& o, i64 first, i64 total) {
+bool WriteAudioFrame(Encoder& e, const MovieEncodeOptions& o, i64 first, i64 total, i64 delay) {
     AVFrame* f = e.frame;
     av_frame_unref(f);
     const int count = int(std::min<i64>(e.audio->frame_size, total - first));
@@ -135,7 +135,7 @@ bool WriteAudioFrame(Encoder& e, const MovieEncodeOptions& o, i64 first, i64 tot
     const double step = 2.0 * std::numbers::pi * o.toneHz / o.sampleRate;
     for (int i = 0; i < f->nb_samples; ++i)
         out[i] = i < count ? i16(std::lround(12000.0 * std::sin(step * double(first + i)))) : 0;
-    f->pts = first;
+    f->pts = delay + first;
     return Send(e, e.audio, e.audioStream, f);
 }
 
@@ -162,7 +162,8 @@ bool EncodeMovie(const char* path, const MovieEncodeOptions& o, const MovieFrame
     if (avformat_write_header(e.oc, nullptr) < 0) return false;
 
     std::vector<u8> rgb(size_t(o.width) * o.height * 3);
-    const i64 totalSamples = e.audio ? i64(o.frames) * o.sampleRate / o.fps : 0;
+    const i64 delay = e.audio ? i64(o.soundDelayMs) * o.sampleRate / 1000 : 0;
+    const i64 totalSamples = e.audio ? std::max<i64>(i64(o.frames) * o.sampleRate / o.fps - delay, 0) : 0;
     i32 nextFrame = 0;
     i64 nextSample = 0;
     // Interleave by time so the muxer never has to hold one track back.
@@ -170,11 +171,11 @@ bool EncodeMovie(const char* path, const MovieEncodeOptions& o, const MovieFrame
         const bool videoFirst =
             nextSample >= totalSamples ||
             (nextFrame < o.frames &&
-             av_compare_ts(nextFrame, e.video->time_base, nextSample, AVRational{1, int(o.sampleRate)}) <= 0);
+             av_compare_ts(nextFrame, e.video->time_base, delay + nextSample, AVRational{1, int(o.sampleRate)}) <= 0);
         if (videoFirst) {
             if (!WriteVideoFrame(e, o, fill, nextFrame++, rgb)) return false;
         } else {
-            if (!WriteAudioFrame(e, o, nextSample, totalSamples)) return false;
+            if (!WriteAudioFrame(e, o, nextSample, totalSamples, delay)) return false;
             nextSample += e.audio->frame_size;
         }
     }

@@ -14,6 +14,8 @@ struct MovieEncodeOptions {
     i32 frames = 50;
     u32 sampleRate = 44100;  // 0: no sound track
     u32 toneHz = 440;
+    // The tone starts this long after the first picture and lasts until the picture ends.
+    u32 soundDelayMs = 0;
 };
 
 // Fills one frame: width × height pixels of red, green, blue bytes, rows top to bottom.

@@ -1,12 +1,13 @@
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/debug.h"
 #include "platform/file.h"
 #include "platform/movie.h"
+#include "platform/thread.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -20,21 +21,55 @@ namespace plat {
 namespace {
 
 constexpr AVRational kUnits{1, 10000000};
+constexpr i64 kUnitsPerSecond = 10000000;
 constexpr i32 kMaxVideoSize = 4096;
-// Picture packets read ahead while the sound is being filled; bounds memory for files whose sound
-// runs far ahead of (or without) their picture.
-constexpr size_t kMaxQueuedPackets = 512;
-// Sound buffered ahead of the play cursor, in seconds: longer than any pause between two updates.
-constexpr u32 kSoundSeconds = 1;
+// The sound ring is a second long and refilled each time the play cursor passes one of its quarters,
+// so the sound thread wakes four times a lap and never loses one.
+constexpr u32 kRingQuarters = 4;
+// Silence before a sound track that starts after the picture is kept whole, up to the movie's length
+// and never more than this: a damaged time-stamp must not ask for hours of it.
+constexpr i64 kMaxSoundLead = 600 * kUnitsPerSecond;
 
 }  // namespace
+
+// The sound side has its own reader of the file and runs on its own thread, so it plays on whether or
+// not the picture is updated. Only the thread touches these fields once it runs (the main thread only
+// starts and stops the ring, and ends the thread before it frees anything).
+struct MovieSound {
+    std::string path;
+    AVFormatContext* fmt = nullptr;
+    int index = -1;
+    AVCodecContext* codec = nullptr;
+    AVPacket* packet = nullptr;
+    AVFrame* frame = nullptr;
+    SwrContext* swr = nullptr;
+    i64 origin = 0;   // the file's first time-stamp, shared with the picture
+    i64 maxLead = 0;  // in 100-ns units
+
+    SoundBuffer* ring = nullptr;
+    u32 ringSize = 0;
+    u32 rate = 0;
+    u32 frameBytes = 0;
+    // Decoded 16-bit samples (mono or stereo) waiting for room in the ring.
+    std::vector<i16> pcm;
+    size_t pcmRead = 0;
+    u64 leadBytes = 0;  // silence still due before the first decoded sound
+    bool started = false;
+    bool ended = false;
+    bool quiet = false;  // the sound is over and the whole ring holds silence
+    u64 written = 0;     // bytes of sound (and lead) put into the ring
+    u64 played = 0;      // bytes the play cursor has passed
+    u32 lastPlay = 0;
+
+    EventRef quit;
+    EventRef wake;
+    Thread* thread = nullptr;
+};
 
 struct MovieStream {
     AVFormatContext* fmt = nullptr;
     int videoIndex = -1;
-    int audioIndex = -1;
     AVCodecContext* video = nullptr;
-    AVCodecContext* audio = nullptr;
     AVPacket* packet = nullptr;
     i32 width = 0;
     i32 height = 0;
@@ -46,9 +81,8 @@ struct MovieStream {
     i64 clockBase = 0;
     u32 clockStart = 0;
 
-    // Picture: packets read ahead, the decoded frame not yet due, the frame last written.
+    // Picture: the decoded frame not yet due, the frame last written.
     bool demuxEnded = false;
-    std::deque<AVPacket*> videoPackets;
     bool videoFlushed = false;
     bool videoEnded = false;
     AVFrame* next = nullptr;
@@ -61,19 +95,7 @@ struct MovieStream {
     AVFrame* current = nullptr;
     MovieSample* sample = nullptr;
 
-    // Sound: decoded 16-bit samples (mono or stereo) waiting for room in the ring, and the ring's cursors in bytes.
-    AVFrame* audioFrame = nullptr;
-    SwrContext* swr = nullptr;
-    SoundBuffer* sound = nullptr;
-    u32 soundRate = 0;
-    u32 soundChannels = 0;
-    u32 soundSize = 0;
-    std::vector<i16> pcm;
-    size_t pcmRead = 0;
-    bool pcmStarted = false;
-    u64 written = 0;
-    u64 played = 0;
-    u32 lastPlay = 0;
+    MovieSound* sound = nullptr;
 };
 
 struct MovieSample {
@@ -86,13 +108,15 @@ struct MovieSample {
 
 namespace {
 
+void Log(const std::string& text) { DebugOutput("movie: " + text + "\r\n"); }
+
 i64 Clock(const MovieStream* s) {
     if (!s->running) return s->clockBase;
     return s->clockBase + i64(u32(GetTimeMs() - s->clockStart)) * 10000;
 }
 
-i64 StreamTime(const MovieStream* s, int index, i64 ts) {
-    return av_rescale_q(ts, s->fmt->streams[index]->time_base, kUnits) - s->origin;
+i64 StreamTime(const AVFormatContext* fmt, int index, i64 origin, i64 ts) {
+    return av_rescale_q(ts, fmt->streams[index]->time_base, kUnits) - origin;
 }
 
 AVCodecContext* OpenDecoder(AVFormatContext* fmt, int index) {
@@ -108,103 +132,212 @@ AVCodecContext* OpenDecoder(AVFormatContext* fmt, int index) {
     return ctx;
 }
 
-i64 ReadDuration(const MovieStream* s) {
-    if (s->fmt->duration != AV_NOPTS_VALUE && s->fmt->duration > 0)
-        return av_rescale_q(s->fmt->duration, AV_TIME_BASE_Q, kUnits);
+// Opens the file and finds its streams.
+AVFormatContext* OpenReader(const std::string& path) {
+    AVFormatContext* fmt = nullptr;
+    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return nullptr;
+    if (avformat_find_stream_info(fmt, nullptr) < 0) avformat_close_input(&fmt);
+    return fmt;
+}
+
+// The reader then passes over every stream but keep.
+void KeepOnly(AVFormatContext* fmt, int keep) {
+    for (unsigned i = 0; i < fmt->nb_streams; ++i)
+        fmt->streams[i]->discard = int(i) == keep ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+}
+
+i64 ReadDuration(const AVFormatContext* fmt, int videoIndex, int audioIndex) {
+    if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
+        return av_rescale_q(fmt->duration, AV_TIME_BASE_Q, kUnits);
     i64 longest = 0;
-    for (int index : {s->videoIndex, s->audioIndex}) {
+    for (int index : {videoIndex, audioIndex}) {
         if (index < 0) continue;
-        const AVStream* st = s->fmt->streams[index];
+        const AVStream* st = fmt->streams[index];
         if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
             longest = std::max(longest, av_rescale_q(st->duration, st->time_base, kUnits));
     }
     return longest;
 }
 
-// Sound is optional: any failure here leaves the movie silent.
-void OpenSound(MovieStream* s, AudioDevice* device) {
-    if (!device) return;
-    s->audioIndex = av_find_best_stream(s->fmt, AVMEDIA_TYPE_AUDIO, -1, s->videoIndex, nullptr, 0);
-    if (s->audioIndex < 0) return;
-    s->audio = OpenDecoder(s->fmt, s->audioIndex);
-    if (!s->audio || s->audio->sample_rate < 8000 || s->audio->sample_rate > 192000) {
-        s->audioIndex = -1;
-        return;
-    }
-    AVChannelLayout in{};
-    if (s->audio->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || s->audio->ch_layout.nb_channels <= 0)
-        av_channel_layout_default(&in, std::max(1, s->audio->ch_layout.nb_channels));
-    else if (av_channel_layout_copy(&in, &s->audio->ch_layout) < 0)
-        return;
-    // Mono stays mono (the mixer puts it on both sides at full level); more channels fold to stereo.
-    const int channels = std::min(in.nb_channels, 2);
-    AVChannelLayout out{};
-    av_channel_layout_default(&out, channels);
-    const int rate = s->audio->sample_rate;
-    const int r =
-        swr_alloc_set_opts2(&s->swr, &out, AV_SAMPLE_FMT_S16, rate, &in, s->audio->sample_fmt, rate, 0, nullptr);
-    av_channel_layout_uninit(&in);
-    av_channel_layout_uninit(&out);
-    if (r < 0 || swr_init(s->swr) < 0) {
-        swr_free(&s->swr);
-        return;
-    }
-    s->soundRate = u32(rate);
-    s->soundChannels = u32(channels);
-    s->soundSize = s->soundRate * 2 * s->soundChannels * kSoundSeconds;
-    s->sound = SoundCreateBuffer(device, SoundFormat{s->soundRate, u16(channels), 16}, s->soundSize,
-                                 kSoundCtrlVolume | kSoundGetCurrentPosition2);
-    if (!s->sound || !(s->audioFrame = av_frame_alloc())) {
-        swr_free(&s->swr);
-        return;
-    }
-    SoundSetVolume(s->sound, kSoundVolumeMax);
-}
+// ---- sound (the sound thread's, once it runs) ----
 
-void DecodeSound(MovieStream* s, const AVPacket* packet) {
-    if (avcodec_send_packet(s->audio, packet) < 0 && packet) return;  // a damaged packet is skipped
-    AVFrame* f = s->audioFrame;
-    while (avcodec_receive_frame(s->audio, f) == 0) {
-        if (!s->pcmStarted) {
+u64 PcmBytes(const MovieSound* s) { return u64(s->pcm.size() - s->pcmRead) * 2; }
+
+void DecodeSound(MovieSound* s, const AVPacket* packet) {
+    if (avcodec_send_packet(s->codec, packet) < 0 && packet) return;  // a damaged packet is skipped
+    AVFrame* f = s->frame;
+    while (avcodec_receive_frame(s->codec, f) == 0) {
+        if (!s->started) {
             // Sound that starts after the picture begins with silence, so the two stay together.
-            s->pcmStarted = true;
+            s->started = true;
             if (f->best_effort_timestamp != AV_NOPTS_VALUE) {
-                const i64 lead = StreamTime(s, s->audioIndex, f->best_effort_timestamp);
-                if (lead > 0) {
-                    const i64 frames = std::min<i64>(lead * s->soundRate / 10000000, s->soundRate);
-                    s->pcm.resize(s->pcm.size() + size_t(frames) * s->soundChannels, 0);
+                i64 lead = StreamTime(s->fmt, s->index, s->origin, f->best_effort_timestamp);
+                if (lead > s->maxLead) {
+                    Log(s->path + ": sound starts " + std::to_string(lead / 10000) + " ms after the picture; " +
+                        std::to_string(s->maxLead / 10000) + " ms of silence kept");
+                    lead = s->maxLead;
                 }
+                if (lead > 0) s->leadBytes = u64(lead) * s->rate / kUnitsPerSecond * s->frameBytes;
             }
         }
         const int room = swr_get_out_samples(s->swr, f->nb_samples);
         if (room > 0) {
+            const size_t channels = s->frameBytes / 2;
             const size_t at = s->pcm.size();
-            s->pcm.resize(at + size_t(room) * s->soundChannels);
+            s->pcm.resize(at + size_t(room) * channels);
             u8* out = reinterpret_cast<u8*>(s->pcm.data() + at);
             const int got = swr_convert(s->swr, &out, room, const_cast<const u8**>(f->extended_data), f->nb_samples);
-            s->pcm.resize(at + size_t(std::max(got, 0)) * s->soundChannels);
+            s->pcm.resize(at + size_t(std::max(got, 0)) * channels);
         }
         av_frame_unref(f);
     }
 }
 
-void ReadPacket(MovieStream* s) {
+void ReadSoundPacket(MovieSound* s) {
     if (av_read_frame(s->fmt, s->packet) < 0) {
-        s->demuxEnded = true;
-        if (s->sound) DecodeSound(s, nullptr);
+        s->ended = true;
+        DecodeSound(s, nullptr);
         return;
     }
-    if (s->packet->stream_index == s->videoIndex) {
-        AVPacket* kept = av_packet_alloc();
-        if (kept) {
-            av_packet_move_ref(kept, s->packet);
-            s->videoPackets.push_back(kept);
-        }
-    } else if (s->packet->stream_index == s->audioIndex && s->sound) {
-        DecodeSound(s, s->packet);
-    }
+    if (s->packet->stream_index == s->index) DecodeSound(s, s->packet);
     av_packet_unref(s->packet);
 }
+
+// Tops the ring up to a second ahead of the play cursor: the lead's silence, decoded sound, and
+// silence after it, so the ring never repeats old sound once the movie's sound has run out.
+void RefillSound(MovieSound* s) {
+    if (s->quiet) return;
+    u32 play = 0;
+    if (!SoundGetPosition(s->ring, &play, nullptr)) return;
+    s->played += (u64(play) + s->ringSize - s->lastPlay) % s->ringSize;
+    s->lastPlay = play;
+    if (s->played > s->written) s->written = s->played;  // the cursor overtook us: late sound is dropped
+    const u32 room = u32(s->ringSize - (s->written - s->played));
+    if (room == 0) return;
+    while (s->leadBytes + PcmBytes(s) < room && !s->ended) ReadSoundPacket(s);
+
+    void* p1 = nullptr;
+    void* p2 = nullptr;
+    u32 n1 = 0, n2 = 0;
+    if (!SoundLock(s->ring, u32(s->written % s->ringSize), room, &p1, &n1, &p2, &n2)) return;
+    const u32 lead = u32(std::min<u64>(s->leadBytes, room));
+    u32 take = u32(std::min<u64>(PcmBytes(s), room - lead));
+    take -= take % s->frameBytes;
+    // The two locked regions as one run: the lead's silence, the sound, then silence to the end.
+    const u8* from = reinterpret_cast<const u8*>(s->pcm.data() + s->pcmRead);
+    u32 at = 0;
+    const auto put = [&](u8* part, u32 size) {
+        for (u8* const end = part + size; part < end;) {
+            const u32 left = u32(end - part);
+            u32 n;
+            if (at < lead) {
+                n = std::min(left, lead - at);
+                std::memset(part, 0, n);
+            } else if (at < lead + take) {
+                n = std::min(left, lead + take - at);
+                std::memcpy(part, from + (at - lead), n);
+            } else {
+                n = left;
+                std::memset(part, 0, n);
+            }
+            part += n;
+            at += n;
+        }
+    };
+    put(static_cast<u8*>(p1), n1);
+    if (p2) put(static_cast<u8*>(p2), n2);
+    SoundUnlock(s->ring, p1, n1, p2, n2);
+    s->leadBytes -= lead;
+    s->written += lead + take;
+    s->pcmRead += take / 2;
+    if (s->pcmRead > 0 && s->pcmRead * 2 >= s->pcm.size()) {
+        s->pcm.erase(s->pcm.begin(), s->pcm.begin() + std::ptrdiff_t(s->pcmRead));
+        s->pcmRead = 0;
+    }
+    // Once the sound is over and a whole ring of silence is in, nothing is left to write.
+    s->quiet = s->ended && s->leadBytes == 0 && PcmBytes(s) == 0 && room == s->ringSize;
+}
+
+void SoundThread(MovieSound* s) {
+    const EventRef events[2] = {s->quit, s->wake};
+    while (WaitForEvents(events, 2) == 1) RefillSound(s);
+}
+
+void CloseSound(MovieSound* s) {
+    if (!s) return;
+    if (s->thread) {
+        SignalEvent(s->quit);
+        JoinThread(s->thread);
+    }
+    if (s->ring) SoundRelease(s->ring);
+    if (s->quit) CloseEvent(s->quit);
+    if (s->wake) CloseEvent(s->wake);
+    swr_free(&s->swr);
+    av_packet_free(&s->packet);
+    av_frame_free(&s->frame);
+    avcodec_free_context(&s->codec);
+    avformat_close_input(&s->fmt);
+    delete s;
+}
+
+// Sound is optional: any failure here leaves the movie silent. The ring is filled before the sound
+// thread starts, so the first run plays sound at once.
+MovieSound* OpenSound(const MovieStream* stream, const std::string& path, int index, AudioDevice* device) {
+    auto* s = new MovieSound;
+    const auto fail = [s] {
+        CloseSound(s);
+        return nullptr;
+    };
+    s->path = path;
+    s->index = index;
+    s->origin = stream->origin;
+    s->maxLead = stream->duration > 0 ? std::min(stream->duration, kMaxSoundLead) : kMaxSoundLead;
+    s->fmt = OpenReader(path);
+    if (!s->fmt || index >= int(s->fmt->nb_streams) ||
+        s->fmt->streams[index]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
+        return fail();
+    KeepOnly(s->fmt, index);
+    s->codec = OpenDecoder(s->fmt, index);
+    if (!s->codec || s->codec->sample_rate < 8000 || s->codec->sample_rate > 192000) return fail();
+    AVChannelLayout in{};
+    if (s->codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || s->codec->ch_layout.nb_channels <= 0)
+        av_channel_layout_default(&in, std::max(1, s->codec->ch_layout.nb_channels));
+    else if (av_channel_layout_copy(&in, &s->codec->ch_layout) < 0)
+        return fail();
+    // Mono stays mono (the mixer puts it on both sides at full level); more channels fold to stereo.
+    const int channels = std::min(in.nb_channels, 2);
+    AVChannelLayout out{};
+    av_channel_layout_default(&out, channels);
+    const int rate = s->codec->sample_rate;
+    const int r =
+        swr_alloc_set_opts2(&s->swr, &out, AV_SAMPLE_FMT_S16, rate, &in, s->codec->sample_fmt, rate, 0, nullptr);
+    av_channel_layout_uninit(&in);
+    av_channel_layout_uninit(&out);
+    if (r < 0 || swr_init(s->swr) < 0) return fail();
+    s->rate = u32(rate);
+    s->frameBytes = 2 * u32(channels);
+    // Whole quarters of whole frames.
+    s->ringSize = s->rate / kRingQuarters * kRingQuarters * s->frameBytes;
+    s->packet = av_packet_alloc();
+    s->frame = av_frame_alloc();
+    s->ring = SoundCreateBuffer(device, SoundFormat{s->rate, u16(channels), 16}, s->ringSize,
+                                kSoundCtrlVolume | kSoundCtrlPositionNotify | kSoundGetCurrentPosition2);
+    s->quit = CreateAutoEvent();
+    s->wake = CreateAutoEvent();
+    if (!s->packet || !s->frame || !s->ring || !s->quit || !s->wake) return fail();
+    SoundSetVolume(s->ring, kSoundVolumeMax);
+    const u32 quarter = s->ringSize / kRingQuarters;
+    SoundNotifyPosition marks[kRingQuarters];
+    for (u32 i = 0; i < kRingQuarters; ++i)
+        marks[i] = {i + 1 < kRingQuarters ? (i + 1) * quarter : s->ringSize - 1, s->wake};
+    if (!SoundSetNotifications(s->ring, marks, kRingQuarters)) return fail();
+    RefillSound(s);
+    s->thread = StartThread([s] { SoundThread(s); });
+    if (!s->thread) return fail();
+    return s;
+}
+
+// ---- picture ----
 
 // Decodes the next picture into s->next; false once the picture has ended.
 bool DecodeNext(MovieStream* s) {
@@ -212,18 +345,20 @@ bool DecodeNext(MovieStream* s) {
         const int r = avcodec_receive_frame(s->video, s->next);
         if (r == 0) {
             const i64 ts = s->next->best_effort_timestamp;
-            s->lastTime = ts != AV_NOPTS_VALUE ? StreamTime(s, s->videoIndex, ts) : s->lastTime + s->frameDuration;
+            s->lastTime = ts != AV_NOPTS_VALUE ? StreamTime(s->fmt, s->videoIndex, s->origin, ts)
+                                               : s->lastTime + s->frameDuration;
             s->nextTime = s->lastTime;
             return true;
         }
         if (r != AVERROR(EAGAIN)) break;
-        if (!s->videoPackets.empty()) {
-            AVPacket* p = s->videoPackets.front();
-            s->videoPackets.pop_front();
-            avcodec_send_packet(s->video, p);  // a damaged packet is skipped
-            av_packet_free(&p);
-        } else if (!s->demuxEnded) {
-            ReadPacket(s);
+        if (!s->demuxEnded) {
+            if (av_read_frame(s->fmt, s->packet) < 0) {
+                s->demuxEnded = true;
+                continue;
+            }
+            // A damaged packet is skipped.
+            if (s->packet->stream_index == s->videoIndex) avcodec_send_packet(s->video, s->packet);
+            av_packet_unref(s->packet);
         } else if (!s->videoFlushed) {
             avcodec_send_packet(s->video, nullptr);
             s->videoFlushed = true;
@@ -233,45 +368,6 @@ bool DecodeNext(MovieStream* s) {
     }
     s->videoEnded = true;
     return false;
-}
-
-u64 PcmBytes(const MovieStream* s) { return u64(s->pcm.size() - s->pcmRead) * 2; }
-
-// Tops the ring up to kSoundSeconds ahead of the play cursor: decoded sound first, silence after it so
-// the ring never repeats old sound when the movie's sound runs out or an update comes late.
-void RefillSound(MovieStream* s) {
-    if (!s->sound) return;
-    u32 play = 0, write = 0;
-    if (!SoundGetPosition(s->sound, &play, &write)) return;
-    s->played += (u64(play) + s->soundSize - s->lastPlay) % s->soundSize;
-    s->lastPlay = play;
-    if (s->played > s->written) s->written = s->played;  // the cursor overtook us: late sound is dropped
-    const u32 room = u32(s->soundSize - (s->written - s->played));
-    if (room == 0) return;
-    while (PcmBytes(s) < room && !s->demuxEnded && s->videoPackets.size() < kMaxQueuedPackets) ReadPacket(s);
-
-    void* p1 = nullptr;
-    void* p2 = nullptr;
-    u32 n1 = 0, n2 = 0;
-    if (!SoundLock(s->sound, u32(s->written % s->soundSize), room, &p1, &n1, &p2, &n2)) return;
-    u32 take = u32(std::min<u64>(PcmBytes(s), room));
-    take -= take % (2 * s->soundChannels);
-    const u8* from = reinterpret_cast<const u8*>(s->pcm.data() + s->pcmRead);
-    const u32 first = std::min(take, n1);
-    std::memcpy(p1, from, first);
-    std::memset(static_cast<u8*>(p1) + first, 0, n1 - first);
-    if (p2) {
-        const u32 second = take - first;
-        std::memcpy(p2, from + first, second);
-        std::memset(static_cast<u8*>(p2) + second, 0, n2 - second);
-    }
-    SoundUnlock(s->sound, p1, n1, p2, n2);
-    s->written += take;
-    s->pcmRead += take / 2;
-    if (s->pcmRead > 0 && s->pcmRead * 2 >= s->pcm.size()) {
-        s->pcm.erase(s->pcm.begin(), s->pcm.begin() + std::ptrdiff_t(s->pcmRead));
-        s->pcmRead = 0;
-    }
 }
 
 AVPixelFormat TargetFormat(const Surface* surface) {
@@ -319,10 +415,11 @@ MovieStream* MovieOpen(const char* name, AudioDevice* audio) {
         MovieClose(s);
         return nullptr;
     };
-    if (avformat_open_input(&s->fmt, path.c_str(), nullptr, nullptr) < 0) return fail();
-    if (avformat_find_stream_info(s->fmt, nullptr) < 0) return fail();
+    s->fmt = OpenReader(path);
+    if (!s->fmt) return fail();
     s->videoIndex = av_find_best_stream(s->fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (s->videoIndex < 0) return fail();
+    KeepOnly(s->fmt, s->videoIndex);
     s->video = OpenDecoder(s->fmt, s->videoIndex);
     if (!s->video) return fail();
     s->width = s->video->width;
@@ -338,23 +435,21 @@ MovieStream* MovieOpen(const char* name, AudioDevice* audio) {
     if (rate.num > 0 && rate.den > 0) s->frameDuration = av_rescale_q(1, av_inv_q(rate), kUnits);
     s->lastTime = -s->frameDuration;
     if (s->fmt->start_time != AV_NOPTS_VALUE) s->origin = av_rescale_q(s->fmt->start_time, AV_TIME_BASE_Q, kUnits);
-    OpenSound(s, audio);
-    s->duration = ReadDuration(s);
+    const int audioIndex =
+        audio ? av_find_best_stream(s->fmt, AVMEDIA_TYPE_AUDIO, -1, s->videoIndex, nullptr, 0) : -1;
+    s->duration = ReadDuration(s->fmt, s->videoIndex, audioIndex);
+    if (audioIndex >= 0) s->sound = OpenSound(s, path, audioIndex, audio);
     return s;
 }
 
 void MovieClose(MovieStream* s) {
     if (!s) return;
     if (s->sample) MovieReleaseSample(s->sample);
-    if (s->sound) SoundRelease(s->sound);
-    swr_free(&s->swr);
-    for (AVPacket* p : s->videoPackets) av_packet_free(&p);
+    CloseSound(s->sound);
     av_packet_free(&s->packet);
     av_frame_free(&s->next);
     av_frame_free(&s->current);
-    av_frame_free(&s->audioFrame);
     avcodec_free_context(&s->video);
-    avcodec_free_context(&s->audio);
     avformat_close_input(&s->fmt);
     delete s;
 }
@@ -378,17 +473,20 @@ bool MovieSetRunning(MovieStream* s, bool run) {
     if (run && !s->running) {
         s->clockStart = GetTimeMs();
         s->running = true;
-        RefillSound(s);
-        if (s->sound) SoundPlay(s->sound, true);
+        if (s->sound) SoundPlay(s->sound->ring, true);
     } else if (!run && s->running) {
         s->clockBase = Clock(s);
         s->running = false;
-        if (s->sound) SoundStop(s->sound);
+        if (s->sound) SoundStop(s->sound->ring);
     }
     return true;
 }
 
 bool MovieIsRunning(const MovieStream* s) { return s && s->running; }
+
+bool MovieWaitSoundIdle(const MovieStream* s, u32 timeoutMs) {
+    return !s || !s->sound || WaitThreadIdle(s->sound->thread, timeoutMs);
+}
 
 MovieSample* MovieCreateSample(MovieStream* s, Surface* surface, const RECT* rect) {
     if (!s || !surface || !rect || s->sample) return nullptr;
@@ -432,7 +530,6 @@ MovieUpdateResult MovieUpdate(MovieSample* sample) {
         s->hasNext = false;
         due = true;
     }
-    RefillSound(s);
     if (due || s->unwritten) {
         s->unwritten = !WriteFrame(sample, s->current);
         return s->unwritten ? MovieUpdateResult::kError : MovieUpdateResult::kNewFrame;

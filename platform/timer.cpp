@@ -1,5 +1,6 @@
 #include "platform/timer.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -8,6 +9,8 @@
 namespace plat {
 
 namespace {
+constexpr u32 kMinPeriodMs = 10;  // the platform's timer resolution; shorter periods run at it
+
 struct Timer {
     u32 period;
     u32 last;
@@ -17,7 +20,7 @@ std::map<u32, Timer> g_timers;
 }  // namespace
 
 void SetTimer(u32 id, u32 periodMs, std::function<void(u32 id)> tick) {
-    g_timers[id] = Timer{periodMs == 0 ? 10u : periodMs, GetTimeMs(), std::move(tick)};
+    g_timers[id] = Timer{std::max(periodMs, kMinPeriodMs), GetTimeMs(), std::move(tick)};
 }
 
 void KillTimer(u32 id) { g_timers.erase(id); }

@@ -7,7 +7,8 @@
 
 namespace plat {
 
-// Starts or restarts timer id with the given period (0 runs at 10 ms, the platform's minimum).
+// Starts or restarts timer id with the given period (periods below 10 ms, the platform's
+// minimum, run at 10 ms).
 void SetTimer(u32 id, u32 periodMs, std::function<void(u32 id)> tick);
 void KillTimer(u32 id);
 bool TimerExists(u32 id);

@@ -1,7 +1,10 @@
 #include "graphics/display/grp.h"
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "graphics/display/disp.h"
 #include "graphics/display/pal.h"
@@ -158,53 +161,107 @@ bool GrpView(const GRP_DATA* image, ImageView* view) {
     return true;
 }
 
-// Checks a ".bmp" block (information header onward) against its size and describes its rows.
-// A negative height is a top-down picture.
-bool BmpView(const u8* block, u32 blockSize, ImageView* view) {
-    if (!block || blockSize < kBmpInfoHeaderSize) return false;
-    const u32 headerSize = ReadU32(block);
-    const i32 width = i32(ReadU32(block + 4));
-    const i32 height = i32(ReadU32(block + 8));
-    const u32 bpp = ReadU16(block + 14);
-    const u32 compression = ReadU32(block + 16);
-    const u32 colorsUsed = ReadU32(block + 32);
-    if (headerSize < kBmpInfoHeaderSize || headerSize > blockSize) return false;
-    if (width <= 0 || height == 0 || height == i32(0x80000000u)) return false;
-    const u32 rows = u32(height < 0 ? -height : height);
-    if (u32(width) > kMaxImageSide || rows > kMaxImageSide) return false;
-    if (bpp == 0 || bpp > 32) return false;
-    u64 tableBytes;
-    if (compression == 3) {
-        tableBytes = 12;
+const char* CompressionName(u32 compression) {
+    switch (compression) {
+        case 1: return "RLE8";
+        case 2: return "RLE4";
+        case 3: return "bit fields";
+        case 4: return "JPEG";
+        case 5: return "PNG";
+        case 6: return "alpha bit fields";
+        default: return "unknown";
+    }
+}
+
+// What a ".bmp" information header says of the picture's layout: where the rows begin and how many
+// bytes the picture needs from the start of the header.
+struct BmpLayout {
+    u32 headerSize;
+    i32 height;  // negative: rows run top-down
+    u32 width, rows, bpp, compression;
+    u64 tableBytes, stride, pixelsAt, need;
+};
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+    char text[160];
+    va_list ap;
+    va_start(ap, format);
+    std::vsnprintf(text, sizeof(text), format, ap);
+    va_end(ap);
+    return text;
+}
+
+// Reads the first 40 bytes of an information header. Empty when the picture is one the converter
+// reads, else why not: only uncompressed 8-, 16- and 24-bit pictures, or 16-bit ones with their bit
+// fields behind a 40-byte header (the pixels are taken as 5-5-5 whatever the masks say).
+std::string ReadBmpLayout(const u8* info, BmpLayout* l) {
+    l->headerSize = ReadU32(info);
+    const i32 width = i32(ReadU32(info + 4));
+    l->height = i32(ReadU32(info + 8));
+    l->bpp = ReadU16(info + 14);
+    l->compression = ReadU32(info + 16);
+    const u32 colorsUsed = ReadU32(info + 32);
+    if (l->headerSize < kBmpInfoHeaderSize)
+        return Format("malformed bitmap (information header of %u bytes)", l->headerSize);
+    if (width <= 0 || l->height == 0 || l->height == i32(0x80000000u))
+        return Format("malformed bitmap (size %d x %d)", width, l->height);
+    l->width = u32(width);
+    l->rows = u32(l->height < 0 ? -l->height : l->height);
+    if (l->width > kMaxImageSide || l->rows > kMaxImageSide)
+        return Format("size %u x %u is out of range", l->width, l->rows);
+    if (l->compression != 0 && !(l->compression == 3 && (l->bpp == 16 || l->bpp == 32)))
+        return Format("compression %u (%s) at %u bits is not read", l->compression,
+                      CompressionName(l->compression), l->bpp);
+    if (l->bpp != 8 && l->bpp != 16 && l->bpp != 24)
+        return Format("%u-bit pixels are not read", l->bpp);
+    if (l->compression == 3 && l->headerSize != kBmpInfoHeaderSize)
+        return Format("bit fields inside a %u-byte information header are not read", l->headerSize);
+    if (l->compression == 3) {
+        l->tableBytes = 12;
     } else {
         u64 entries = colorsUsed;
-        if (entries == 0 && bpp <= 8) entries = u64(1) << bpp;
-        tableBytes = entries * 4;
+        if (entries == 0 && l->bpp <= 8) entries = u64(1) << l->bpp;
+        l->tableBytes = entries * 4;
     }
-    const u64 stride = ((u64(width) * bpp + 31) & ~u64(31)) / 8;
-    const u64 pixelsAt = u64(headerSize) + tableBytes;
-    if (pixelsAt > blockSize || stride * rows > blockSize - pixelsAt) return false;
+    l->stride = ((u64(l->width) * l->bpp + 31) & ~u64(31)) / 8;
+    if (l->stride * l->rows > kMaxPixelBytes) return Format("size %u x %u is out of range", l->width, l->rows);
+    l->pixelsAt = u64(l->headerSize) + l->tableBytes;
+    l->need = l->pixelsAt + l->stride * l->rows;
+    return {};
+}
 
-    view->bpp = bpp;
-    view->width = u32(width);
-    view->height = rows;
-    const u8* pixels = block + pixelsAt;
-    if (height > 0) {
-        view->firstRow = pixels + (rows - 1) * stride;
-        view->rowStep = -i64(stride);
+// Checks a ".bmp" block (information header onward) against its size and describes its rows; empty
+// when it can be drawn, else why not.
+std::string BmpView(const u8* block, u32 blockSize, ImageView* view) {
+    if (!block || blockSize < kBmpInfoHeaderSize) return "malformed bitmap (information header cut short)";
+    BmpLayout l;
+    std::string fault = ReadBmpLayout(block, &l);
+    if (!fault.empty()) return fault;
+    if (l.headerSize > blockSize) return "malformed bitmap (information header cut short)";
+    if (l.pixelsAt > blockSize) return "malformed bitmap (colour table cut short)";
+    if (l.need > blockSize) return "malformed bitmap (rows cut short)";
+
+    view->bpp = l.bpp;
+    view->width = l.width;
+    view->height = l.rows;
+    const u8* pixels = block + l.pixelsAt;
+    if (l.height > 0) {
+        view->firstRow = pixels + (l.rows - 1) * l.stride;
+        view->rowStep = -i64(l.stride);
     } else {
         view->firstRow = pixels;
-        view->rowStep = i64(stride);
+        view->rowStep = i64(l.stride);
     }
     std::memset(view->rgb, 0, sizeof(view->rgb));
-    if (bpp == 8 && compression != 3) {
-        const u64 entries = tableBytes / 4 < 256 ? tableBytes / 4 : 256;
+    if (l.bpp == 8) {
+        const u64 entries = l.tableBytes / 4 < 256 ? l.tableBytes / 4 : 256;
         for (u64 i = 0; i < entries; ++i) {
-            const u8* e = block + headerSize + i * 4;  // blue, green, red, reserved
+            const u8* e = block + l.headerSize + i * 4;  // blue, green, red, reserved
             view->rgb[i][0] = e[2], view->rgb[i][1] = e[1], view->rgb[i][2] = e[0];
         }
     }
-    return true;
+    return {};
 }
 
 u32 CapsOf(int videoMem) { return videoMem ? SURF_CAPS_OFFSCREEN : SURF_CAPS_SYSMEM; }
@@ -353,29 +410,48 @@ int SURF_ReadBmp(const char* name, u8** block, u32* blockSize) {
         OpenError(name, -1);
         return 0;
     }
-    int ok = 0;
     u8 header[kBmpFileHeaderSize];
     const i64 fileSize = plat::FileSize(file);
+    const i64 held = fileSize - kBmpFileHeaderSize;  // bytes behind the file header
+    std::string fault;
+    u64 size = 0;
     if (plat::FileRead(file, header, kBmpFileHeaderSize) != kBmpFileHeaderSize) {
-        DebugMsg("%s: header cut short", name);
+        fault = "header cut short";
+    } else if (const u32 stated = ReadU32(header + 2); stated < kBmpFileHeaderSize) {
+        fault = Format("file size field %u does not fit the file", stated);
+    } else if (i64(stated) <= fileSize) {
+        size = stated - kBmpFileHeaderSize;
     } else {
-        const u32 stated = ReadU32(header + 2);
-        if (stated < kBmpFileHeaderSize || i64(stated) > fileSize) {
-            DebugMsg("%s: file size field %u does not fit the file", name, stated);
+        // A body that stops early at the end of the file keeps zeros where nothing was read, but only
+        // as far as the picture's own header can need; its header and colour table must be whole.
+        u8 info[kBmpInfoHeaderSize];
+        BmpLayout l;
+        if (held < i64(kBmpInfoHeaderSize) || plat::FileRead(file, info, kBmpInfoHeaderSize) != kBmpInfoHeaderSize) {
+            fault = "information header cut short";
+        } else if (fault = ReadBmpLayout(info, &l); fault.empty()) {
+            if (l.pixelsAt > u64(held))
+                fault = "information header or colour table cut short";
+            else if (!plat::FileSeek(file, kBmpFileHeaderSize))
+                fault = "read failed";
+            else
+                size = std::min<u64>(stated - kBmpFileHeaderSize, l.need);
+        }
+    }
+    int ok = 0;
+    if (fault.empty()) {
+        auto* data = static_cast<u8*>(plat::GlobalAllocZero(size_t(size)));
+        const i64 want = std::min<i64>(i64(size), held);
+        if (data && plat::FileRead(file, data, want) == want) {
+            *block = data;
+            if (blockSize) *blockSize = u32(size);
+            ok = 1;
         } else {
-            const u32 size = stated - kBmpFileHeaderSize;
-            auto* data = static_cast<u8*>(plat::GlobalAllocZero(size));
-            if (data && plat::FileRead(file, data, size) == i64(size)) {
-                *block = data;
-                if (blockSize) *blockSize = size;
-                ok = 1;
-            } else {
-                plat::GlobalFree(data);
-                DebugMsg("%s: read failed", name);
-            }
+            plat::GlobalFree(data);
+            fault = "read failed";
         }
     }
     plat::FileClose(file);
+    if (!fault.empty()) DebugMsg("%s: %s", name, fault.c_str());
     return ok;
 }
 
@@ -386,10 +462,11 @@ void SURF_PutGrp(plat::Surface* surface, i32 x, i32 y, const GRP_DATA* image, co
 
 void SURF_PutBmp(plat::Surface* surface, i32 x, i32 y, const u8* block, u32 blockSize, const RECT* srcRect) {
     ImageView view;
-    if (BmpView(block, blockSize, &view)) {
+    const std::string fault = BmpView(block, blockSize, &view);
+    if (fault.empty()) {
         PutImage(surface, x, y, view, srcRect);
     } else {
-        DebugMsg("SURF_PutBmp: malformed bitmap");
+        DebugMsg("SURF_PutBmp: %s", fault.c_str());
     }
 }
 
@@ -472,10 +549,11 @@ plat::Surface* SURF_LoadImage8(const char* name, int dstFirst, int srcFirst, int
     if (!SURF_ReadBmp(name, &block, &blockSize)) return nullptr;
     ImageView view;
     plat::Surface* surface = nullptr;
-    if (BmpView(block, blockSize, &view)) {
+    const std::string fault = BmpView(block, blockSize, &view);
+    if (fault.empty()) {
         surface = RemappedSurface(view, dstFirst, srcFirst, count, videoMem, size);
     } else {
-        DebugMsg("%s: malformed bitmap", name);
+        DebugMsg("%s: %s", name, fault.c_str());
     }
     plat::GlobalFree(block);
     return surface;

@@ -25,6 +25,12 @@ namespace {
 // What a glyph the block does not hold reads as: every row of every drawer, plus the 32-bit overread.
 const u8 kBlankGlyph[FONT_HEIGHT_MAX * 4 + FONT_BLOCK_PAD] = {};
 
+// The largest glyph block any font can use: every narrow and wide glyph of the largest cell. A file
+// declaring more is damaged, and is refused before its block is allocated.
+constexpr u32 kMaxFontBlock =
+    FONT_NARROW_COUNT * (((FONT_WIDTH_MAX >> 1) + 7) >> 3) * FONT_HEIGHT_MAX +
+    FONT_WIDE_SLOT_MAX * ((FONT_WIDTH_MAX + 7) >> 3) * FONT_HEIGHT_MAX;
+
 u16 StoredColor(i32 arg) {
     const u16 c = u16(arg);
     return c ? c : 1;
@@ -103,7 +109,9 @@ int FONT_LoadFont(int slot, const char* name) {
     }
     void* block = nullptr;
     u32 size = 0;
-    if (!LZ_ExpandFromFileAlloc(file, &block, &size)) {
+    if (!LZ_ExpandFromFileAlloc(file, &block, &size, kMaxFontBlock)) {
+        if (size > kMaxFontBlock)
+            DebugMsg("%s: glyph block of %u bytes is larger than any font's (%u)", name, size, kMaxFontBlock);
         plat::FileClose(file);
         return 0;
     }

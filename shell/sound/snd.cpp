@@ -26,6 +26,19 @@ constexpr u32 kMaxSoundData = 0x0FFFFFFF;
 u16 Le16(const u8* p) { return u16(p[0] | (p[1] << 8)); }
 u32 Le32(const u8* p) { return u32(p[0]) | (u32(p[1]) << 8) | (u32(p[2]) << 16) | (u32(p[3]) << 24); }
 
+const char* FormatTagName(u16 tag) {
+    switch (tag) {
+        case 0x0001: return "PCM";
+        case 0x0002: return "ADPCM";
+        case 0x0003: return "float";
+        case 0x0006: return "A-law";
+        case 0x0007: return "\u00b5-law";
+        case 0x0011: return "IMA ADPCM";
+        case 0xFFFE: return "extensible";
+        default: return "unknown";
+    }
+}
+
 }  // namespace
 
 // ---- device ----
@@ -88,7 +101,11 @@ int SND_OpenWaveFile(const char* path, plat::RiffFile** file, WAVE_FORMAT* forma
         WAVE_FORMAT w{};
         SND_ParseFormat(raw, &w);
         w.extraSize = 0;
-        if (SND_CheckFormat(&w) && plat::RiffAscend(f, &fmt)) {
+        if (!SND_CheckFormat(&w)) {
+            DebugMsg("%s: not played: format %u (%s), %u bits, channels %u, %u Hz; only 8- or 16-bit PCM, mono or "
+                     "stereo, is",
+                     path, w.formatTag, FormatTagName(w.formatTag), w.bitsPerSample, w.channels, w.samplesPerSec);
+        } else if (plat::RiffAscend(f, &fmt)) {
             *format = w;
             *file = f;
             return 1;

@@ -5,6 +5,9 @@
 #include <mutex>
 
 #include "platform/clock.h"
+#include "platform/file.h"
+#include "platform/memory.h"
+#include "platform/riff.h"
 #include "platform/timer.h"
 #include "shell/common.h"
 
@@ -44,9 +47,53 @@ int SeekDataMs(u32 ms) {
     return SND_SeekWaveDataMs(Stream.mmio, &Stream.dataChunk, &Stream.riffChunk, &Stream.format, ms);
 }
 
+// SND_SeekWaveData, with the count not yet read cut to the whole frames the file holds: a WAVE written
+// to a pipe claims far more data than it has (0x7FFFF000 or 0xFFFFFFFF).
+int SeekWaveStart(plat::RiffFile* file, plat::RiffChunk* data, const plat::RiffChunk* riff, u32 blockAlign) {
+    if (!SND_SeekWaveData(file, data, riff)) return 0;
+    const i64 held = plat::RiffFileSize(file) - i64(data->dataOffset);
+    if (held < i64(data->size)) {
+        const u32 align = blockAlign ? blockAlign : 1;
+        data->size = held > 0 ? u32(held) / align * align : 0;
+    }
+    return 1;
+}
+
 int SeekDataStart() {
     if (Stream.sndFile) return SND_SeekSndData(Stream.sndHandle, Stream.sndDataOffset, Stream.dataSize, &Stream.dataChunk);
-    return SND_SeekWaveData(Stream.mmio, &Stream.dataChunk, &Stream.riffChunk);
+    return SeekWaveStart(Stream.mmio, &Stream.dataChunk, &Stream.riffChunk, Stream.format.blockAlign);
+}
+
+// Cuts a data size that runs past the end of the open file to the whole frames it holds. True when it
+// was cut. A compressed ".snd" body is left alone: its size is the expanded one.
+bool ClampDataSize(const char* path, bool compressed) {
+    i64 held;
+    if (Stream.sndFile) {
+        if (compressed) return false;
+        held = plat::FileSize(Stream.sndHandle) - i64(Stream.sndDataOffset);
+    } else {
+        held = plat::RiffFileSize(Stream.mmio) - i64(Stream.dataChunk.dataOffset);
+    }
+    if (held >= i64(Stream.dataSize)) return false;
+    const u32 align = Stream.format.blockAlign;
+    const u32 size = held > 0 ? u32(held) / align * align : 0;
+    DebugMsg("%s: the sound data claims %u bytes but the file holds %u; only those are played", path,
+             Stream.dataSize, size);
+    Stream.dataSize = size;
+    Stream.dataChunk.size = size;
+    return true;
+}
+
+// A whole-sound buffer of the data the open file holds, for a short file whose header claims more
+// (the whole-sound reader refuses such a file).
+SND_BUFFER LoadHeldData() {
+    void* data = plat::GlobalAllocZero(Stream.dataSize);
+    u32 got = 0;
+    SND_BUFFER buffer = nullptr;
+    if (data && ReadData(data, Stream.dataSize, &got) && got == Stream.dataSize)
+        buffer = SND_CreateBuffer(data, Stream.dataSize, SND_BUFFER_FLAGS, &Stream.format);
+    plat::GlobalFree(data);
+    return buffer;
 }
 
 // The rest of a segment from the loop position, as often as the loop section takes. A read that brings
@@ -192,7 +239,7 @@ u64 MsToOffset(const WAVE_FORMAT* format, u32 ms) {
 
 int SND_SeekWaveDataMs(plat::RiffFile* file, plat::RiffChunk* data, const plat::RiffChunk* riff,
                        const WAVE_FORMAT* format, u32 ms) {
-    if (!SND_SeekWaveData(file, data, riff)) return 0;
+    if (!SeekWaveStart(file, data, riff, format ? format->blockAlign : 1)) return 0;
     if (ms == 0) return 1;
     u64 offset = MsToOffset(format, ms);
     if (offset >= data->size) return 1;  // at or past the end: the start of the data
@@ -230,6 +277,8 @@ int SND_StreamOpenFile(const char* path) {
         }
         Stream.dataSize = Stream.dataChunk.size;
     }
+    // The piece then ends, or loops, where its data really ends.
+    const bool clamped = ClampDataSize(path, compressed);
 
     const u32 align = Stream.format.blockAlign;
     u64 segment = u64(Stream.format.samplesPerSec) * 8 * align / 4;
@@ -239,8 +288,9 @@ int SND_StreamOpenFile(const char* path) {
     if (Stream.dataSize < ring) {
         // Short: one whole-sound buffer (a compressed ".snd" expands here). One that cannot be loaded is
         // an open failure, leaving the stream closed, rather than an open stream with nothing to play.
+        SND_BUFFER held = clamped ? LoadHeldData() : nullptr;
         SND_StreamFree();
-        Stream.buffer = SND_LoadSound(path);
+        Stream.buffer = clamped ? held : SND_LoadSound(path);
         if (!Stream.buffer) return 0;
         SND_StreamReset();
         return 1;

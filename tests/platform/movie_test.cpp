@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/audio.h"
@@ -53,13 +54,35 @@ protected:
         const u16 p = reinterpret_cast<const u16*>(s->pixels + y * s->pitch)[x];
         return tools::TestMovieFrameOf(u8((p >> 11) << 3), u8(((p >> 5) & 0x3F) << 2), u8((p & 0x1F) << 3));
     }
-    // Left-channel samples of the next frames of the mix.
-    static std::vector<i16> Mix(u32 frames) {
+    // Left-channel samples of the next frames of the mix; with a stream, its sound thread then catches
+    // up with what the mixer took, as it would long before a real device came back for more.
+    static std::vector<i16> Mix(u32 frames, const plat::MovieStream* stream = nullptr) {
         std::vector<i16> out(frames * 2);
         plat::AudioMix(out.data(), frames);
+        EXPECT_TRUE(plat::MovieWaitSoundIdle(stream, 10000));
         std::vector<i16> left(frames);
         for (u32 i = 0; i < frames; ++i) left[i] = out[2 * i];
         return left;
+    }
+    // The next seconds of the mix in 40 ms pulls, the clock following when advance is set.
+    std::vector<i16> MixSeconds(double seconds, const plat::MovieStream* stream, bool advance) {
+        std::vector<i16> all;
+        for (int i = 0; i < int(seconds * 25 + 0.5); ++i) {
+            const std::vector<i16> part = Mix(kRate / 25, stream);
+            all.insert(all.end(), part.begin(), part.end());
+            if (advance) clock_.Advance(40);
+        }
+        return all;
+    }
+    // The first and last sample louder than a quiet level, or -1.
+    static std::pair<long, long> Loud(const std::vector<i16>& samples) {
+        long first = -1, last = -1;
+        for (size_t i = 0; i < samples.size(); ++i)
+            if (std::abs(int(samples[i])) > 1000) {
+                if (first < 0) first = long(i);
+                last = long(i);
+            }
+        return {first, last};
     }
     static int Peak(const std::vector<i16>& samples) {
         int peak = 0;
@@ -253,7 +276,7 @@ TEST_F(MovieStreamTest, SoundPlaysTheToneWhileRunningAndSilenceAfterIt) {
     std::vector<i16> first;
     for (int i = 0; i < 25; ++i) {
         plat::MovieUpdate(sample);
-        const std::vector<i16> part = Mix(kRate / 25);
+        const std::vector<i16> part = Mix(kRate / 25, s.get());
         first.insert(first.end(), part.begin(), part.end());
         clock_.Advance(40);
     }
@@ -269,13 +292,73 @@ TEST_F(MovieStreamTest, SoundPlaysTheToneWhileRunningAndSilenceAfterIt) {
     // Past the end of the sound the ring plays silence, never the old tone again.
     for (int i = 0; i < 60; ++i) {
         plat::MovieUpdate(sample);
-        Mix(kRate / 25);
+        Mix(kRate / 25, s.get());
         clock_.Advance(40);
     }
     for (int i = 0; i < 30; ++i) {
         plat::MovieUpdate(sample);
-        EXPECT_EQ(Peak(Mix(kRate / 25)), 0) << "update " << i;
+        EXPECT_EQ(Peak(Mix(kRate / 25, s.get())), 0) << "update " << i;
     }
+}
+
+TEST_F(MovieStreamTest, SoundPlaysToItsEndOnceWhenNothingUpdatesThePicture) {
+    StreamPtr s(plat::MovieOpen(path_.c_str(), device_));
+    ASSERT_NE(s, nullptr);
+    const RECT rect{0, 0, 64, 48};
+    plat::MovieSample* sample = plat::MovieCreateSample(s.get(), Surface565(), &rect);
+    ASSERT_NE(sample, nullptr);
+    plat::MovieSetRunning(s.get(), true);
+    ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+    // A stalled game: three seconds of sound and time with no update at all.
+    const std::vector<i16> out = MixSeconds(3.0, s.get(), true);
+    const auto [first, last] = Loud(out);
+    EXPECT_LT(first, long(kRate / 50));  // the sound codec's own delay
+    EXPECT_NEAR(double(last), 2.0 * kRate, 0.03 * kRate) << "the tone ends with the movie, never repeats";
+    EXPECT_NEAR(UpwardCrossings(std::vector<i16>(out.begin(), out.begin() + 2 * kRate)), 880, 10);
+    EXPECT_EQ(Peak(std::vector<i16>(out.begin() + long(2.05 * kRate), out.end())), 0);
+    EXPECT_EQ(plat::MovieGetTime(s.get()), plat::MovieGetDuration(s.get()));
+}
+
+TEST_F(MovieStreamTest, PauseAndRunKeepSoundAndTimeTogether) {
+    StreamPtr s(plat::MovieOpen(path_.c_str(), device_));
+    ASSERT_NE(s, nullptr);
+    plat::MovieSetRunning(s.get(), true);
+    std::vector<i16> heard = MixSeconds(0.6, s.get(), true);
+    plat::MovieSetRunning(s.get(), false);
+    const i64 pausedAt = plat::MovieGetTime(s.get());
+    EXPECT_EQ(Peak(MixSeconds(2.5, s.get(), true)), 0) << "a paused movie is silent";
+    EXPECT_EQ(plat::MovieGetTime(s.get()), pausedAt);
+    plat::MovieSetRunning(s.get(), true);
+    // The rest of the sound ends when the time reaches the duration, not before nor after.
+    const i64 rest = plat::MovieGetDuration(s.get()) - pausedAt;
+    const std::vector<i16> after = MixSeconds(1.5, s.get(), true);
+    EXPECT_NEAR(double(Loud(after).second), double(rest) * kRate / 1e7, 0.03 * kRate);
+    heard.insert(heard.end(), after.begin(), after.end());
+    EXPECT_NEAR(UpwardCrossings(heard), 880, 10) << "nothing lost or repeated around the pause";
+}
+
+TEST_F(MovieStreamTest, SoundThatStartsAfterThePictureKeepsItsWholeLead) {
+    tools::TestMovieOptions late;
+    late.frames = 75;
+    late.soundDelayMs = 2000;
+    ASSERT_TRUE(tools::WriteTestMovie(dir_->File("late.mpg"), late));
+    StreamPtr s(plat::MovieOpen(dir_->File("late.mpg").c_str(), device_));
+    ASSERT_NE(s, nullptr);
+    EXPECT_NEAR(double(plat::MovieGetDuration(s.get())), 3000.0 * kUnitsPerMs, 40.0 * kUnitsPerMs);
+    const RECT rect{0, 0, 64, 48};
+    plat::MovieSample* sample = plat::MovieCreateSample(s.get(), Surface565(), &rect);
+    ASSERT_NE(sample, nullptr);
+    plat::MovieSetRunning(s.get(), true);
+    std::vector<i16> out;
+    for (int i = 0; i < 90; ++i) {
+        plat::MovieUpdate(sample);
+        const std::vector<i16> part = Mix(kRate / 25, s.get());
+        out.insert(out.end(), part.begin(), part.end());
+        clock_.Advance(40);
+    }
+    const auto [first, last] = Loud(out);
+    EXPECT_NEAR(double(first), 2.0 * kRate, 0.02 * kRate) << "two seconds of silence first";
+    EXPECT_NEAR(double(last), 3.0 * kRate, 0.03 * kRate);
 }
 
 TEST_F(MovieStreamTest, SilentAndCutShortMoviesPlayWhatTheyHold) {

@@ -28,6 +28,32 @@ TEST(Timers, TickOncePerPeriodAndStopWhenKilled) {
     EXPECT_FALSE(plat::TimerExists(5000));
 }
 
+TEST(Timers, PeriodsBelowTheMinimumRunAtTenMilliseconds) {
+    for (u32 period : {0u, 1u, 5u, 9u, 10u}) {
+        SCOPED_TRACE(period);
+        test::FakeClock clock;
+        int ticks = 0;
+        plat::SetTimer(7, period, [&](u32) { ++ticks; });
+        clock.Advance(9);
+        plat::RunDueTimers();
+        EXPECT_EQ(ticks, 0);
+        clock.Advance(1);
+        plat::RunDueTimers();
+        EXPECT_EQ(ticks, 1);
+        plat::KillAllTimers();
+    }
+    test::FakeClock clock;
+    int ticks = 0;
+    plat::SetTimer(7, 25, [&](u32) { ++ticks; });
+    clock.Advance(24);
+    plat::RunDueTimers();
+    EXPECT_EQ(ticks, 0) << "longer periods are kept";
+    clock.Advance(1);
+    plat::RunDueTimers();
+    EXPECT_EQ(ticks, 1);
+    plat::KillAllTimers();
+}
+
 TEST(Picture, LetterboxedMappingKeepsBarsOutside) {
     // A 1920×1080 window shows the picture 1440×1080 with 240-pixel bars.
     plat::SetPicturePlacement(RECT{240, 0, 1680, 1080}, 640, 480);

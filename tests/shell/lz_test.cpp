@@ -446,6 +446,26 @@ TEST(LzExpand, RejectsStreamsThatContradictThemselvesOrTheBuffer) {
     }
 }
 
+TEST_F(LzFile, AllocVariantRefusesDeclaredSizesAboveItsBound) {
+    plat::File* f = Open(tools::LzCompress(Str("abcabcabc")));
+    for (u32 bound : {0u, 8u, 9u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(bound);
+        ASSERT_TRUE(plat::FileSeek(f, 0));
+        void* block = reinterpret_cast<void*>(1);
+        u32 size = 0;
+        EXPECT_EQ(LZ_ExpandFromFileAlloc(f, &block, &size, bound), bound >= 9 ? 1 : 0);
+        EXPECT_EQ(size, 9u);  // what the stream declared, also when refused
+        if (bound < 9) {
+            EXPECT_EQ(block, nullptr);
+        } else {
+            ASSERT_NE(block, nullptr);
+            EXPECT_EQ(std::memcmp(block, "abcabcabc", 9), 0);
+        }
+        plat::GlobalFree(block);
+    }
+    plat::FileClose(f);
+}
+
 TEST_F(LzFile, AllocVariantFreesItsBlockOnEveryFailure) {
     tools::LzTokenWriter w;
     w.Literal('a').Ref(2, 3);

@@ -23,6 +23,7 @@ struct TestMovieOptions {
     i32 frames = 50;
     u32 sampleRate = 44100;  // 0: no sound track
     u32 toneHz = 440;
+    u32 soundDelayMs = 0;  // the tone starts this long after the first frame, and ends with the last
 };
 
 // Frame i filled with TestMovieColour(i); false when nothing could be written.

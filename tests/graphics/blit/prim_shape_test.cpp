@@ -4,6 +4,7 @@
 
 #include "draw_test_util.h"
 #include "graphics/blit/prim.h"
+#include "shell/math.h"
 
 using namespace drawtest;
 
@@ -192,6 +193,29 @@ TEST(PrimRotBar, RightAnglesTurnTheBarAboutItsStart) {
     EXPECT_EQ(DrawnRows(down.get()), (std::vector<i32>{30, 31, 32, 33, 34, 35, 36, 37, 38, 39}));
     for (i32 y = 30; y <= 39; ++y)
         EXPECT_EQ(BarRow(down.get(), y, 10), std::string(18, '.') + "01221" + std::string(25, '.'));
+}
+
+// 45 degrees at the game's shift: the corners turn by fixed-point factors to (21, 21), (18, 18),
+// (14, 22) and (17, 25); the edge walks and the ramp give these rows, the last corner's row left out.
+TEST(PrimRotBar, ABarAtFortyFiveDegreesFillsBetweenItsTurnedEdges) {
+    const u32 savedShift = MATH_GetShift();
+    MATH_SetShift(16);
+    auto s = MakeSurface(32, 32, 8);
+    PRIM_RotBarFill8(s.get(), 20, 20, 4, 6, 45, 10);
+    MATH_SetShift(savedShift);
+    const struct {
+        i32 y;
+        i32 from;
+        const char* ramp;
+    } rows[] = {{18, 17, "00"},       {19, 16, "0111"},    {20, 15, "012221"}, {21, 14, "01233321"},
+                {22, 14, "0123321"}, {23, 16, "0111"},    {24, 17, "00"}};
+    EXPECT_EQ(DrawnRows(s.get()), (std::vector<i32>{18, 19, 20, 21, 22, 23, 24}));
+    for (const auto& r : rows) {
+        const std::string ramp = r.ramp;
+        EXPECT_EQ(BarRow(s.get(), r.y, 10), std::string(size_t(r.from), '.') + ramp +
+                                                std::string(32 - size_t(r.from) - ramp.size(), '.'))
+            << "row " << r.y;
+    }
 }
 
 TEST(PrimRotBar, RowsAndColumnsOffTheSurfaceAreSkipped) {

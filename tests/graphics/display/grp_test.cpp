@@ -74,6 +74,16 @@ tools::GrpImage Image24() {
     return img;
 }
 
+tools::BmpImage Bmp8(i32 w, i32 h) {
+    tools::BmpImage b;
+    b.bpp = 8;
+    b.width = w;
+    b.height = h;
+    for (i32 i = 0; i < w * h; ++i) b.pixels.push_back(u8(i + 1));
+    for (int i = 0; i < 256; ++i) b.colors.insert(b.colors.end(), {7, u8(255 - i), u8(i), 0});
+    return b;
+}
+
 class GrpFiles : public ::testing::Test {
 protected:
     test::TempDir dir;
@@ -403,16 +413,6 @@ TEST_F(EightBitDisplay, RemappingLoaderShiftsIndicesAndPalette) {
     EXPECT_EQ(DispSurfCount, 0);
 }
 
-tools::BmpImage Bmp8(i32 w, i32 h) {
-    tools::BmpImage b;
-    b.bpp = 8;
-    b.width = w;
-    b.height = h;
-    for (i32 i = 0; i < w * h; ++i) b.pixels.push_back(u8(i + 1));
-    for (int i = 0; i < 256; ++i) b.colors.insert(b.colors.end(), {7, u8(255 - i), u8(i), 0});
-    return b;
-}
-
 TEST_F(EightBitDisplay, BitmapLoaderReadsRowsBottomUp) {
     tools::SaveBmp(dir.File("Pic.bmp"), Bmp8(3, 2));  // 3 bytes a row, padded to 4
     tools::BmpImage topDown = Bmp8(3, 2);
@@ -443,7 +443,6 @@ TEST_F(EightBitDisplay, MalformedBitmapsAreRefused) {
     };
     const std::vector<std::vector<u8>> bad = {
         patched(2, 10),                     // file size below the header
-        patched(2, 100000),                 // file size past the file
         patched(14, 5000),                  // information header larger than the block
         patched(14, 12),                    // information header too small
         patched(18, 0x01000000),            // width
@@ -467,6 +466,127 @@ TEST_F(EightBitDisplay, MalformedBitmapsAreRefused) {
     EXPECT_EQ(SURF_ReadBmp("gone.bmp", &block), 0);
     EXPECT_EQ(block, nullptr);
     EXPECT_EQ(debug.text(), "gone.bmp:Open error -1\n");
+}
+
+// A body that stops early reads as zeros, as far as the picture's own header can need.
+TEST_F(GrpFiles, BitmapsCutShortKeepZerosWhereTheFileEnds) {
+    tools::BmpImage b24;
+    b24.width = 4;
+    b24.height = 2;
+    for (int i = 0; i < 8; ++i) b24.pixels.insert(b24.pixels.end(), {u8(8 * (i + 1)), 0, 0});
+    const std::vector<u8> whole = tools::BmpBytes(b24);  // 54 + 2 rows of 12 bytes
+    const u32 need = 40 + 24;
+    auto stated = [](std::vector<u8> b, u32 size) {
+        std::memcpy(&b[2], &size, 4);
+        return b;
+    };
+    struct Case {
+        const char* what;
+        std::vector<u8> bytes;
+        u32 blockSize;
+        std::vector<u32> row0;  // the top row on a 5-6-5 surface (the last one stored)
+    };
+    const Case cases[] = {
+        {"whole", whole, need, {1, 2, 3, 4}},
+        {"cut in the top row", std::vector<u8>(whole.begin(), whole.end() - 5), need, {1, 2, 3, 0}},  // blue of 2 read
+        {"cut before the top row", std::vector<u8>(whole.begin(), whole.end() - 12), need, {0, 0, 0, 0}},
+        {"size field far past the file", stated(whole, 0xFFFFFFFFu), need, {1, 2, 3, 4}},
+        {"size field a little past the file", stated(std::vector<u8>(whole.begin(), whole.end() - 12), 14 + need - 3),
+         need - 3, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SaveBytes("cut.bmp", c.bytes);
+        u8* block = nullptr;
+        u32 size = 0;
+        ASSERT_EQ(SURF_ReadBmp("cut.bmp", &block, &size), 1);
+        EXPECT_EQ(size, c.blockSize);
+        plat::Surface* s = MakeSurface(Kind::k565, 4, 2);
+        SURF_PutBmp(s, 0, 0, block, size, nullptr);
+        plat::GlobalFree(block);
+        if (c.row0.empty()) {
+            EXPECT_TRUE(debug.Contains("SURF_PutBmp: malformed bitmap (rows cut short)"));
+        } else {
+            for (i32 x = 0; x < 4; ++x) EXPECT_EQ(Px(s, x, 0), c.row0[size_t(x)]) << x;
+            EXPECT_EQ(Px(s, 3, 1), 8u) << "the bottom row stays whole";
+        }
+        plat::ReleaseSurface(s);
+    }
+    // What describes the rows must be whole.
+    debug.Clear();
+    u8* block = nullptr;
+    SaveBytes("cut.bmp", std::vector<u8>(whole.begin(), whole.begin() + 40));
+    EXPECT_EQ(SURF_ReadBmp("cut.bmp", &block), 0);
+    EXPECT_EQ(debug.text(), "cut.bmp: information header cut short\r\n");
+    const std::vector<u8> eight = tools::BmpBytes(Bmp8(3, 2));
+    SaveBytes("cut.bmp", std::vector<u8>(eight.begin(), eight.begin() + 14 + 40 + 1000));
+    debug.Clear();
+    EXPECT_EQ(SURF_ReadBmp("cut.bmp", &block), 0);
+    EXPECT_EQ(debug.text(), "cut.bmp: information header or colour table cut short\r\n");
+    EXPECT_EQ(block, nullptr);
+}
+
+// Pictures of kinds the converter does not read are refused, saying which; nothing is drawn.
+TEST_F(GrpFiles, BitmapsOfOtherKindsAreRefusedByName) {
+    auto image = [](u16 bpp, u32 compression) {
+        tools::BmpImage b;
+        b.bpp = bpp;
+        b.width = 4;
+        b.height = 2;
+        b.compression = compression;
+        b.pixels.assign(size_t(4 * 2 * (bpp / 8)), 0x5A);
+        if (bpp <= 8) b.colors.assign(size_t(4) << bpp, 0x77);
+        return b;
+    };
+    // RLE8 as an image tool writes it: a run of 4 of index 1, end of line; 4 of index 2, end of picture.
+    tools::BmpImage rle8 = image(8, 1);
+    rle8.body = {4, 1, 0, 0, 4, 2, 0, 1};
+    tools::BmpImage rle4 = image(4, 2);
+    rle4.body = {4, 0x11, 0, 0, 4, 0x22, 0, 1};
+    tools::BmpImage fields124 = image(16, 3);
+    fields124.headerSize = 124;
+    const std::pair<tools::BmpImage, const char*> cases[] = {
+        {rle8, "compression 1 (RLE8) at 8 bits is not read"},
+        {rle4, "compression 2 (RLE4) at 4 bits is not read"},
+        {image(24, 4), "compression 4 (JPEG) at 24 bits is not read"},
+        {image(24, 3), "compression 3 (bit fields) at 24 bits is not read"},
+        {image(1, 0), "1-bit pixels are not read"},
+        {image(4, 0), "4-bit pixels are not read"},
+        {image(32, 0), "32-bit pixels are not read"},
+        {image(32, 3), "32-bit pixels are not read"},
+        {fields124, "bit fields inside a 124-byte information header are not read"},
+    };
+    for (const auto& [bmp, why] : cases) {
+        SCOPED_TRACE(why);
+        SaveBytes("other.bmp", tools::BmpBytes(bmp));
+        u8* block = nullptr;
+        u32 size = 0;
+        ASSERT_EQ(SURF_ReadBmp("other.bmp", &block, &size), 1);
+        plat::Surface* s = MakeSurface(Kind::k565, 4, 2);
+        std::memset(s->pixels, 0xAB, size_t(s->pitch) * 2);
+        debug.Clear();
+        SURF_PutBmp(s, 0, 0, block, size, nullptr);
+        EXPECT_EQ(debug.text(), std::string("SURF_PutBmp: ") + why + "\r\n");
+        EXPECT_EQ(Px(s, 0, 0), 0xABABu);
+        EXPECT_EQ(Px(s, 3, 1), 0xABABu);
+        plat::ReleaseSurface(s);
+        plat::GlobalFree(block);
+    }
+    // Bit fields behind a 40-byte header are read, as 5-5-5 whatever the masks say.
+    tools::BmpImage fields = image(16, 3);
+    fields.masks[0] = 0xF800;
+    fields.masks[1] = 0x07E0;
+    fields.pixels.clear();
+    for (int i = 0; i < 8; ++i) Put16(fields.pixels, 0x7FFF);
+    SaveBytes("fields.bmp", tools::BmpBytes(fields));
+    u8* block = nullptr;
+    u32 size = 0;
+    ASSERT_EQ(SURF_ReadBmp("fields.bmp", &block, &size), 1);
+    plat::Surface* s = MakeSurface(Kind::k565, 4, 2);
+    SURF_PutBmp(s, 0, 0, block, size, nullptr);
+    EXPECT_EQ(Px(s, 2, 1), 0xFFDFu);
+    plat::ReleaseSurface(s);
+    plat::GlobalFree(block);
 }
 
 TEST_F(GrpFiles, BitmapConverterMatchesTheTable) {

@@ -3,6 +3,7 @@
 #include "font_support.h"
 #include "platform/memory.h"
 #include "tools/writers/byte_writer.h"
+#include "tools/writers/lz_writer.h"
 
 namespace {
 
@@ -74,6 +75,34 @@ TEST_F(FontLoad, CellsTheDrawersCannotHoldAreRefused) {
         EXPECT_EQ(FontTbl[5].loaded, 0);
     }
     EXPECT_TRUE(debug.Contains("not supported"));
+}
+
+// The largest block a font can have: 96 narrow and 10,496 wide glyphs of a 26 x 30 cell.
+TEST_F(FontLoad, DeclaredBlocksLargerThanAnyFontAreRefusedUnread) {
+    constexpr u32 kMax = 96 * 2 * 30 + 10496 * 4 * 30;
+    const struct {
+        u32 declared;
+        int loaded;
+    } cases[] = {{kMax, 1}, {kMax + 1, 0}, {0xFFFFFFFFu, 0}, {0xFFFFF000u, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.declared);
+        test::DebugCapture debug;
+        // A few glyph bytes; the rest of a declared block reads as zeros.
+        tools::LzTokenWriter lz;
+        lz.Literals(std::vector<u8>(60, 0xFF));
+        lz.expandedSize = c.declared;
+        tools::ByteWriter w;
+        w.Text("FNT").U16(26).U16(30).Bytes(lz.Build());
+        EXPECT_EQ(LoadBytes(2, w.bytes()), c.loaded);
+        EXPECT_EQ(FontTbl[2].loaded, c.loaded);
+        if (c.loaded) {
+            EXPECT_EQ(FontTbl[2].wideCount, 10496u);
+            EXPECT_EQ(debug.text(), "");
+        } else {
+            EXPECT_EQ(debug.text(), dir_.File("probe.fnt") + ": glyph block of " + std::to_string(c.declared) +
+                                        " bytes is larger than any font's (" + std::to_string(kMax) + ")\r\n");
+        }
+    }
 }
 
 TEST_F(FontLoad, ShortBlocksDrawMissingGlyphsBlank) {

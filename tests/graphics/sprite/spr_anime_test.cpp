@@ -170,6 +170,40 @@ TEST_F(SpriteAnime, CreationRefusesBadNumbersAndReplacesRecords) {
     EXPECT_EQ(SPR_GetFreeSpr(), 0);
 }
 
+// A stop from any mode keeps the page shown and clears the mode and its counters.
+TEST_F(SpriteAnime, StopKeepsThePageAndClearsTheCounters) {
+    MakeSeq(0, 3, {{6, 1}, {1, 0}});
+    const struct {
+        const char* what;
+        int mode, from, to;  // mode -1: sequence 3, looping
+    } cases[] = {{"one shot", 0, 1, 6}, {"there and back", 1, 2, 5}, {"loop", 2, 3, 6}, {"ping-pong", 3, 0, 7},
+                 {"sequence", -1, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(SPR_CreateSpr(0, 0, 0, 0, 0, 0), 1);
+        if (c.mode < 0)
+            ASSERT_EQ(SPR_SetSeq(0, 3, 1, 1), 1);
+        else
+            SPR_SetAnime(0, c.mode, c.from, c.to);
+        Trace(0, 2);
+        SPR_DATA* spr = SPR_GetSpr(0);
+        const u16 page = spr->page;
+        ASSERT_EQ(SPR_IsAnime(0), 1);
+        EXPECT_EQ(SPR_StopAnime(0), 1);
+        EXPECT_EQ(SPR_IsAnime(0), 0);
+        EXPECT_EQ(spr->mode, 0);
+        EXPECT_EQ(spr->first, 0);
+        EXPECT_EQ(spr->last, 0);
+        EXPECT_EQ(spr->step, 0);
+        EXPECT_EQ(spr->wait, 0);
+        EXPECT_EQ(Trace(0, 3), (std::vector<int>(4, page)));
+    }
+    EXPECT_EQ(SPR_StopAnime(1), 0);  // no sprite
+    SPR_CreateFSpr(1, 0, nullptr);
+    EXPECT_EQ(SPR_StopAnime(1), 0);  // not a group sprite
+    EXPECT_EQ(SPR_StopAnime(-1), 0);
+}
+
 TEST_F(SpriteAnime, WrappersReturnTheHandlesNewValue) {
     EXPECT_EQ(SPR_DelSprDat2(-1), -1);
     EXPECT_EQ(SPR_DelSprDat2(5), 5);

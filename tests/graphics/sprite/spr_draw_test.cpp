@@ -70,8 +70,9 @@ struct Row {
 constexpr i32 kLevel = 0x1234;  // low byte 0x34 (red), high byte 0x12 (green)
 constexpr i32 kLevel2 = 0x33;   // blue, and the dark row's key switch
 
-// The table as a group sprite sees it.
-std::vector<Row> GroupRows() {
+// The table as a group sprite sees it, at a second level whose 0 turns the dark row's key on.
+std::vector<Row> GroupRows(i32 kLevel2 = ::kLevel2) {
+    const int darkKey = kLevel2 == 0 ? 1 : 0;
     return {
         {0x104, {SPR_BLT_SILHOUETTE50, 0x1234, 0, true}, {SPR_BLT_SILHOUETTE50_SCALED, 0x1234, 0, true}},
         {0x4, {SPR_BLT_ALPHA50, 0, 1, true}, {SPR_BLT_ALPHA50_SCALED, 0, 1, true}},
@@ -89,7 +90,7 @@ std::vector<Row> GroupRows() {
         {0x1, {SPR_BLT_COPYFLIP, 0, 1, true}, {SPR_BLT_COPY_SCALED, 0, 1, true}},
         {0x2, {SPR_BLT_COPYFLIP, 0, 1, true}, {SPR_BLT_COPY_SCALED, 0, 1, true}},
         {0x4000, {SPR_BLT_COPY, 0, 0, false}, {SPR_BLT_COPY_SCALED, 0, 0, true}},
-        {0x8000, {SPR_BLT_DARK, kLevel, 0, true}, {SPR_BLT_DARK_SCALED, kLevel, 1, true}},
+        {0x8000, {SPR_BLT_DARK, kLevel, darkKey, true}, {SPR_BLT_DARK_SCALED, kLevel, 1, true}},
         {0x10000, {SPR_BLT_TONERGB, 0x34, 1, true, 0x12, kLevel2}, {SPR_BLT_TONERGB_SCALED, 0x34, 1, true, 0x12, kLevel2}},
         {0x20000, {SPR_BLT_ALPHARGB, 0x34, 1, true, 0x12, kLevel2}, {SPR_BLT_ALPHARGB_SCALED, 0x34, 1, true, 0x12, kLevel2}},
         {0x40000,
@@ -132,17 +133,20 @@ TEST_F(SpriteDraw, GroupSpritesChooseTheirBlitByTheFirstMatchingRow) {
     OnePartGroup();
     ASSERT_EQ(SPR_CreateSpr(0, 0, 100, 100, 0, 0), 1);
     SPR_SetSprAttrCnt1(0, kLevel);
-    SPR_SetSprAttrCnt2(0, kLevel2);
-    for (const Row& row : GroupRows()) {
-        SPR_SetSprAttr(0, row.attr);
-        for (bool scaled : {false, true}) {
-            SPR_SetSprScale(0, scaled ? 512 : 256, 256);
-            spy.Clear();
-            SPR_DrawSpr(0);
-            const BltCall& c = Only();
-            Check(c, scaled ? row.scaled : row.plain, row.attr, "group " + Hex(row.attr) + (scaled ? " scaled" : ""));
-            EXPECT_EQ(c.args.dst, DispBackBuffer);
-            EXPECT_EQ(c.args.src, SPR_GetSlotSurf(img[0]));
+    for (i32 level2 : {kLevel2, 0}) {
+        SPR_SetSprAttrCnt2(0, level2);
+        for (const Row& row : GroupRows(level2)) {
+            SPR_SetSprAttr(0, row.attr);
+            for (bool scaled : {false, true}) {
+                SPR_SetSprScale(0, scaled ? 512 : 256, 256);
+                spy.Clear();
+                SPR_DrawSpr(0);
+                const BltCall& c = Only();
+                Check(c, scaled ? row.scaled : row.plain, row.attr,
+                      "group " + Hex(row.attr) + " level 2 " + Hex(u32(level2)) + (scaled ? " scaled" : ""));
+                EXPECT_EQ(c.args.dst, DispBackBuffer);
+                EXPECT_EQ(c.args.src, SPR_GetSlotSurf(img[0]));
+            }
         }
     }
 }
@@ -150,41 +154,75 @@ TEST_F(SpriteDraw, GroupSpritesChooseTheirBlitByTheFirstMatchingRow) {
 TEST_F(SpriteDraw, SurfaceSpritesTakeTheTableWithTheirOwnTwoRows) {
     ASSERT_EQ(SPR_CreateTSpr(0, 0, 100, 100, img[1], nullptr), 1);
     SPR_SetTSprAttrCnt1(0, kLevel);
-    SPR_SetTSprAttrCnt2(0, kLevel2);
-    for (Row row : GroupRows()) {
-        // Bit 0x4 is always the 50 % blend; whitening in place goes at twice the level.
-        if ((row.attr & 0x4) && (row.attr & 0x100)) {
-            row.plain = {SPR_BLT_ALPHA50, 0, 1, true};
-            row.scaled = {SPR_BLT_ALPHA50_SCALED, 0, 1, true};
-        }
-        if (row.plain.blt == SPR_BLT_WHITE) row.plain.level = 2 * kLevel;
-        SPR_SetTSprAttr(0, row.attr);
-        for (bool scaled : {false, true}) {
-            SPR_SetTSprScale(0, 256, scaled ? 128 : 256);
-            spy.Clear();
-            SPR_DrawTSpr(0);
-            const BltCall& c = Only();
-            Check(c, scaled ? row.scaled : row.plain, row.attr, "surface " + Hex(row.attr) + (scaled ? " scaled" : ""));
-            EXPECT_EQ(c.args.src, SPR_GetSlotSurf(img[1]));
+    for (i32 level2 : {kLevel2, 0}) {
+        SPR_SetTSprAttrCnt2(0, level2);
+        for (Row row : GroupRows(level2)) {
+            // Bit 0x4 is always the 50 % blend; whitening in place goes at twice the level.
+            if ((row.attr & 0x4) && (row.attr & 0x100)) {
+                row.plain = {SPR_BLT_ALPHA50, 0, 1, true};
+                row.scaled = {SPR_BLT_ALPHA50_SCALED, 0, 1, true};
+            }
+            if (row.plain.blt == SPR_BLT_WHITE) row.plain.level = 2 * kLevel;
+            SPR_SetTSprAttr(0, row.attr);
+            for (bool scaled : {false, true}) {
+                SPR_SetTSprScale(0, 256, scaled ? 128 : 256);
+                spy.Clear();
+                SPR_DrawTSpr(0);
+                const BltCall& c = Only();
+                Check(c, scaled ? row.scaled : row.plain, row.attr,
+                      "surface " + Hex(row.attr) + " level 2 " + Hex(u32(level2)) + (scaled ? " scaled" : ""));
+                EXPECT_EQ(c.args.src, SPR_GetSlotSurf(img[1]));
+            }
         }
     }
 }
 
 TEST_F(SpriteDraw, DirectPageDrawHasNoMirrorRowAndWhitensAtTheLevel) {
     OnePartGroup(0x40, 0x1);  // the page's and part's own bits are not used
-    for (Row row : GroupRows()) {
-        if (row.plain.blt == SPR_BLT_COPYFLIP) {
-            // Without the mirror row the next matching row draws, with the flips where it takes them.
-            const u32 rest = row.attr & ~3u;
-            row.plain = rest & 0x4000 ? Expect{SPR_BLT_COPY, 0, 0, false}
-                        : rest & 0x8000 ? Expect{SPR_BLT_DARK, kLevel, 0, true}
-                        : rest & 0x10000 ? Expect{SPR_BLT_TONERGB, 0x34, 1, true, 0x12, kLevel2}
-                                         : Expect{SPR_BLT_COPY, 0, 1, false};
+    for (i32 level2 : {kLevel2, 0}) {
+        for (Row row : GroupRows(level2)) {
+            if (row.plain.blt == SPR_BLT_COPYFLIP) {
+                // Without the mirror row the next matching row draws, with the flips where it takes them.
+                const u32 rest = row.attr & ~3u;
+                row.plain = rest & 0x4000    ? Expect{SPR_BLT_COPY, 0, 0, false}
+                            : rest & 0x8000  ? Expect{SPR_BLT_DARK, kLevel, level2 == 0 ? 1 : 0, true}
+                            : rest & 0x10000 ? Expect{SPR_BLT_TONERGB, 0x34, 1, true, 0x12, level2}
+                                             : Expect{SPR_BLT_COPY, 0, 1, false};
+            }
+            spy.Clear();
+            SPR_DrawSpr2(DispBackBuffer, 0, 0, 0, 0, row.attr, kLevel, level2);
+            Check(Only(), row.plain, row.attr, "direct " + Hex(row.attr) + " level 2 " + Hex(u32(level2)));
         }
-        spy.Clear();
-        SPR_DrawSpr2(DispBackBuffer, 0, 0, 0, 0, row.attr, kLevel, kLevel2);
-        Check(Only(), row.plain, row.attr, "direct " + Hex(row.attr));
     }
+}
+
+// With no rectangle a surface sprite takes its whole surface; the drawn size follows the rectangle.
+TEST_F(SpriteDraw, SurfaceSpritesTakeTheirSurfaceWholeOrInPart) {
+    const int small = SPR_CreateSurf(20, 12, 0);
+    ASSERT_GE(small, 0);
+    ASSERT_EQ(SPR_CreateTSpr(0, 0, 100, 100, img[0], nullptr), 1);
+    const RECT part{3, 4, 13, 9};
+    const struct {
+        int slot;
+        const RECT* rect;
+        RECT src;
+    } cases[] = {{small, nullptr, {0, 0, 20, 12}}, {img[1], &part, part}, {img[2], nullptr, {0, 0, 32, 32}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.slot);
+        ASSERT_EQ(SPR_SetTSprSurf(0, c.slot, c.rect), 1);
+        const TSPR_DATA* spr = SPR_GetTSpr(0);
+        EXPECT_EQ(spr->surf, c.slot);
+        EXPECT_EQ(Str(spr->src), Str(c.src));
+        EXPECT_EQ(spr->drawW, c.src.right - c.src.left);
+        EXPECT_EQ(spr->drawH, c.src.bottom - c.src.top);
+        spy.Clear();
+        SPR_DrawTSpr(0);
+        const BltCall& call = Only();
+        EXPECT_EQ(call.args.src, SPR_GetSlotSurf(c.slot));
+        ASSERT_NE(call.args.srcRect, nullptr);
+        EXPECT_EQ(Str(*call.args.srcRect), Str(c.src));
+    }
+    EXPECT_EQ(SPR_SetTSprSurf(1, small, nullptr), 0);  // no such sprite
 }
 
 TEST_F(SpriteDraw, BlendBitsComeFromTheSpriteWhenItHasAnyElseFromEachPart) {

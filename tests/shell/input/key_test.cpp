@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/input_fake.h"
 #include "platform/picture.h"
 #include "shell/input/inp.h"
@@ -64,6 +66,49 @@ TEST_F(Key, KeypadGivesDirectionsThatOrTogether) {
     KEY_Renew(&ScreenKey);
     EXPECT_EQ(SysKey.current, 0);
     EXPECT_EQ(ScreenKey.current, 0);
+}
+
+// Every slot of both default tables, one key at a time: each key gives its slot's bits alone.
+TEST_F(Key, EverySlotOfBothTablesGivesItsOwnBits) {
+    const struct {
+        const char* key;
+        int sysCode;
+        int screenCode;
+        u16 bits;
+    } slots[] = {
+        {"keypad 2", 80, 80, KEY_DOWN},
+        {"keypad 1", 79, 79, KEY_DOWN | KEY_LEFT},
+        {"keypad 4", 75, 75, KEY_LEFT},
+        {"keypad 7", 71, 71, KEY_UP | KEY_LEFT},
+        {"keypad 8", 72, 72, KEY_UP},
+        {"keypad 9", 73, 73, KEY_UP | KEY_RIGHT},
+        {"keypad 6", 77, 77, KEY_RIGHT},
+        {"keypad 3", 81, 81, KEY_DOWN | KEY_RIGHT},
+        {"Z", 44, 44, 16},
+        {"X", 45, 45, 32},
+        {"C", 46, 46, 64},
+        {"keypad 5 / A", 76, 30, 128},
+        {"S", 31, 31, 256},
+        {"D", 32, 32, 512},
+        {"1", 2, 2, 1024},
+        {"2", 3, 3, 2048},
+        {"Esc / Space", 1, 57, 4096},
+    };
+    for (KEY_DEVICE* device : {&SysKey, &ScreenKey}) {
+        const bool sys = device == &SysKey;
+        for (const auto& slot : slots) {
+            SCOPED_TRACE(std::string(sys ? "system " : "screens ") + slot.key);
+            fake.keys = {};
+            KEY_Renew(device);
+            fake.Press(sys ? slot.sysCode : slot.screenCode);
+            KEY_Renew(device);
+            EXPECT_EQ(device->current, slot.bits);
+            EXPECT_EQ(device->trigger, slot.bits);
+            EXPECT_EQ(device->source, KEY_SOURCE_KEYBOARD);
+        }
+        // The last three slots hold no key.
+        for (int slot = 17; slot < KEY_SLOT_COUNT; ++slot) EXPECT_EQ(device->keys[slot], KEY_NONE) << slot;
+    }
 }
 
 TEST_F(Key, SystemAndScreenTablesDifferInThreeSlots) {

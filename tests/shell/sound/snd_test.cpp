@@ -101,34 +101,49 @@ TEST_F(SndTest, ChunksAroundTheFormatAndDataAreSkipped) {
     EXPECT_EQ(ReadWave(Put("b.wav", tools::MakeWave(o, odd))), odd);
 }
 
-TEST_F(SndTest, BadWavesGiveNothingAndSayNothing) {
+TEST_F(SndTest, BadWavesGiveNothingAndSayWhyOnlyForTheirFormat) {
     test::DebugCapture debug;
     std::vector<u8> samples = tools::IndexSamples16(16);
-    auto refused = [&](WaveOptions o, const char* what) {
+    // Each refused format says once per read what it is: the whole-sound reader and the loader read twice.
+    auto refused = [&](WaveOptions o, const char* what, const std::string& line) {
+        debug.Clear();
         EXPECT_TRUE(ReadWave(Put("bad.wav", tools::MakeWave(o, samples))).empty()) << what;
         EXPECT_EQ(SND_LoadSound(dir_.File("bad.wav").c_str()), nullptr) << what;
+        const std::string once = line.empty() ? "" : dir_.File("bad.wav") + ": not played: " + line +
+                                                        "; only 8- or 16-bit PCM, mono or stereo, is\r\n";
+        EXPECT_EQ(debug.text(), once + once) << what;
     };
     WaveOptions o;
     o.formatTag = 2;
-    refused(o, "tag 2");
+    o.bits = 4;
+    refused(o, "ADPCM", "format 2 (ADPCM), 4 bits, channels 1, 8000 Hz");
     o = {};
-    o.fmtSize = 14;
-    refused(o, "14-byte fmt");
+    o.formatTag = 3;
+    o.bits = 32;
+    refused(o, "float", "format 3 (float), 32 bits, channels 1, 8000 Hz");
+    o = {};
+    o.formatTag = 7;
+    o.bits = 8;
+    refused(o, "mu-law", "format 7 (\u00b5-law), 8 bits, channels 1, 8000 Hz");
+    o = {};
+    o.bits = 24;
+    refused(o, "24 bits", "format 1 (PCM), 24 bits, channels 1, 8000 Hz");
     o = {};
     o.channels = 0;
-    refused(o, "no channels");
+    refused(o, "no channels", "format 1 (PCM), 16 bits, channels 0, 8000 Hz");
     o = {};
     o.channels = 3;
-    refused(o, "three channels");
-    o = {};
-    o.bits = 12;
-    refused(o, "12 bits");
+    refused(o, "three channels", "format 1 (PCM), 16 bits, channels 3, 8000 Hz");
     o = {};
     o.rate = 0;
-    refused(o, "rate 0");
+    refused(o, "rate 0", "format 1 (PCM), 16 bits, channels 1, 0 Hz");
+    // Damaged files say nothing.
+    o = {};
+    o.fmtSize = 14;
+    refused(o, "14-byte fmt", "");
     o = {};
     o.omitData = true;
-    refused(o, "no data chunk");
+    refused(o, "no data chunk", "");
     EXPECT_TRUE(ReadWave(Put("x.wav", std::vector<u8>{'R', 'I', 'F', 'X', 4, 0, 0, 0, 'W', 'A', 'V', 'E'})).empty());
     EXPECT_TRUE(ReadWave(dir_.File("missing.wav")).empty());
     EXPECT_EQ(debug.text(), "");

@@ -362,6 +362,48 @@ TEST_F(StreamTest, DataChunksLongerThanTheirFileNeverHang) {
     EXPECT_EQ(Stream.open, 0u);
 }
 
+// Files written to a pipe claim far more data than they hold; they end or loop where the data ends.
+TEST_F(StreamTest, DataSizesClaimedPastTheFileEndAtTheRealEnd) {
+    struct Case {
+        const char* name;
+        u32 frames;
+        u32 claim;
+        int loop;
+        u32 loopMs;
+        bool streamed;
+        u32 pullFrames;
+        std::function<i16(u32)> expected;
+    };
+    const Case cases[] = {
+        {"pipe.wav", 96000, 0xFFFFFFFFu, 0, 0, true, 8 * kSegFrames16, [](u32 i) { return i16(i < 96000 ? i : 0); }},
+        {"loop.wav", 90000, 0x7FFFF000u, 1, 11000, true, 9 * kSegFrames16,
+         [](u32 i) { return i16(i < 90000 ? i : 88000 + (i - 90000) % 2000); }},
+        {"short.wav", 40000, 0xFFFFFFFFu, 1, 0, false, 100000, [](u32 i) { return i16(i % 40000); }},
+        {"pipe.snd", 96000, 0xFFFFFFFFu, 0, 0, true, 8 * kSegFrames16, [](u32 i) { return i16(i < 96000 ? i : 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::DebugCapture debug;
+        WaveOptions o;
+        o.rate = kRate;
+        o.dataSizeOverride = long(c.claim);
+        const std::vector<u8> samples = tools::IndexSamples16(c.frames);
+        const bool snd = std::string(c.name).ends_with(".snd");
+        dir_.Write(c.name, snd ? tools::MakeSnd(o, samples, false, long(c.claim)) : tools::MakeWave(o, samples));
+        ASSERT_EQ(SND_StreamOpen(dir_.File(c.name).c_str()), 1);
+        EXPECT_TRUE(debug.Contains("claims " + std::to_string(c.claim) + " bytes but the file holds " +
+                                   std::to_string(2 * c.frames)));
+        EXPECT_EQ(Stream.streamed, c.streamed ? 1u : 0u);
+        ASSERT_EQ(SND_StreamSetLoopPos(c.loopMs), 1);
+        ASSERT_EQ(SND_StreamPlay(c.loop), 1);
+        const std::vector<i16> out =
+            c.streamed ? PullSegments(int(c.pullFrames / kSegFrames16)) : Pull(c.pullFrames);
+        EXPECT_EQ(FirstMismatch(out, c.expected), -1);
+        EXPECT_EQ(SND_StreamIsPlaying(), c.loop);
+        SND_StreamClose();
+    }
+}
+
 // Stops and frees that land while the refill thread works; the ThreadSanitizer build runs these too.
 TEST_F(StreamTest, StopOrFreeDuringARefillIsClean) {
     std::string path = Wave("m.wav", 96000);
