@@ -8,6 +8,7 @@ namespace plat {
 
 namespace {
 std::function<u32()> g_source;
+std::function<LocalTime()> g_localSource;
 
 // Never start near 0: the game treats a stamp of 0 as "never happened".
 constexpr u64 kOrigin = 0x01000000;
@@ -24,7 +25,10 @@ u32 GetTimeMs() { return g_source ? g_source() : RealTime(); }
 
 void SetTimeSource(std::function<u32()> source) { g_source = std::move(source); }
 
+void SetLocalTimeSource(std::function<LocalTime()> source) { g_localSource = std::move(source); }
+
 LocalTime GetLocalTime() {
+    if (g_localSource) return g_localSource();
     auto now = std::chrono::system_clock::now();
     std::time_t t = std::chrono::system_clock::to_time_t(now);
     std::tm tm{};

@@ -17,6 +17,9 @@ struct LocalTime {
 };
 LocalTime GetLocalTime();
 
+// Tests set the date and time; an empty function restores the real one.
+void SetLocalTimeSource(std::function<LocalTime()> source);
+
 void SleepMs(u32 ms);
 
 }  // namespace plat
