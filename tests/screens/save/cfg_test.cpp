@@ -9,6 +9,7 @@
 #include "shell/input/inp.h"
 #include "shell/input/key.h"
 #include "test_support.h"
+#include "tools/writers/save_writer.h"
 
 namespace {
 
@@ -85,12 +86,10 @@ TEST_F(CfgTest, FailedSaveReportsAndKeepsTheOldFile) {
 }
 
 TEST_F(CfgTest, KeyCodeOutsideTheKeyboardTableNeverReadsAsPressed) {
-    std::string file(80, '\0');
-    for (int i = 0; i < KEY_SLOT_COUNT; ++i) {
-        const u16 code = i == 8 ? 44 : 999;  // only the decide slot has a real key (Z)
-        file[size_t(2 * i)] = char(code & 0xFF);
-        file[size_t(2 * i + 1)] = char(code >> 8);
-    }
+    u16 keys[KEY_SLOT_COUNT], pads[KEY_SLOT_COUNT] = {};
+    for (int i = 0; i < KEY_SLOT_COUNT; ++i) keys[i] = i == 8 ? 44 : 999;  // only decide has a real key (Z)
+    const std::vector<u8> whole = tools::MakeConfig(keys, pads, CFG_OPTION{});
+    const std::string file(whole.begin(), whole.begin() + CFG_KEYS_SIZE);
     dir_.Write("Save/Zentri.cfg", file);
     ASSERT_EQ(CFG_Load(), 1);
     EXPECT_EQ(SysKey.keys[0], 999);
