@@ -1,6 +1,6 @@
-// Stands in for the battle world until it is built: the weapon file is only checked for, and the
-// battle's draw presents the sprites alone. The stand-ins of the map, camera, effects, HUD and CPU
-// AI do the least their callers need and record their calls (battle/placeholder.h).
+// Stands in for the battle world until it is built: the battle's draw presents the sprites alone.
+// The stand-ins of the map, camera, effects, HUD and CPU AI do the least their callers need and
+// record their calls (battle/placeholder.h).
 #include "battle/placeholder.h"
 
 #include "battle/battle.h"
@@ -12,20 +12,9 @@
 #include "battle/map/scr.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
-#include "platform/file.h"
-#include "shell/common.h"
 #include "shell/sys.h"
 
 BTL_STANDIN_LOG BtlStandIn;
-
-int TAMA_LoadData() {
-    plat::File* f = plat::FileOpenRead(MakeFilePath("Dat\\Tama.dat"));
-    if (!f) return 0;
-    plat::FileClose(f);
-    return 1;
-}
-
-void TAMA_ClearData() {}
 
 int BTL_Draw() {
     SYS_DrawDefault();
