@@ -27,3 +27,4 @@ int HIS_Loop() {
     return 1;
 }
 void HIS_Draw() { SYS_DrawDefault(); }
+
