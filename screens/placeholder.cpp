@@ -27,4 +27,3 @@ int HIS_Loop() {
     return 1;
 }
 void HIS_Draw() { SYS_DrawDefault(); }
-
