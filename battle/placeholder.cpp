@@ -1,8 +1,78 @@
 // Stands in for the battle world until it is built: the battle's draw presents the sprites alone.
+// The stand-ins of the map, camera, effects, HUD and CPU AI do the least their callers need and
+// record their calls (battle/placeholder.h).
+#include "battle/placeholder.h"
+
 #include "battle/battle.h"
+#include "battle/cpu/cpu.h"
+#include "battle/effect/eft.h"
+#include "battle/map/cam.h"
+#include "battle/map/map.h"
+#include "battle/map/mapcol.h"
+#include "battle/map/scr.h"
+#include "battle/object/obj.h"
+#include "battle/panel/pnl.h"
 #include "shell/sys.h"
+
+BTL_STANDIN_LOG BtlStandIn;
 
 int BTL_Draw() {
     SYS_DrawDefault();
     return 1;
+}
+
+// ---- the stage map, the scroll buffer and the camera ----
+
+int MAP_GetMapNo() { return BtlStandIn.mapNo; }
+
+void MAP_ShowLayer(int flag) { BtlStandIn.showLayer.push_back(flag); }
+
+void SCR_SetQuake(i32 slow, i32 stop, i32 amp) { BtlStandIn.quake.push_back({slow, stop, amp}); }
+
+void CAM_SetSpeed(i32 ramp, i32 rampStep, i32 speed) { BtlStandIn.camSpeed.push_back({ramp, rampStep, speed}); }
+
+void CAM_GetTargetPos(i32* x, i32* y) {
+    if (x) *x = BtlStandIn.camTargetX;
+    if (y) *y = BtlStandIn.camTargetY;
+}
+
+void SCR_Redraw(i32 cx, i32 cy) { BtlStandIn.redraw.push_back({cx, cy}); }
+
+// ---- map placement (the boxes come with the collision code) ----
+
+void MAP_SetObjPos(LIST_DATA* obj, i32 x, i32 y, i32 z) {
+    if (!obj) return;
+    obj->x = x;
+    obj->y = y;
+    obj->z = z;
+    obj->x16 = FIX16(u32(x) << 16);
+    obj->y16 = FIX16(u32(y) << 16);
+    obj->z16 = FIX16(u32(z) << 16);
+}
+
+// ---- effects ----
+
+int EFT_Create(int type, LIST_DATA* owner, int x, int y, int z) {
+    BtlStandIn.eftCreate.push_back({type, owner ? owner->index : -1, x, y, z});
+    return -1;
+}
+
+// ---- the HUD ----
+
+void PNL_Delete(int slot) { BtlStandIn.pnlDelete.push_back(slot); }
+
+void PNL_SetGaugeRect(int slot, int piece) { BtlStandIn.gaugeRect.push_back({slot, piece}); }
+
+void PNL_ClearSlotMark() { BtlStandIn.slotMarkClears++; }
+
+void PNL_ShowAll(int flag) { BtlStandIn.pnlShowAll.push_back(flag); }
+
+// ---- the CPU AI ----
+
+void CPU_ResetAct(LIST_DATA* obj) {
+    if (obj) BtlStandIn.cpuResetAct.push_back(obj->index);
+}
+
+void CPU_ResetAttack(LIST_DATA* obj) {
+    if (obj) BtlStandIn.cpuResetAttack.push_back(obj->index);
 }

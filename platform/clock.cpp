@@ -25,6 +25,8 @@ u32 GetTimeMs() { return g_source ? g_source() : RealTime(); }
 
 void SetTimeSource(std::function<u32()> source) { g_source = std::move(source); }
 
+void SetLocalTimeSource(std::function<LocalTime()> source) { g_localSource = std::move(source); }
+
 LocalTime GetLocalTime() {
     if (g_localSource) return g_localSource();
     auto now = std::chrono::system_clock::now();

@@ -183,6 +183,24 @@ bool FileExists(const char* name) {
     return stat(ResolvePath(name).c_str(), &st) == 0;
 }
 
+bool DeleteFile(const char* name) {
+    if (!name) return false;
+    std::string path = ResolvePath(name);
+    struct stat st{};
+    if (lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return unlink(path.c_str()) == 0;
+}
+
+bool CreateFolder(const char* name) {
+    if (!name) return false;
+    std::string path = ResolvePath(name);
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    if (path.empty()) return false;
+    if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
     if (!name) return false;
     std::string path = ResolvePath(name);

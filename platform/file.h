@@ -39,4 +39,10 @@ bool WriteFileAtomic(const char* name, const void* data, std::size_t size);
 
 bool FileExists(const char* name);
 
+// Removes a file (never a folder); false when there was none or it could not be removed.
+bool DeleteFile(const char* name);
+
+// Makes the folder when it is missing (its parent must exist); true when it is there afterwards.
+bool CreateFolder(const char* name);
+
 }  // namespace plat

@@ -5,8 +5,6 @@
 #include "shell/common.h"
 #include "shell/sys.h"
 
-void SAVE_ScanSlots() {}
-
 int SVV_LoadHistory() {
     u8 record[488];
     plat::File* f = plat::FileOpenRead(MakeFilePath("Save\\Svv.dat"));

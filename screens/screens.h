@@ -1,7 +1,7 @@
 // The screens' entry points that the shell calls: two start-up loads and the scenes' update and draw.
 #pragma once
+#include "screens/save/save.h"  // SAVE_ScanSlots
 
-void SAVE_ScanSlots();
 int SVV_LoadHistory();
 void OP_Renew();
 void OP_Draw();

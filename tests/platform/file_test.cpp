@@ -56,4 +56,22 @@ TEST(AtomicWrite, FailureKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(dir.Read("keep.dat"), "new");
 }
 
+TEST(DeleteAndFolders, WorkThroughTheResolverAndSayWhetherTheyWent) {
+    test::TempDir dir;
+    dir.Write("Save/Save03.dat", "x");
+    EXPECT_TRUE(plat::DeleteFile((dir.path() + "\\save\\SAVE03.DAT").c_str()));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/Save/Save03.dat"));
+    EXPECT_FALSE(plat::DeleteFile((dir.path() + "\\save\\SAVE03.DAT").c_str()));
+    EXPECT_FALSE(plat::DeleteFile((dir.path() + "\\save").c_str()));  // never a folder
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "/Save"));
+
+    EXPECT_TRUE(plat::CreateFolder((dir.path() + "\\SAVE").c_str()));  // there already, whatever its case
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/SAVE"));
+    EXPECT_TRUE(plat::CreateFolder((dir.path() + "\\Dat\\").c_str()));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "/Dat"));
+    EXPECT_FALSE(plat::CreateFolder((dir.path() + "/no/such").c_str()));
+    dir.Write("file", "x");
+    EXPECT_FALSE(plat::CreateFolder((dir.path() + "/file").c_str()));
+}
+
 }  // namespace

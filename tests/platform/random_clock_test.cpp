@@ -22,4 +22,12 @@ TEST(Clock, FakeClockWraps) {
     EXPECT_EQ(u32(plat::GetTimeMs() - before), 0x22u);
 }
 
+TEST(Clock, LocalTimeCanBeSet) {
+    plat::SetLocalTimeSource([] { return plat::LocalTime{2026, 3, 9, 14, 5, 0, 0, 1}; });
+    plat::LocalTime t = plat::GetLocalTime();
+    EXPECT_EQ(t.month * 1000000 + t.day * 10000 + t.hour * 100 + t.minute, 3091405);
+    plat::SetLocalTimeSource({});
+    EXPECT_GE(plat::GetLocalTime().year, 2024);
+}
+
 }  // namespace
