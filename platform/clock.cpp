@@ -37,8 +37,6 @@ LocalTime GetLocalTime() {
     return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, int(ms), tm.tm_wday};
 }
 
-void SetLocalTimeSource(std::function<LocalTime()> source) { g_localSource = std::move(source); }
-
 void SleepMs(u32 ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace plat

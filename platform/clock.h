@@ -19,9 +19,6 @@ LocalTime GetLocalTime();
 // Tests fix the local time; an empty function restores the real one.
 void SetLocalTimeSource(std::function<LocalTime()> source);
 
-// Tests set the date and time; an empty function restores the real one.
-void SetLocalTimeSource(std::function<LocalTime()> source);
-
 void SleepMs(u32 ms);
 
 }  // namespace plat
