@@ -103,7 +103,8 @@ struct MEKA_WORK {
     i32 aimY;
     i32 sprGrp;
     HIT_PARAM lastHit;  // a copy of the last hit's block
-    u8 cpuHeld;  // this mech holds a reference on its type's CPU data
+    u8 cpuHeld;   // this mech holds a reference on its type's CPU data
+    u8 wazaHeld;  // ... and on its techniques
 };
 
 extern LIST_DATA* MekaSlotTbl[MEKA_SLOT_MAX];
