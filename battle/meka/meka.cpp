@@ -424,12 +424,8 @@ void MEKA_Explode() {
     SCR_SetQuake(-1, -1, 16);
 
     PNL_Delete(slot);
-    if (MekaSlotTbl[slot] == obj) {
-        ObjWalkNext = MEKA_Delete(slot);
-    } else {
-        // Not in its slot (it cannot be, but a stray mech must not take another slot's mech along).
-        ObjWalkNext = OBJ_Free(index);
-    }
+    // Only a mech that holds its slot goes through it; any other is freed alone.
+    ObjWalkNext = MEKA_GetSlot(slot) == obj ? MEKA_Delete(slot) : OBJ_Free(index);
 
     for (LIST_DATA* other : MekaSlotTbl) {
         if (!other || other->target != index) continue;

@@ -194,6 +194,7 @@ TEST_F(ObjPool, FreeAllResetsTheListsAndTheKindCounters) {
     TamaShotCnt = 3;
     EftCnt = 4;
     MapObjLiveCnt = 5;
+    MekaSlotTbl[3] = ObjTbl[0];
     for (int round = 0; round < 2; round++) {  // the second round frees an empty table
         OBJ_FreeAll();
         EXPECT_EQ(ObjActHead, -1);
@@ -204,6 +205,7 @@ TEST_F(ObjPool, FreeAllResetsTheListsAndTheKindCounters) {
         EXPECT_EQ(ObjLiveCnt, 0);
         EXPECT_EQ(TamaShotCnt + EftCnt + MapObjLiveCnt, 0);
         EXPECT_EQ(ObjTbl[0], nullptr);
+        EXPECT_EQ(MekaSlotTbl[3], nullptr);
         EXPECT_EQ(OBJ_Alloc(OBJ_KIND_CHIP), nullptr);
     }
 }
