@@ -101,24 +101,26 @@ std::vector<u16> ReadSurface(plat::Surface* surface, i32* width, i32* height) {
 
 std::vector<u16> PaintWholeMap() {
     const MAP_DATA& m = *MapData;
+    const i32 pw = m.pixelW + 2 * kPaintMargin, ph = m.pixelH + 2 * kPaintMargin;
     i32 cw = 0, ow = 0, oh = 0;
     const std::vector<u16> chips = ReadSurface(SPR_GetSlotSurf(MapChipSurf), &cw);
     const std::vector<u16> objs = ReadSurface(SPR_GetSlotSurf(MapObjSurf), &ow, &oh);
-    std::vector<u16> out(size_t(m.pixelW) * m.pixelH);
+    std::vector<u16> out(size_t(pw) * ph);
     for (i32 y = 0; y < m.pixelH; ++y)
         for (i32 x = 0; x < m.pixelW; ++x) {
             const MAP_CELL& c = m.cells[(y / 16) * m.width + x / 16];
-            out[size_t(y) * m.pixelW + x] = chips[size_t(c.chipY * 16 + y % 16) * cw + c.chipX * 16 + x % 16];
+            out[size_t(y + kPaintMargin) * pw + x + kPaintMargin] =
+                chips[size_t(c.chipY * 16 + y % 16) * cw + c.chipX * 16 + x % 16];
         }
     for (i32 n = 0; n < MapObjCnt; ++n) {
         const MAP_OBJ_DATA& o = MapObjTbl[n];
         const MAP_CSP_DATA& c = MapCspTbl[o.no];
         for (i32 y = 0; y < c.height; ++y)
             for (i32 x = 0; x < c.width; ++x) {
-                const i32 mx = o.x + x, my = o.y + y, sx = c.srcX + x, sy = c.srcY + y;
-                if (mx < 0 || my < 0 || mx >= m.pixelW || my >= m.pixelH || sx >= ow || sy >= oh) continue;
+                const i32 px = o.x + x + kPaintMargin, py = o.y + y + kPaintMargin, sx = c.srcX + x, sy = c.srcY + y;
+                if (px < 0 || py < 0 || px >= pw || py >= ph || sx >= ow || sy >= oh) continue;
                 const u16 v = objs[size_t(sy) * ow + sx];
-                if (v) out[size_t(my) * m.pixelW + mx] = v;
+                if (v) out[size_t(py) * pw + px] = v;
             }
     }
     return out;

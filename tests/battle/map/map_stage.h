@@ -28,8 +28,10 @@ tools::MapDef RandomMap(u16 width, u16 height, u32 seed, int cspCount, int objEv
 void WriteStage(const TempDir& dir, int mapNo, int subNo, char letter, const StageFiles& stage);
 void WriteMapOnly(const TempDir& dir, const std::string& stem, const std::vector<u8>& bytes);
 
-// The whole open map painted as the scroll buffer should show it: chips, then the objects of
-// MapObjTbl in order with colour key. Row by row, MapData's pixel size.
+// The whole open map painted as the scroll buffer should show it: chips (blank outside the map),
+// then the objects of MapObjTbl in order with colour key. Row by row, MapData's pixel size widened
+// by kPaintMargin on every side.
+constexpr i32 kPaintMargin = 64;
 std::vector<u16> PaintWholeMap();
 // The pixels of a surface (16 bits), row by row.
 std::vector<u16> ReadSurface(plat::Surface* surface, i32* width = nullptr, i32* height = nullptr);
