@@ -7,6 +7,7 @@
 #include "graphics/display/disp.h"
 #include "graphics/display/surf.h"
 #include "graphics/sprite/spr.h"
+#include "tools/writers/bmp_writer.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/grp_writer.h"
 
@@ -71,6 +72,10 @@ tools::MapDef RandomMap(u16 width, u16 height, u32 seed, int cspCount, int objEv
     return m;
 }
 
+void WriteBackground(const TempDir& dir) {
+    tools::SaveGrp(MapDir(dir) + "Bg01.grp", Sheet16(32, 24, ObjPixel), false);
+}
+
 void WriteMapOnly(const TempDir& dir, const std::string& stem, const std::vector<u8>& bytes) {
     tools::SaveFile(MapDir(dir) + stem + ".map", bytes);
 }
@@ -124,6 +129,21 @@ std::vector<u16> PaintWholeMap() {
             }
     }
     return out;
+}
+
+bool SaveBmp565(const std::string& path, const std::vector<u16>& pixels, i32 width, i32 height) {
+    tools::BmpImage img;
+    img.width = width;
+    img.height = height;
+    img.pixels.resize(size_t(width) * height * 3);
+    for (size_t i = 0; i < size_t(width) * height; ++i) {
+        const u16 p = pixels[i];
+        const int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+        img.pixels[i * 3] = u8(b << 3 | b >> 2);
+        img.pixels[i * 3 + 1] = u8(g << 2 | g >> 4);
+        img.pixels[i * 3 + 2] = u8(r << 3 | r >> 2);
+    }
+    return tools::SaveBmp(path, img);
 }
 
 MapFixtureEnv::MapFixtureEnv() : cwd_(dir_.path()) {

@@ -26,6 +26,8 @@ tools::MapDef RandomMap(u16 width, u16 height, u32 seed, int cspCount, int objEv
 
 // Writes the four files of stage (mapNo, sub 0 sheets) under dir/Bmp/Map; the ".map" with subNo.
 void WriteStage(const TempDir& dir, int mapNo, int subNo, char letter, const StageFiles& stage);
+// "Bmp\Map\Bg01.bmp" (as its ".grp"), a 32×24 picture.
+void WriteBackground(const TempDir& dir);
 void WriteMapOnly(const TempDir& dir, const std::string& stem, const std::vector<u8>& bytes);
 
 // The whole open map painted as the scroll buffer should show it: chips (blank outside the map),
@@ -35,6 +37,9 @@ constexpr i32 kPaintMargin = 64;
 std::vector<u16> PaintWholeMap();
 // The pixels of a surface (16 bits), row by row.
 std::vector<u16> ReadSurface(plat::Surface* surface, i32* width = nullptr, i32* height = nullptr);
+
+// Writes 16-bit 565 pixels (width × height, row by row) as a 24-bit ".bmp" picture.
+bool SaveBmp565(const std::string& path, const std::vector<u16>& pixels, i32 width, i32 height);
 
 // A display, the sprite system and a folder to open stages in, for one test.
 class MapFixtureEnv {

@@ -189,6 +189,19 @@ TEST_F(MapOpenTest, CloseReleasesEverythingAndMayRepeat) {
     MAP_Open(1, 0, 0);
     MAP_LoadBg();  // no background picture: nothing held
     EXPECT_EQ(MapBgSurf, -1);
+    EXPECT_EQ(MapBgSpr, -1);
+    test::WriteBackground(env_.dir());
+    MAP_LoadBg();
+    MAP_LoadBg();  // again: the first picture and sprite are not leaked
+    ASSERT_NE(SPR_GetTSpr(MapBgSpr), nullptr);
+    EXPECT_EQ(SprTbl[MapBgSpr]->priority, 162);
+    EXPECT_EQ(SprTbl[MapBgSpr]->x, 24);
+    EXPECT_EQ(SprTbl[MapBgSpr]->y, 32);
+    EXPECT_EQ(SurfTbl[MapBgSurf].useCount, 1);
+    MAP_ShowLayer(0);
+    EXPECT_EQ(SprTbl[MapSpr]->view, 0);
+    MAP_ShowLayer(1);
+    EXPECT_EQ(SprTbl[MapSpr]->view, 1);
     ASSERT_EQ(MAP_IsOpen(), 1);
     ASSERT_GT(MapObjCnt, 0);
     MAP_Close();
