@@ -7,6 +7,7 @@
 #include "graphics/display/disp.h"
 #include "graphics/display/surf.h"
 #include "graphics/sprite/spr.h"
+#include "platform/memory.h"
 #include "tools/writers/bmp_writer.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/grp_writer.h"
@@ -155,6 +156,11 @@ MapFixtureEnv::~MapFixtureEnv() {
     MAP_Close();
     SPR_Release();
     SPR_ReleaseSurfAll();
+    // Slots keep their use counts through a release; the next test starts with none.
+    for (SURF_DATA& d : SurfTbl) {
+        plat::GlobalFree(d.saved);
+        d = SURF_DATA{};
+    }
 }
 
 }  // namespace test
