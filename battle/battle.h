@@ -1,10 +1,21 @@
 // The battle world's entry points that the shell calls.
 #pragma once
+#include "battle/data/tama_data.h"  // TAMA_LoadData, TAMA_ClearData
+
+int BTL_Draw();
+
+// ---- the battle frame steps ----
+
 #include "platform/types.h"
 
-int TAMA_LoadData();
-void TAMA_ClearData();
-int BTL_Draw();
+// 0 while the fight runs; 1 when it is decided, then counted up by the round end.
+extern i16 FightOver;
+
+// A speed split into movement sub-steps of at most 16 pixels: |speed| / 16 + 1 sub-steps of speed / n
+// (truncated toward 0).
+void BTL_SplitSpeed(i16 speed, i16* subStepCnt, i16* subStep);
+// Shows (1) or hides (0) the panels, the map layer and every mech's sprite (hidden also pauses it).
+void BTL_ShowAll(int flag);
 
 // ---- hit-stop counts, raised by SCR_SetQuake ----
 extern i16 HitSlowCnt;  // frames of slowed play still to run

@@ -1,6 +1,8 @@
 // Stands in for the screens until they are built: the opening goes straight to the title, the title
 // stays, the battle mode and the ranking return to the title, and every draw presents the sprites.
 #include "platform/file.h"
+#include "platform/random.h"
+#include "screens/save/save.h"
 #include "screens/screens.h"
 #include "shell/common.h"
 #include "shell/sys.h"
@@ -29,3 +31,19 @@ int HIS_Loop() {
     return 1;
 }
 void HIS_Draw() { SYS_DrawDefault(); }
+
+// ---- the game record: only the new-game values ----
+
+int SAVE_InitGameData() {
+    static constexpr i16 kStart[GAME_START_MAX] = {2, 2, 1, 6, 18, 24, 8, 2, 2, 100, 100};
+    static constexpr i16 kEquip[GAME_EQUIP_MAX] = {3, 27, 42, 87, 18, 51, 6, 24, 81, 69, 72, 66};
+    GameData = GAME_DATA{};
+    for (int i = 0; i < GAME_START_MAX; i++) GameData.start[i] = kStart[i];
+    GameData.value24 = 3000;
+    for (int i = 0; i < GAME_EQUIP_MAX; i++) GameData.equip[i] = kEquip[i];
+    GameData.stage = u8(plat::Rand() & 7);
+    GameData.stageFlag[GameData.stage] = 1;
+    GameData.byte91 = 1;
+    GameData.cpuLevel = 0;
+    return 1;
+}

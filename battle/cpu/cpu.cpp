@@ -1,0 +1,3 @@
+#include "battle/cpu/cpu.h"
+
+CPU_WORK CpuWorkTbl[CPU_WORK_MAX];

@@ -1,0 +1,35 @@
+// The CPU opponents' AI: one state record per mech slot.
+#pragma once
+#include "platform/types.h"
+
+struct CPU_ATK;
+struct LIST_DATA;
+
+constexpr int CPU_WORK_MAX = 10;  // one per mech slot
+
+struct CPU_WORK {
+    i8 type;      // mech type: selects the CPU_DATA
+    i32 phase;    // 0 choose a basic action, 1 its delay, 2 running
+    i32 atkState; // 3 ready, 4 chain running, 5 counter waiting, 6 chain over
+    i8 level;     // CPU level 0..10, from the game record at creation
+    i32 chainCnt;   // frames since the running attack entry started
+    i32 timer;      // delay, then movement time (shared with the counter's delay)
+    i16 chainTime;  // frames after which the chain may move on
+    i8 priority;    // -1 none
+    i8 mode;        // running CPU_MODE 0..15, -1 none
+    i8 group;       // running CPU_ATK_GROUP 0..23, -1 none
+    i16 counterGroup;  // technique group whose CPU_COUNTER waits for its delay
+    i16 nextEntry;     // running entry's index in its group + 1
+    const CPU_ATK* atk;  // the running entry
+    i32 pointX;  // wander point, or the wall dash's probe point
+    i32 pointY;
+    i32 angle;      // wander bend (-64..64), or the wall dash's heading
+    i32 angleStep;  // wander bend speed, or the wall dash's look-ahead (10..300)
+    i32 scanDone;   // wall dash: side scan run since the way was last clear
+};
+
+extern CPU_WORK CpuWorkTbl[CPU_WORK_MAX];
+
+// Back to choosing a basic action; and the attack state back to ready.
+void CPU_ResetAct(LIST_DATA* obj);
+void CPU_ResetAttack(LIST_DATA* obj);

@@ -1,0 +1,3 @@
+#include "battle/effect/eft.h"
+
+i16 EftCnt = 0;

@@ -1,0 +1,16 @@
+// Effects: the extension record of object kind 3, the live count and the create call.
+#pragma once
+#include "platform/types.h"
+
+struct LIST_DATA;
+
+struct EFT_WORK {
+    i16 type;  // 0..24
+    i8 kill;   // the next update deletes the effect
+};
+
+extern i16 EftCnt;  // live effects
+
+// A new effect of the type at (x, y, z), owned by owner (or none); its object index, -1 when none
+// could be made.
+int EFT_Create(int type, LIST_DATA* owner, int x, int y, int z);

@@ -1,0 +1,3 @@
+#include "battle/map/mapobj.h"
+
+i16 MapObjLiveCnt = 0;

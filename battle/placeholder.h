@@ -1,0 +1,22 @@
+// What the battle's stand-ins record of their calls, and the few values they hand back, for the
+// tests. Each group goes with its stand-ins when the module that owns them is built.
+#pragma once
+#include <array>
+#include <vector>
+
+#include "platform/types.h"
+
+struct BTL_STANDIN_LOG {
+    // Effects: EFT_Create (type, owner index or -1, x, y, z).
+    std::vector<std::array<int, 5>> eftCreate;
+    // The HUD.
+    std::vector<int> pnlDelete;                 // slots
+    std::vector<std::array<int, 2>> gaugeRect;  // PNL_SetGaugeRect (slot, piece)
+    int slotMarkClears = 0;
+    std::vector<int> pnlShowAll;  // flags
+    // The CPU AI: object indices.
+    std::vector<int> cpuResetAct;
+    std::vector<int> cpuResetAttack;
+};
+
+extern BTL_STANDIN_LOG BtlStandIn;

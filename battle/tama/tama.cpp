@@ -1,0 +1,3 @@
+#include "battle/tama/tama.h"
+
+i16 TamaShotCnt = 0;

@@ -1,0 +1,3 @@
+#include "screens/save/save.h"
+
+GAME_DATA GameData;
