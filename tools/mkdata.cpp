@@ -1,4 +1,5 @@
-// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, sounds, opening movie.
+// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, sounds, opening movie,
+// weapons.
 //   korvane_mkdata <data folder>
 #include <chrono>
 #include <cstdio>
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
         {"fonts", [&](std::string* e) { return mkdata::BuildFonts(dir, font, e); }},
         {"sounds", [&](std::string* e) { return mkdata::BuildSounds(dir, e); }},
         {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
+        {"weapons", [&](std::string* e) { return mkdata::BuildWeapons(dir, e); }},
     };
     for (const auto& [name, build] : parts) {
         const auto start = std::chrono::steady_clock::now();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "battle/data/tama_data.h"
 #include "graphics/display/disp.h"
 #include "graphics/display/surf.h"
 #include "graphics/font/dbgtext.h"
@@ -71,6 +72,8 @@ TEST(StartUp, RunsOnTheSampleDataAndShutsDownThroughTheWindow) {
     EXPECT_NE(SPR_GetSlotSurf(DebugFontSurf), nullptr);
     EXPECT_NE(SPR_GetSlotSurf(DBG_GlyphSurf), nullptr);
     EXPECT_EQ(DBG_TextDisp, 1);
+    EXPECT_EQ(TamaDataCount, 4);
+    EXPECT_EQ(TamaListCount, 4);
     int loadedEffects = 0;
     for (int i = 0; i < kSeCount; ++i) loadedEffects += SeBuffer[i] != nullptr;
     EXPECT_EQ(loadedEffects, 55);
@@ -113,6 +116,8 @@ TEST(StartUp, RunsOnTheSampleDataAndShutsDownThroughTheWindow) {
     EXPECT_EQ(exitCode, 0);
     SYS_ReleaseGame();
     plat::ReleaseDestroyedWindows();
+    EXPECT_EQ(TamaDataCount, 0);
+    for (const TAMA_DATA* d : TamaDataTbl) EXPECT_EQ(d, nullptr);
 
     EXPECT_EQ(StepsRun(trace, SysInitSteps, SysInitStepCount), Names(SysInitSteps, SysInitStepCount));
     EXPECT_EQ(StepsRun(trace, SysReleaseSteps, SysReleaseStepCount), Names(SysReleaseSteps, SysReleaseStepCount));

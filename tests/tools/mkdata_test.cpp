@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "display_support.h"
+#include "battle/data/tama_data.h"
 #include "graphics/display/grp.h"
 #include "graphics/font/font.h"
 #include "graphics/sprite/spr.h"
@@ -112,6 +113,7 @@ protected:
     void CheckCursor();
     void CheckSounds();
     void CheckMovie();
+    void CheckWeapons();
 
     test::TempDir dir_;
 };
@@ -335,6 +337,28 @@ void SampleData::CheckMovie() {
     plat::ReleaseSurface(surface);
 }
 
+void SampleData::CheckWeapons() {
+    test::ScopedCwd cwd(dir_.path());
+    ASSERT_EQ(TAMA_LoadData(), 1);
+    ASSERT_EQ(TamaDataCount, 4);
+    EXPECT_EQ(TamaListCount, 4);
+    const char* const names[] = {"Shot", "Bomb", "Beam", "Barrier"};
+    for (int i = 0; i < TamaDataCount; ++i) {
+        const TAMA_DATA* d = TamaDataTbl[i];
+        EXPECT_STREQ(d->name, names[i]);
+        EXPECT_EQ(d->index, i);
+        EXPECT_GE(d->phase[0].step[0].duration, 0) << "phase 0 has a step";
+        for (const TAMA_PHASE& p : d->phase) {
+            // Phase links and fired weapons name records that exist.
+            for (i8 next : {p.nextOnCalcEnd, p.nextOnAnimEnd, p.nextOnLand, p.nextOnCharHit, p.nextOnTamaHit,
+                            p.nextOnObstacle})
+                EXPECT_LT(next, TAMA_PHASE_MAX);
+            EXPECT_LT(p.fire.weapon, TamaDataCount);
+        }
+    }
+    TAMA_ClearData();
+}
+
 TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckFont("Dat/Fnt10x10.fnt", 10);
     CheckFont("Dat/Fnt14x14.fnt", 14);
@@ -342,6 +366,7 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckCursor();
     CheckSounds();
     CheckMovie();
+    CheckWeapons();
 }
 
 }  // namespace

@@ -23,4 +23,7 @@ bool BuildSounds(const std::string& dataDir, std::string* error);
 // "opening.mpg", a few seconds of title with a tone.
 bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
+// "Dat\Tama.dat" with a few weapons.
+bool BuildWeapons(const std::string& dataDir, std::string* error);
+
 }  // namespace mkdata
