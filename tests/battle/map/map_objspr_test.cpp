@@ -224,4 +224,21 @@ TEST_F(PieceTest, NoPoolObjectOrSpriteMeansNoPiece) {
     EXPECT_EQ(MapObjLiveCnt, 0);
 }
 
+// The debug grid outlines the cells under foot box 1, placed by their offset from the view.
+TEST_F(PieceTest, AttributeGridOutlinesTheCellsUnderTheFoot) {
+    LIST_DATA* m = Mech(300, 660, 600);
+    m->foot1 = OBJ_FOOT{-20, -8, 40, 16};  // (640, 592)..(680, 608): cells 40..42 of row 37
+    const RECT all{0, 0, 640, 480};
+    SURF_Fill(DispBackBuffer, &all, 0);
+    MAP_DrawAttrGrid(DispBackBuffer, m, 0, 0);
+    const std::vector<u16> screen = test::ReadSurface(DispBackBuffer);
+    const u16 red = DISP_PackRGB(255, 0, 0);
+    int outlined = 0;
+    for (u16 v : screen) outlined += v == red;
+    EXPECT_EQ(outlined, 3 * 60);
+    EXPECT_EQ(screen[312 * 640 + 300], red);  // cell (40, 37) at 640 − 340, 592 − 280
+    EXPECT_EQ(screen[327 * 640 + 347], red);
+    EXPECT_EQ(screen[317 * 640 + 305], 0);
+}
+
 }  // namespace

@@ -206,4 +206,40 @@ TEST_F(ScrollTest, BufferDrawingKeepsTheCallersClip) {
     ExpectViewMatches("after a narrow clip");
 }
 
+TEST_F(ScrollTest, ChipsOutsideTheSheetAndAMissingSheetDrawBlank) {
+    ASSERT_TRUE(env_.ok());
+    tools::MapDef m = test::RandomMap(45, 35, 18, 1, 0);
+    m.chips[0] = 40 * 7 + 3;  // row 7 of a sheet of three rows
+    test::WriteStage(env_.dir(), 8, 0, 'L', {m, {}});
+    MAP_Open(8, 0, 0);
+    ASSERT_EQ(MAP_IsOpen(), 1);
+    plat::Surface* buf = SPR_GetSlotSurf(MapSurf);
+    auto blankChips = [&] {
+        const std::vector<u16> ring = test::ReadSurface(buf);
+        int blank = 0;
+        for (i32 cy = 0; cy < 31; ++cy)
+            for (i32 cx = 0; cx < 41; ++cx) blank += ring[size_t(cy * 16 + 5) * 656 + cx * 16 + 5] == 0;
+        return blank;
+    };
+    SURF_Fill(buf, nullptr, 0x1234);
+    SCR_Redraw(320, 240);
+    EXPECT_EQ(blankChips(), 1);
+    SPR_DelSurfDat(MapChipSurf);
+    MapChipSurf = -1;
+    SURF_Fill(buf, nullptr, 0x1234);
+    SCR_Redraw(320, 240);
+    EXPECT_EQ(blankChips(), 41 * 31);
+}
+
+TEST_F(ScrollTest, DebugLinesMarkTheViewAndTheOrigin) {
+    Open(80, 60, 19, 0);
+    SCR_Redraw(660, 520);  // origin (4, 8)
+    SCR_DrawDebugLine(DispBackBuffer, 0, 0, 0);
+    const std::vector<u16> screen = test::ReadSurface(DispBackBuffer);
+    EXPECT_EQ(screen[200 * 640 + 4], 1103);
+    EXPECT_EQ(screen[8 * 640 + 200], 1147);
+    EXPECT_EQ(screen[200 * 640 + 639], 13103);
+    EXPECT_EQ(screen[479 * 640 + 200], 13103);
+}
+
 }  // namespace
