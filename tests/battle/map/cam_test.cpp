@@ -137,25 +137,6 @@ TEST_F(CameraTest, CentreOutOfRangeIsClampedWithoutScrolling) {
     ExpectInSync();
 }
 
-TEST_F(CameraTest, FollowingKeepsScrollAndCentreTogether) {
-    LIST_DATA* a = Object(700, 600);
-    Place(700, 600);
-    CAM_Setup(CAM_MODE_FOLLOW, a, nullptr);
-    CAM_SetSpeed(-999, -999, 12);
-    i32 vx = 9, vy = -7;
-    for (int frame = 0; frame < 400; ++frame) {
-        a->x += vx;
-        a->y += vy;
-        if (a->x < 0 || a->x > 1600) vx = -vx;
-        if (a->y < 0 || a->y > 1280) vy = -vy;
-        if (frame % 50 == 0) SCR_SetQuake(-1, -1, 12);
-        SCR_RenewQuake();
-        SCR_Renew(ScrQuakeOfs);
-        ExpectInSync();
-        if (HasFailure()) return;
-    }
-}
-
 TEST_F(CameraTest, FallbackTakesOverFromAFreedFirstObject) {
     LIST_DATA* a = Object(600, 500);
     LIST_DATA* b = Object(900, 700);
