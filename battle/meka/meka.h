@@ -7,7 +7,6 @@
 struct LIST_DATA;
 
 constexpr int MEKA_SLOT_MAX = 10;
-constexpr int MEKA_TYPE_COUNT = 25;
 constexpr i16 MEKA_LIFE_UNITS = 2080;  // one life bar
 constexpr i16 MEKA_GAUGE_MAX = 130;
 constexpr int MEKA_HIST_MAX = 25;
@@ -103,7 +102,8 @@ struct MEKA_WORK {
     i32 aimY;
     i32 sprGrp;
     HIT_PARAM lastHit;  // a copy of the last hit's block
-    u8 cpuHeld;  // this mech holds a reference on its type's CPU data
+    u8 cpuHeld;   // this mech holds a reference on its type's CPU data
+    u8 wazaHeld;  // ... and on its techniques
 };
 
 extern LIST_DATA* MekaSlotTbl[MEKA_SLOT_MAX];

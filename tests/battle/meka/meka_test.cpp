@@ -1,0 +1,451 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "battle/battle.h"
+#include "battle/cpu/cpu.h"
+#include "battle/data/meka_type.h"
+#include "battle/meka/meka.h"
+#include "battle/object/obj.h"
+#include "battle/placeholder.h"
+#include "display_support.h"
+#include "graphics/sprite/spr.h"
+#include "platform/audio.h"
+#include "platform/random.h"
+#include "screens/save/save.h"
+#include "shell/sound/sound.h"
+#include "test_support.h"
+#include "tools/writers/battle_data_writer.h"
+#include "tools/writers/byte_writer.h"
+#include "tools/writers/meka_set_writer.h"
+#include "tools/writers/wave_writer.h"
+
+namespace {
+
+constexpr int kPlayer = 0;  // mech type "player"
+constexpr int kZako = 1;    // "zako01"
+
+class Meka : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(display_.ok());
+        SPR_Init();
+        cwd_ = std::make_unique<test::ScopedCwd>(dir_.path());
+        for (int type : {0, 1, 2, 3, 4, 20}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[type]));
+        ASSERT_EQ(OBJ_Init(), 1);
+        SAVE_InitGameData();
+        BtlStandIn = BTL_STANDIN_LOG{};
+        FightOver = 0;
+    }
+    void TearDown() override {
+        plat::SetRandSource({});
+        for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
+        // Every reference a mech took went back with it.
+        for (const MEKA_TYPE_DATA& t : MekaTypeTbl) {
+            EXPECT_EQ(t.wazaRef, 0);
+            EXPECT_EQ(t.cpuRef, 0);
+        }
+        OBJ_FreeAll();
+        SPR_Release();
+        for (int i = 0; i < SURF_SLOT_MAX; ++i)
+            while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
+    }
+    void WriteCpu(int type, const std::map<int, i16>& params) {
+        CPU_DATA cpu = tools::NewCpu();
+        for (auto [n, v] : params) cpu.param[n] = v;
+        ASSERT_TRUE(tools::SaveFile(dir_.File(std::string("Dat/") + MekaNameTbl[type] + ".cpu"), tools::CpuFile(cpu)));
+    }
+    void WriteWaz(int type, int count) {
+        std::vector<WAZA_DATA> records(std::size_t(count), tools::NewWaza());
+        ASSERT_TRUE(tools::SaveFile(dir_.File(std::string("Dat/") + MekaNameTbl[type] + ".waz"), tools::WazFile(records)));
+    }
+    static LIST_DATA* Make(int slot, int team, int ctrl, int type, int x = 100, int y = 100) {
+        EXPECT_EQ(MEKA_Create(slot, team, ctrl, type, x, y), 1) << "slot " << slot;
+        return MekaSlotTbl[slot];
+    }
+
+    test::HeadlessDisplay display_;
+    test::TempDir dir_;
+    std::unique_ptr<test::ScopedCwd> cwd_;
+};
+
+TEST_F(Meka, CreateSetsEveryFieldItsKindReadsEvenInAReusedRecord) {
+    // Fill the pool so the mech lands in the one record freed after its last user left marks in it.
+    while (LIST_DATA* chip = OBJ_Alloc(OBJ_KIND_CHIP)) chip->level = 0;
+    ObjTbl[900]->dir = 23;
+    ObjTbl[900]->child = 5;
+    OBJ_Free(900);
+
+    LIST_DATA* obj = Make(3, 1, MEKA_CTRL_PLAYER, kPlayer, 120, 340);
+    ASSERT_EQ(obj, ObjTbl[900]);
+    EXPECT_EQ(obj->dir, 0);
+    EXPECT_EQ(obj->child, -999);
+    EXPECT_EQ(obj->owner, -1);
+    EXPECT_EQ(obj->target, -1);
+    EXPECT_EQ(obj->team, 1);
+    EXPECT_EQ(obj->mekaNo, 3);
+    EXPECT_EQ(obj->level, 5);
+    EXPECT_EQ(obj->subStepCnt, 1);
+    EXPECT_EQ(obj->subStep, 4);
+    EXPECT_EQ(obj->shadow, 1u);
+    EXPECT_EQ(obj->x, 120);
+    EXPECT_EQ(obj->y16, 340 << 16);
+    const SPR_DATA* spr = SPR_GetSpr(obj->spr);
+    ASSERT_NE(spr, nullptr);
+    EXPECT_EQ(spr->owner, 900);
+    EXPECT_EQ(spr->priority, 128);
+    EXPECT_EQ(spr->step, 6);  // animation 6, once
+    EXPECT_EQ(spr->last, 0);
+    const MEKA_WORK* m = obj->meka;
+    EXPECT_EQ(m->gaugeMax, 130);
+    EXPECT_EQ(m->timedState, -1);
+    EXPECT_EQ(m->pendingWaza, -1);
+    EXPECT_EQ(m->wazaHist[24], -999);
+    EXPECT_EQ(m->act, 0);
+}
+
+TEST_F(Meka, PlayerStatsComeFromTheGameRecord) {
+    const MEKA_WORK* m = Make(0, 0, MEKA_CTRL_PLAYER, kPlayer)->meka;
+    const i16 got[] = {m->walkSpeed, m->boostSpeed, m->dashSpeed, m->dashTime, m->stat3, m->stat6, m->lifeBarMax,
+                       m->lifeBar,   m->endureMax,  m->endure,    m->stat1,    m->stat4, m->stat7,      m->life};
+    const i16 want[] = {6, 18, 24, 8, 100, 100, 2, 2, 500, 500, 40, 40, 0, 2080};
+    EXPECT_EQ(std::vector<i16>(std::begin(got), std::end(got)), std::vector<i16>(std::begin(want), std::end(want)));
+    EXPECT_EQ(m->stat2 | m->stat5, 0);
+}
+
+TEST_F(Meka, CpuStatsScaleWithTheMechType) {
+    struct Case {
+        int type;
+        std::map<int, i16> params;  // none: no ".cpu" file
+        i16 bars, endure, stat3, stat7;
+    };
+    const Case cases[] = {
+        {20, {{0, 1}, {14, 1}, {1, 1}, {15, 1}, {8, 50}, {18, 1}, {13, 2}, {23, 3}}, 7, 2000, 30, 62},
+        {2, {{0, 1}, {14, 1}, {1, 5}, {15, 1}, {8, 9}, {18, 6}, {13, 0}, {23, 0}}, 3, 700, 0, 0},  // 9 - 12 = -3
+        {4, {}, 7, 1400, 96, 40},  // the defaults
+    };
+    GameData.cpuLevel = 3;
+    for (const Case& c : cases) {
+        if (!c.params.empty()) WriteCpu(c.type, c.params);
+        BtlStandIn = BTL_STANDIN_LOG{};
+        LIST_DATA* obj = Make(4, 1, MEKA_CTRL_CPU, c.type);
+        const MEKA_WORK* m = obj->meka;
+        EXPECT_EQ(m->lifeBarMax, c.bars) << c.type;
+        EXPECT_EQ(m->lifeBar, c.bars) << c.type;
+        EXPECT_EQ(m->endureMax, c.endure) << c.type;
+        EXPECT_EQ(m->stat3, c.stat3) << c.type;
+        EXPECT_EQ(m->stat7, c.stat7) << c.type;
+        EXPECT_EQ(CpuWorkTbl[4].type, c.type);
+        EXPECT_EQ(CpuWorkTbl[4].level, 3);
+        EXPECT_EQ(BtlStandIn.cpuResetAct, std::vector<int>{obj->index});
+        EXPECT_EQ(BtlStandIn.cpuResetAttack, std::vector<int>{obj->index});
+    }
+}
+
+TEST_F(Meka, TypeDataIsSharedAndReleasedByItsHolders) {
+    WriteWaz(kZako, 2);
+    Make(1, 1, MEKA_CTRL_CPU, kZako);
+    WriteWaz(kZako, 5);  // a second mech of the type must not read the file again
+    Make(2, 1, MEKA_CTRL_CPU, kZako);
+    EXPECT_EQ(WAZA_GetCount(kZako), 2);
+    EXPECT_EQ(MekaTypeTbl[kZako].wazaRef, 2);
+    EXPECT_EQ(MekaTypeTbl[kZako].cpuRef, 2);
+    MEKA_Delete(2);
+
+    // A player mech of the same type takes no CPU reference, so deleting it keeps the CPU mech's.
+    Make(0, 0, MEKA_CTRL_PLAYER, kZako);
+    EXPECT_EQ(MekaTypeTbl[kZako].cpuRef, 1);
+    MEKA_Delete(0);
+    EXPECT_EQ(MekaTypeTbl[kZako].cpuRef, 1);
+    EXPECT_NE(MekaTypeTbl[kZako].cpu, nullptr);
+    EXPECT_NE(MEKA_Delete(1), -999);
+    EXPECT_EQ(MekaTypeTbl[kZako].cpuRef, 0);
+    EXPECT_EQ(MekaTypeTbl[kZako].cpu, nullptr);
+    EXPECT_EQ(MEKA_Delete(1), -999);
+    EXPECT_EQ(MekaTypeTbl[kZako].cpuRef, 0);
+}
+
+TEST_F(Meka, FailedCreateKeepsNothing) {
+    auto fillSprites = [] {
+        for (int s; (s = SPR_GetFreeSpr()) >= 0;) SPR_CreateFSpr(s, 0, nullptr);
+    };
+    struct Case {
+        const char* what;
+        int slot, type;
+        void (*prepare)();
+    };
+    const Case cases[] = {
+        {"no sprite set", 1, 5, nullptr},
+        {"slot 10", 10, kZako, nullptr},
+        {"slot -1", -1, kZako, nullptr},
+        {"type 25", 1, 25, nullptr},
+        {"no free sprite", 1, kZako, +fillSprites},
+    };
+    Make(0, 0, MEKA_CTRL_PLAYER, kPlayer);
+    const int freeGroup = SPR_GetFreeSprGrp();
+    for (const Case& c : cases) {
+        if (c.prepare) c.prepare();
+        EXPECT_EQ(MEKA_Create(c.slot, 1, MEKA_CTRL_CPU, c.type, 0, 0), -1) << c.what;
+        EXPECT_EQ(ObjLiveCnt, 1) << c.what;
+        EXPECT_EQ(MekaSlotTbl[1], nullptr) << c.what;
+        EXPECT_EQ(SPR_GetFreeSprGrp(), freeGroup) << c.what;
+        for (int t : {5, kZako}) EXPECT_EQ(MekaTypeTbl[t].cpuRef + MekaTypeTbl[t].wazaRef, 0) << c.what;
+    }
+}
+
+TEST_F(Meka, CreateIntoAnOccupiedSlotReplacesTheMech) {
+    Make(3, 1, MEKA_CTRL_CPU, kZako);
+    Make(3, 1, MEKA_CTRL_CPU, kZako);
+    EXPECT_EQ(ObjLiveCnt, 1);
+    EXPECT_EQ(MekaTypeTbl[kZako].cpuRef, 1);
+    EXPECT_EQ(MekaTypeTbl[kZako].wazaRef, 1);
+}
+
+TEST_F(Meka, ResetMakesTheMechFreshInPlaceOrMovesIt) {
+    LIST_DATA* obj = Make(2, 1, MEKA_CTRL_PLAYER, kPlayer, 300, 400);
+    MEKA_WORK* m = obj->meka;
+    m->gauge = 50;
+    m->act = 3;
+    m->timedState = 2;
+    m->life = 7;
+    m->lifeBar = 0;
+    m->wazaHist[0] = 12;
+    m->lastHit.power = 5;
+    obj->dir = 3;
+    obj->child = 7;
+    EXPECT_EQ(MEKA_Reset(2, -999, -999), 1);
+    EXPECT_EQ(obj->x, 300);
+    EXPECT_EQ(obj->y, 400);
+    EXPECT_EQ(m->gauge, 0);
+    EXPECT_EQ(m->act, 0);
+    EXPECT_EQ(m->timedState, -1);
+    EXPECT_EQ(m->life, 2080);
+    EXPECT_EQ(m->lifeBar, 2);
+    EXPECT_EQ(m->wazaHist[0], -999);
+    EXPECT_EQ(m->lastHit.power, 0);
+    EXPECT_EQ(obj->dir, 0);
+    EXPECT_EQ(obj->child, -999);
+    EXPECT_EQ(SPR_GetSpr(obj->spr)->last, 1);  // animation 6 now loops
+    EXPECT_EQ(MEKA_Reset(2, 10, -999), 1);
+    EXPECT_EQ(obj->x, 10);
+    EXPECT_EQ(obj->y, 400);
+    EXPECT_EQ(MEKA_Reset(5, 0, 0), 0);  // empty slot
+    EXPECT_EQ(MEKA_Reset(12, 0, 0), 0);
+    EXPECT_EQ(MEKA_Delete(5), -999);
+}
+
+TEST_F(Meka, GaugeEndsTheChainAtZeroAndStopsAtItsMaximum) {
+    LIST_DATA* obj = Make(0, 0, MEKA_CTRL_PLAYER, kPlayer);
+    MEKA_WORK* m = obj->meka;
+    struct Case {
+        i16 gauge;
+        u8 special;
+        int delta, result;
+        i16 after;
+        bool historyCleared;
+    };
+    const Case cases[] = {
+        {5, 0, -10, 1, 0, true},     {0, 0, -10, 1, 0, false}, {0, 0, 0, 1, 0, false}, {120, 0, 30, 2, 130, false},
+        {120, 1, -1, -1, 120, false}, {120, 1, 5, 0, 125, false}, {40, 0, 20, 0, 60, false},
+    };
+    for (const Case& c : cases) {
+        m->gauge = c.gauge;
+        m->special = c.special;
+        m->chain = 9;
+        m->histCnt = 1;
+        m->wazaHist[0] = 4;
+        EXPECT_EQ(MEKA_AddGauge(obj, c.delta), c.result) << c.gauge << " + " << c.delta;
+        EXPECT_EQ(m->gauge, c.after) << c.gauge << " + " << c.delta;
+        EXPECT_EQ(m->wazaHist[0] == -999 && m->histCnt == 0 && m->chain == 0, c.historyCleared)
+            << c.gauge << " + " << c.delta;
+    }
+}
+
+TEST_F(Meka, TargetModes) {
+    LIST_DATA* me = Make(0, 0, MEKA_CTRL_PLAYER, kPlayer, 0, 0);
+    LIST_DATA* far = Make(2, 1, MEKA_CTRL_PLAYER, kZako, 300, 0);
+    LIST_DATA* tieLow = Make(5, 1, MEKA_CTRL_PLAYER, kZako, 0, 100);
+    LIST_DATA* friendly = Make(7, 0, MEKA_CTRL_PLAYER, kZako, 1, 1);
+    LIST_DATA* tieHigh = Make(8, 1, MEKA_CTRL_PLAYER, kZako, 100, 0);
+    auto target = [me](int mode, int slot = 0) {
+        EXPECT_EQ(MEKA_SelectTarget(me, mode, slot), -1);
+        return me->target;
+    };
+    EXPECT_EQ(target(0, 7), friendly->index);
+    EXPECT_EQ(target(0, 4), -1);
+    EXPECT_EQ(target(0, 10), -1);
+    EXPECT_EQ(target(1), far->index);
+    EXPECT_EQ(target(3), tieLow->index);
+    me->target = 77;
+    EXPECT_EQ(target(4), 77);
+
+    // Random order: taken values are drawn again; a mech without bars is passed over.
+    std::vector<int> draws = {8, 8, 5, 2, 0, 1, 3, 4, 6, 7, 9};
+    std::size_t at = 0;
+    plat::SetRandSource([&] { return draws[at++ % draws.size()]; });
+    EXPECT_EQ(target(2), tieHigh->index);
+    EXPECT_EQ(at, 11u);
+    at = 0;
+    tieHigh->meka->lifeBar = -1;
+    EXPECT_EQ(target(2), tieLow->index);
+    plat::SetRandSource({});
+    plat::SRand(7);
+    EXPECT_EQ(target(2), far->index);  // pinned for seed 7
+}
+
+TEST_F(Meka, FacingFollowsTheSectorAndRestartsTheAnimationOnAChange) {
+    LIST_DATA* me = Make(0, 0, MEKA_CTRL_PLAYER, kPlayer, 100, 100);
+    LIST_DATA* other = Make(1, 1, MEKA_CTRL_PLAYER, kZako);
+    me->anime = 9;
+    SPR_DATA* spr = SPR_GetSpr(me->spr);
+    struct Case {
+        i32 x, y;  // the target's position, or the aim offset when aim is set
+        bool aim;
+        i8 dir;
+        bool restarted;
+    };
+    const Case cases[] = {
+        {100, 200, false, 0, false}, {0, 100, false, 2, true},  {0, 110, false, 2, false},
+        {200, 100, false, 6, true},  {100, 0, false, 4, true},   {-50, -50, true, 3, true},
+    };
+    for (const Case& c : cases) {
+        spr->first = 1;
+        spr->step = 0;
+        if (c.aim) {
+            me->meka->aimX = c.x;
+            me->meka->aimY = c.y;
+        } else {
+            other->x = c.x;
+            other->y = c.y;
+        }
+        EXPECT_EQ(MEKA_FaceTarget(me, c.aim ? nullptr : other), 1);
+        EXPECT_EQ(me->dir, c.dir) << c.x << "," << c.y;
+        EXPECT_EQ(spr->pageOffset, c.dir);
+        EXPECT_EQ(spr->first == 0 && spr->step == 9, c.restarted) << c.x << "," << c.y;
+    }
+    EXPECT_EQ(MEKA_FaceTarget(nullptr, other), 0);
+}
+
+TEST_F(Meka, SpeedsSplitIntoSubStepsAndPositionsKeepTheirCellOffset) {
+    const std::array<int, 3> speeds[] = {{0, 1, 0}, {15, 1, 15}, {16, 2, 8}, {40, 3, 13}, {-40, 3, -13}};
+    for (auto [speed, n, step] : speeds) {
+        i16 gotN = 0, gotStep = 0;
+        BTL_SplitSpeed(i16(speed), &gotN, &gotStep);
+        EXPECT_EQ(gotN, n) << speed;
+        EXPECT_EQ(gotStep, step) << speed;
+    }
+    LIST_DATA* obj = Make(0, 0, MEKA_CTRL_PLAYER, kPlayer);
+    EXPECT_EQ(MEKA_SetX(obj, -3), -3);  // the remainder keeps the dividend's sign
+    EXPECT_EQ(obj->x16, -3 * 65536);
+    obj->foot1 = {5, -5, 64, 40};
+    EXPECT_EQ(MEKA_SetX(obj, 20), 9);
+    EXPECT_EQ(MEKA_SetY(obj, 37), 0);
+    MEKA_SetY16(obj, (70 << 16) + 0x8000);
+    EXPECT_EQ(obj->y, 70);
+    EXPECT_EQ(obj->meka->cellY, 1);
+    MEKA_SetX16(obj, -(1 << 16));
+    EXPECT_EQ(obj->x, -1);
+    EXPECT_EQ(obj->meka->cellX, 4);
+}
+
+TEST_F(Meka, TestSpawnPlacesAtTheMapsTestPointAndCentresTheCamera) {
+    BtlStandIn.camTargetX = 300;
+    BtlStandIn.camTargetY = 400;
+    BtlStandIn.mapNo = 2;
+    MEKA_TestSpawn(1, MEKA_CTRL_CPU, 1, kZako);
+    BtlStandIn.mapNo = 14;  // beyond the table: the first point
+    MEKA_TestSpawn(0, MEKA_CTRL_PLAYER, 0, kPlayer);
+    EXPECT_EQ(MekaSlotTbl[0]->x, 876);
+    EXPECT_EQ(MekaSlotTbl[0]->y, 674);
+    EXPECT_EQ(MekaSlotTbl[1]->x, 1030);
+    EXPECT_EQ(MekaSlotTbl[1]->y, 832);
+    EXPECT_EQ(MekaSlotTbl[0]->target, MekaSlotTbl[1]->index);
+    EXPECT_EQ(MekaSlotTbl[1]->target, MekaSlotTbl[0]->index);
+    EXPECT_EQ(BtlStandIn.camSpeed.back(), (std::array<i32, 3>{0, 1, 12}));
+    EXPECT_EQ(BtlStandIn.redraw.back(), (std::array<i32, 2>{300, 400}));
+    EXPECT_EQ(ObjLiveCnt, 2);
+}
+
+TEST_F(Meka, ShowAllHidesAndPausesTheMechs) {
+    LIST_DATA* obj = Make(4, 1, MEKA_CTRL_PLAYER, kZako);
+    for (int flag : {0, 1}) {
+        BTL_ShowAll(flag);
+        EXPECT_EQ(BtlStandIn.pnlShowAll.back(), flag);
+        EXPECT_EQ(BtlStandIn.showLayer.back(), flag);
+        EXPECT_EQ(SPR_GetSpr(obj->spr)->view, flag);
+        EXPECT_EQ(SPR_GetSpr(obj->spr)->running, flag);
+    }
+}
+
+// ---- destruction inside the update walk ----
+
+int explodeSlot = -1;
+std::vector<int> visited;
+
+int RenewMeka() {
+    visited.push_back(CurObj->index);
+    CurMeka = CurObj->meka;
+    if (CurObj->mekaNo == explodeSlot) MEKA_Explode();
+    return 1;
+}
+int RenewOther() {
+    visited.push_back(CurObj->index);
+    return 1;
+}
+
+TEST_F(Meka, ExplodeInsideTheWalk) {
+    for (int i = 0; i < kSeCount; ++i) dir_.Write(std::string("Wav/") + SeTbl[i].stem + ".wav", tools::MakeWave({}, tools::IndexSamples16(400)));
+    plat::AudioSetManualMix(8000);
+    ASSERT_EQ(SND_InitDevice(nullptr), 1);
+    SeVolume = 100;
+    SE_LoadAll();
+
+    LIST_DATA* player = Make(0, 0, MEKA_CTRL_PLAYER, kPlayer, 0, 0);
+    LIST_DATA* victim = Make(1, 1, MEKA_CTRL_CPU, kZako, 500, 300);
+    LIST_DATA* next = Make(2, 1, MEKA_CTRL_CPU, kZako, 900, 0);
+    LIST_DATA* chip = OBJ_Alloc(OBJ_KIND_CHIP);
+    chip->level = 5;
+    player->target = victim->index;
+    next->target = player->index;
+    const int victimIndex = victim->index;
+
+    // y offsets are drawn before x offsets: 0 then 128 puts every piece at (x - 64, y + 64).
+    int draw = 0;
+    plat::SetRandSource([&] { return draw++ % 2 == 0 ? 0 : 128; });
+    const OBJ_RENEW_FUNC funcs[OBJ_KIND_COUNT] = {RenewMeka, nullptr, nullptr, nullptr, RenewOther, nullptr};
+    explodeSlot = 1;
+    visited.clear();
+    OBJ_RenewAll(funcs);
+
+    EXPECT_EQ(visited, (std::vector<int>{player->index, victimIndex, next->index, chip->index}));
+    ASSERT_EQ(BtlStandIn.eftCreate.size(), 21u);
+    EXPECT_EQ(BtlStandIn.eftCreate[0], (std::array<int, 5>{0, -1, 500, 300, 0}));
+    for (std::size_t i = 1; i < 21; i++) EXPECT_EQ(BtlStandIn.eftCreate[i], (std::array<int, 5>{14, -1, 436, 364, 0}));
+    EXPECT_EQ(SE_IsPlaying(9), 1);
+    EXPECT_EQ(BtlStandIn.quake, (std::vector<std::array<i32, 3>>{{-1, -1, 16}}));
+    EXPECT_EQ(BtlStandIn.pnlDelete, std::vector<int>{1});
+    EXPECT_EQ(MekaSlotTbl[1], nullptr);
+    EXPECT_EQ(player->target, next->index);  // the nearest opponent left
+    EXPECT_EQ(BtlStandIn.slotMarkClears, 1);
+    EXPECT_EQ(FightOver, 0);
+
+    // The player's last opponent: the fight is decided.
+    explodeSlot = 2;
+    OBJ_RenewAll(funcs);
+    EXPECT_EQ(player->target, -1);
+    EXPECT_EQ(FightOver, 1);
+    EXPECT_EQ(BtlStandIn.quake.back(), (std::array<i32, 3>{5, 5, 20}));
+    EXPECT_EQ(ObjLiveCnt, 2);
+    explodeSlot = -1;
+    CurMeka = nullptr;
+
+    SND_TermAll();
+    SND_TermDevice();
+    plat::AudioSetManualMix(0);
+}
+
+}  // namespace
