@@ -299,6 +299,13 @@ int ASS_LoadScript(const char* name) { return _ass_loadscript(name); }
 
 int _ass_loadscript2(const char* name) {
     if (!actv_scr) return 0;
+    // A call inside an expression does not end the frame, so a script calling itself there would
+    // stack records without end.
+    if (GetScriptDepth() >= SCRIPT_STACK_MAX) {
+        DebugMsg("script %s: calls nested deeper than %d, %s not loaded", actv_scr->name, SCRIPT_STACK_MAX,
+                 name ? name : "");
+        return 0;
+    }
     return LoadScript(name, actv_scr, actv_scr->next);
 }
 

@@ -7,6 +7,7 @@
 
 constexpr int SCRIPT_VALUE_COUNT = 256;
 constexpr int SCRIPT_TEXT_KIND = 7;
+constexpr int SCRIPT_STACK_MAX = 64;  // records on the stack, the bottom one included
 
 // Statement type bytes, control codes, expression tokens and operator codes of the byte code.
 constexpr u8 SCR_STMT_CONTROL = 2;

@@ -619,6 +619,18 @@ bool ScriptFuncByName(std::string_view name, int* no, std::string* kinds) {
     return false;
 }
 
+bool ScriptFuncByNumber(int no, std::string* name, std::string* kinds) {
+    if (no == 900) {
+        *name = "text";
+        *kinds = "t";
+        return true;
+    }
+    if (no < 0 || no >= 84) return false;
+    *name = FuncTbl[no].name;
+    *kinds = FuncTbl[no].kinds;
+    return true;
+}
+
 ScriptAsmResult AssembleScript(std::string_view source) { return Assembler().Run(source); }
 
 }  // namespace tools

@@ -21,6 +21,8 @@ ScriptAsmResult AssembleScript(std::string_view source);
 // The argument kinds of a named built-in function ('e' expression, 't' text, 'b' raw byte written
 // as 0, 'L' label) and its number; false for an unknown name.
 bool ScriptFuncByName(std::string_view name, int* no, std::string* kinds);
+// The same by number (0..83, 900); false for any other.
+bool ScriptFuncByNumber(int no, std::string* name, std::string* kinds);
 
 extern const char* const kScriptAsmUsage;
 
