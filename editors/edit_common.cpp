@@ -176,8 +176,10 @@ void FillCombo(plat::Dialog* dlg, int ctl, const char* const* rows, int count) {
 void EDIT_SetHitMarkCombo(plat::Dialog* dlg, int ctl) { FillCombo(dlg, ctl, EditHitMarkTbl, EDIT_HITMARK_ROWS); }
 void EDIT_SetSoundCombo(plat::Dialog* dlg, int ctl) { FillCombo(dlg, ctl, EditSoundTbl, EDIT_SOUND_ROWS); }
 
+int (*EditSePlay)(int no, int loop) = SE_Play;
+
 void EDIT_PlayComboSound(int row) {
-    if (row >= 1) SE_Play(row - 1, 0);
+    if (row >= 1) EditSePlay(row - 1, 0);
 }
 
 std::string EDIT_NameToUtf8(const char* name, int size) {

@@ -72,6 +72,8 @@ extern const char* const EditHitMarkTbl[EDIT_HITMARK_ROWS];
 extern const char* const EditSoundTbl[EDIT_SOUND_ROWS];
 void EDIT_SetHitMarkCombo(plat::Dialog* dlg, int ctl);
 void EDIT_SetSoundCombo(plat::Dialog* dlg, int ctl);
+// The sound player of the combos (SE_Play; tests listen in).
+extern int (*EditSePlay)(int no, int loop);
 // A sound combo's choice: plays effect row - 1 once; row 0 ("無し") plays nothing.
 void EDIT_PlayComboSound(int row);
 

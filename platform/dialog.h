@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/msgbox.h"
 #include "platform/types.h"
 
 namespace plat {
@@ -51,10 +52,8 @@ constexpr DlgControl DlgRadio(int id, const char* caption) { return {id, CtlKind
 constexpr DlgControl DlgButton(int id, const char* caption) { return {id, CtlKind::Button, caption}; }
 constexpr DlgControl DlgBreak() { return {0, CtlKind::Break, ""}; }
 
-// Command identifiers of the OK and cancel buttons that every modal dialog gets; a modeless dialog's
+// The OK and cancel buttons of a dialog are the message boxes' IDOK and IDCANCEL; a modeless dialog's
 // close button (or Esc) is its cancel too.
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
 
 struct DlgTemplate {
     int id;                   // the dialog's number (tests find dialogs by it)
