@@ -8,6 +8,8 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Hold_Browser.H>
+#include <FL/Fl_Image_Surface.H>
+#include <FL/Fl_Device.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Repeat_Button.H>
 #include <FL/Fl_Round_Button.H>
@@ -313,17 +315,29 @@ public:
     void Pump() override { Fl::check(); }
 
     bool Capture(Dialog* dlg, std::vector<u8>* rgb, i32* width, i32* height) override {
+        // Drawn offscreen, so a window that is covered or not yet mapped still gives its picture.
         Fl_Window* win = static_cast<View*>(dlg->view)->window;
-        for (int k = 0; k < 20 && !win->visible(); k++) Fl::wait(0.05);
-        win->redraw();
-        Fl::flush();
         Fl::check();
-        win->make_current();
         const int w = win->w(), h = win->h();
-        uchar* p = fl_read_image(nullptr, 0, 0, w, h);
-        if (!p) return false;
-        rgb->assign(p, p + static_cast<size_t>(w) * h * 3);
-        delete[] p;
+        Fl_RGB_Image* image = nullptr;
+        {
+            Fl_Image_Surface surface(w, h);
+            surface.set_current();
+            surface.draw(win);
+            image = surface.image();
+            Fl_Display_Device::display_device()->set_current();
+        }
+        if (!image || image->d() < 3) {
+            delete image;
+            return false;
+        }
+        const auto* data = reinterpret_cast<const uchar*>(image->data()[0]);
+        const int d = image->d(), line = image->ld() ? image->ld() : image->w() * d;
+        rgb->resize(static_cast<size_t>(w) * h * 3);
+        for (int y = 0; y < h && y < image->h(); y++)
+            for (int x = 0; x < w && x < image->w(); x++)
+                for (int k = 0; k < 3; k++) (*rgb)[(static_cast<size_t>(y) * w + x) * 3 + k] = data[y * line + x * d + k];
+        delete image;
         *width = w;
         *height = h;
         return true;
