@@ -66,18 +66,21 @@ void OnSpinDown(Fl_Widget*, void* data) {
 }
 
 void OnBrowser(Fl_Widget* w, void* data) {
+    // The procedure may destroy the dialog (and this link with it): keep what is needed.
     auto* link = static_cast<CtlLink*>(data);
+    Dialog* dlg = link->dlg;
+    const int index = link->index;
     auto* b = static_cast<Fl_Hold_Browser*>(w);
-    DlgCtlState& c = link->dlg->ctls[link->index];
+    DlgCtlState& c = dlg->ctls[index];
     const int sel = b->value() - 1;
     if (sel < 0) return;
     c.top = b->topline() - 1;
     const bool dbl = Fl::event_clicks() != 0;
     if (sel != c.sel || !dbl) {
         c.sel = sel;
-        NotifyDialog(link->dlg, link->index, DlgCode::SelChange);
+        NotifyDialog(dlg, index, DlgCode::SelChange);
     }
-    if (dbl && IsDialog(link->dlg)) NotifyDialog(link->dlg, link->index, DlgCode::DblClick);
+    if (dbl && IsDialog(dlg)) NotifyDialog(dlg, index, DlgCode::DblClick);
 }
 
 void OnChoice(Fl_Widget* w, void* data) {
