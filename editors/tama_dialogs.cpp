@@ -382,6 +382,7 @@ int EDIT_OpenTamaEditor() {
     EDIT_STATE& st = TamaEditState;
     st.kind = EDIT_KIND_TAMA;
     st.chipStem = "效果";
+    if (st.no >= TamaDataCount) st.no = 0;  // the table was reloaded smaller
     EDIT_LoadChipTxt(st.chipStem);
     if (TamaListDlg) plat::DestroyDialog(TamaListDlg);
     if (!plat::CreateDialog(EditTamaListDlg, EDIT_TamaListDlgProc, nullptr)) return 0;

@@ -231,6 +231,7 @@ public:
         win->end();
         dlg->view = view;
         win->position(dlg->rect.left, dlg->rect.top);
+        if (dlg->modal) win->set_modal();  // takes the input until it closes; set before it shows
         win->show();
         return true;
     }
@@ -310,8 +311,6 @@ public:
     }
 
     void RunModal(Dialog* dlg) override {
-        Fl_Window* win = static_cast<View*>(dlg->view)->window;
-        win->set_modal();
         while (IsDialog(dlg) && !dlg->ended) Fl::wait(0.1);
     }
 

@@ -77,7 +77,8 @@ TEST_F(EditorDisplay, ShowsEveryKindOfDialogAndSavesAnEdit) {
     plat::ClickCtl(phase, 1052);
     plat::ClickCtl(list, 1052);
     plat::ClickCtl(phase, 1316);
-    EXPECT_EQ(shown, (std::vector<int>{115, 119, 161, 146}));
+    EDIT_OpenTamaParamDlg(152, &TamaDataTbl[0]->phase[0]);
+    EXPECT_EQ(shown, (std::vector<int>{115, 119, 161, 146, 152}));
 
     plat::TypeText(phase, 2524, "4321");
     EXPECT_EQ(plat::GetCtlText(phase, 2524), "4321");
