@@ -396,6 +396,12 @@ TEST_F(TamaEditor, ClosingTheListForgetsItAndReopeningReplacesBoth) {
     EXPECT_EQ(TamaDlg, nullptr);
 }
 
+TEST(TamaEditorHeadless, DoesNotOpenWithoutADisplay) {
+    EXPECT_EQ(EDIT_OpenTamaEditor(), 0);
+    EXPECT_EQ(TamaListDlg, nullptr);
+    EXPECT_EQ(TamaDlg, nullptr);
+}
+
 // The game window full screen: the first editor makes it windowed, once.
 TEST_F(TamaEditor, FirstEditorInFullScreenAsksForWindowedModeOnce) {
     plat::SetSettingsFile(dir.File("settings/korvane.ini").c_str());
