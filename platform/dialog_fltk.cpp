@@ -117,6 +117,26 @@ std::string MenuText(const std::string& s) {
     return out;
 }
 
+// A caption as FLTK draws it literally ('@' starts a symbol there).
+std::string LabelText(const std::string& s) {
+    std::string out;
+    for (char ch : s) {
+        out += ch;
+        if (ch == '@') out += '@';
+    }
+    return out;
+}
+
+void SetLabel(Fl_Widget* w, const std::string& caption) {
+    const std::string text = LabelText(caption);
+    if (text != (w->label() ? w->label() : "")) w->copy_label(text.c_str());
+}
+
+std::string RowText(Fl_Browser* b, int line) {
+    const char* t = b->text(line);
+    return t ? t : "";
+}
+
 void Style(Fl_Widget* w) {
     w->labelfont(kFont);
     w->labelsize(kFontSize);
@@ -174,12 +194,12 @@ public:
                 g->resizable(nullptr);
                 c.widget = in;
                 Style(in);
-                in->copy_label(c.caption.c_str());
                 Update(dlg, static_cast<int>(i));
                 continue;
             }
             case CtlKind::List: {
                 auto* br = new Fl_Hold_Browser(b.x, b.y, b.w, b.h);
+                br->format_char(0);  // rows are plain text
                 br->callback(OnBrowser, link);
                 br->textfont(kFont);
                 br->textsize(kFontSize);
@@ -205,7 +225,7 @@ public:
                 group->box(FL_ENGRAVED_FRAME);
                 group->align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
                 Style(group);
-                group->copy_label(c.caption.c_str());
+                SetLabel(group, c.caption);
                 continue;
             }
             case CtlKind::Radio: {
@@ -262,15 +282,15 @@ public:
                     else g->child(k)->deactivate();
                 }
             }
-            if (c.caption != (in->label() ? in->label() : "")) in->copy_label(c.caption.c_str());
+            SetLabel(in, c.caption);
             break;
         }
         case CtlKind::List: {
             auto* br = static_cast<Fl_Hold_Browser*>(w);
             if (static_cast<int>(c.rows.size()) != br->size() ||
-                (!c.rows.empty() && c.rows.back() != br->text(br->size()))) {
+                (!c.rows.empty() && c.rows.back() != RowText(br, br->size()))) {
                 if (static_cast<int>(c.rows.size()) == br->size() + 1 &&
-                    (br->size() == 0 || c.rows[br->size() - 1] == br->text(br->size()))) {
+                    (br->size() == 0 || c.rows[br->size() - 1] == RowText(br, br->size()))) {
                     br->add(c.rows.back().c_str());
                 } else {
                     br->clear();
@@ -278,7 +298,7 @@ public:
                 }
             } else {
                 for (int r = 0; r < br->size(); r++)
-                    if (c.rows[r] != br->text(r + 1)) br->text(r + 1, c.rows[r].c_str());
+                    if (c.rows[r] != RowText(br, r + 1)) br->text(r + 1, c.rows[r].c_str());
             }
             br->value(c.sel + 1);
             if (c.top != br->topline() - 1) br->topline(c.top + 1);
@@ -291,16 +311,16 @@ public:
                 for (const std::string& r : c.rows) ch->add(MenuText(r).c_str());
             }
             ch->value(c.sel);
-            if (c.caption != (ch->label() ? ch->label() : "")) ch->copy_label(c.caption.c_str());
+            SetLabel(ch, c.caption);
             break;
         }
         case CtlKind::Check:
         case CtlKind::Radio:
             static_cast<Fl_Button*>(w)->value(c.checked ? 1 : 0);
-            if (c.caption != (w->label() ? w->label() : "")) w->copy_label(c.caption.c_str());
+            SetLabel(w, c.caption);
             break;
         default:
-            if (c.caption != (w->label() ? w->label() : "")) w->copy_label(c.caption.c_str());
+            SetLabel(w, c.caption);
             break;
         }
         w->redraw();
