@@ -67,6 +67,17 @@ void PNL_ClearSlotMark() { BtlStandIn.slotMarkClears++; }
 
 void PNL_ShowAll(int flag) { BtlStandIn.pnlShowAll.push_back(flag); }
 
+void PNL_SetDamageGauge(LIST_DATA* meka, int oldPx, int newPx, int life, int bars) {
+    BtlStandIn.damageGauge.push_back({meka ? meka->mekaNo : -1, oldPx, newPx, life, bars});
+}
+
+void PNL_SetDamageWait(int slot, int frames) { BtlStandIn.damageWait.push_back({slot, frames}); }
+
+int PNL_CreateChip(LIST_DATA* meka, int oldPx, int newPx) {
+    BtlStandIn.chip.push_back({meka ? meka->mekaNo : -1, oldPx, newPx});
+    return -999;
+}
+
 // ---- the CPU AI ----
 
 void CPU_ResetAct(LIST_DATA* obj) {
