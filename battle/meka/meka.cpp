@@ -51,7 +51,7 @@ void SetCell(i16* cell, i32 pos, i32 footOffset) { *cell = i16((pos + footOffset
 LIST_DATA* MEKA_GetSlot(int slot) { return ValidSlot(slot) ? MekaSlotTbl[slot] : nullptr; }
 
 int MEKA_Create(int slot, int team, int ctrl, int type, int x, int y) {
-    if (!ValidSlot(slot) || type < 0 || type >= MEKA_TYPE_COUNT) return -1;
+    if (!ValidSlot(slot) || type < 0 || type >= MEKA_TYPE_MAX) return -1;
     // A mech left in the slot would be updated and drawn for the rest of the battle, never deletable.
     if (MekaSlotTbl[slot]) MEKA_Delete(slot);
 
@@ -424,12 +424,8 @@ void MEKA_Explode() {
     SCR_SetQuake(-1, -1, 16);
 
     PNL_Delete(slot);
-    if (MekaSlotTbl[slot] == obj) {
-        ObjWalkNext = MEKA_Delete(slot);
-    } else {
-        // Not in its slot (it cannot be, but a stray mech must not take another slot's mech along).
-        ObjWalkNext = OBJ_Free(index);
-    }
+    // Only a mech that holds its slot goes through it; any other is freed alone.
+    ObjWalkNext = MEKA_GetSlot(slot) == obj ? MEKA_Delete(slot) : OBJ_Free(index);
 
     for (LIST_DATA* other : MekaSlotTbl) {
         if (!other || other->target != index) continue;

@@ -7,7 +7,6 @@
 struct LIST_DATA;
 
 constexpr int MEKA_SLOT_MAX = 10;
-constexpr int MEKA_TYPE_COUNT = 25;
 constexpr i16 MEKA_LIFE_UNITS = 2080;  // one life bar
 constexpr i16 MEKA_GAUGE_MAX = 130;
 constexpr int MEKA_HIST_MAX = 25;

@@ -90,6 +90,10 @@ void OBJ_FreeAll() {
     EftCnt = 0;
     MapObjLiveCnt = 0;
     CurObj = CurOwnerObj = CurTargetObj = nullptr;
+    // The slots point into the pool: a battle torn down without deleting its mechs must not leave
+    // the next battle's MEKA_Create a freed record to delete.
+    for (LIST_DATA*& slot : MekaSlotTbl) slot = nullptr;
+    CurMeka = nullptr;
 }
 
 LIST_DATA* OBJ_Alloc(int kind) {

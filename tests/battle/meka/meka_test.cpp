@@ -330,19 +330,6 @@ TEST_F(Meka, FacingFollowsTheSectorAndRestartsTheAnimationOnAChange) {
     EXPECT_EQ(MEKA_FaceTarget(nullptr, other), 0);
 }
 
-TEST_F(Meka, TimedStateCountsDown) {
-    CurMeka = Make(0, 0, MEKA_CTRL_PLAYER, kPlayer)->meka;
-    const std::array<int, 4> cases[] = {{2, 3, 2, 2}, {2, 0, -1, 0}, {0, 5, 0, 5}, {-1, 5, -1, 5}};
-    for (auto [state, frames, wantState, wantFrames] : cases) {
-        CurMeka->timedState = i8(state);
-        CurMeka->timedFrames = u8(frames);
-        EXPECT_EQ(MEKA_RenewTimedState(), 1);
-        EXPECT_EQ(CurMeka->timedState, wantState) << state << "/" << frames;
-        EXPECT_EQ(CurMeka->timedFrames, wantFrames) << state << "/" << frames;
-    }
-    CurMeka = nullptr;
-}
-
 TEST_F(Meka, SpeedsSplitIntoSubStepsAndPositionsKeepTheirCellOffset) {
     const std::array<int, 3> speeds[] = {{0, 1, 0}, {15, 1, 15}, {16, 2, 8}, {40, 3, 13}, {-40, 3, -13}};
     for (auto [speed, n, step] : speeds) {
