@@ -1,5 +1,5 @@
 // Stands in for the battle world until it is built: the battle's draw presents the sprites alone.
-// The stand-ins of map placement, effects, HUD and CPU AI do the least their callers need and
+// The stand-ins of effects, HUD and CPU AI do the least their callers need and
 // record their calls (battle/placeholder.h).
 #include "battle/placeholder.h"
 
@@ -18,18 +18,6 @@ BTL_STANDIN_LOG BtlStandIn;
 int BTL_Draw() {
     SYS_DrawDefault();
     return 1;
-}
-
-// ---- map placement (the boxes come with the collision code) ----
-
-void MAP_SetObjPos(LIST_DATA* obj, i32 x, i32 y, i32 z) {
-    if (!obj) return;
-    obj->x = x;
-    obj->y = y;
-    obj->z = z;
-    obj->x16 = FIX16(u32(x) << 16);
-    obj->y16 = FIX16(u32(y) << 16);
-    obj->z16 = FIX16(u32(z) << 16);
 }
 
 // ---- effects ----
