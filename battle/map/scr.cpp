@@ -35,8 +35,6 @@ private:
     RECT saved_{};
 };
 
-bool HasCells() { return MapData && MapData->cells; }
-
 // The cell index of a chip position, -1 outside the map.
 i32 CellAt(i32 col, i32 row) {
     if (col < 0 || row < 0 || col >= MapData->width || row >= MapData->height) return -1;
@@ -134,7 +132,7 @@ void SCR_SetScrRect(RECT* out, const RECT* src) {
 
 void SCR_DrawChip(plat::Surface* surface, i32 cell, i32 x, i32 y) {
     ++ScrDrawChipCnt;
-    if (HasCells() && cell >= 0 && cell < i32(MapData->width) * MapData->height) {
+    if (MAP_IsOpen() && cell >= 0 && cell < i32(MapData->width) * MapData->height) {
         const MAP_CELL& c = MapData->cells[cell];
         const RECT src{c.chipX * MAP_CHIP, c.chipY * MAP_CHIP, (c.chipX + 1) * MAP_CHIP, (c.chipY + 1) * MAP_CHIP};
         i32 sw = 0, sh = 0;
@@ -150,7 +148,7 @@ void SCR_DrawChip(plat::Surface* surface, i32 cell, i32 x, i32 y) {
 
 void SCR_Redraw(i32 cx, i32 cy) {
     plat::Surface* buf = SPR_GetSlotSurf(MapSurf);
-    if (!HasCells() || !buf) return;
+    if (!MAP_IsOpen() || !buf) return;
     MAP_DATA& m = *MapData;
     i32 sx = cx - m.halfViewW, sy = cy - m.halfViewH;
     i32 extraX = MAP_CHIP, extraY = MAP_CHIP;
@@ -187,7 +185,7 @@ void SCR_Redraw(i32 cx, i32 cy) {
 
 int SCR_Scroll(i32 dx, i32 dy) {
     plat::Surface* buf = SPR_GetSlotSurf(MapSurf);
-    if ((dx == 0 && dy == 0) || !HasCells() || !buf) return 1;
+    if ((dx == 0 && dy == 0) || !MAP_IsOpen() || !buf) return 1;
     const i32 nx = (dx < 0 ? -dx : dx) / 15, ny = (dy < 0 ? -dy : dy) / 15;
     const i32 n = std::max(nx, ny) + 1;
     BufferClip clip;

@@ -308,4 +308,35 @@ TEST_F(MapOpenTest, ObjectNumbersBeyondTheCspAreSkipped) {
     EXPECT_EQ(MapObjTbl[0].x, -1);
 }
 
+// Damaged bytes anywhere in a ".map": the stage opens whole or stays closed, never reading past a
+// block (the sanitizers watch) and never leaving objects placed outside the ".csp" records.
+TEST_F(MapOpenTest, RandomlyDamagedMapsOpenWholeOrNotAtAll) {
+    ASSERT_TRUE(env_.ok());
+    const std::vector<u8> good = tools::MapBytes(test::RandomMap(48, 36, 6, 6, 9));
+    test::WriteStage(env_.dir(), 6, 0, 'L', {test::RandomMap(48, 36, 6, 6, 9), test::OddCsp()});
+    std::mt19937 rng(9);
+    int opened = 0;
+    for (int round = 0; round < 150; ++round) {
+        std::vector<u8> bytes = good;
+        const int hits = 1 + int(rng() % 6);
+        for (int h = 0; h < hits; ++h) {
+            // Header fields half the time, layer bytes otherwise.
+            const size_t at = rng() % 2 ? rng() % 64 : rng() % bytes.size();
+            bytes[at] = u8(rng());
+        }
+        if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
+        test::WriteMapOnly(env_.dir(), "06_0_L", bytes);
+        MAP_Open(6, 0, 0);
+        if (!MAP_IsOpen()) {
+            EXPECT_TRUE(AllReleased());
+            continue;
+        }
+        ++opened;
+        for (i32 n = 0; n < MapObjCnt; ++n) ASSERT_LT(MapObjTbl[n].no, MapCspCnt);
+        SCR_Redraw(MapData->pixelW / 2, MapData->pixelH / 2);
+        SCR_Scroll(-40, 33);
+    }
+    EXPECT_GT(opened, 10);
+}
+
 }  // namespace
