@@ -358,18 +358,23 @@ TEST_F(Hit, TechniqueFrameGeometry) {
     LIST_DATA* a = Make(0, 0, MEKA_CTRL_PLAYER, 0, 100, 200);
     LIST_DATA* v = Make(1, 1, MEKA_CTRL_CPU, 1, 130, 200);
     CurObj = a;
+    // Windows with the attacker on the ground (upper edges) and 100 up (lower edges; the mech spans
+    // z .. z + 90): 45 ± 8, 90 ± 12 and 0 ± 8 above the attacker.
     struct Case {
         int rect;
-        i32 z;
+        i32 attackerZ, z;
         int hit;
     };
-    for (const Case c : {Case{2, 53, 1}, Case{2, 54, 0}, Case{11, 53, 1}, Case{4, 102, 1}, Case{4, 103, 0},
-                         Case{12, 102, 1}, Case{12, 103, 0}, Case{1, 8, 1}, Case{1, 9, 0}, Case{10, 8, 1}}) {
+    for (const Case c : {Case{2, 0, 53, 1}, Case{2, 0, 54, 0}, Case{11, 0, 53, 1}, Case{4, 0, 102, 1}, Case{4, 0, 103, 0},
+                         Case{12, 0, 102, 1}, Case{12, 0, 103, 0}, Case{1, 0, 8, 1}, Case{1, 0, 9, 0}, Case{10, 0, 8, 1},
+                         Case{2, 100, 47, 1}, Case{2, 100, 46, 0}, Case{4, 100, 88, 1}, Case{4, 100, 87, 0},
+                         Case{1, 100, 2, 1}, Case{10, 100, 1, 0}}) {
         Motion(0).frame[0].hitField = u16(1u << c.rect);
+        a->z = c.attackerZ;
         v->z = c.z;
-        EXPECT_EQ(HIT_Check(0, 0), c.hit) << "rectangle " << c.rect << " at height " << c.z;
+        EXPECT_EQ(HIT_Check(0, 0), c.hit) << "rectangle " << c.rect << " at heights " << c.attackerZ << ", " << c.z;
     }
-    v->z = 0;
+    a->z = v->z = 0;
     // A downed mech: only the low rectangles, and only while its counter is below 10.
     MEKA_SetAct(v, 8);
     v->meka->actCnt[0] = 9;
