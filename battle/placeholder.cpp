@@ -18,3 +18,12 @@ int BTL_Draw() {
     SYS_DrawDefault();
     return 1;
 }
+
+// ---- battle renderer: script picture ----
+// Until the battle renderer is built, the script's battle picture is the sprites alone.
+#include "graphics/sprite/spr.h"
+
+int BTL_DrawScript() {
+    SPR_DrawAllSpr(-1);
+    return 1;
+}
