@@ -63,12 +63,14 @@ void AdvTest::Run(const std::string& source, const std::string& name) {
     ASS_StartScript();
 }
 
-i32 AdvTest::Loop(u16 trigger, u32 mouseTrg, u32 advance) {
+i32 AdvTest::Loop(u16 trigger, u32 advance) {
     key.trigger = trigger;
     INP_RenewMouse();
     i32 x = 0, y = 0;
-    INP_GetMouse(&x, &y, nullptr);
-    ASS_RenewKeyDevice(x, y, mouseTrg, 0);
+    u32 word = 0;
+    INP_GetMouse(&x, &y, &word);
+    ASS_RenewKeyDevice(x, y, (mousePad_ ^ word) & word, word);
+    mousePad_ = word;
     const i32 r = ASS_Loop();
     clock.Advance(advance);
     return r;

@@ -27,8 +27,9 @@ protected:
 
     // Assembles source into "script/<name>", loads it as the bottom script and starts it.
     void Run(const std::string& source, const std::string& name = "t.scr");
-    // One update: key trigger word and the engine's mouse trigger word; then the clock moves on by ms.
-    i32 Loop(u16 trigger = 0, u32 mouseTrg = 0, u32 advance = 0);
+    // One update with the key trigger word; the mouse is read as the screens read it (its new presses
+    // from the fake's buttons); then the clock moves on by advance ms.
+    i32 Loop(u16 trigger = 0, u32 advance = 0);
     // The pointer where the player put it, read by the next mouse read.
     void MoveMouse(i32 x, i32 y);
 
@@ -53,6 +54,7 @@ protected:
 private:
     ScopedCwd* cwd_ = nullptr;
     i32 oldWorkSurf_ = -1;
+    u32 mousePad_ = 0;
     int oldSeVolume_ = 0;
 };
 
