@@ -27,6 +27,47 @@ struct Row {
     bool effect = true;  // false: nothing the signature sees (timed wait, folders, empty rows)
 };
 
+// The calls the stand-ins and the sound record for a row, joined by ';' (rows not named record none);
+// d is the data folder that face paths start with.
+std::string Calls(int no, const std::string& d) {
+    switch (no) {
+        case 37: return "_ass_loadface(2, " + d + "/a.spr)";
+        case 67: return "_ass_loadface(1, " + d + "/face_01.spr)";
+        case 68: return "_ass_loadface(3, " + d + "/face_03.spr)";
+        case 15: return "_ass_settextwindowtype(1)";
+        case 16: return "_ass_settextwindowpos(1, 2);_ass_settextwindowsize(3, 4)";
+        case 17: return "_ass_settextwindowpos(1, 2)";
+        case 18: return "_ass_settextwindowsize(3, 4)";
+        case 19: return "_ass_settextwindow(1, 2, 3, 4, 5)";
+        case 25: return "_ass_changeframe(2)";
+        case 26: return "ADV_SetMessage(hi)";
+        case 27: return "ADV_DrawMessage()";
+        case 28: return "ADV_DrawMessage()";
+        case 29: return "_ass_closetext(100)";
+        case 30: return "_ass_closetext(100)";
+        case 32: return "_ass_setwaittype(1, 500)";
+        case 33: return "_ass_setwaittype(1, 800)";
+        case 34: return "_ass_text_cursor(1, 2)";
+        case 36: return "_ass_initface();ADV_SetFaceSpace(64, 32)";
+        case 38: return "_ass_releaseface(2)";
+        case 39: return "_ass_settextwindowfacepos(1, 2)";
+        case 40: return "_ass_settextwindowfacepos(1, 2)";
+        case 42: return "_ass_settextwindownamepos(1, 2)";
+        case 43: return "_ass_settextwindowfonttype(1);_ass_settextwindowfontils(12)";
+        case 44: return "_ass_settextwindowfontcolor(1, 2)";
+        case 45: return "ADV_SetSelMessage(x, 7)";
+        case 46: return "ADV_DrawMessage()";
+        case 71: return "_ass_releaseface(1)";
+        case 77: return "BGM_Play(3, 1)";
+        case 78: return "BGM_Stop()";
+        case 79: return "SE_Play(2, 0)";
+        case 80: return "SE_Play(2, 0);SE_SetVolume(50)";
+        case 81: return "SE_Stop(2)";
+        case 900: return "ADV_SetMessage(hello);ADV_DrawMessage()";
+        default: return "";
+    }
+}
+
 const Row kRows[] = {
     {0, "call return 6"}, {1, "call call \"sub.scr\""}, {2, "call clearsurf 0"}, {3, "call rgb 255, 0, 0"},
     {4, "call rand 7"}, {5, "call sin 4096, 64"}, {6, "call cos 4096, 0"}, {7, "call clearvalue"},
@@ -141,6 +182,9 @@ TEST_F(AdvFunc, EveryRowReadsItsArgumentsActsAndHonoursTheReadMode) {
         std::string normal, read;
         EXPECT_EQ(RunRow(row, &pos, &normal), kFrame.count(row.no) ? 1 : 0) << row.no;
         EXPECT_TRUE(row.no == 1 || pos == size) << row.no << " stopped at " << pos;
+        std::string recorded;
+        for (const auto& t : trace) recorded += (recorded.empty() ? "" : ";") + t;
+        EXPECT_EQ(recorded, Calls(row.no, dir.path())) << row.no;
         if (row.effect) {
             EXPECT_NE(normal, before) << row.no;
         } else {
