@@ -33,4 +33,7 @@ cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_TSAN=ON 
 cmake --build "$tsan" -j "$jobs" --target test_sound
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$tsan" -R '^sound\.' --output-on-failure -j "$jobs" --timeout 600
 
+# The editors' dialogs on real windows under a virtual X server, with their pictures kept.
+"$root/scripts/editor-shots.sh" "$build/editor-shots"
+
 ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600
