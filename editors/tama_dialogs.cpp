@@ -79,7 +79,7 @@ const RadioField kPhaseRadios[] = {
 };
 
 const plat::DlgControl kPhaseControls[] = {
-    plat::DlgList(kStepList, "", 4),
+    plat::DlgList(kStepList, "", 4, 3),
     plat::DlgButton(kStepInsert, "插入"), plat::DlgButton(kStepDelete, "削除"), plat::DlgButton(kShot, "武器情報"),
     plat::DlgSpin(2415, "速度", -255, 9999), plat::DlgSpin(2417, "增加", -255, 9999),
     plat::DlgSpin(2419, "範圍", -255, 9999), plat::DlgSpin(2421, "～", -255, 9999),
@@ -133,7 +133,7 @@ const plat::DlgControl kPhaseControls[] = {
     plat::DlgCheck(2503, "bit 3"), plat::DlgCheck(2504, "bit 4"), plat::DlgCheck(2505, "bit 5"),
     plat::DlgCheck(2506, "bit 6"), plat::DlgCheck(2507, "bit 7"),
 };
-const plat::DlgTemplate kPhaseDlg = {116, "武器資料", kPhaseControls, static_cast<int>(std::size(kPhaseControls)), 22, false};
+const plat::DlgTemplate kPhaseDlg = {116, "武器資料", kPhaseControls, static_cast<int>(std::size(kPhaseControls)), 24, false};
 
 void CaptionTypes(plat::Dialog* dlg, int kind) {
     for (int i = 0; i < 8; i++) {
@@ -382,6 +382,7 @@ int EDIT_OpenTamaEditor() {
     EDIT_STATE& st = TamaEditState;
     st.kind = EDIT_KIND_TAMA;
     st.chipStem = "效果";
+    if (st.no >= TamaDataCount) st.no = 0;  // the table was reloaded smaller
     EDIT_LoadChipTxt(st.chipStem);
     if (TamaListDlg) plat::DestroyDialog(TamaListDlg);
     if (!plat::CreateDialog(EditTamaListDlg, EDIT_TamaListDlgProc, nullptr)) return 0;

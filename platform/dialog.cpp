@@ -88,8 +88,6 @@ i32 StepValue(i32 value, int delta, i32 min, i32 max, bool wrap) {
 
 void LayoutDialog(const Dialog* dlg, std::vector<DlgBox>* boxes, i32* width, i32* height) {
     constexpr i32 margin = 8;
-    const i32 limit = margin + std::max(dlg->tmpl->rowsPerColumn, 4) * kDlgRow;
-    i32 x = margin, y = margin, bottom = margin, right = margin;
     boxes->assign(dlg->ctls.size(), {0, 0, 0, 0});
     auto heightOf = [&](size_t i) -> i32 {
         const DlgControl& d = dlg->ctls[i].def;
@@ -106,13 +104,26 @@ void LayoutDialog(const Dialog* dlg, std::vector<DlgBox>* boxes, i32* width, i32
         default: return kDlgRow;
         }
     };
-    for (size_t i = 0; i < dlg->ctls.size(); i++) {
+    // A list wider than a column, when it comes first, is a band across the top; the columns start below.
+    size_t first = 0;
+    i32 top = margin, right = margin;
+    if (!dlg->ctls.empty() && dlg->ctls[0].def.kind == CtlKind::List && dlg->ctls[0].def.max > 1) {
+        const i32 span = dlg->ctls[0].def.max;
+        const i32 w = span * kDlgColumnW + (span - 1) * margin;
+        (*boxes)[0] = {margin, margin, w, heightOf(0)};
+        top = margin + heightOf(0) + margin;
+        right = margin + w;
+        first = 1;
+    }
+    const i32 limit = top + std::max(dlg->tmpl->rowsPerColumn, 4) * kDlgRow;
+    i32 x = margin, y = top, bottom = top;
+    const size_t last = dlg->ctls.size() - (dlg->tmpl->okCancel ? 2 : 0);
+    for (size_t i = first; i < last; i++) {
         const DlgCtlState& c = dlg->ctls[i];
-        if (dlg->tmpl->okCancel && (c.def.id == IDOK || c.def.id == IDCANCEL) && i + 2 >= dlg->ctls.size()) break;
         const i32 h = heightOf(i);
-        if (c.def.kind == CtlKind::Break || (c.def.kind != CtlKind::Radio && y > margin && y + h > limit)) {
+        if (c.def.kind == CtlKind::Break || (c.def.kind != CtlKind::Radio && y > top && y + h > limit)) {
             x += kDlgColumnW + margin;
-            y = margin;
+            y = top;
             if (c.def.kind == CtlKind::Break) continue;
         }
         if (c.def.kind == CtlKind::Radio) {
@@ -126,7 +137,8 @@ void LayoutDialog(const Dialog* dlg, std::vector<DlgBox>* boxes, i32* width, i32
         } else {
             (*boxes)[i] = {x, y, kDlgColumnW, h};
         }
-        y += h + (c.def.kind == CtlKind::Radio && (i + 1 == dlg->ctls.size() || dlg->ctls[i + 1].def.kind != CtlKind::Radio) ? 6 : 0);
+        const bool groupEnds = c.def.kind == CtlKind::Radio && (i + 1 == last || dlg->ctls[i + 1].def.kind != CtlKind::Radio);
+        y += h + (groupEnds ? 6 : 0);
         bottom = std::max(bottom, y);
         right = std::max(right, x + kDlgColumnW);
     }

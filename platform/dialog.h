@@ -44,7 +44,10 @@ constexpr DlgControl DlgEdit(int id, const char* caption) { return {id, CtlKind:
 constexpr DlgControl DlgSpin(int id, const char* caption, i32 min, i32 max, bool wrap = false) {
     return {id, CtlKind::Spin, caption, min, max, wrap};
 }
-constexpr DlgControl DlgList(int id, const char* caption, int rows) { return {id, CtlKind::List, caption, 0, 0, false, rows}; }
+// A list `columns` layout columns wide.
+constexpr DlgControl DlgList(int id, const char* caption, int rows, int columns = 1) {
+    return {id, CtlKind::List, caption, 0, columns, false, rows};
+}
 constexpr DlgControl DlgCombo(int id, const char* caption) { return {id, CtlKind::Combo, caption}; }
 constexpr DlgControl DlgCheck(int id, const char* caption) { return {id, CtlKind::Check, caption}; }
 constexpr DlgControl DlgGroup(const char* caption) { return {0, CtlKind::Group, caption}; }

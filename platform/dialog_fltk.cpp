@@ -8,6 +8,8 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Hold_Browser.H>
+#include <FL/Fl_Image_Surface.H>
+#include <FL/Fl_Device.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Repeat_Button.H>
 #include <FL/Fl_Round_Button.H>
@@ -64,18 +66,21 @@ void OnSpinDown(Fl_Widget*, void* data) {
 }
 
 void OnBrowser(Fl_Widget* w, void* data) {
+    // The procedure may destroy the dialog (and this link with it): keep what is needed.
     auto* link = static_cast<CtlLink*>(data);
+    Dialog* dlg = link->dlg;
+    const int index = link->index;
     auto* b = static_cast<Fl_Hold_Browser*>(w);
-    DlgCtlState& c = link->dlg->ctls[link->index];
+    DlgCtlState& c = dlg->ctls[index];
     const int sel = b->value() - 1;
     if (sel < 0) return;
     c.top = b->topline() - 1;
     const bool dbl = Fl::event_clicks() != 0;
     if (sel != c.sel || !dbl) {
         c.sel = sel;
-        NotifyDialog(link->dlg, link->index, DlgCode::SelChange);
+        NotifyDialog(dlg, index, DlgCode::SelChange);
     }
-    if (dbl && IsDialog(link->dlg)) NotifyDialog(link->dlg, link->index, DlgCode::DblClick);
+    if (dbl && IsDialog(dlg)) NotifyDialog(dlg, index, DlgCode::DblClick);
 }
 
 void OnChoice(Fl_Widget* w, void* data) {
@@ -110,6 +115,26 @@ std::string MenuText(const std::string& s) {
         out += ch;
     }
     return out;
+}
+
+// A caption as FLTK draws it literally ('@' starts a symbol there).
+std::string LabelText(const std::string& s) {
+    std::string out;
+    for (char ch : s) {
+        out += ch;
+        if (ch == '@') out += '@';
+    }
+    return out;
+}
+
+void SetLabel(Fl_Widget* w, const std::string& caption) {
+    const std::string text = LabelText(caption);
+    if (text != (w->label() ? w->label() : "")) w->copy_label(text.c_str());
+}
+
+std::string RowText(Fl_Browser* b, int line) {
+    const char* t = b->text(line);
+    return t ? t : "";
 }
 
 void Style(Fl_Widget* w) {
@@ -169,12 +194,12 @@ public:
                 g->resizable(nullptr);
                 c.widget = in;
                 Style(in);
-                in->copy_label(c.caption.c_str());
                 Update(dlg, static_cast<int>(i));
                 continue;
             }
             case CtlKind::List: {
                 auto* br = new Fl_Hold_Browser(b.x, b.y, b.w, b.h);
+                br->format_char(0);  // rows are plain text
                 br->callback(OnBrowser, link);
                 br->textfont(kFont);
                 br->textsize(kFontSize);
@@ -200,7 +225,7 @@ public:
                 group->box(FL_ENGRAVED_FRAME);
                 group->align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
                 Style(group);
-                group->copy_label(c.caption.c_str());
+                SetLabel(group, c.caption);
                 continue;
             }
             case CtlKind::Radio: {
@@ -226,6 +251,7 @@ public:
         win->end();
         dlg->view = view;
         win->position(dlg->rect.left, dlg->rect.top);
+        if (dlg->modal) win->set_modal();  // takes the input until it closes; set before it shows
         win->show();
         return true;
     }
@@ -256,15 +282,15 @@ public:
                     else g->child(k)->deactivate();
                 }
             }
-            if (c.caption != (in->label() ? in->label() : "")) in->copy_label(c.caption.c_str());
+            SetLabel(in, c.caption);
             break;
         }
         case CtlKind::List: {
             auto* br = static_cast<Fl_Hold_Browser*>(w);
             if (static_cast<int>(c.rows.size()) != br->size() ||
-                (!c.rows.empty() && c.rows.back() != br->text(br->size()))) {
+                (!c.rows.empty() && c.rows.back() != RowText(br, br->size()))) {
                 if (static_cast<int>(c.rows.size()) == br->size() + 1 &&
-                    (br->size() == 0 || c.rows[br->size() - 1] == br->text(br->size()))) {
+                    (br->size() == 0 || c.rows[br->size() - 1] == RowText(br, br->size()))) {
                     br->add(c.rows.back().c_str());
                 } else {
                     br->clear();
@@ -272,7 +298,7 @@ public:
                 }
             } else {
                 for (int r = 0; r < br->size(); r++)
-                    if (c.rows[r] != br->text(r + 1)) br->text(r + 1, c.rows[r].c_str());
+                    if (c.rows[r] != RowText(br, r + 1)) br->text(r + 1, c.rows[r].c_str());
             }
             br->value(c.sel + 1);
             if (c.top != br->topline() - 1) br->topline(c.top + 1);
@@ -285,16 +311,16 @@ public:
                 for (const std::string& r : c.rows) ch->add(MenuText(r).c_str());
             }
             ch->value(c.sel);
-            if (c.caption != (ch->label() ? ch->label() : "")) ch->copy_label(c.caption.c_str());
+            SetLabel(ch, c.caption);
             break;
         }
         case CtlKind::Check:
         case CtlKind::Radio:
             static_cast<Fl_Button*>(w)->value(c.checked ? 1 : 0);
-            if (c.caption != (w->label() ? w->label() : "")) w->copy_label(c.caption.c_str());
+            SetLabel(w, c.caption);
             break;
         default:
-            if (c.caption != (w->label() ? w->label() : "")) w->copy_label(c.caption.c_str());
+            SetLabel(w, c.caption);
             break;
         }
         w->redraw();
@@ -305,25 +331,35 @@ public:
     }
 
     void RunModal(Dialog* dlg) override {
-        Fl_Window* win = static_cast<View*>(dlg->view)->window;
-        win->set_modal();
         while (IsDialog(dlg) && !dlg->ended) Fl::wait(0.1);
     }
 
     void Pump() override { Fl::check(); }
 
     bool Capture(Dialog* dlg, std::vector<u8>* rgb, i32* width, i32* height) override {
+        // Drawn offscreen, so a window that is covered or not yet mapped still gives its picture.
         Fl_Window* win = static_cast<View*>(dlg->view)->window;
-        for (int k = 0; k < 20 && !win->visible(); k++) Fl::wait(0.05);
-        win->redraw();
-        Fl::flush();
         Fl::check();
-        win->make_current();
         const int w = win->w(), h = win->h();
-        uchar* p = fl_read_image(nullptr, 0, 0, w, h);
-        if (!p) return false;
-        rgb->assign(p, p + static_cast<size_t>(w) * h * 3);
-        delete[] p;
+        Fl_RGB_Image* image = nullptr;
+        {
+            Fl_Image_Surface surface(w, h);
+            surface.set_current();
+            surface.draw(win);
+            image = surface.image();
+            Fl_Display_Device::display_device()->set_current();
+        }
+        if (!image || image->d() < 3) {
+            delete image;
+            return false;
+        }
+        const auto* data = reinterpret_cast<const uchar*>(image->data()[0]);
+        const int d = image->d(), line = image->ld() ? image->ld() : image->w() * d;
+        rgb->resize(static_cast<size_t>(w) * h * 3);
+        for (int y = 0; y < h && y < image->h(); y++)
+            for (int x = 0; x < w && x < image->w(); x++)
+                for (int k = 0; k < 3; k++) (*rgb)[(static_cast<size_t>(y) * w + x) * 3 + k] = data[y * line + x * d + k];
+        delete image;
         *width = w;
         *height = h;
         return true;
