@@ -58,15 +58,13 @@ int EDIT_OpenCpuEditor(int type) {
     }
     if (!t->cpu) return 0;
     EDIT_PrepareDisplay();
-    // New references first: closing the open dialogs may give the old ones back.
+    // The new references before the old ones go, so a type held by both is not reread in between.
     const int types[2] = {type, 0};
+    for (int tp : types) WAZA_LoadData(tp);
     EDIT_CloseMainDlg();
     if (EDIT_SlotHolds({139, 140, 141})) EDIT_CloseChildDlg();
     ReleaseWaza();
-    for (int tp : types) {
-        WAZA_LoadData(tp);
-        g_wazaHeld[g_wazaHeldCount++] = tp;
-    }
+    for (int tp : types) g_wazaHeld[g_wazaHeldCount++] = tp;
     EDIT_CPU_STATE& st = CpuEditState;
     st.type = type;
     st.mode = st.group = st.atk = st.counter = 0;
