@@ -131,6 +131,8 @@ TEST_F(CpuEditor, BehavioursPairWithLabelsAndRadios) {
         EXPECT_EQ(m.move, EditCpuPairTbl[r].move);
         EXPECT_EQ(m.dirKind, EditCpuPairTbl[r].kind);
         EXPECT_EQ(EDIT_CpuGetModeRow(&m), r);
+        EDIT_CpuMoveInitDlg(move);
+        EXPECT_EQ(plat::GetRadio(move, 3145), r);
         EXPECT_EQ(EDIT_CpuModeRow(Data(), 2), std::string("[02]  ") + EDIT_CpuModeLabel(r, false));
     }
     EXPECT_EQ(EDIT_CpuModeRow(Data(), 2), "[02]  慣性追蹤衝刺");
