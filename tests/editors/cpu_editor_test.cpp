@@ -86,6 +86,7 @@ TEST_F(CpuEditor, EveryFieldLandsClampedAtItsOffset) {
 
 TEST_F(CpuEditor, MoneyIsStoredAsASignedWord) {
     Open();
+    EXPECT_EQ(plat::GetCtlText(main, 1225), "zako01");
     plat::TypeText(main, 1251, "40000");
     EXPECT_EQ(Data()->param[CPU_PRM_MONEY], -25536);
 }
