@@ -56,7 +56,7 @@ shots="$build/screenshots"
 mkdir -p "$shots"
 xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
   KORVANE_SCREENSHOT_DIR="$shots" LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" \
-  "$build/tests/test_editors" --gtest_filter='EditorDisplay.*'
+  "$build/tests/test_editors" --gtest_filter='EditorDisplay*.*'
 (cd "$build/tests" && xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
   LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" ./test_e2e --gtest_filter='EditorsOnTheGame.*')
 
