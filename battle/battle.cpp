@@ -27,3 +27,6 @@ void BTL_ShowAll(int flag) {
         if (SPR_DATA* spr = SPR_GetSpr(obj->spr)) spr->running = flag ? 1 : 0;
     }
 }
+
+i16 HitSlowCnt = 0;
+i16 HitStopCnt = 0;

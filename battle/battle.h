@@ -16,3 +16,11 @@ extern i16 FightOver;
 void BTL_SplitSpeed(i16 speed, i16* subStepCnt, i16* subStep);
 // Shows (1) or hides (0) the panels, the map layer and every mech's sprite (hidden also pauses it).
 void BTL_ShowAll(int flag);
+
+// ---- hit-stop counts, raised by SCR_SetQuake ----
+extern i16 HitSlowCnt;  // frames of slowed play still to run
+extern i16 HitStopCnt;  // frames of frozen play after them
+
+// Copies a rectangle of a surface slot with colour key into the sprite draw target at (x, y) plus
+// the battle draw offset.
+void BTL_DrawSurfOfs(int surf, int x, int y, const RECT* src);

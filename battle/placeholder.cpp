@@ -1,17 +1,16 @@
 // Stands in for the battle world until it is built: the battle's draw presents the sprites alone.
-// The stand-ins of the map, camera, effects, HUD and CPU AI do the least their callers need and
+// The stand-ins of map placement, effects, HUD and CPU AI do the least their callers need and
 // record their calls (battle/placeholder.h).
 #include "battle/placeholder.h"
 
 #include "battle/battle.h"
 #include "battle/cpu/cpu.h"
 #include "battle/effect/eft.h"
-#include "battle/map/cam.h"
-#include "battle/map/map.h"
 #include "battle/map/mapcol.h"
-#include "battle/map/scr.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
+#include "graphics/display/surf.h"
+#include "graphics/sprite/spr.h"
 #include "shell/sys.h"
 
 BTL_STANDIN_LOG BtlStandIn;
@@ -20,23 +19,6 @@ int BTL_Draw() {
     SYS_DrawDefault();
     return 1;
 }
-
-// ---- the stage map, the scroll buffer and the camera ----
-
-int MAP_GetMapNo() { return BtlStandIn.mapNo; }
-
-void MAP_ShowLayer(int flag) { BtlStandIn.showLayer.push_back(flag); }
-
-void SCR_SetQuake(i32 slow, i32 stop, i32 amp) { BtlStandIn.quake.push_back({slow, stop, amp}); }
-
-void CAM_SetSpeed(i32 ramp, i32 rampStep, i32 speed) { BtlStandIn.camSpeed.push_back({ramp, rampStep, speed}); }
-
-void CAM_GetTargetPos(i32* x, i32* y) {
-    if (x) *x = BtlStandIn.camTargetX;
-    if (y) *y = BtlStandIn.camTargetY;
-}
-
-void SCR_Redraw(i32 cx, i32 cy) { BtlStandIn.redraw.push_back({cx, cy}); }
 
 // ---- map placement (the boxes come with the collision code) ----
 
@@ -75,4 +57,12 @@ void CPU_ResetAct(LIST_DATA* obj) {
 
 void CPU_ResetAttack(LIST_DATA* obj) {
     if (obj) BtlStandIn.cpuResetAttack.push_back(obj->index);
+}
+
+// ---- battle draw services ----
+
+// The battle draw offset stays (0, 0) until the renderer sets it.
+void BTL_DrawSurfOfs(int surf, int x, int y, const RECT* src) {
+    if (!SprDrawSurf || !*SprDrawSurf) return;
+    BLT_Copy(*SprDrawSurf, x, y, SPR_GetSlotSurf(surf), src, 1);
 }

@@ -7,14 +7,6 @@
 #include "platform/types.h"
 
 struct BTL_STANDIN_LOG {
-    // The stage map, the scroll buffer and the camera.
-    int mapNo = 255;             // what MAP_GetMapNo answers
-    i32 camTargetX = 0;          // what CAM_GetTargetPos answers
-    i32 camTargetY = 0;
-    std::vector<int> showLayer;  // MAP_ShowLayer flags
-    std::vector<std::array<i32, 3>> quake;     // SCR_SetQuake (slow, stop, amplitude)
-    std::vector<std::array<i32, 3>> camSpeed;  // CAM_SetSpeed (ramp, ramp step, speed)
-    std::vector<std::array<i32, 2>> redraw;    // SCR_Redraw (cx, cy)
     // Effects: EFT_Create (type, owner index or -1, x, y, z).
     std::vector<std::array<int, 5>> eftCreate;
     // The HUD.

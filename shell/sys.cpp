@@ -26,6 +26,7 @@ u32 SysDrawTime = 0;
 DROP_OPEN_FUNC DropOpenFunc = nullptr;
 i32 ScreenWorkSurf = -1;
 i32 ScreenWorkSpr = -1;
+u32 SysDebugFlag = 0;
 
 namespace {
 
@@ -249,5 +250,6 @@ void SYS_ResetState() {
     SysRenewTime = SysDrawTime = 0;
     DropOpenFunc = nullptr;
     ScreenWorkSurf = ScreenWorkSpr = -1;
+    SysDebugFlag = 0;
     SYS_ResetDisplayState();
 }

@@ -29,6 +29,8 @@ extern u32 SysDrawTime;
 extern DROP_OPEN_FUNC DropOpenFunc;
 extern i32 ScreenWorkSurf;
 extern i32 ScreenWorkSpr;
+// Non-zero switches on the debug overlay and the map loader's open-error line; nothing in play sets it.
+extern u32 SysDebugFlag;
 
 // ---- entry, window and loop ----
 int WinMain(HINSTANCE instance, HINSTANCE prevInstance, char* cmdLine, int showCmd);

@@ -9,6 +9,8 @@
 #include "battle/battle.h"
 #include "battle/cpu/cpu.h"
 #include "battle/data/meka_type.h"
+#include "battle/map/cam.h"
+#include "battle/map/map.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/placeholder.h"
@@ -40,6 +42,8 @@ protected:
         SAVE_InitGameData();
         BtlStandIn = BTL_STANDIN_LOG{};
         FightOver = 0;
+        ScrQuake = 0;
+        HitSlowCnt = HitStopCnt = 0;
     }
     void TearDown() override {
         plat::SetRandSource({});
@@ -353,32 +357,42 @@ TEST_F(Meka, SpeedsSplitIntoSubStepsAndPositionsKeepTheirCellOffset) {
 }
 
 TEST_F(Meka, TestSpawnPlacesAtTheMapsTestPointAndCentresTheCamera) {
-    BtlStandIn.camTargetX = 300;
-    BtlStandIn.camTargetY = 400;
-    BtlStandIn.mapNo = 2;
+    // An open map of one cell is all the spawn reads of the map: its number.
+    MAP_CELL cell{};
+    MAP_DATA map{};
+    map.cells = &cell;
+    map.width = map.height = 1;
+    map.mapNo = 2;
+    MAP_SetMapPtr(&map);
     MEKA_TestSpawn(1, MEKA_CTRL_CPU, 1, kZako);
-    BtlStandIn.mapNo = 14;  // beyond the table: the first point
+    map.mapNo = 14;  // beyond the table: the first point
     MEKA_TestSpawn(0, MEKA_CTRL_PLAYER, 0, kPlayer);
+    MAP_SetMapPtr(nullptr);
     EXPECT_EQ(MekaSlotTbl[0]->x, 876);
     EXPECT_EQ(MekaSlotTbl[0]->y, 674);
     EXPECT_EQ(MekaSlotTbl[1]->x, 1030);
     EXPECT_EQ(MekaSlotTbl[1]->y, 832);
     EXPECT_EQ(MekaSlotTbl[0]->target, MekaSlotTbl[1]->index);
     EXPECT_EQ(MekaSlotTbl[1]->target, MekaSlotTbl[0]->index);
-    EXPECT_EQ(BtlStandIn.camSpeed.back(), (std::array<i32, 3>{0, 1, 12}));
-    EXPECT_EQ(BtlStandIn.redraw.back(), (std::array<i32, 2>{300, 400}));
+    EXPECT_EQ(CamData.ramp, 0);
+    EXPECT_EQ(CamData.rampStep, 1);
+    EXPECT_EQ(CamData.speed, 12);
     EXPECT_EQ(ObjLiveCnt, 2);
 }
 
 TEST_F(Meka, ShowAllHidesAndPausesTheMechs) {
     LIST_DATA* obj = Make(4, 1, MEKA_CTRL_PLAYER, kZako);
+    MapSpr = SPR_GetFreeSpr();
+    ASSERT_EQ(SPR_CreateFSpr(MapSpr, 161, nullptr), 1);
     for (int flag : {0, 1}) {
         BTL_ShowAll(flag);
         EXPECT_EQ(BtlStandIn.pnlShowAll.back(), flag);
-        EXPECT_EQ(BtlStandIn.showLayer.back(), flag);
+        EXPECT_EQ(SprTbl[MapSpr]->view, flag);
         EXPECT_EQ(SPR_GetSpr(obj->spr)->view, flag);
         EXPECT_EQ(SPR_GetSpr(obj->spr)->running, flag);
     }
+    SPR_DelSpr(MapSpr);
+    MapSpr = -1;
 }
 
 // ---- destruction inside the update walk ----
@@ -426,7 +440,9 @@ TEST_F(Meka, ExplodeInsideTheWalk) {
     EXPECT_EQ(BtlStandIn.eftCreate[0], (std::array<int, 5>{0, -1, 500, 300, 0}));
     for (std::size_t i = 1; i < 21; i++) EXPECT_EQ(BtlStandIn.eftCreate[i], (std::array<int, 5>{14, -1, 436, 364, 0}));
     EXPECT_EQ(SE_IsPlaying(9), 1);
-    EXPECT_EQ(BtlStandIn.quake, (std::vector<std::array<i32, 3>>{{-1, -1, 16}}));
+    EXPECT_EQ(ScrQuake, 16);  // the quake alone, no hit-stop
+    EXPECT_EQ(HitSlowCnt, 0);
+    EXPECT_EQ(HitStopCnt, 0);
     EXPECT_EQ(BtlStandIn.pnlDelete, std::vector<int>{1});
     EXPECT_EQ(MekaSlotTbl[1], nullptr);
     EXPECT_EQ(player->target, next->index);  // the nearest opponent left
@@ -438,7 +454,9 @@ TEST_F(Meka, ExplodeInsideTheWalk) {
     OBJ_RenewAll(funcs);
     EXPECT_EQ(player->target, -1);
     EXPECT_EQ(FightOver, 1);
-    EXPECT_EQ(BtlStandIn.quake.back(), (std::array<i32, 3>{5, 5, 20}));
+    EXPECT_EQ(ScrQuake, 20);
+    EXPECT_EQ(HitSlowCnt, 5);
+    EXPECT_EQ(HitStopCnt, 5);
     EXPECT_EQ(ObjLiveCnt, 2);
     explodeSlot = -1;
     CurMeka = nullptr;
