@@ -1,5 +1,7 @@
 // Stands in for the script engine until it is built: the script scene installs its dropped-file hook
 // and returns to the title; a dropped name is only logged.
+#include "script/bsc/bsc.h"
+#include "script/placeholder.h"
 #include "script/script.h"
 #include "shell/common.h"
 #include "shell/sys.h"
@@ -16,3 +18,9 @@ void ASS_DropOpenScirpt(HDROP drop) {
     if (plat::DragQueryFile(drop, 0, name, sizeof(name)) > 0) DebugMsg("script not loaded: %s", name);
     plat::DragFinish(drop);
 }
+
+// ---- battle-script commands ----
+
+SCRIPT_STANDIN_LOG ScriptStandIn;
+
+void mBSC_Chr_Interrupt(int slot, int value) { ScriptStandIn.bscInterrupt.push_back({slot, value}); }
