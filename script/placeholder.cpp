@@ -24,3 +24,5 @@ void ASS_DropOpenScirpt(HDROP drop) {
 SCRIPT_STANDIN_LOG ScriptStandIn;
 
 void mBSC_Chr_Interrupt(int slot, int value) { ScriptStandIn.bscInterrupt.push_back({slot, value}); }
+
+int mBSC_Chr_Exec() { return 0; }
