@@ -1,4 +1,5 @@
-// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, sounds, opening movie.
+// Builds the sample data folder the game starts in: cursor, fonts, debug glyphs, text
+// window, sounds, opening movie.
 //   korvane_mkdata <data folder>
 #include <chrono>
 #include <cstdio>
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
         {"cursor", [&](std::string* e) { return mkdata::BuildCursor(dir, e); }},
         {"debug glyphs", [&](std::string* e) { return mkdata::BuildDebugGlyphs(dir, font, e); }},
         {"fonts", [&](std::string* e) { return mkdata::BuildFonts(dir, font, e); }},
+        {"text window", [&](std::string* e) { return mkdata::BuildWindow(dir, e); }},
         {"sounds", [&](std::string* e) { return mkdata::BuildSounds(dir, e); }},
         {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
     };
