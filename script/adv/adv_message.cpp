@@ -255,8 +255,9 @@ bool LayoutSegment(LAYOUT& l, MSG_LINE& r, i32 room) {
                 ++l.pos;
                 continue;
             }
-            // Colour and ruby apply from a segment's start.
-            if ((c == 'c' || (c == 'k' && c2 == 'l')) && !text.empty()) break;
+            // New line and key wait close the segment they follow; the others start a segment.
+            const bool closes = c == 'n' || (c == 'k' && c2 != 'l');
+            if (!closes && !text.empty()) break;
             i32 at = l.pos + 2;
             switch (c) {
                 case 'n': r.newLine = 1; break;
@@ -272,10 +273,7 @@ bool LayoutSegment(LAYOUT& l, MSG_LINE& r, i32 room) {
                     break;
                 case 's': {
                     i32 v = 0;
-                    if (ReadDigits(l.buf, l.len, &at, &v)) {
-                        Msg.speed = v;
-                        if (text.empty()) r.speed = v;
-                    }
+                    if (ReadDigits(l.buf, l.len, &at, &v)) Msg.speed = r.speed = v;
                     break;
                 }
                 case 'f':

@@ -458,10 +458,10 @@ void DrawTextBg(int) {
     plat::Surface* image = SPR_GetSlotSurf(bg.surf);
     const i32 style = bg.style & ~(8 | 16);
     if (w.state != TEXT_WINDOW_OPEN) {
-        if (style & 2)
-            WipeBlocks(dst, image, 0, bg.alpha);
-        else if (style == 1)
+        if (style == 1)
             WipeBlocks(dst, nullptr, bg.color, bg.alpha);
+        else if ((style == 2 || style == 5 || style == 6) && image)
+            WipeBlocks(dst, image, 0, bg.alpha);
         return;
     }
     switch (style) {
