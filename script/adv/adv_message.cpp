@@ -180,7 +180,10 @@ void AdvancePage() {
 
 void RenderRecord(MSG_LINE& r) {
     const i32 w = TextWindow.w + r.glyphW, h = TextWindow.h + 2;
-    if (r.surf >= 0 && (r.surfW != w || r.surfH != h)) FreeRecord(r, true);
+    if (r.surf >= 0 && (r.surfW != w || r.surfH != h)) {
+        SPR_DelSurfDat(r.surf);
+        r.surf = -1;
+    }
     if (r.surf < 0 && w > 0 && h > 0) {
         r.surf = SPR_CreateSurf(w, h, 0);
         r.surfW = w;

@@ -13,6 +13,7 @@
 #include "script/adv/adv_select.h"
 #include "shell/sound/snd.h"
 #include "text_env.h"
+#include "tools/writers/spr_writer.h"
 #include "tools/writers/wave_writer.h"
 
 namespace {
@@ -270,27 +271,47 @@ TEST_F(TextTest, PageAndCloseWaitsAgainstTheWindow) {
 TEST_F(TextTest, PicturesOfComposedWindows) {
     UseSampleWindow();
     LoadSampleFonts();
-    WriteSpriteSet("face.spr", 3);
+    // A 64 × 64 face in three patterns.
+    WritePicture("faceimg.grp", 192, 64, [](int x, int y) {
+        const int dx = x % 64 - 32, dy = y - 30, p = x / 64;
+        if (dx * dx + dy * dy > 26 * 26) return test::Rgb8{30, 60, 90};
+        if ((dx + 10) * (dx + 10) + (dy + 6) * (dy + 6) < 16 || (dx - 10) * (dx - 10) + (dy + 6) * (dy + 6) < 16)
+            return test::Rgb8{20, 20, 40};
+        if (dy > 8 + p * 2 && dy < 12 + p * 3 && dx * dx < 120) return test::Rgb8{160, 40, 50};
+        return test::Rgb8{240, 200, 160};
+    });
+    tools::SprSetDef set;
+    set.images.push_back("faceimg");
+    for (int p = 0; p < 3; ++p) {
+        tools::SprPageDef page;
+        page.parts.push_back(tools::SprPartDef{0, RECT{0, 0, 64, 64}, RECT{64 * p, 0, 64 * p + 64, 64}, 0});
+        set.pages.push_back(page);
+    }
+    dir.Write("face.spr", tools::SprFile(set));
     const std::string out = KORVANE_BUILD_PICTURES;
     const std::string speaker = "\xA4\x70\xA9\xFA\xA1\x47\xA1\x75";
     ASS_SetIndent(speaker.c_str(), "\xA4\x70\xA9\xFA");
+    const auto draw = [&](const std::string& name) {
+        for (int y = 0; y < 480; ++y) {
+            const RECT row{0, y, 640, y + 1};
+            SURF_Fill(DispBackBuffer, &row, Pack({90 + y / 8, 110, 150 - y / 8}));
+        }
+        SPR_DrawAllSpr(-1);
+        EXPECT_TRUE(plat::SaveSurfaceBmp(DispBackBuffer, (out + "/" + name).c_str()));
+    };
     for (i32 type : {0, 1, 2}) {
         _ass_settextwindowtype(type);
         _ass_releaseface(-1);
         _ass_loadface(1, "face.spr");
-        const std::string text = speaker + "/f12" + Wide(6) + "/c40FF80" + Wide(4) + "/kl[" + kA + "][" + kB + kC +
-                                 kD + "]" + Wide(12) + "\xA1\x76";
+        const std::string text = speaker + "/f12" + Wide(4) + "/kl[" + kA + "][" + kB + kC + kD + "]" + "/c40FF80" +
+                                 Wide(5) + "/cFFFFFF" + Wide(14) + "\xA1\x76";
         ADV_SetMessage(text.c_str());
         ADV_DrawMessage();
         for (int i = 0; i < 5; ++i) Step();
-        if (type == 0) {
-            DrawAll();  // half open
-            EXPECT_TRUE(plat::SaveSurfaceBmp(DispBackBuffer, (out + "/text_window_opening.bmp").c_str()));
-        }
-        for (int i = 0; i < 16; ++i) Step();
-        DrawAll();
+        if (type == 0) draw("text_window_opening.bmp");
+        for (int i = 0; i < 26; ++i) Step();
         EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_REVEALING);
-        EXPECT_TRUE(plat::SaveSurfaceBmp(DispBackBuffer, (out + "/text_window_type" + std::to_string(type) + ".bmp").c_str()));
+        draw("text_window_type" + std::to_string(type) + ".bmp");
         ASS_CloseText(0);
         Step();
     }
