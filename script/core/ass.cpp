@@ -42,12 +42,15 @@ struct ASS_STATE {
 ASS_STATE Ass = {0, 0, 0, 0, 0, -1, 0xFFFFFFFFu, -1, 0, 0, 0, nullptr};
 
 const ASS_PARTS DefaultParts = {
-    _ass_initsprite,         _ass_termsprite,          _ass_renewsprite,     _ass_inittext,
-    _ass_termttext,          _ass_looptext,            _ass_drawtext,        _ass_initselectrect,
-    _ass_termselectrect,     _ass_renewselectrect,     _ass_getselectrectwait, _ass_getselectrectans,
-    _ass_getselectrectasnlabel, _ass_dispselectrect,   _ass_getpagestate,    _ass_setpagestate,
-    _ass_getwaittype,        _ass_getpagetime,         _ass_gettextwindowstate, _ass_getfadetime,
-    _ass_getfadestart,       _ass_setfadekind,         _ass_script_func_draw,
+    _ass_initsprite,     _ass_termsprite,       _ass_renewsprite,
+    _ass_inittext,       _ass_termttext,        _ass_looptext,
+    _ass_drawtext,       _ass_initselectrect,   _ass_termselectrect,
+    _ass_renewselectrect, _ass_getselectrectwait, _ass_getselectrectans,
+    _ass_getselectrectasnlabel, _ass_dispselectrect,
+    _ass_getpagestate,   _ass_setpagestate,     _ass_getwaittype,
+    _ass_getpagetime,    _ass_gettextwindowstate,
+    _ass_getfadetime,    _ass_getfadestart,     _ass_setfadekind,
+    _ass_script_func_draw,
 };
 
 ASS_PARTS Parts = DefaultParts;
@@ -63,7 +66,7 @@ void TakeChoice() {
     SetScirptWait(0, -1);
 }
 
-int Compare(u8 code, i32 a, i32 b) {
+int Compare(i32 code, i32 a, i32 b) {
     switch (code) {
         case 15: return a == b;
         case 16: return a != b;
@@ -81,7 +84,7 @@ int ReadComparison(i32 left, int* result) {
     i32 code = 0, right = 0;
     if (!_ass_analysisparam(&code)) return 0;
     if (!_ass_analysisparam(&right)) return 0;
-    *result = Compare(u8(code), left, right);
+    *result = Compare(code, left, right);
     return 1;
 }
 

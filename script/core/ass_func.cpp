@@ -139,12 +139,12 @@ void _ass_func_rand() {
     SetFuncReturnNum(n >= 1 ? plat::Rand() % n : 0);
 }
 
-void _ass_func_sin_() {
+void SinHandler() {
     const i32 r = ReadParam(), a = ReadParam();
     SetFuncReturnNum(_ass_func_sin(r, a));
 }
 
-void _ass_func_cos_() {
+void CosHandler() {
     const i32 r = ReadParam(), a = ReadParam();
     SetFuncReturnNum(_ass_func_cos(r, a));
 }
@@ -544,8 +544,8 @@ void _ass_callfunc(int no) {
         case 2: _ass_func_clearsurf(); break;
         case 3: _ass_func_rgb(); break;
         case 4: _ass_func_rand(); break;
-        case 5: _ass_func_sin_(); break;
-        case 6: _ass_func_cos_(); break;
+        case 5: SinHandler(); break;
+        case 6: CosHandler(); break;
         case 7: _ass_func_clearvalue(); break;
         case 8: _ass_func_setvalue(); break;
         case 9: _ass_func_getvalue(); break;

@@ -603,31 +603,35 @@ private:
 
 }  // namespace
 
+namespace {
+
+const FuncRow TextRow = {"text", "t"};
+
+const FuncRow* FuncRowOf(int no) {
+    if (no == 900) return &TextRow;
+    return no >= 0 && no < 84 ? &FuncTbl[no] : nullptr;
+}
+
+}  // namespace
+
 bool ScriptFuncByName(std::string_view name, int* no, std::string* kinds) {
-    if (name == "text") {
-        *no = 900;
-        *kinds = "t";
-        return true;
-    }
-    for (int i = 0; i < 84; ++i) {
-        if (name == FuncTbl[i].name) {
-            *no = i;
-            *kinds = FuncTbl[i].kinds;
+    for (int n = 0; n <= 900; n = n < 83 ? n + 1 : 900) {
+        const FuncRow* row = FuncRowOf(n);
+        if (name == row->name) {
+            *no = n;
+            *kinds = std::string(row->kinds);
             return true;
         }
+        if (n == 900) break;
     }
     return false;
 }
 
 bool ScriptFuncByNumber(int no, std::string* name, std::string* kinds) {
-    if (no == 900) {
-        *name = "text";
-        *kinds = "t";
-        return true;
-    }
-    if (no < 0 || no >= 84) return false;
-    *name = FuncTbl[no].name;
-    *kinds = FuncTbl[no].kinds;
+    const FuncRow* row = FuncRowOf(no);
+    if (!row) return false;
+    *name = std::string(row->name);
+    *kinds = std::string(row->kinds);
     return true;
 }
 

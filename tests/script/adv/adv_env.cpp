@@ -98,8 +98,11 @@ void AdvTest::WritePicture(const std::string& name, int w, int h, const std::fun
 }
 
 void AdvTest::WriteSpriteSet(const std::string& name, int pages) {
-    const std::string stem = name.substr(0, name.find('.')) + "img";
-    WritePicture(stem + ".grp", 16 * pages, 16, [](int x, int) { return Rgb8{40 + (x / 16) * 50, 200, 90}; });
+    const size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : name.substr(0, slash + 1);
+    const std::string base = name.substr(folder.size());
+    const std::string stem = base.substr(0, base.find('.')) + "img";
+    WritePicture(folder + stem + ".grp", 16 * pages, 16, [](int x, int) { return Rgb8{40 + (x / 16) * 50, 200, 90}; });
     tools::SprSetDef set;
     set.images.push_back(stem);
     for (int p = 0; p < pages; ++p) {

@@ -303,9 +303,13 @@ TEST_F(AdvSprite, MovieSpriteDrawsItsCurrentFrameAtItsPlaceEveryFrame) {
         if (f == 30) CheckGolden("script_movie_frame30.bmp", 240, 160);
         clock.Advance(40);
     }
-    ADV_DelSprite(10);
+    // Out over 100 ms in 32 levels; at the end the sprite goes and the movie pauses.
+    EXPECT_EQ(Trace(10, 0, ADV_FADE_ALPHA, 100, {0, 50, 50}),
+              (std::vector<std::pair<i32, i32>>{{4, 32}, {4, 16}, {5, 0}}));
+    EXPECT_EQ(AdvSprTbl[10].spr, -1);
+    EXPECT_EQ(AdvSprTbl[10].movie->paused, 1);
     ADV_ReleaseSprite(10);
-    EXPECT_EQ(AdvSprTbl[10].movie, nullptr);
+    EXPECT_EQ(AdvSprTbl[10].use, 0);
 }
 
 }  // namespace

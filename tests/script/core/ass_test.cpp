@@ -296,3 +296,34 @@ TEST(ScriptEngine, ReloadLoadsWithoutStartingAndKeepsTheClearFlag) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ScriptCondition, IfAndLoopListsCombineLeftToRight) {
+    const struct {
+        const char* line;
+        bool jumps;
+    } cases[] = {
+        {"if a else skip", true},
+        {"if a or b else skip", false},
+        {"if b and a else skip", true},
+        {"if 1 and 0 or 1 else skip", false},  // (1 and 0) or 1
+        {"if 1 or 1 and 0 else skip", true},   // (1 or 1) and 0
+        {"if 2 > 1 and 3 <= 3 and -1 < 0 else skip", false},
+        {"if b != 1 or a >= 1 else skip", true},
+        // Conditions without a connector between them take the last one read (and before any).
+        {"raw 2 u16:15 i32:skip 3 i32:1 255 3 i32:0 255 255", true},
+        {"raw 2 u16:15 i32:skip 3 i32:0 255 8 22 3 i32:0 255 3 i32:1 255 255", false},
+        {"loop b == 1 and a < 1 exit skip", false},
+        {"loop b == 1 and a > 1 exit skip", true},
+        {"raw 2 u16:18 i32:skip 0 i32:1 255 8 7 255 0 i32:0 255 255", false},  // not a comparison: true
+    };
+    for (const auto& c : cases) {
+        ScriptEnv env;
+        env.Run("if.scr", std::string("decl 3 a = 0, b = 1, r = 0\n") + c.line + "\nset r = 1\nskip: call return 5");
+        EXPECT_EQ(env.Loop(), 5) << c.line;
+        EXPECT_EQ(env.Var(2), c.jumps ? 0 : 1) << c.line;
+    }
+}
+
+}  // namespace
