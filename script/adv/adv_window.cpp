@@ -260,8 +260,10 @@ void _ass_settextwindowtype(i32 type) {
     _ass_settextwindowklfontcolor(grey, grey, 0);
     _ass_settextwindowbg2(6, &bg, 0, 128);
     SetFraemStyle(1, &frame);
-    _ass_text_cursor(1, DISP_PackRGB(0, 180, 140));
-    ADV_SetFaceSpace(64, 64);
+    // Set in place: the scripts' own cursor and face-area calls are traced, the preset's are not.
+    cursor_type = 1;
+    cursor_col = DISP_PackRGB(0, 180, 140);
+    FaceSpaceW = FaceSpaceH = 64;
 }
 
 void ASS_SetTextWindowPos(i32 x, i32 y) { _ass_settextwindowpos(x, y); }
