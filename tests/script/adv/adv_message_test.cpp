@@ -9,6 +9,7 @@
 #include "graphics/font/font.h"
 #include "graphics/sprite/spr.h"
 #include "platform/audio.h"
+#include "platform/clock.h"
 #include "platform/input.h"
 #include "script/adv/adv_select.h"
 #include "shell/sound/snd.h"
@@ -91,6 +92,8 @@ TEST_F(TextTest, TagsShapeTheSegments) {
     _ass_settextwindowtype(0);
     Page("/wo120" + kA);
     EXPECT_EQ(TextWindow.duration, 120);
+    Page("/wc75" + kA + "/wo" + kA);  // no digits: no change
+    EXPECT_EQ(TextWindow.duration, 75);
 }
 
 TEST_F(TextTest, RubyWithAndWithoutPadding) {
@@ -252,18 +255,21 @@ TEST_F(TextTest, KeyWaitInsidePageSpeedZeroAndVoices) {
 TEST_F(TextTest, PageAndCloseWaitsAgainstTheWindow) {
     Run("call windowtype 0\ncall autotime 500\ntext \"\\xA4\\x40\"\ncall setvalue 1, 1\ncall closewindow 0\n"
         "call setvalue 2, 1\ncall wait 100000");
-    std::vector<int> values;
-    int updates = 0;
-    while (ScrValueTbl[2] == 0 && updates < 200) {
+    u32 shownAt = 0, finishedAt = 0;
+    for (int updates = 0; ScrValueTbl[2] == 0 && updates < 200; ++updates) {
         Loop(0, 33);
-        ++updates;
-        if (ScrValueTbl[1] && values.empty()) values.push_back(updates);
+        if (!shownAt && _ass_getpagestate() == ADV_PAGE_SHOWN) shownAt = plat::GetTimeMs();
+        if (!finishedAt && ScrValueTbl[1]) finishedAt = plat::GetTimeMs();
     }
-    ASSERT_FALSE(values.empty());
-    // Open (10 updates), reveal and show (5), then more than 500 ms before the automatic advance.
-    EXPECT_GT(values[0], 10 + 5 + 15);
+    ASSERT_NE(shownAt, 0u);
+    ASSERT_NE(finishedAt, 0u);
+    // Wait 27 ends in the first update more than 500 ms after the page was shown.
+    EXPECT_GT(finishedAt - shownAt, 500u);
+    EXPECT_LE(finishedAt - shownAt, 500u + 33u);
+    // Wait 29 (a 0 ms close) ends once the window is closed and the page with it.
     EXPECT_EQ(ScrValueTbl[2], 1);
     EXPECT_EQ(_ass_gettextwindowstate(), TEXT_WINDOW_CLOSED);
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_CLOSED);
 }
 
 // ---- pictures ----
@@ -315,6 +321,24 @@ TEST_F(TextTest, PicturesOfComposedWindows) {
         ASS_CloseText(0);
         Step();
     }
+}
+
+// The composed window with probe fonts, kept as a golden picture: frame and background of type 0, a
+// face, the name, a coloured segment, ruby, the soft edge and the cursor mid-reveal.
+TEST_F(TextTest, ComposedWindowMatchesItsGoldenPicture) {
+    UseSampleWindow();
+    LoadProbeFont(0, 10);
+    LoadProbeFont(1, 14);
+    WriteSpriteSet("face.spr", 2);
+    _ass_loadface(1, "face.spr");
+    _ass_settextwindowpos(0, 0);
+    ASS_SetIndent("\xA4\x6A\xA1\x47\xA1\x75", "\xA4\x6A");
+    OpenPage("\xA4\x6A\xA1\x47\xA1\x75/f11" + Wide(3) + "/kl[" + kA + "][" + kB + kC + "]/c40FF80" + Wide(4) +
+             "/cFFFFFF" + Wide(20));
+    for (int i = 0; i < 22; ++i) Step();
+    ASSERT_EQ(_ass_getpagestate(), ADV_PAGE_REVEALING);
+    DrawAll();
+    CheckGolden("text_window.bmp", 640, 136);
 }
 
 }  // namespace
