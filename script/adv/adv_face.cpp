@@ -27,6 +27,12 @@ void ReleaseSlot(int i) {
     if (FaceCurrent == i) FaceCurrent = -1;
 }
 
+// Free before the first init, so no face names script sprite slot 0.
+[[maybe_unused]] const bool FacesFree = [] {
+    for (FACE_SPR& f : FaceSprTbl) ClearFace(f);
+    return true;
+}();
+
 }  // namespace
 
 void _ass_initface() {

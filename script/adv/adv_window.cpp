@@ -16,9 +16,14 @@
 #include "script/core/ass_func.h"
 #include "shell/common.h"
 
-TEXT_WINDOW TextWindow;
-TEXT_BG TextBgFill;
-TEXT_FRAME TextFrame;
+// Nothing held before the first init: every slot and sprite reads as none.
+TEXT_WINDOW TextWindow = [] {
+    TEXT_WINDOW w{};
+    w.surf = w.imageSurf = w.sprite = -1;
+    return w;
+}();
+TEXT_BG TextBgFill = {0, {0, 0, 0, 0}, 0, 255, -1, -1};
+TEXT_FRAME TextFrame = {1, -1, {0, 0, 0, 0}, -1};
 
 namespace {
 
