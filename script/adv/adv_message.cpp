@@ -478,8 +478,9 @@ void ADV_DrawMessage() {
         }
         MSG_LINE& r = MsgLineTbl[seg];
         InitRecord(r, x, y, l.gw, l.gh);
-        const i32 used = (x / l.gw) * 2;
+        const i32 used = (x / l.gw) * 2, from = l.pos;
         LayoutSegment(l, r, cpl * 2 - used);
+        if (l.pos == from) break;  // cannot happen while a row has room; never spin on it
         if (r.len == 0) {
             // Tags with no text after them make no segment.
             FreeRecord(r, false);

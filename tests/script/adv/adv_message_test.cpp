@@ -151,6 +151,31 @@ TEST_F(TextTest, ChoiceLineRectangle) {
     EXPECT_EQ(Msg.selCount, MSG_SELECT_MAX);
 }
 
+TEST_F(TextTest, RandomTextsLayOutRevealAndDrawSafely) {
+    UseSampleWindow();
+    LoadProbeFont(1, 14);
+    // Bytes drawn from the tag alphabet, lead bytes and the special pairs, seeded.
+    const std::vector<std::string> pieces = {"/", "n", "k", "kl", "l", "s", "f", "v", "c", "w", "o", "hp", "[", "]",
+                                             "0", "7", "9", "F", kA, kB, "\xA1\x42", "\x81\x84", "\xA4", "a", " "};
+    u32 seed = 12345;
+    for (int page = 0; page < 100; ++page) {
+        std::string text;
+        const int n = int(seed % 120);
+        for (int i = 0; i < n; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += pieces[(seed >> 16) % pieces.size()];
+        }
+        seed = seed * 1103515245u + 12345u;
+        ADV_SetMessage(text.c_str());
+        ADV_DrawMessage();
+        for (int u = 0; u < 12; ++u) {
+            Step(u % 5 == 4 ? 16 : 0);
+            if (u % 2) DrawAll();
+        }
+        ASSERT_LE(Msg.segCount, MSG_LINE_MAX);
+    }
+}
+
 // ---- reveal and input ----
 
 TEST_F(TextTest, FullLineRevealsInFortyFourUpdatesAndShowsInTheFortySeventh) {
