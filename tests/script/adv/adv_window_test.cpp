@@ -93,17 +93,21 @@ TEST_F(TextTest, WipeAlphasAtTheEdgesOfTheProgress) {
 }
 
 TEST_F(TextTest, WindowsBeyondTheMapAndAMissingMap) {
-    // A 576 × 200 window over a short map (the last row holds 77): reads take the nearest byte.
-    WriteMap(100, [](int, int y) { return u8(y == 99 ? 77 : 1); });
-    _ass_settextwindowsize(576, 200);
-    _ass_opentext();
-    EXPECT_EQ(_ass_textwipealpha(0, 568, 0, 512), 255);
-    EXPECT_EQ(_ass_textwipealpha(0, 0, 0, 255), 77);   // row 135 is past the map: its last row
-    EXPECT_EQ(_ass_textwipealpha(1, 0, 192, 255), 77);  // row 192 likewise
-    clock.Advance(150);
-    DrawAll();  // blocks past the map's rows, under the sanitizers
-    ASS_Term();
-    ASS_Init();
+    // A 576 × 200 window over a 136-row map (row 135 holds 77), then over a short file: reads past the
+    // map take its nearest byte.
+    for (int rows : {136, 100}) {
+        WriteMap(rows, [rows](int, int y) { return u8(y == rows - 1 ? 77 : 1); });
+        _ass_settextwindowsize(576, 200);
+        _ass_opentext();
+        EXPECT_EQ(_ass_textwipealpha(0, 568, 0, 512), 255);
+        EXPECT_EQ(_ass_textwipealpha(0, 0, 192, 255), 1);      // row 135 - 192: row 0
+        EXPECT_EQ(_ass_textwipealpha(1, 0, 192, 255), 77);     // row 192: the last row
+        EXPECT_EQ(_ass_textwipealpha(0, 0, 0, 255), 77);  // row 135, or the short map's last row
+        clock.Advance(150);
+        DrawAll();  // blocks past the map's rows, under the sanitizers
+        ASS_Term();
+        ASS_Init();
+    }
 
     // Without a map nothing shows while opening; the window shows once open and keeps its times.
     _ass_settextwindowtype(0);
