@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
         {"cursor", [&](std::string* e) { return mkdata::BuildCursor(dir, e); }},
         {"debug glyphs", [&](std::string* e) { return mkdata::BuildDebugGlyphs(dir, font, e); }},
         {"fonts", [&](std::string* e) { return mkdata::BuildFonts(dir, font, e); }},
+        {"text window", [&](std::string* e) { return mkdata::BuildWindow(dir, e); }},
         {"sounds", [&](std::string* e) { return mkdata::BuildSounds(dir, e); }},
         {"main menu picture", [&](std::string* e) { return mkdata::BuildMainMenu(dir, e); }},
         {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},

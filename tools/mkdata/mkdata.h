@@ -18,6 +18,9 @@ bool BuildFonts(const std::string& dataDir, const std::string& fontFile, std::st
 bool BuildDebugGlyphs(const std::string& dataDir, const std::string& fontFile, std::string* error);
 // "Bmp\Cursor\Cursor.spr" and its picture: the five pointer shapes as looping sequences 0 to 4.
 bool BuildCursor(const std::string& dataDir, std::string* error);
+// "bmp\etc\window.bmp" (its ".grp": a background and a frame band for each window type) and the wipe
+// map "bmp\etc\tbl.dat".
+bool BuildWindow(const std::string& dataDir, std::string* error);
 // The effect sounds, the music pieces and a voice.
 bool BuildSounds(const std::string& dataDir, std::string* error);
 // "opening.mpg", a few seconds of title with a tone.

@@ -1,0 +1,369 @@
+// Message text: the speaker prefix, each tag's effect on the laid-out segments, the row rules, choice
+// rectangles and bounds; the reveal frame by frame with decide, clicks, Shift and cancel; the waits
+// 27 and 29 against the real window; and pictures of composed windows.
+#include <string>
+#include <vector>
+
+#include "graphics/display/disp.h"
+#include "graphics/display/surf.h"
+#include "graphics/font/font.h"
+#include "graphics/sprite/spr.h"
+#include "platform/audio.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "script/adv/adv_select.h"
+#include "shell/sound/snd.h"
+#include "text_env.h"
+#include "tools/writers/spr_writer.h"
+#include "tools/writers/wave_writer.h"
+
+namespace {
+
+using test::TextTest;
+using test::Wide;
+
+const std::string kA = "\xA4\x40", kB = "\xA4\x41", kC = "\xA4\x42", kD = "\xA4\x43";
+
+void Page(const std::string& text) {
+    ADV_SetMessage(text.c_str());
+    ADV_DrawMessage();
+}
+
+std::string Text(int i) { return MsgLineTbl[i].text ? MsgLineTbl[i].text : ""; }
+
+TEST_F(TextTest, SpeakerPrefixGivesTheNameAndKeepsItsLastCharacter) {
+    const std::string prefix = "\xA4\x70\xA9\xFA\xA1\x47\xA1\x75", name = "\xA4\x70\xA9\xFA";
+    ASSERT_EQ(ASS_SetIndent("\xA4\x6A\xA1\x47\xA1\x75", "\xA4\x6A"), 1);
+    ASSERT_EQ(ASS_SetIndent(prefix.c_str(), name.c_str()), 1);
+    Page(prefix + kA + kB + "\xA1\x76");
+    EXPECT_STREQ(Msg.name, name.c_str());
+    EXPECT_EQ(Text(0), "\xA1\x75" + kA + kB + "\xA1\x76");
+    Page(kA + kB);
+    EXPECT_STREQ(Msg.name, "");
+    // 81 84 at the first lead byte becomes "//", which shows as nothing.
+    Page("ab\x81\x84" + kA);
+    EXPECT_EQ(Text(0), "ab" + kA);
+    // The table's capacities.
+    for (int i = 2; i < MSG_INDENT_MAX; ++i) EXPECT_EQ(ASS_SetIndent("x", "y"), 1);
+    EXPECT_EQ(ASS_SetIndent("x", "y"), 0);
+    _ass_initindent();
+    EXPECT_EQ(ASS_SetIndent(std::string(32, 'p').c_str(), "y"), 0);
+}
+
+TEST_F(TextTest, TagsShapeTheSegments) {
+    const i32 red = DISP_PackRGB(255, 0, 0), white = FONT_White();
+    struct Seg {
+        std::string text;
+        i32 x, y, newLine, keyWait, speed, face, side;
+        std::string voice;
+        i32 colour;
+    };
+    struct Row {
+        std::string in;
+        std::vector<Seg> segs;
+    };
+    const std::vector<Row> rows = {
+        {kA + "/n" + kB, {{kA, 0, 0, 1, 0, 12, -1, -1, "", white}, {kB, 0, 26, 0, 0, 12, -1, -1, "", white}}},
+        {"/n" + kA, {{kA, 0, 0, 1, 0, 12, -1, -1, "", white}}},
+        {kA + "/k" + kB, {{kA, 0, 0, 0, 1, 12, -1, -1, "", white}, {kB, 14, 0, 0, 0, 12, -1, -1, "", white}}},
+        {"/s4" + kA + "/s9" + kB, {{kA, 0, 0, 0, 0, 4, -1, -1, "", white}, {kB, 14, 0, 0, 0, 9, -1, -1, "", white}}},
+        {"/f23/fr" + kA + "/fn" + kB,
+         {{kA, 0, 0, 0, 0, 12, 23, 1, "", white}, {kB, 14, 0, 0, 0, 12, -2, -1, "", white}}},
+        {"/v12" + kA + "/w" + kB, {{kA + kB, 0, 0, 0, 0, 12, -1, -1, "12.wav", white}}},
+        {kA + "/cFF0000" + kB + "/hp" + kC, {{kA, 0, 0, 0, 0, 12, -1, -1, "", white}, {kB + "hp" + kC, 14, 0, 0, 0, 12, -1, -1, "", red}}},
+    };
+    for (const Row& row : rows) {
+        Msg.speed = 12;
+        Page(row.in);
+        ASSERT_EQ(Msg.segCount, i32(row.segs.size())) << row.in;
+        for (size_t i = 0; i < row.segs.size(); ++i) {
+            const Seg& s = row.segs[i];
+            const MSG_LINE& r = MsgLineTbl[i];
+            EXPECT_EQ(Text(int(i)), s.text) << row.in << " " << i;
+            EXPECT_EQ(std::vector<i32>({r.x, r.y, r.newLine, r.keyWait, r.speed, r.face, r.faceSide, r.color[0]}),
+                      std::vector<i32>({s.x, s.y, s.newLine, s.keyWait, s.speed, s.face, s.side, s.colour}))
+                << row.in << " " << i;
+            EXPECT_STREQ(r.voice, s.voice.c_str());
+        }
+    }
+    // Wipe times: "/wo" sets the opening's duration, "/wc" the next one's.
+    ASS_Term();
+    ASS_Init();
+    _ass_settextwindowtype(0);
+    Page("/wo120" + kA);
+    EXPECT_EQ(TextWindow.duration, 120);
+    Page("/wc75" + kA + "/wo" + kA);  // no digits: no change
+    EXPECT_EQ(TextWindow.duration, 75);
+}
+
+TEST_F(TextTest, RubyWithAndWithoutPadding) {
+    // One base character under three ruby characters (30 pixels): three cells, one space-pair each side.
+    Page("/kl[" + kA + "][" + kB + kC + kD + "]" + kA);
+    const MSG_LINE& r = MsgLineTbl[0];
+    EXPECT_EQ(Text(0), "  " + kA + "  " + kA);
+    EXPECT_EQ(r.ruby, 1);
+    EXPECT_EQ(r.baseStart, 2);
+    EXPECT_EQ(r.rubyCount, 3);
+    Page("/kll[" + kA + "][" + kB + kC + kD + "]");
+    EXPECT_EQ(Text(0), kA + "  ");
+    EXPECT_EQ(MsgLineTbl[0].baseStart, 0);
+}
+
+TEST_F(TextTest, FullRowsKeepTheirCommaAndStopAtSixtyFourSegments) {
+    Page(Wide(37) + "\xA1\x42" + kA);
+    ASSERT_EQ(Msg.segCount, 2);
+    EXPECT_EQ(MsgLineTbl[0].len, 76);
+    EXPECT_EQ(Text(1), kA);
+    EXPECT_EQ(MsgLineTbl[1].y, 26);
+    Page(Wide(37) + "\xA1\x43");
+    EXPECT_EQ(Msg.segCount, 1);
+
+    std::string many;
+    for (int i = 0; i < 70; ++i) many += kA + "/n";
+    test::DebugCapture debug;
+    Page(many);
+    EXPECT_EQ(Msg.segCount, MSG_LINE_MAX);
+    EXPECT_TRUE(debug.Contains("more than 64 segments"));
+
+    // Texts that end inside a character or a tag read nothing past their end.
+    for (const std::string& t : {std::string("plain ascii without lead bytes"), std::string("ab\xA4"), std::string("ab/wo"),
+                                 std::string("ab/s"), std::string("/c12"), std::string("/kl[") + kA, std::string("/f"),
+                                 std::string("/v1234567890123"), std::string("/")}) {
+        Page(t);
+        EXPECT_LE(Msg.segCount, 1) << t;
+    }
+}
+
+TEST_F(TextTest, ChoiceLineRectangle) {
+    ADV_SetMessage((Wide(5) + "/n").c_str());
+    ADV_SetMessage((Wide(5) + "/n").c_str());
+    ADV_SetSelMessage(Wide(10).c_str(), 77);
+    EXPECT_EQ(ADV_GetSelAns(0), 77);
+    ADV_DrawSelectMessage();
+    ASSERT_EQ(SelRectCnt, 1);
+    const SEL_RECT& r = SelRectTbl[0];
+    EXPECT_EQ(std::vector<i32>({r.left, r.top, r.right, r.bottom, r.alpha, r.label}),
+              std::vector<i32>({92, 443, 232, 457, 64, 77}));
+    EXPECT_EQ(r.color, DISP_PackRGB(0, 0, 255));
+    EXPECT_EQ(_ass_getselectrectwait(), 1);
+    // A ninth choice line is not recorded; its text still shows.
+    for (int i = 0; i < 9; ++i) ADV_SetSelMessage((kA + "/n").c_str(), i);
+    EXPECT_EQ(Msg.selCount, MSG_SELECT_MAX);
+}
+
+TEST_F(TextTest, RandomTextsLayOutRevealAndDrawSafely) {
+    UseSampleWindow();
+    LoadProbeFont(1, 14);
+    // Bytes drawn from the tag alphabet, lead bytes and the special pairs, seeded.
+    const std::vector<std::string> pieces = {"/", "n", "k", "kl", "l", "s", "f", "v", "c", "w", "o", "hp", "[", "]",
+                                             "0", "7", "9", "F", kA, kB, "\xA1\x42", "\x81\x84", "\xA4", "a", " "};
+    u32 seed = 12345;
+    for (int page = 0; page < 100; ++page) {
+        std::string text;
+        const int n = int(seed % 120);
+        for (int i = 0; i < n; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += pieces[(seed >> 16) % pieces.size()];
+        }
+        seed = seed * 1103515245u + 12345u;
+        ADV_SetMessage(text.c_str());
+        ADV_DrawMessage();
+        for (int u = 0; u < 12; ++u) {
+            Step(u % 5 == 4 ? 16 : 0);
+            if (u % 2) DrawAll();
+        }
+        ASSERT_LE(Msg.segCount, MSG_LINE_MAX);
+    }
+}
+
+// ---- reveal and input ----
+
+TEST_F(TextTest, FullLineRevealsInFortyFourUpdatesAndShowsInTheFortySeventh) {
+    OpenPage(Wide(37));
+    std::vector<int> se;
+    int reached = 0, shown = 0;
+    for (int u = 1; u <= 50; ++u) {
+        trace.clear();
+        Step();
+        se.push_back(Count("SE_Play(46, 0)"));
+        if (!reached && MsgLineTbl[0].width == 518) reached = u;
+        if (!shown && _ass_getpagestate() == ADV_PAGE_SHOWN) shown = u;
+    }
+    EXPECT_EQ(reached, 44);
+    EXPECT_EQ(shown, 47);
+    EXPECT_EQ(std::vector<int>(se.begin(), se.begin() + 44), std::vector<int>(44, 1));
+    EXPECT_EQ(std::vector<int>(se.begin() + 44, se.end()), std::vector<int>(6, 0));
+}
+
+TEST_F(TextTest, DecideCompletesPastTwelvePixelsAndThenFinishes) {
+    OpenPage(Wide(37));
+    Step();
+    Step(16);  // 12 pixels shown: ignored
+    EXPECT_EQ(Msg.skip, 0);
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_REVEALING);
+    Step(16);
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN);
+    EXPECT_EQ(MsgLineTbl[0].width, 518);
+    Step(16);
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_FINISHED);
+}
+
+TEST_F(TextTest, MouseWordsShiftAndCancel) {
+    struct Row {
+        bool shift;
+        u16 trigger, held;
+        u32 mouseTrg, mousePad;
+        bool finishes;
+    };
+    const Row rows[] = {
+        {false, 0, 0, 5, 1, true},    // a fresh left press
+        {false, 0, 0, 0, 1, false},   // held only
+        {true, 0, 0, 0, 1, true},     // held, with Shift
+        {true, 0, 16, 0, 0, true},    // decide held, with Shift
+        {false, 0, 16, 0, 0, false},  // decide held, without
+    };
+    for (const Row& r : rows) {
+        OpenPage(kA + kB);
+        for (int i = 0; i < 10; ++i) Step();
+        ASSERT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN);
+        fake.asyncKeys[plat::VK_SHIFT] = r.shift;
+        Step(r.trigger, r.held, r.mouseTrg, r.mousePad);
+        fake.asyncKeys[plat::VK_SHIFT] = false;
+        EXPECT_EQ(_ass_getpagestate() == ADV_PAGE_FINISHED, r.finishes) << r.shift << r.held << r.mouseTrg;
+    }
+    // Cancel (or a right click) hides the window; decide does nothing until it shows again.
+    OpenPage(kA);
+    for (int i = 0; i < 10; ++i) Step();
+    Step(32);
+    EXPECT_EQ(TextWindow.shown, 0);
+    Step(16);
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN);
+    Step(0, 0, 2, 2);
+    EXPECT_EQ(TextWindow.shown, 1);
+    Step(16);
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_FINISHED);
+}
+
+TEST_F(TextTest, KeyWaitInsidePageSpeedZeroAndVoices) {
+    plat::AudioSetManualMix(8000);
+    ASSERT_EQ(SND_InitDevice(nullptr), 1);
+    tools::WaveOptions wave;
+    dir.Write("1.wav", tools::MakeWave(wave, tools::IndexSamples16(800)));
+    dir.Write("2.wav", tools::MakeWave(wave, tools::IndexSamples16(800)));
+    OpenPage("/v1" + kA + "/k/v2" + kB);
+    for (int i = 0; i < 10; ++i) Step();
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN);
+    EXPECT_EQ(Msg.current, 0);
+    EXPECT_NE(Msg.voice, nullptr);
+    SND_BUFFER first = Msg.voice;
+    Step(16);  // resumes at the next segment
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_REVEALING);
+    EXPECT_EQ(Msg.current, 1);
+    for (int i = 0; i < 10; ++i) Step();
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN);
+    EXPECT_NE(Msg.voice, first);
+    EXPECT_EQ(Count("SND_LoadSound(2.wav)"), 1);
+    Step(16);
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_FINISHED);
+
+    // "/s0" reveals a pixel an update.
+    OpenPage("/s0" + kA);
+    Step();
+    Step();
+    EXPECT_EQ(MsgLineTbl[0].width, 2);
+    ASS_Term();
+    SND_TermDevice();
+    plat::AudioSetManualMix(0);
+    ASS_Init();
+}
+
+TEST_F(TextTest, PageAndCloseWaitsAgainstTheWindow) {
+    Run("call windowtype 0\ncall autotime 500\ntext \"\\xA4\\x40\"\ncall setvalue 1, 1\ncall closewindow 0\n"
+        "call setvalue 2, 1\ncall wait 100000");
+    u32 shownAt = 0, finishedAt = 0;
+    for (int updates = 0; ScrValueTbl[2] == 0 && updates < 200; ++updates) {
+        Loop(0, 33);
+        if (!shownAt && _ass_getpagestate() == ADV_PAGE_SHOWN) shownAt = plat::GetTimeMs();
+        if (!finishedAt && ScrValueTbl[1]) finishedAt = plat::GetTimeMs();
+    }
+    ASSERT_NE(shownAt, 0u);
+    ASSERT_NE(finishedAt, 0u);
+    // Wait 27 ends in the first update more than 500 ms after the page was shown.
+    EXPECT_GT(finishedAt - shownAt, 500u);
+    EXPECT_LE(finishedAt - shownAt, 500u + 33u);
+    // Wait 29 (a 0 ms close) ends once the window is closed and the page with it.
+    EXPECT_EQ(ScrValueTbl[2], 1);
+    EXPECT_EQ(_ass_gettextwindowstate(), TEXT_WINDOW_CLOSED);
+    EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_CLOSED);
+}
+
+// ---- pictures ----
+
+TEST_F(TextTest, PicturesOfComposedWindows) {
+    UseSampleWindow();
+    LoadSampleFonts();
+    // A 64 × 64 face in three patterns.
+    WritePicture("faceimg.grp", 192, 64, [](int x, int y) {
+        const int dx = x % 64 - 32, dy = y - 30, p = x / 64;
+        if (dx * dx + dy * dy > 26 * 26) return test::Rgb8{30, 60, 90};
+        if ((dx + 10) * (dx + 10) + (dy + 6) * (dy + 6) < 16 || (dx - 10) * (dx - 10) + (dy + 6) * (dy + 6) < 16)
+            return test::Rgb8{20, 20, 40};
+        if (dy > 8 + p * 2 && dy < 12 + p * 3 && dx * dx < 120) return test::Rgb8{160, 40, 50};
+        return test::Rgb8{240, 200, 160};
+    });
+    tools::SprSetDef set;
+    set.images.push_back("faceimg");
+    for (int p = 0; p < 3; ++p) {
+        tools::SprPageDef page;
+        page.parts.push_back(tools::SprPartDef{0, RECT{0, 0, 64, 64}, RECT{64 * p, 0, 64 * p + 64, 64}, 0});
+        set.pages.push_back(page);
+    }
+    dir.Write("face.spr", tools::SprFile(set));
+    const std::string out = KORVANE_BUILD_PICTURES;
+    const std::string speaker = "\xA4\x70\xA9\xFA\xA1\x47\xA1\x75";
+    ASS_SetIndent(speaker.c_str(), "\xA4\x70\xA9\xFA");
+    const auto draw = [&](const std::string& name) {
+        for (int y = 0; y < 480; ++y) {
+            const RECT row{0, y, 640, y + 1};
+            SURF_Fill(DispBackBuffer, &row, Pack({90 + y / 8, 110, 150 - y / 8}));
+        }
+        SPR_DrawAllSpr(-1);
+        EXPECT_TRUE(plat::SaveSurfaceBmp(DispBackBuffer, (out + "/" + name).c_str()));
+    };
+    for (i32 type : {0, 1, 2}) {
+        _ass_settextwindowtype(type);
+        _ass_releaseface(-1);
+        _ass_loadface(1, "face.spr");
+        const std::string text = speaker + "/f12" + Wide(4) + "/kl[" + kA + "][" + kB + kC + kD + "]" + "/c40FF80" +
+                                 Wide(5) + "/cFFFFFF" + Wide(14) + "\xA1\x76";
+        ADV_SetMessage(text.c_str());
+        ADV_DrawMessage();
+        for (int i = 0; i < 5; ++i) Step();
+        if (type == 0) draw("text_window_opening.bmp");
+        for (int i = 0; i < 26; ++i) Step();
+        EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_REVEALING);
+        draw("text_window_type" + std::to_string(type) + ".bmp");
+        ASS_CloseText(0);
+        Step();
+    }
+}
+
+// The composed window with probe fonts, kept as a golden picture: frame and background of type 0, a
+// face, the name, a coloured segment, ruby, the soft edge and the cursor mid-reveal.
+TEST_F(TextTest, ComposedWindowMatchesItsGoldenPicture) {
+    UseSampleWindow();
+    LoadProbeFont(0, 10);
+    LoadProbeFont(1, 14);
+    WriteSpriteSet("face.spr", 2);
+    _ass_loadface(1, "face.spr");
+    _ass_settextwindowpos(0, 0);
+    ASS_SetIndent("\xA4\x6A\xA1\x47\xA1\x75", "\xA4\x6A");
+    OpenPage("\xA4\x6A\xA1\x47\xA1\x75/f11" + Wide(3) + "/kl[" + kA + "][" + kB + kC + "]/c40FF80" + Wide(4) +
+             "/cFFFFFF" + Wide(20));
+    for (int i = 0; i < 22; ++i) Step();
+    ASSERT_EQ(_ass_getpagestate(), ADV_PAGE_REVEALING);
+    DrawAll();
+    CheckGolden("text_window.bmp", 640, 136);
+}
+
+}  // namespace
