@@ -10,6 +10,7 @@
 #include "graphics/sprite/spr.h"
 
 i16 FightOver = 0;
+i8 HitMarkSlot = -1;
 
 void BTL_SplitSpeed(i16 speed, i16* subStepCnt, i16* subStep) {
     const int n = std::abs(int(speed)) / 16 + 1;

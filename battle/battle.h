@@ -8,6 +8,9 @@ int BTL_Draw();
 
 #include "platform/types.h"
 
+// Slot of the mech last knocked out by a fatal hit, -1 none; cleared when its hit-stop ends.
+extern i8 HitMarkSlot;
+
 // 0 while the fight runs; 1 when it is decided, then counted up by the round end.
 extern i16 FightOver;
 

@@ -1,5 +1,5 @@
 // Stands in for the battle world until it is built: the battle's draw presents the sprites alone.
-// The stand-ins of map placement, effects, HUD and CPU AI do the least their callers need and
+// The stand-ins of effects, HUD and CPU AI do the least their callers need and
 // record their calls (battle/placeholder.h).
 #include "battle/placeholder.h"
 
@@ -20,18 +20,6 @@ int BTL_Draw() {
     return 1;
 }
 
-// ---- map placement (the boxes come with the collision code) ----
-
-void MAP_SetObjPos(LIST_DATA* obj, i32 x, i32 y, i32 z) {
-    if (!obj) return;
-    obj->x = x;
-    obj->y = y;
-    obj->z = z;
-    obj->x16 = FIX16(u32(x) << 16);
-    obj->y16 = FIX16(u32(y) << 16);
-    obj->z16 = FIX16(u32(z) << 16);
-}
-
 // ---- effects ----
 
 int EFT_Create(int type, LIST_DATA* owner, int x, int y, int z) {
@@ -48,6 +36,17 @@ void PNL_SetGaugeRect(int slot, int piece) { BtlStandIn.gaugeRect.push_back({slo
 void PNL_ClearSlotMark() { BtlStandIn.slotMarkClears++; }
 
 void PNL_ShowAll(int flag) { BtlStandIn.pnlShowAll.push_back(flag); }
+
+void PNL_SetDamageGauge(LIST_DATA* meka, int oldPx, int newPx, int life, int bars) {
+    BtlStandIn.damageGauge.push_back({meka ? meka->mekaNo : -1, oldPx, newPx, life, bars});
+}
+
+void PNL_SetDamageWait(int slot, int frames) { BtlStandIn.damageWait.push_back({slot, frames}); }
+
+int PNL_CreateChip(LIST_DATA* meka, int oldPx, int newPx) {
+    BtlStandIn.chip.push_back({meka ? meka->mekaNo : -1, oldPx, newPx});
+    return -999;
+}
 
 // ---- the CPU AI ----
 

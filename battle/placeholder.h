@@ -13,6 +13,9 @@ struct BTL_STANDIN_LOG {
     std::vector<int> pnlDelete;                 // slots
     std::vector<std::array<int, 2>> gaugeRect;  // PNL_SetGaugeRect (slot, piece)
     int slotMarkClears = 0;
+    std::vector<std::array<int, 5>> damageGauge;  // PNL_SetDamageGauge (slot, old px, new px, life, bars)
+    std::vector<std::array<int, 3>> chip;         // PNL_CreateChip (slot, old px, new px)
+    std::vector<std::array<int, 2>> damageWait;   // PNL_SetDamageWait (slot, frames)
     std::vector<int> pnlShowAll;  // flags
     // The CPU AI: object indices.
     std::vector<int> cpuResetAct;

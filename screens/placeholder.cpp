@@ -1,6 +1,7 @@
 // Stands in for the screens until they are built: the opening goes straight to the title, the title
 // stays, the battle mode and the ranking return to the title, and every draw presents the sprites.
 #include "platform/file.h"
+#include "screens/btl/btl.h"
 #include "screens/screens.h"
 #include "shell/common.h"
 #include "shell/sys.h"
@@ -21,6 +22,27 @@ void TITLE_Renew() {}
 void TITLE_Draw() { SYS_DrawDefault(); }
 
 void BTL_Loop() { SYS_SetSeq(2); }
+
+// ---- the battle mode's sub-state ----
+
+namespace {
+int BtlState = 0;
+int BtlPrevState = 0;
+int BtlFrameState = 0;  // stored by the battle mode's update at each frame's start
+}  // namespace
+
+int BTL_SetState(int n) {
+    const int replaced = BtlPrevState;
+    BtlPrevState = BtlState;
+    BtlState = n;
+    return replaced;
+}
+
+int BTL_GetState(int which) {
+    if (which == 1) return BtlPrevState;
+    if (which == 2) return BtlFrameState;
+    return BtlState;
+}
 
 int HIS_Loop() {
     SYS_SetSeq(2);

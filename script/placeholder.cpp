@@ -1,5 +1,7 @@
 // Stands in for the script engine until it is built: the script scene installs its dropped-file hook
 // and returns to the title; a dropped name is only logged.
+#include "script/bsc/bsc.h"
+#include "script/placeholder.h"
 #include "script/script.h"
 #include "shell/common.h"
 #include "shell/sys.h"
@@ -62,3 +64,9 @@ u32 _ass_getfadestart() { return plat::GetTimeMs(); }
 void _ass_script_func_draw() {}
 
 void _ass_func_standin(int no) { _ass_skipfuncargs(no); }
+
+// ---- battle-script commands ----
+
+SCRIPT_STANDIN_LOG ScriptStandIn;
+
+void mBSC_Chr_Interrupt(int slot, int value) { ScriptStandIn.bscInterrupt.push_back({slot, value}); }

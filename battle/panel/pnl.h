@@ -2,8 +2,16 @@
 #pragma once
 #include "platform/types.h"
 
+struct LIST_DATA;
+
 void PNL_Delete(int slot);
 void PNL_SetGaugeRect(int slot, int piece);
 void PNL_ClearSlotMark();
 // Shows or hides every panel of a live mech, the slot panel, the hit-count popup and the marker.
 void PNL_ShowAll(int flag);
+
+// The damage display of a mech's life bar: px are life units / 16 before and after the hit.
+void PNL_SetDamageGauge(LIST_DATA* meka, int oldPx, int newPx, int life, int bars);
+void PNL_SetDamageWait(int slot, int frames);
+// Gauge chips for the lost part of the bar: the chip's object index, -999 when nothing was lost.
+int PNL_CreateChip(LIST_DATA* meka, int oldPx, int newPx);

@@ -47,9 +47,13 @@ SprSetDef SimpleMekaSet(const std::string& image) {
     return set;
 }
 
-bool SaveSimpleMekaSet(const std::string& dir, const std::string& stem) {
+bool SaveMekaSet(const std::string& dir, const std::string& stem, const SprSetDef& set) {
     const std::string base = dir + "/Bmp/Meka/" + stem;
-    return SaveGrp(base + ".grp", MekaPicture(), true) && SaveFile(base + ".spr", SprFile(SimpleMekaSet(stem)));
+    return SaveGrp(base + ".grp", MekaPicture(), true) && SaveFile(base + ".spr", SprFile(set));
+}
+
+bool SaveSimpleMekaSet(const std::string& dir, const std::string& stem) {
+    return SaveMekaSet(dir, stem, SimpleMekaSet(stem));
 }
 
 }  // namespace tools

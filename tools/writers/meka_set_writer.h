@@ -14,7 +14,9 @@ constexpr RECT kMekaBoxRect{-20, -90, 20, 0};
 constexpr RECT kMekaFootRect{-32, -40, 32, 40};
 
 SprSetDef SimpleMekaSet(const std::string& image);
-// Writes "<dir>/Bmp/Meka/<stem>.spr" and its picture "<dir>/Bmp/Meka/<stem>.grp".
+// Writes "<dir>/Bmp/Meka/<stem>.spr" and its picture "<dir>/Bmp/Meka/<stem>.grp" (the set's image
+// must be named stem).
+bool SaveMekaSet(const std::string& dir, const std::string& stem, const SprSetDef& set);
 bool SaveSimpleMekaSet(const std::string& dir, const std::string& stem);
 
 }  // namespace tools

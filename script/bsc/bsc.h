@@ -1,0 +1,5 @@
+// Battle-script commands: the per-mech action queues a script drives.
+#pragma once
+
+// Moves the slot's queue to step value (the damage code uses 99), saving its step.
+void mBSC_Chr_Interrupt(int slot, int value);
