@@ -578,6 +578,38 @@ TEST_F(BattleDraw, TheScriptsPictureNeedsAnOpenMapForTheWorld) {
     MAP_SetMapPtr(nullptr);
 }
 
+TEST_F(BattleDraw, TheWorldRedrawGoesToTheWorkSurfaceAndTheOffsetCopyAddsTheBattleOffset) {
+    Group(2, 20, 100, 100);
+    for (i32 slot : {-1, SPR_CreateSurf(640, 480, 0)}) {
+        SCOPED_TRACE(slot);
+        ScreenWorkSurf = slot;
+        spy_.Clear();
+        BTL_RedrawMap();
+        EXPECT_EQ(SprDrawSurf, &DispBackBuffer);
+        if (slot < 0) {
+            EXPECT_TRUE(spy_.calls.empty());
+            continue;
+        }
+        ASSERT_EQ(spy_.calls.size(), 1u);
+        EXPECT_EQ(spy_.calls[0].args.dst, SPR_GetSlotSurf(slot));
+        SPR_DelSurfDat(slot);
+    }
+    ScreenWorkSurf = -1;
+
+    const RECT src{1, 2, 9, 10};
+    BTL_SetDrawOfs(30, 40);
+    spy_.Clear();
+    BTL_DrawSurfOfs(image_, 5, 6, &src);
+    const BltCall& c = Only();
+    EXPECT_EQ(c.blt, SPR_BLT_COPY);
+    EXPECT_EQ(c.args.x * 1000 + c.args.y, 35 * 1000 + 46);
+    EXPECT_EQ(c.args.key, 1);
+    EXPECT_EQ(Str(c.srcRect), "1,2,9,10");
+    spy_.Clear();
+    BTL_DrawSurfOfs(-1, 5, 6, &src);  // no such slot
+    EXPECT_TRUE(spy_.calls.empty());
+}
+
 TEST_F(BattleDraw, TheShellsBattleSceneDrawsThroughTheBattleDraw) {
     test::FakeClock clock(0x10000000);
     SYS_SetSeq(4);
