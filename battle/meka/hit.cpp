@@ -435,6 +435,7 @@ int HIT_SubLife(LIST_DATA* m, LIST_DATA* a, i32 damage) {
         bars--;
         units = bars >= 0 ? units + MEKA_LIFE_UNITS : 0;
     }
+    if (units < 1) units = 0;
     r->life = i16(std::min<i32>(units, SHRT_MAX));
     r->lifeBar = i16(bars);
     const int oldPx = u0 / 16, newPx = lost / 16;
