@@ -220,7 +220,8 @@ protected:
         BtlAnim::SetUp();
         cwd_ = std::make_unique<test::ScopedCwd>(dir_.path());
         std::vector<WAZA_DATA> records(1, tools::NewWaza());
-        ASSERT_TRUE(tools::SaveFile(dir_.File(std::string("Dat/") + MekaNameTbl[kType] + ".waz"), tools::WazFile(records)));
+        const std::string path = dir_.File(std::string("Dat/") + MekaNameTbl[kType] + ".waz");
+        ASSERT_TRUE(tools::SaveFile(path, tools::WazFile(records)));
         ASSERT_EQ(WAZA_LoadData(kType), 1);
         MakeSeq(1, {{1, 0}, {2, 0}});
     }

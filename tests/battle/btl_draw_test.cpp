@@ -169,7 +169,8 @@ TEST_F(BtlDraw, SurfaceSpritesUseTheSameTableButAlwaysTheHalfBlendFor4) {
             spy_.Clear();
             EXPECT_EQ(BTL_DrawSpr2(0), 1);
             const BltCall& c = Only();
-            const int want = halfBlend ? (scaled ? SPR_BLT_ALPHA50_SCALED : SPR_BLT_ALPHA50) : (scaled ? r.scaled : r.plain);
+            const int want =
+                halfBlend ? (scaled ? SPR_BLT_ALPHA50_SCALED : SPR_BLT_ALPHA50) : (scaled ? r.scaled : r.plain);
             EXPECT_EQ(c.blt, want) << "scaled " << scaled;
             EXPECT_EQ(c.args.key, halfBlend ? 1 : scaled ? r.key : r.groupPlainKey);
             EXPECT_EQ(c.args.level, halfBlend ? 0 : r.l1);
@@ -226,7 +227,8 @@ protected:
     void SetUp() override {
         BtlDraw::SetUp();
         // One 32×32 part with destination (-16, -32, 16, 0); rectangle 4 reaches 8 below the feet.
-        test::MakeGroup(0, {PageDef{0, {{image_, {-16, -32, 16, 0}, {0, 0, 32, 32}}}, {{}, {}, {}, {}, {-8, -8, 8, 8}}}});
+        const RECT feet{-8, -8, 8, 8};
+        test::MakeGroup(0, {PageDef{0, {{image_, {-16, -32, 16, 0}, {0, 0, 32, 32}}}, {{}, {}, {}, {}, feet}}});
         ASSERT_EQ(SPR_CreateSpr(0, 128, 100, 100, 0, 0), 1);
         SPR_SetSprView2(0, 1);
     }
