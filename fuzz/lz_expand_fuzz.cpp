@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "platform/file.h"
 #include "platform/memory.h"
 #include "shell/lz.h"
@@ -42,6 +43,13 @@ plat::File* OpenAsFile(const u8* data, size_t size) {
 }
 
 }  // namespace
+
+fuzz::Seeds FuzzSeeds() {
+    std::vector<u8> text, ramp;
+    for (int i = 0; i < 3000; ++i) text.push_back(u8("the stream expands into its buffer "[i % 35]));
+    for (int i = 0; i < 3000; ++i) ramp.push_back(u8(i * i >> 4));
+    return {{"text", tools::LzCompress(text)}, {"ramp", tools::LzCompress(ramp)}, {"empty", tools::LzCompress({})}};
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size) {
     u32 stated = 0;

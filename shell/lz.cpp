@@ -245,13 +245,15 @@ bool ReadU32(Source& src, u32* v) {
 }
 
 // With block given, the output is a new block of the expanded size, handed out through *block as soon
-// as it exists; otherwise it is dest.
+// as it exists, and destSize is the largest size the caller accepts; otherwise the output is dest.
 template <class Source>
 int Expand(Source& src, u8* dest, u64 destSize, void** block, u32* size) {
     u32 expanded = 0;
     if (!ReadU32(src, &expanded)) return 0;
     if (size) *size = expanded;
     if (block) {
+        // Refused before allocating: a few damaged bytes could otherwise ask for gigabytes.
+        if (expanded > destSize) return 0;
         dest = static_cast<u8*>(plat::GlobalAllocZero(expanded));
         if (!dest) return 0;
         *block = dest;
@@ -317,12 +319,12 @@ int LZ_ExpandFromFile(plat::File* file, void* dest, u32* size, u32 destSize) {
     return Expand(src, static_cast<u8*>(dest), destSize, nullptr, size);
 }
 
-int LZ_ExpandFromFileAlloc(plat::File* file, void** block, u32* size) {
+int LZ_ExpandFromFileAlloc(plat::File* file, void** block, u32* size, u32 maxSize) {
     if (!block) return 0;
     *block = nullptr;
     if (!file) return 0;
     FileSource src{file};
-    if (Expand(src, nullptr, 0, block, size)) return 1;
+    if (Expand(src, nullptr, maxSize, block, size)) return 1;
     plat::GlobalFree(*block);
     *block = nullptr;
     return 0;

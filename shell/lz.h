@@ -18,8 +18,9 @@ int LZ_CompressToFile(plat::File* file, const void* source, u32 size);
 int LZ_ExpandFromFile(plat::File* file, void* dest, u32* size, u32 destSize);
 
 // The same into a new zero-filled block of exactly the expanded size (free it with plat::GlobalFree).
-// On failure *block is null and nothing stays allocated.
-int LZ_ExpandFromFileAlloc(plat::File* file, void** block, u32* size);
+// On failure *block is null and nothing stays allocated. A stream stating more than maxSize bytes (the
+// most the caller's format can need) fails before anything is allocated.
+int LZ_ExpandFromFileAlloc(plat::File* file, void** block, u32* size, u32 maxSize = 0xFFFFFFFFu);
 
 // The expander over a stream held in memory; used (when given) receives the bytes the stream took.
 int LZ_ExpandFromMemory(const void* stream, std::size_t streamSize, void* dest, u32 destSize, u32* size,

@@ -25,6 +25,10 @@ namespace {
 // What a glyph the block does not hold reads as: every row of every drawer, plus the 32-bit overread.
 const u8 kBlankGlyph[FONT_HEIGHT_MAX * 4 + FONT_BLOCK_PAD] = {};
 
+// The largest font's glyphs fill under 1.3 MB; a block far beyond that is damage, refused before it is
+// allocated.
+constexpr u32 kMaxGlyphBlock = 16u << 20;
+
 u16 StoredColor(i32 arg) {
     const u16 c = u16(arg);
     return c ? c : 1;
@@ -103,7 +107,8 @@ int FONT_LoadFont(int slot, const char* name) {
     }
     void* block = nullptr;
     u32 size = 0;
-    if (!LZ_ExpandFromFileAlloc(file, &block, &size)) {
+    if (!LZ_ExpandFromFileAlloc(file, &block, &size, kMaxGlyphBlock)) {
+        if (size > kMaxGlyphBlock) DebugMsg("%s: a %u-byte glyph block is too large", name, size);
         plat::FileClose(file);
         return 0;
     }

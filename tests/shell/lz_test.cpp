@@ -446,6 +446,29 @@ TEST(LzExpand, RejectsStreamsThatContradictThemselvesOrTheBuffer) {
     }
 }
 
+// A few bytes stating gigabytes of zero-filled output are refused before the block is allocated; the
+// stated size is still reported, and a stream at the limit expands.
+TEST_F(LzFile, AllocVariantRefusesSizesBeyondTheCallersLimit) {
+    tools::LzTokenWriter w;
+    w.Literals(Str("abc"));
+    w.expandedSize = 0xFFFFFF00u;
+    plat::File* f = Open(w.Build());
+    void* block = reinterpret_cast<void*>(1);
+    u32 size = 0;
+    EXPECT_EQ(LZ_ExpandFromFileAlloc(f, &block, &size, 1u << 20), 0);
+    EXPECT_EQ(block, nullptr);
+    EXPECT_EQ(size, 0xFFFFFF00u);
+    plat::FileClose(f);
+
+    f = Open(tools::LzCompress(Str("abcdef")));
+    EXPECT_EQ(LZ_ExpandFromFileAlloc(f, &block, &size, 5), 0);
+    ASSERT_TRUE(plat::FileSeek(f, 0));
+    ASSERT_EQ(LZ_ExpandFromFileAlloc(f, &block, &size, 6), 1);
+    EXPECT_EQ(std::memcmp(block, "abcdef", 6), 0);
+    plat::GlobalFree(block);
+    plat::FileClose(f);
+}
+
 TEST_F(LzFile, AllocVariantFreesItsBlockOnEveryFailure) {
     tools::LzTokenWriter w;
     w.Literal('a').Ref(2, 3);

@@ -3,6 +3,7 @@
 #include "font_support.h"
 #include "platform/memory.h"
 #include "tools/writers/byte_writer.h"
+#include "tools/writers/lz_writer.h"
 
 namespace {
 
@@ -74,6 +75,20 @@ TEST_F(FontLoad, CellsTheDrawersCannotHoldAreRefused) {
         EXPECT_EQ(FontTbl[5].loaded, 0);
     }
     EXPECT_TRUE(debug.Contains("not supported"));
+}
+
+// A glyph block stated far beyond any font's is refused before it is allocated.
+TEST_F(FontLoad, HugeStatedBlocksAreRefused) {
+    test::DebugCapture debug;
+    const FntBuilder font(10, 10, 2);
+    tools::LzTokenWriter lz;
+    lz.Literals(font.block());
+    lz.expandedSize = 0xFFFFFFF0u;
+    tools::ByteWriter w;
+    w.Text("FNT").U16(10).U16(10).Bytes(lz.Build());
+    EXPECT_EQ(LoadBytes(6, w.bytes()), 0);
+    EXPECT_EQ(FontTbl[6].loaded, 0);
+    EXPECT_TRUE(debug.Contains("too large"));
 }
 
 TEST_F(FontLoad, ShortBlocksDrawMissingGlyphsBlank) {
