@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (clang, in build-fuzz) and runs each one listed in fuzz/targets.txt for
-# its CI time, or for --seconds N each. A target starts from its own writer-made seeds, the files of
-# its extension in the sample data folder (--data) and its regression inputs (tests/data/fuzz/<name>);
-# the corpus it grows is kept in build-fuzz/fuzz-work/<name> for the next run. A crash stops the run
-# with the input saved beside that corpus. Ends with one line per target: executions per second and
-# edges covered.
+# Builds the libFuzzer targets (clang, in build-fuzz) and runs each one listed in fuzz/targets.txt, one
+# at a time, for its CI time or for --seconds N each; a CI time of 0 keeps a target out of the run unless
+# it is named. A target starts from its own writer-made seeds, the files of its extension in the sample
+# data folder (--data) and its saved inputs (tests/data/fuzz/<name>); the corpus it grows is kept in
+# build-fuzz/fuzz-work/<name> for the next run. A crash stops the run with the input saved beside that
+# corpus. Ends with one line per target: executions per second and edges covered.
 #   scripts/fuzz.sh [--seconds N] [--data DIR] [--jobs N] [--no-build] [NAME...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,6 +34,14 @@ summary=()
 while read -r name ext secs maxlen rss malloc timeout; do
   case "$name" in '' | '#'*) continue ;; esac
   if [ ${#only[@]} -gt 0 ] && [[ " ${only[*]} " != *" $name "* ]]; then continue; fi
+  # A CI time of 0 holds a target out of the CI run; named or given --seconds it runs (30 s by default).
+  if [ "$secs" = 0 ]; then
+    if [ ${#only[@]} -eq 0 ] && [ -z "$seconds" ]; then
+      summary+=("$(printf '%-10s held out of this run' "$name")")
+      continue
+    fi
+    secs=30
+  fi
   bin="$fuzz/fuzz/fuzz_$name"
   work="$fuzz/fuzz-work/$name"
   mkdir -p "$work/corpus" "$work/seeds"
@@ -49,7 +57,7 @@ while read -r name ext secs maxlen rss malloc timeout; do
   [ -f "$root/fuzz/dict/$name.dict" ] && args+=(-dict="$root/fuzz/dict/$name.dict")
   echo "== fuzz_$name for ${seconds:-$secs} s"
   set +e
-  "$bin" "${args[@]}" "${dirs[@]}" 2>&1 | tee "$work/last.log" | grep --line-buffered -v '^#[0-9]'
+  "$bin" "${args[@]}" "${dirs[@]}" 2>&1 | tee "$work/last.log" | grep --line-buffered -v -e '^#[0-9]' -e 'NEW_FUNC'
   status=${PIPESTATUS[0]}
   set -e
   if [ "$status" != 0 ]; then
