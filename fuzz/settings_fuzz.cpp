@@ -1,4 +1,6 @@
-// The settings file: the window placement read back as the shell reads it, and a value of each type.
+// The settings file: the window placement read back and placed as the shell does, and a value of each
+// type.
+#include <cstring>
 #include <string>
 
 #include "fuzz/fuzz_support.h"
@@ -24,7 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size) {
     (void)pointed;
     fuzz::InputFile("settings.txt", data, size);
     u8 rect[16];
-    GetRegistry("Main", "WndRect", rect, sizeof(rect));
+    if (GetRegistry("Main", "WndRect", rect, sizeof(rect))) {
+        i32 v[4];
+        std::memcpy(v, rect, sizeof(v));
+        const RECT stored{v[0], v[1], v[2], v[3]};
+        const plat::ScreenMetrics metrics{1920, 1080, 4, 4, 19};
+        SYS_WindowedPlacement(metrics, 640, 480, &stored);
+    }
     u8 value[64];
     for (const char* name : {"WndMode", "Name", "List"}) {
         u32 type = 0, got = sizeof(value);
