@@ -45,7 +45,12 @@ while read -r name ext secs maxlen rss malloc timeout; do
   bin="$fuzz/fuzz/fuzz_$name"
   work="$fuzz/fuzz-work/$name"
   mkdir -p "$work/corpus" "$work/seeds"
-  KORVANE_FUZZ_SEEDS="$work/seeds" "$bin"
+  # -runs=0: a target built without the seed writer must not start fuzzing here.
+  KORVANE_FUZZ_SEEDS="$work/seeds" "$bin" -runs=0 >/dev/null 2>&1
+  if [ -z "$(ls -A "$work/seeds")" ]; then
+    echo "fuzz_$name wrote no seeds" >&2
+    exit 1
+  fi
   if [ -n "$data" ] && [ "$ext" != - ]; then
     find "$data" -type f -iname "*.$ext" -size -"$maxlen"c -exec cp {} "$work/seeds/" \;
   fi
