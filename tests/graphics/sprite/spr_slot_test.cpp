@@ -140,6 +140,11 @@ TEST_F(SpriteSlots, BodiesBeyondAnySetAreRefused) {
     EXPECT_EQ(SPR_LoadSprGrp(2, Path("huge.spr").c_str(), 0), 0);
     EXPECT_EQ(SprPageTbl[2], nullptr);
     EXPECT_TRUE(debug.Contains("too large"));
+
+    // The damaged file the fuzzer found, as it was.
+    const std::string found = std::string(KORVANE_TESTDATA_DIR) + "/fuzz/spr/huge-body";
+    EXPECT_EQ(SPR_LoadSprGrp(2, found.c_str(), 0), 0);
+    EXPECT_EQ(SprPageTbl[2], nullptr);
 }
 
 TEST_F(SpriteSlots, StemsAreCutAtTheLastSeparatorAndDot) {
