@@ -1,14 +1,9 @@
 // Feeds arbitrary bytes to the LZ expanders: every variant must agree, stay inside its buffer, and
 // anything small enough must survive an encode and expand round trip.
-#include <sys/mman.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "platform/file.h"
 #include "platform/memory.h"
 #include "shell/lz.h"
@@ -16,32 +11,18 @@
 
 namespace {
 
+using fuzz::Check;
+
 constexpr u32 kMaxRoom = 1u << 20;  // larger stated sizes are expanded into this much room
 
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "lz fuzz: %s\n", what);
-        std::abort();
-    }
-}
-
-// One in-memory file, reopened by name for each input so the file expanders see a real handle.
-const std::string& MemFilePath() {
-    static const std::string path = [] {
-        const int fd = memfd_create("lz-fuzz", 0);
-        Check(fd >= 0, "memfd_create");
-        return "/proc/self/fd/" + std::to_string(fd);
-    }();
-    return path;
-}
-
-plat::File* OpenAsFile(const u8* data, size_t size) {
-    const int fd = std::atoi(MemFilePath().c_str() + std::strlen("/proc/self/fd/"));
-    Check(ftruncate(fd, 0) == 0 && (size == 0 || pwrite(fd, data, size, 0) == ssize_t(size)), "memfd write");
-    return plat::FileOpenRead(MemFilePath().c_str());
-}
-
 }  // namespace
+
+fuzz::Seeds FuzzSeeds() {
+    std::vector<u8> text, ramp;
+    for (int i = 0; i < 3000; ++i) text.push_back(u8("the stream expands into its buffer "[i % 35]));
+    for (int i = 0; i < 3000; ++i) ramp.push_back(u8(i * i >> 4));
+    return {{"text", tools::LzCompress(text)}, {"ramp", tools::LzCompress(ramp)}, {"empty", tools::LzCompress({})}};
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size) {
     u32 stated = 0;
@@ -54,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size) {
     const int memOk = LZ_ExpandFromMemory(data, size, mem.data(), room, &memSize, &used);
     Check(used <= size, "consumed more than the stream");
 
-    plat::File* f = OpenAsFile(data, size);
+    plat::File* f = plat::FileOpenRead(fuzz::InputFile("in.lz", data, size));
     Check(f != nullptr, "reopen");
     std::vector<u8> buf(room, 0xA5);
     const int fileOk = LZ_ExpandFromFile(f, buf.data(), nullptr, room);

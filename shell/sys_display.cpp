@@ -43,8 +43,9 @@ RECT SYS_WindowedPlacement(const plat::ScreenMetrics& m, i32 width, i32 height, 
     if (stored) {
         const i32 limitX = m.cxScreen - 2 * m.cxFrame;
         const i32 limitY = m.cyScreen - 2 * m.cyFrame - m.cyCaption;
-        if (stored->left >= 0) x = stored->left + width > limitX ? limitX - width : stored->left;
-        if (stored->top >= 0) y = stored->top + height > limitY ? limitY - height : stored->top;
+        // Wide sums: a damaged settings file may store any coordinate.
+        if (stored->left >= 0) x = i64(stored->left) + width > limitX ? limitX - width : stored->left;
+        if (stored->top >= 0) y = i64(stored->top) + height > limitY ? limitY - height : stored->top;
     }
     const i32 w = width + 2 * m.cxFrame;
     const i32 h = height + 2 * m.cyFrame + m.cyCaption;

@@ -17,6 +17,9 @@ namespace {
 
 u32 g_surfColorKey = 0;
 
+// Far beyond any sprite set (thousands of pages of dozens of parts fit in a few megabytes).
+constexpr u32 kMaxSprBody = 64u << 20;
+
 bool IsSep(char c) { return c == '\\' || c == '/'; }
 
 // The part of a path after its last separator ('\' or '/': names arrive with the start-up
@@ -207,10 +210,11 @@ int SPR_LoadSprGrp(int g, const char* path, int vidmem) {
     void* raw = nullptr;
     u32 size = 0;
     bool ok = plat::FileRead(file, magic, 3) == 3 && std::memcmp(magic, "SPR", 3) == 0 &&
-              LZ_ExpandFromFileAlloc(file, &raw, &size) == 1;
+              LZ_ExpandFromFileAlloc(file, &raw, &size, kMaxSprBody) == 1;
     u8* block = static_cast<u8*>(raw);
     plat::FileClose(file);
     if (!ok) {
+        if (size > kMaxSprBody) DebugMsg("SPR_LoadSprGrp: %s states a %u-byte body, too large", path, size);
         plat::GlobalFree(block);
         return 0;
     }

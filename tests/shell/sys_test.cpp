@@ -559,6 +559,11 @@ TEST(ShellPlacement, WindowedPlacementClampsToTheScreen) {
     // Exactly at the limit stays.
     stored = RECT{1024 - 8 - 640, 0, 0, 0};
     EXPECT_EQ(SYS_WindowedPlacement(m, 640, 480, &stored).left, 1024 - 8 - 640);
+    // The largest coordinates a damaged file can hold clamp like any other.
+    stored = RECT{0x7FFFFFFF, 0x7FFFFFF0, 0, 0};
+    r = SYS_WindowedPlacement(m, 640, 480, &stored);
+    EXPECT_EQ(r.left, 1024 - 8 - 640);
+    EXPECT_EQ(r.top, 768 - 8 - 19 - 480);
     // Nothing stored.
     r = SYS_WindowedPlacement(m, 640, 480, nullptr);
     EXPECT_EQ(r.left, 0);

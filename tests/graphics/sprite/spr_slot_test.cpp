@@ -128,6 +128,25 @@ TEST_F(SpriteSlots, MalformedSetsAreRefusedWhole) {
     EXPECT_EQ(SPR_LoadSprGrp(3, Path("Bmp/Effect/Effect.spr").c_str(), 0), 0);  // slot in use
 }
 
+// A damaged stream header stating a body of gigabytes is refused before anything is allocated.
+TEST_F(SpriteSlots, BodiesBeyondAnySetAreRefused) {
+    test::DebugCapture debug;
+    tools::LzTokenWriter lz;
+    lz.Literals(tools::SprBody(TwoImageSet()));
+    lz.expandedSize = 0xFFFFFFF0u;
+    tools::ByteWriter w;
+    w.Text("SPR").Bytes(lz.Build());
+    tools::SaveFile(dir.File("huge.spr"), w.bytes());
+    EXPECT_EQ(SPR_LoadSprGrp(2, Path("huge.spr").c_str(), 0), 0);
+    EXPECT_EQ(SprPageTbl[2], nullptr);
+    EXPECT_TRUE(debug.Contains("too large"));
+
+    // The damaged file the fuzzer found, as it was.
+    const std::string found = std::string(KORVANE_TESTDATA_DIR) + "/fuzz/spr/huge-body";
+    EXPECT_EQ(SPR_LoadSprGrp(2, found.c_str(), 0), 0);
+    EXPECT_EQ(SprPageTbl[2], nullptr);
+}
+
 TEST_F(SpriteSlots, StemsAreCutAtTheLastSeparatorAndDot) {
     int a = SPR_LoadSurf(Path("Bmp/Effect/Own.grp").c_str(), 0);
     ASSERT_GE(a, 0);
