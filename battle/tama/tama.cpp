@@ -253,6 +253,7 @@ void TAMA_SetShotSpr(LIST_DATA* shot) {
     SPR_DATA* spr = SPR_GetSpr(shot->spr);
     if (!ph || !st || !spr) return;
     const bool loop = st->timing == 2 || st->timing == 3 || st->duration == 255;
+    if (st->timing == 2) t->hold = st->duration;
     if (!SPR_SetSeq(shot->spr, st->anim, loop, 1) || spr->group >= SPRGRP_MAX) {
         t->animeEnd = 1;  // nothing to play: the step's animation is over at once
     } else {
@@ -271,7 +272,6 @@ void TAMA_SetShotSpr(LIST_DATA* shot) {
             }
             t->waits[i] = u16(std::clamp<long>(v, 0, 65535));
         }
-        if (st->timing == 2) t->hold = i16(d);
         spr->wait = i16(std::clamp<long>(t->waits[0], 1, 32767));
     }
     if (ph->kind != 2) TAMA_SetDir(shot, st->facing ? MATH_GetVecSector(15, shot->vx16, shot->vy16) : 0);
