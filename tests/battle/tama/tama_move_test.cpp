@@ -159,8 +159,8 @@ TEST_F(TamaMove, StopRangeEndsTheCalculation) {
     s->target = cpu_->index;
     const int idx = s->index;
     Renew(s, 5);
-    EXPECT_TRUE(OBJ_Get(idx)) << "50 pixels away: not within";
-    Renew(s);
+    EXPECT_TRUE(OBJ_Get(idx)) << "51 pixels away: not within";
+    Renew(s, 2);  // the test comes before the sub-step's move
     EXPECT_FALSE(OBJ_Get(idx));
     // No target: never.
     s = MakeShot(0, 600, 500, 600, 600);
