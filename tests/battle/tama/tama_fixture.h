@@ -1,6 +1,6 @@
 // A battle for the weapon tests: the technique fixture's map and mechs (mech boxes 5 and 6 at known
 // offsets, technique 0 holding its launchers), an effect set that shots draw from (40 facings, box 2
-// around the centre, box 8 a link point 12 pixels right), weapon records made in memory, and frames
+// around the centre, box 8 a link point 12 pixels along the page's facing), weapon records made in memory, and frames
 // run through the pool's walk with launchers and shots only.
 #pragma once
 #include <vector>
@@ -19,7 +19,6 @@ namespace test {
 
 constexpr RECT kBox5{10, -30, 12, -20};   // fires from (x + 10, y - 20, z + 10)
 constexpr RECT kBox6{-10, -30, -8, -20};  // fires from (x - 10, y - 20, z + 10)
-constexpr RECT kBox8{12, 0, 12, 0};       // a member's tail point
 
 class TamaFixture : public MekaDrive {
 protected:
@@ -37,10 +36,12 @@ protected:
         }
         tools::SprSetDef eft = tools::SimpleMekaSet("effect");
         eft.pages.resize(TAMA_LSR_DIRS, eft.pages[0]);
-        for (tools::SprPageDef& page : eft.pages) {
+        for (int f = 0; f < TAMA_LSR_DIRS; f++) {
+            tools::SprPageDef& page = eft.pages[std::size_t(f)];
             page.hit = {};
             page.hit[2] = RECT{-4, -4, 4, 4};
-            page.hit[8] = kBox8;
+            const POINT p = Link(f);
+            page.hit[8] = RECT{p.x, p.y, p.x, p.y};
         }
         eft.seqs[0] = {{0, 0}};
         eft.seqs[1] = {{0, 1}, {0, 3}, {0, 5}};
@@ -63,6 +64,12 @@ protected:
         MekaDrive::TearDown();
     }
 
+    // The tail point of a laser member facing f (sectors of 9 degrees from "down").
+    static POINT Link(int f) {
+        i32 vx, vy;
+        MATH_GetAngleVec(f * 9, &vx, &vy);
+        return POINT{i32((i64(vx) * 12 + 32768) >> 16), i32((i64(vy) * 12 + 32768) >> 16)};
+    }
     // Back to an empty battle between the cases of a table.
     void Reset() {
         for (LIST_DATA* o : Live(OBJ_KIND_LAUNCHER)) TAMA_DeleteLauncher(o);
