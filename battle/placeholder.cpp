@@ -79,3 +79,12 @@ void BTL_DrawSurfOfs(int surf, int x, int y, const RECT* src) {
     if (!SprDrawSurf || !*SprDrawSurf) return;
     BLT_Copy(*SprDrawSurf, x, y, SPR_GetSlotSurf(surf), src, 1);
 }
+
+// ---- battle renderer: script picture ----
+// Until the battle renderer is built, the script's battle picture is the sprites alone.
+#include "graphics/sprite/spr.h"
+
+int BTL_DrawScript() {
+    SPR_DrawAllSpr(-1);
+    return 1;
+}

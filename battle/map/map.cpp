@@ -142,6 +142,7 @@ int MAP_DecodeChipLayer(const u8* data, i32 length) {
     if (!MapData) return 0;
     const i32 total = CellTotal();
     const i32 bytes = total * i32(sizeof(MAP_CELL));
+    plat::GlobalFree(MapData->cells);
     MapData->cells = static_cast<MAP_CELL*>(plat::GlobalAllocZero(size_t(bytes)));
     if (!MapData->cells) return 0;
     MAP_CELL* cells = MapData->cells;
@@ -188,6 +189,7 @@ int MAP_LoadMap(const char* name) {
     const i64 fileSize = plat::FileSize(file);
     u8 header[MAP_HEADER_SIZE];
     if (plat::FileRead(file, header, MAP_HEADER_SIZE) != MAP_HEADER_SIZE) return fail("short header");
+    plat::GlobalFree(MapData->cells);
     *MapData = MAP_DATA{};
     MapData->width = i16(ReadU16(header + 0x10));
     MapData->height = i16(ReadU16(header + 0x14));

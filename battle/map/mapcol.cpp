@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "battle/map/map.h"
 #include "battle/meka/meka.h"
@@ -16,7 +17,6 @@ constexpr int kFootD = 80;
 constexpr u8 kBlockBit = 1;
 constexpr int kContactMap = 1;  // slide-mask bits
 constexpr int kContactMeka = 2;
-constexpr int kMaxObstacles = 2 * MEKA_SLOT_MAX + 64;
 
 // Cells of pixel positions: floor, so that negative pixels lie outside the map.
 i32 CellOf(i32 pixel) { return pixel >> 4; }
@@ -51,13 +51,14 @@ struct Obstacle {
     int kind;  // kContactMap or kContactMeka
 };
 
+// Foot boxes come from sprite data, so a scan may find any number of runs. One list serves every call
+// (a retry starts only after its caller is done with the list), so moves allocate nothing once warm.
 struct Obstacles {
-    Obstacle list[kMaxObstacles];
-    int count = 0;
-    void Add(const RECT& r, int kind) {
-        if (count < kMaxObstacles) list[count++] = Obstacle{r, kind};
-    }
+    std::vector<Obstacle>& list;
+    void Add(const RECT& r, int kind) { list.push_back(Obstacle{r, kind}); }
 };
+
+std::vector<Obstacle> ObstacleList;
 
 // Merges runs of blocked cells of one column (rows r0..r0+n-1) into 16-wide rectangles.
 void ScanColumn(Obstacles* out, i32 col, i32 r0, i32 n) {
@@ -161,7 +162,8 @@ int HIT_MoveMeka(FIX16* nx16, FIX16* ny16, int ignoreMeka, int retry) {
     const bool left = dx < 0, right = dx > 0, up = dy < 0, down = dy > 0;
     const bool diagonal = dx != 0 && dy != 0;
 
-    Obstacles obs;
+    ObstacleList.clear();
+    Obstacles obs{ObstacleList};
     if (!ignoreMeka) {
         for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) {
             LIST_DATA* other = MEKA_GetSlot(slot);
@@ -196,8 +198,7 @@ int HIT_MoveMeka(FIX16* nx16, FIX16* ny16, int ignoreMeka, int retry) {
     int contact = 0;
     bool haveX = false, haveY = false;
     Correction bestX, bestY;
-    for (int i = 0; i < obs.count; i++) {
-        const Obstacle& ob = obs.list[i];
+    for (const Obstacle& ob : ObstacleList) {
         const OBJ_FOOT& f = ob.kind == kContactMeka ? obj->foot2 : obj->foot1;
         const RECT O = BoxAt(f, x, y);
         const RECT N = BoxAt(f, nx, ny);

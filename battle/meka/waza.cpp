@@ -420,6 +420,10 @@ int WAZA_RenewFrame(int* flag) {
     LIST_DATA* obj = CurObj;
     MEKA_WORK* m = Current();
     if (!m) return 0;
+    if (!CurWaza || !CurMotion) {  // the technique's data went away under it
+        WAZA_End();
+        return 1;
+    }
     if (m->subActCnt[0] == 0) {
         m->subActCnt[0] = 1;
         m->frameCnt = 0;
@@ -442,6 +446,10 @@ int WAZA_RenewFrameEnd(int* flag) {
     LIST_DATA* obj = CurObj;
     MEKA_WORK* m = Current();
     if (!m) return 0;
+    if (!CurWaza || !CurMotion) {
+        WAZA_End();
+        return 1;
+    }
     WAZA_RenewSpeed();
     CheckHitBranch(m);
     if (!Running(m) || !CurFrame) return 1;

@@ -114,11 +114,8 @@ protected:
     void CheckCursor();
     void CheckSounds();
     void CheckMovie();
-<<<<<<< HEAD
     void CheckMainMenu();
-=======
     void CheckWeapons();
->>>>>>> i19
 
     test::TempDir dir_;
 };
@@ -354,7 +351,6 @@ void SampleData::CheckMovie() {
     plat::ReleaseSurface(surface);
 }
 
-<<<<<<< HEAD
 // Five buttons down the left column, their overlays beside them: a frame, clear inside.
 void SampleData::CheckMainMenu() {
     GRP_DATA sheet{};
@@ -376,7 +372,8 @@ void SampleData::CheckMainMenu() {
     }
     EXPECT_NE(pixel(40, 16), pixel(40, 48)) << "the buttons differ";
     SURF_FreeGrp(&sheet);
-=======
+}
+
 void SampleData::CheckWeapons() {
     test::ScopedCwd cwd(dir_.path());
     ASSERT_EQ(TAMA_LoadData(), 1);
@@ -397,7 +394,6 @@ void SampleData::CheckWeapons() {
         }
     }
     TAMA_ClearData();
->>>>>>> i19
 }
 
 TEST_F(SampleData, WritesFilesTheGameReads) {
@@ -407,11 +403,8 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckCursor();
     CheckSounds();
     CheckMovie();
-<<<<<<< HEAD
     CheckMainMenu();
-=======
     CheckWeapons();
->>>>>>> i19
 }
 
 }  // namespace

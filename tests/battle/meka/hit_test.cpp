@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -358,18 +359,23 @@ TEST_F(Hit, TechniqueFrameGeometry) {
     LIST_DATA* a = Make(0, 0, MEKA_CTRL_PLAYER, 0, 100, 200);
     LIST_DATA* v = Make(1, 1, MEKA_CTRL_CPU, 1, 130, 200);
     CurObj = a;
+    // Windows with the attacker on the ground (upper edges) and 100 up (lower edges; the mech spans
+    // z .. z + 90): 45 ± 8, 90 ± 12 and 0 ± 8 above the attacker.
     struct Case {
         int rect;
-        i32 z;
+        i32 attackerZ, z;
         int hit;
     };
-    for (const Case c : {Case{2, 53, 1}, Case{2, 54, 0}, Case{11, 53, 1}, Case{4, 102, 1}, Case{4, 103, 0},
-                         Case{12, 102, 1}, Case{12, 103, 0}, Case{1, 8, 1}, Case{1, 9, 0}, Case{10, 8, 1}}) {
+    for (const Case c : {Case{2, 0, 53, 1}, Case{2, 0, 54, 0}, Case{11, 0, 53, 1}, Case{4, 0, 102, 1}, Case{4, 0, 103, 0},
+                         Case{12, 0, 102, 1}, Case{12, 0, 103, 0}, Case{1, 0, 8, 1}, Case{1, 0, 9, 0}, Case{10, 0, 8, 1},
+                         Case{2, 100, 47, 1}, Case{2, 100, 46, 0}, Case{4, 100, 88, 1}, Case{4, 100, 87, 0},
+                         Case{1, 100, 2, 1}, Case{10, 100, 1, 0}}) {
         Motion(0).frame[0].hitField = u16(1u << c.rect);
+        a->z = c.attackerZ;
         v->z = c.z;
-        EXPECT_EQ(HIT_Check(0, 0), c.hit) << "rectangle " << c.rect << " at height " << c.z;
+        EXPECT_EQ(HIT_Check(0, 0), c.hit) << "rectangle " << c.rect << " at heights " << c.attackerZ << ", " << c.z;
     }
-    v->z = 0;
+    a->z = v->z = 0;
     // A downed mech: only the low rectangles, and only while its counter is below 10.
     MEKA_SetAct(v, 8);
     v->meka->actCnt[0] = 9;
@@ -528,38 +534,15 @@ TEST_F(Hit, AFightToTheLastBar) {
 
 namespace {
 
-// The block as the files hold it, little-endian.
-std::vector<u8> BlockBytes(const HIT_PARAM& p) {
-    tools::ByteWriter w;
-    w.U8(p.knockDown);
-    w.U8(p.timedState);
-    w.U8(p.byte2[0]);
-    w.U8(p.byte2[1]);
-    w.U16(u16(p.power));
-    w.U16(u16(p.minDamage));
-    w.U8(p.byte8[0]);
-    w.U8(p.byte8[1]);
-    w.U8(p.hitStop);
-    w.U8(p.knockDir);
-    w.U8(p.knockSpeed);
-    w.U8(p.byte13);
-    w.U16(p.reactTime);
-    w.U8(p.downValue);
-    w.U8(p.byte17);
-    w.U16(p.blowZSpeed);
-    for (u8 b : {p.sparkEffect, p.sparkCount, p.sparkSpread, p.byte23, p.forceReact, p.byte25}) w.U8(b);
-    return w.bytes();
-}
-
-// Every byte of a motion's and a phase's hit block lands where the block's layout puts it.
+// Every byte of a motion's and a phase's hit block lands where the block's layout puts it (the block's
+// C++ offsets equal its file offsets, and the test host is little-endian).
 TEST(HitParam, ReadsMotionAndPhaseBlocksAtTheirFileOffsets) {
     u8 bytes[WAZA_FILE_SIZE];
     for (int i = 0; i < WAZA_FILE_SIZE; i++) bytes[i] = u8(i * 7 + 3);
     WAZA_DATA waza{};
     WAZA_ReadRecord(bytes, &waza);
-    const std::vector<u8> fromMotion = BlockBytes(HIT_GetParam(&waza.motion[2]));
-    EXPECT_EQ(fromMotion, std::vector<u8>(bytes + 146 + 2 * 256 + 192, bytes + 146 + 2 * 256 + 218));
     const HIT_PARAM m = HIT_GetParam(&waza.motion[2]);
+    EXPECT_EQ(std::memcmp(&m, bytes + 146 + 2 * 256 + 192, sizeof m), 0);
     EXPECT_EQ(HIT_GetChainAdd(m), waza.motion[2].chainAdd);
     EXPECT_EQ(HIT_GetSound(m), waza.motion[2].hitSound - 1);
 
@@ -567,10 +550,9 @@ TEST(HitParam, ReadsMotionAndPhaseBlocksAtTheirFileOffsets) {
     for (int i = 0; i < TAMA_FILE_SIZE; i++) tb[i] = u8(i * 5 + 1);
     TAMA_DATA tama{};
     TAMA_ReadRecord(tb, &tama);
-    const std::vector<u8> fromPhase = BlockBytes(HIT_GetParam(&tama.phase[1]));
-    EXPECT_EQ(fromPhase, std::vector<u8>(tb + 44 + 344 + 278, tb + 44 + 344 + 304));
-    EXPECT_EQ(HIT_GetEffectChance(HIT_GetParam(&tama.phase[1])), tama.phase[1].cancelScale);
-    EXPECT_EQ(BlockBytes(HIT_GetParam(static_cast<const WAZA_MOTION*>(nullptr))), std::vector<u8>(26, 0));
+    const HIT_PARAM p = HIT_GetParam(&tama.phase[1]);
+    EXPECT_EQ(std::memcmp(&p, tb + 44 + 344 + 278, sizeof p), 0);
+    EXPECT_EQ(HIT_GetEffectChance(p), tama.phase[1].cancelScale);
 }
 
 }  // namespace

@@ -15,9 +15,10 @@ class Waza : public MekaDrive {
 protected:
     // Steps of the player's technique 0 after its start and after each sub-state frame, until it
     // ends or `frames` ran; `each` runs before every frame.
-    std::string Trace(const WAZA_DATA& w, int frames, const std::function<void(int)>& each = {}) {
+    std::string Trace(const WAZA_DATA& w, int frames, const std::function<void(int)>& each = {}, i32 z = 0) {
         WriteWaz(test::kPlayerType, {w});
         MakePair();
+        player_->z = z;
         std::ostringstream out;
         Start(0);
         MEKA_WORK* m = player_->meka;
@@ -43,6 +44,7 @@ TEST_F(Waza, StepMachineTraces) {
         const char* name;
         std::function<void(WAZA_DATA&)> edit;
         std::string trace;
+        i32 z = 0;
     };
     const Case cases[] = {
         {"step entry 99 ends at once", [](WAZA_DATA& w) { w.stepTbl[1] = 99; }, "0 end "},
@@ -50,11 +52,13 @@ TEST_F(Waza, StepMachineTraces) {
         {"kind-0 end entry", [](WAZA_DATA& w) { w.branch[0] = {2, 4, 0, 0, 0}; }, "0 1 2 end "},
         {"kind-2 window 1 without hits", [](WAZA_DATA& w) { w.branch[0] = {1, 4, 2, 0, 1}; }, "0 1 4 end "},
         {"motion 16 ends", [](WAZA_DATA& w) { w.stepTbl[2] = 16; }, "0 1 end "},
+        {"ground-only motion in the air", [](WAZA_DATA& w) { w.motion[1].stepFlags = 4; }, "0 2 3 4 end ", 30},
+        {"ground-only motion on the ground", [](WAZA_DATA& w) { w.motion[1].stepFlags = 4; }, "0 1 2 3 4 end "},
     };
     for (const Case& c : cases) {
         WAZA_DATA w = Steps(5);
         c.edit(w);
-        EXPECT_EQ(Trace(w, 20), c.trace) << c.name;
+        EXPECT_EQ(Trace(w, 20, {}, c.z), c.trace) << c.name;
         MEKA_Delete(0);
         MEKA_Delete(1);
     }
@@ -93,21 +97,6 @@ TEST_F(Waza, RunawayDataEndsTheTechnique) {
     EXPECT_EQ(player_->meka->step, 31);
     EXPECT_EQ(player_->meka->subAct, 1);
     EXPECT_FALSE(debug.Contains("steps without end"));
-}
-
-TEST_F(Waza, GroundOnlyMotionIsSkippedInTheAir) {
-    WAZA_DATA w = Steps(3);
-    w.motion[1].stepFlags = 4;
-    WriteWaz(test::kPlayerType, {w});
-    MakePair();
-    player_->z = 30;
-    Start(0);
-    SubFrame(player_);
-    EXPECT_EQ(player_->meka->step, 2);
-    player_->z = 0;
-    Start(0);
-    SubFrame(player_);
-    EXPECT_EQ(player_->meka->step, 1);
 }
 
 TEST_F(Waza, FrameWaitsByMode) {
