@@ -50,7 +50,7 @@ protected:
     }
     void FreeMap() {
         if (map_.cells != cells_.data()) plat::GlobalFree(map_.cells);
-        map_.cells = cells_.data();
+        map_.cells = nullptr;
     }
     // An 80×60 map whose attribute A comes from `attr` (bit 0 blocks).
     void LoadMap(const std::function<u8(int, int)>& attr) {
