@@ -24,6 +24,7 @@ namespace {
 constexpr AVRational kUnits{1, 10000000};
 constexpr i64 kUnitsPerSecond = 10000000;
 constexpr i32 kMaxVideoSize = 4096;
+constexpr int kStagingSlack = 64;  // bytes past a row's end the scaler may write
 // The sound ring is a second long and refilled each time the play cursor passes one of its quarters,
 // so the sound thread wakes four times a lap and never loses one.
 constexpr u32 kRingQuarters = 4;
@@ -114,6 +115,10 @@ struct MovieSample {
     RECT rect{};
     AVPixelFormat format = AV_PIX_FMT_NONE;
     SwsContext* sws = nullptr;
+    // The scaler's vector code writes whole blocks past the end of a row, so it draws here, with room to
+    // spare, and the rows are copied onto the surface.
+    u8* staging = nullptr;
+    int stagingPitch = 0;
 };
 
 namespace {
@@ -476,12 +481,22 @@ bool WriteFrame(MovieSample* sample, const AVFrame* frame) {
     sample->sws = sws_getCachedContext(sample->sws, frame->width, frame->height, AVPixelFormat(frame->format), w, h,
                                        sample->format, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!sample->sws) return false;
+    const int bytes = sample->surface->bitCount / 8;
+    if (!sample->staging) {
+        sample->stagingPitch = (w * bytes + kStagingSlack + 63) / 64 * 64;
+        sample->staging = static_cast<u8*>(av_mallocz(size_t(sample->stagingPitch) * size_t(h + 1)));
+        if (!sample->staging) return false;
+    }
+    u8* dst[1] = {sample->staging};
+    const int stride[1] = {sample->stagingPitch};
+    sws_scale(sample->sws, frame->data, frame->linesize, 0, frame->height, dst, stride);
     SurfaceDesc desc{};
     if (LockSurface(sample->surface, &desc) != kSurfOk) return false;
-    u8* dst[1] = {static_cast<u8*>(desc.pixels) + std::ptrdiff_t(sample->rect.top) * desc.pitch +
-                  std::ptrdiff_t(sample->rect.left) * (desc.bitCount / 8)};
-    const int stride[1] = {desc.pitch};
-    sws_scale(sample->sws, frame->data, frame->linesize, 0, frame->height, dst, stride);
+    u8* const to = static_cast<u8*>(desc.pixels) + std::ptrdiff_t(sample->rect.top) * desc.pitch +
+                   std::ptrdiff_t(sample->rect.left) * bytes;
+    for (i32 y = 0; y < h; ++y)
+        std::memcpy(to + std::ptrdiff_t(y) * desc.pitch, sample->staging + std::ptrdiff_t(y) * sample->stagingPitch,
+                    size_t(w) * size_t(bytes));
     UnlockSurface(sample->surface);
     return true;
 }
@@ -598,6 +613,7 @@ void MovieReleaseSample(MovieSample* sample) {
     if (!sample) return;
     if (sample->stream) sample->stream->sample = nullptr;
     sws_freeContext(sample->sws);
+    av_freep(&sample->staging);
     delete sample;
 }
 

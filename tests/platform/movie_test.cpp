@@ -237,6 +237,33 @@ TEST_F(MovieStreamTest, SamplesWriteThe16And32BitLayoutsAndRefuseOthers) {
         EXPECT_EQ(reinterpret_cast<const u32*>(surface->pixels + 5 * surface->pitch)[40], 0u);
         plat::MovieReleaseSample(sample);
     }
+    {
+        // A width the scaler's blocks do not divide: pixels right of the rectangle, and the rows below
+        // it, keep what they held.
+        tools::TestMovieOptions narrow;
+        narrow.width = 30;
+        narrow.height = 10;
+        narrow.frames = 2;
+        narrow.sampleRate = 0;
+        ASSERT_TRUE(tools::WriteTestMovie(dir_->File("narrow.mpg"), narrow));
+        StreamPtr s(plat::MovieOpen(dir_->File("narrow.mpg").c_str(), nullptr));
+        ASSERT_NE(s, nullptr);
+        plat::Surface* surface = Surface565(64, 12);
+        std::fill_n(reinterpret_cast<u16*>(surface->pixels), surface->pitch / 2 * 12, u16(0x1234));
+        const RECT inner{1, 1, 31, 11};
+        plat::MovieSample* sample = plat::MovieCreateSample(s.get(), surface, &inner);
+        ASSERT_NE(sample, nullptr);
+        plat::MovieSetRunning(s.get(), true);
+        ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+        for (i32 y = 0; y < 12; ++y) {
+            const auto* row = reinterpret_cast<const u16*>(surface->pixels + y * surface->pitch);
+            for (i32 x = 0; x < 64; ++x) {
+                if (x >= 1 && x < 31 && y >= 1 && y < 11) continue;
+                ASSERT_EQ(row[x], 0x1234) << x << "," << y;
+            }
+        }
+        EXPECT_EQ(FrameAt565(surface, 30, 10), 0);
+    }
     StreamPtr s(plat::MovieOpen(path_.c_str(), nullptr));
     EXPECT_EQ(plat::MovieCreateSample(s.get(), Keep(plat::CreateSurface(64, 48, 8, 0, 0, 0, 0)), &rect), nullptr);
     EXPECT_EQ(plat::MovieCreateSample(s.get(), Keep(plat::CreateSurface(64, 48, 24, 0xFF0000, 0xFF00, 0xFF, 0)),
