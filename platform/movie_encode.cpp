@@ -24,6 +24,7 @@ struct Encoder {
     AVFormatContext* oc = nullptr;
     AVCodecContext* video = nullptr;
     AVCodecContext* audio = nullptr;
+    AVCodecContext* changed = nullptr;  // the tone's encoder after its change
     AVStream* videoStream = nullptr;
     AVStream* audioStream = nullptr;
     AVFrame* frame = nullptr;
@@ -37,6 +38,7 @@ struct Encoder {
         av_frame_free(&frame);
         avcodec_free_context(&video);
         avcodec_free_context(&audio);
+        avcodec_free_context(&changed);
         if (oc) {
             if (oc->pb) {
                 u8* data = nullptr;
@@ -74,23 +76,32 @@ bool OpenVideo(Encoder& e, const MovieEncodeOptions& o) {
     return avcodec_parameters_from_context(e.videoStream->codecpar, c) >= 0;
 }
 
-bool OpenAudio(Encoder& e, const MovieEncodeOptions& o) {
+AVCodecContext* OpenToneEncoder(const Encoder& e, u32 rate, i32 channels) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP2);
-    if (!codec) return false;
-    e.audio = avcodec_alloc_context3(codec);
-    if (!e.audio) return false;
-    AVCodecContext* c = e.audio;
+    if (!codec || channels < 1 || channels > 2) return nullptr;
+    AVCodecContext* c = avcodec_alloc_context3(codec);
+    if (!c) return nullptr;
     c->sample_fmt = AV_SAMPLE_FMT_S16;
-    c->sample_rate = int(o.sampleRate);
-    av_channel_layout_default(&c->ch_layout, 1);
-    c->bit_rate = 64000;
+    c->sample_rate = int(rate);
+    av_channel_layout_default(&c->ch_layout, channels);
+    c->bit_rate = 64000 * channels;
     c->time_base = AVRational{1, c->sample_rate};
     if (e.oc->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(c, codec, nullptr) < 0) return false;
+    if (avcodec_open2(c, codec, nullptr) < 0) avcodec_free_context(&c);
+    return c;
+}
+
+bool OpenAudio(Encoder& e, const MovieEncodeOptions& o) {
+    e.audio = OpenToneEncoder(e, o.sampleRate, 1);
+    if (!e.audio) return false;
+    if (o.soundChangeMs) {
+        e.changed = OpenToneEncoder(e, o.changedRate ? o.changedRate : o.sampleRate, o.changedChannels);
+        if (!e.changed) return false;
+    }
     e.audioStream = avformat_new_stream(e.oc, nullptr);
     if (!e.audioStream) return false;
-    e.audioStream->time_base = c->time_base;
-    return avcodec_parameters_from_context(e.audioStream->codecpar, c) >= 0;
+    e.audioStream->time_base = e.audio->time_base;
+    return avcodec_parameters_from_context(e.audioStream->codecpar, e.audio) >= 0;
 }
 
 // Sends a frame (null flushes) and writes every packet the encoder gives back.
@@ -122,21 +133,36 @@ bool WriteVideoFrame(Encoder& e, const MovieEncodeOptions& o, const MovieFrameFi
     return Send(e, e.video, e.videoStream, f);
 }
 
-bool WriteAudioFrame(Encoder& e, const MovieEncodeOptions& o, i64 first, i64 total, i64 delay) {
+// One stretch of the tone with one encoder: samples [next, end) of its rate, from start seconds on.
+struct Tone {
+    AVCodecContext* c = nullptr;
+    double start = 0;
+    i64 next = 0;
+    i64 end = 0;
+    i64 Pts() const { return i64(std::lround(start * c->sample_rate)) + next; }
+};
+
+bool WriteAudioFrame(Encoder& e, const MovieEncodeOptions& o, Tone& t) {
+    AVCodecContext* c = t.c;
     AVFrame* f = e.frame;
     av_frame_unref(f);
-    const int count = int(std::min<i64>(e.audio->frame_size, total - first));
+    const int count = int(std::min<i64>(c->frame_size, t.end - t.next));
     f->format = AV_SAMPLE_FMT_S16;
-    f->sample_rate = e.audio->sample_rate;
-    f->nb_samples = e.audio->frame_size;  // the last frame is padded with silence
-    if (av_channel_layout_copy(&f->ch_layout, &e.audio->ch_layout) < 0) return false;
+    f->sample_rate = c->sample_rate;
+    f->nb_samples = c->frame_size;  // the last frame is padded with silence
+    if (av_channel_layout_copy(&f->ch_layout, &c->ch_layout) < 0) return false;
     if (av_frame_get_buffer(f, 0) < 0) return false;
     auto* out = reinterpret_cast<i16*>(f->data[0]);
-    const double step = 2.0 * std::numbers::pi * o.toneHz / o.sampleRate;
-    for (int i = 0; i < f->nb_samples; ++i)
-        out[i] = i < count ? i16(std::lround(12000.0 * std::sin(step * double(first + i)))) : 0;
-    f->pts = delay + first;
-    return Send(e, e.audio, e.audioStream, f);
+    const int channels = c->ch_layout.nb_channels;
+    const double step = 2.0 * std::numbers::pi * o.toneHz / c->sample_rate;
+    const double phase = 2.0 * std::numbers::pi * o.toneHz * t.start;
+    for (int i = 0; i < f->nb_samples; ++i) {
+        const i16 v = i < count ? i16(std::lround(12000.0 * std::sin(phase + step * double(t.next + i)))) : 0;
+        for (int ch = 0; ch < channels; ++ch) out[i * channels + ch] = v;
+    }
+    f->pts = t.Pts();
+    t.next += c->frame_size;
+    return Send(e, c, e.audioStream, f);
 }
 
 }  // namespace
@@ -162,25 +188,40 @@ bool EncodeMovie(const char* path, const MovieEncodeOptions& o, const MovieFrame
     if (avformat_write_header(e.oc, nullptr) < 0) return false;
 
     std::vector<u8> rgb(size_t(o.width) * o.height * 3);
-    const i64 delay = e.audio ? i64(o.soundDelayMs) * o.sampleRate / 1000 : 0;
-    const i64 totalSamples = e.audio ? std::max<i64>(i64(o.frames) * o.sampleRate / o.fps - delay, 0) : 0;
+    const double length = double(o.frames) / o.fps;
+    Tone tone;
+    Tone after;
+    if (e.audio) {
+        tone = {e.audio, o.soundDelayMs / 1000.0, 0, 0};
+        tone.end = std::max<i64>(i64(o.frames) * o.sampleRate / o.fps - i64(o.soundDelayMs) * o.sampleRate / 1000, 0);
+        if (e.changed) {
+            const i64 frame = e.audio->frame_size;
+            const double first = std::max(o.soundChangeMs / 1000.0 - tone.start, 0.0);
+            tone.end = std::min(tone.end, (i64(first * o.sampleRate) + frame - 1) / frame * frame);
+            after = {e.changed, tone.start + double(tone.end) / o.sampleRate, 0, 0};
+            after.end = std::max<i64>(i64((length - after.start) * e.changed->sample_rate), 0);
+        }
+    }
     i32 nextFrame = 0;
-    i64 nextSample = 0;
     // Interleave by time so the muxer never has to hold one track back.
-    while (nextFrame < o.frames || nextSample < totalSamples) {
-        const bool videoFirst =
-            nextSample >= totalSamples ||
-            (nextFrame < o.frames &&
-             av_compare_ts(nextFrame, e.video->time_base, delay + nextSample, AVRational{1, int(o.sampleRate)}) <= 0);
+    for (;;) {
+        if (tone.c && tone.next >= tone.end && after.c) {
+            if (!Send(e, tone.c, e.audioStream, nullptr)) return false;
+            tone = after;
+            after = {};
+        }
+        const bool sound = tone.c && tone.next < tone.end;
+        if (nextFrame >= o.frames && !sound) break;
+        const bool videoFirst = !sound || (nextFrame < o.frames && av_compare_ts(nextFrame, e.video->time_base,
+                                                                                 tone.Pts(), tone.c->time_base) <= 0);
         if (videoFirst) {
             if (!WriteVideoFrame(e, o, fill, nextFrame++, rgb)) return false;
-        } else {
-            if (!WriteAudioFrame(e, o, nextSample, totalSamples, delay)) return false;
-            nextSample += e.audio->frame_size;
+        } else if (!WriteAudioFrame(e, o, tone)) {
+            return false;
         }
     }
     if (!Send(e, e.video, e.videoStream, nullptr)) return false;
-    if (e.audio && !Send(e, e.audio, e.audioStream, nullptr)) return false;
+    if (tone.c && !Send(e, tone.c, e.audioStream, nullptr)) return false;
     if (av_write_trailer(e.oc) < 0) return false;
 
     u8* data = nullptr;

@@ -16,6 +16,12 @@ struct MovieEncodeOptions {
     u32 toneHz = 440;
     // The tone starts this long after the first picture and lasts until the picture ends.
     u32 soundDelayMs = 0;
+    // From about this time on (0: never; it is rounded up to a whole sound frame) the tone is coded with
+    // changedChannels channels at changedRate (0: the same rate), while the file's header still tells
+    // the first part's mono.
+    u32 soundChangeMs = 0;
+    i32 changedChannels = 2;
+    u32 changedRate = 0;
 };
 
 // Fills one frame: width × height pixels of red, green, blue bytes, rows top to bottom.

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -23,6 +24,7 @@ namespace {
 constexpr AVRational kUnits{1, 10000000};
 constexpr i64 kUnitsPerSecond = 10000000;
 constexpr i32 kMaxVideoSize = 4096;
+constexpr int kStagingSlack = 64;  // bytes past a row's end the scaler may write
 // The sound ring is a second long and refilled each time the play cursor passes one of its quarters,
 // so the sound thread wakes four times a lap and never loses one.
 constexpr u32 kRingQuarters = 4;
@@ -43,6 +45,15 @@ struct MovieSound {
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
     SwrContext* swr = nullptr;
+    // What the resampler is set up to read, and the last input it could not be set up for (refused
+    // frames with it are dropped without another debug line).
+    AVChannelLayout inLayout{};
+    int inFormat = AV_SAMPLE_FMT_NONE;
+    int inRate = 0;
+    AVChannelLayout refusedLayout{};
+    int refusedFormat = AV_SAMPLE_FMT_NONE;
+    int refusedRate = 0;
+    bool refusedAny = false;
     i64 origin = 0;   // the file's first time-stamp, shared with the picture
     i64 maxLead = 0;  // in 100-ns units
 
@@ -104,6 +115,10 @@ struct MovieSample {
     RECT rect{};
     AVPixelFormat format = AV_PIX_FMT_NONE;
     SwsContext* sws = nullptr;
+    // The scaler's vector code writes whole blocks past the end of a row, so it draws here, with room to
+    // spare, and the rows are copied onto the surface.
+    u8* staging = nullptr;
+    int stagingPitch = 0;
 };
 
 namespace {
@@ -163,6 +178,95 @@ i64 ReadDuration(const AVFormatContext* fmt, int videoIndex, int audioIndex) {
 
 u64 PcmBytes(const MovieSound* s) { return u64(s->pcm.size() - s->pcmRead) * 2; }
 
+bool SoundRateOk(int rate) { return rate >= 8000 && rate <= 192000; }
+
+// A layout the resampler can read: one without a channel order gets the usual one for its count.
+bool InputLayout(const AVChannelLayout& from, AVChannelLayout* in) {
+    if (from.nb_channels <= 0 || from.nb_channels > 64) return false;
+    if (from.order == AV_CHANNEL_ORDER_UNSPEC) {
+        av_channel_layout_default(in, from.nb_channels);
+        return true;
+    }
+    return av_channel_layout_copy(in, &from) >= 0;
+}
+
+std::string Describe(const AVChannelLayout& layout, int format, int rate) {
+    const char* name = av_get_sample_fmt_name(AVSampleFormat(format));
+    return std::to_string(layout.nb_channels) + " channel(s), " + (name ? name : "no sample format") + ", " +
+           std::to_string(rate) + " Hz";
+}
+
+// Converts count samples (none: what the resampler still holds) onto the sound waiting for the ring.
+void Convert(MovieSound* s, SwrContext* swr, const u8* const* in, int count) {
+    const int room = swr_get_out_samples(swr, count);
+    if (room <= 0) return;
+    const size_t channels = s->frameBytes / 2;
+    const size_t at = s->pcm.size();
+    s->pcm.resize(at + size_t(room) * channels);
+    u8* out = reinterpret_cast<u8*>(s->pcm.data() + at);
+    const int got = swr_convert(swr, &out, room, const_cast<const u8**>(in), count);
+    s->pcm.resize(at + size_t(std::max(got, 0)) * channels);
+}
+
+// Sets a resampler up to read this input into the ring's layout and rate; what the old one still holds
+// is converted first. False (the old one kept) when the input cannot be read.
+bool SetUpResampler(MovieSound* s, const AVChannelLayout& in, int format, int rate) {
+    if (!SoundRateOk(rate) || format < 0 || format >= AV_SAMPLE_FMT_NB) return false;
+    AVChannelLayout kept{};
+    if (av_channel_layout_copy(&kept, &in) < 0) return false;
+    AVChannelLayout out{};
+    av_channel_layout_default(&out, int(s->frameBytes / 2));
+    SwrContext* swr = nullptr;
+    const int r = swr_alloc_set_opts2(&swr, &out, AV_SAMPLE_FMT_S16, int(s->rate), &kept, AVSampleFormat(format),
+                                      rate, 0, nullptr);
+    av_channel_layout_uninit(&out);
+    if (r < 0 || swr_init(swr) < 0) {
+        swr_free(&swr);
+        av_channel_layout_uninit(&kept);
+        return false;
+    }
+    if (s->swr) Convert(s, s->swr, nullptr, 0);
+    swr_free(&s->swr);
+    s->swr = swr;
+    av_channel_layout_uninit(&s->inLayout);
+    s->inLayout = kept;
+    s->inFormat = format;
+    s->inRate = rate;
+    return true;
+}
+
+// True when the resampler reads this frame, set up again when the frame's sound differs from what it
+// was set up for; false (the frame dropped) when the frame cannot be read.
+bool ReadyFor(MovieSound* s, const AVFrame* f) {
+    AVChannelLayout in{};
+    const bool readable = InputLayout(f->ch_layout, &in);
+    const auto same = [&](const AVChannelLayout& layout, int format, int rate) {
+        return av_channel_layout_compare(&in, &layout) == 0 && f->format == format && f->sample_rate == rate;
+    };
+    bool ok = readable && same(s->inLayout, s->inFormat, s->inRate);
+    if (!ok && !(s->refusedAny && same(s->refusedLayout, s->refusedFormat, s->refusedRate))) {
+        const std::string to = Describe(f->ch_layout, f->format, f->sample_rate);
+        ok = readable && SetUpResampler(s, in, f->format, f->sample_rate);
+        if (ok) {
+            Log(s->path + ": sound changes to " + to);
+        } else {
+            Log(s->path + ": sound frames of " + to + " cannot be converted; skipped");
+            av_channel_layout_uninit(&s->refusedLayout);
+            std::swap(s->refusedLayout, in);
+            s->refusedFormat = f->format;
+            s->refusedRate = f->sample_rate;
+            s->refusedAny = true;
+        }
+    }
+    av_channel_layout_uninit(&in);
+    if (!ok || !f->extended_data || f->nb_samples <= 0) return false;
+    // Every plane the layout and format call for must be there.
+    const int planes = av_sample_fmt_is_planar(AVSampleFormat(f->format)) ? f->ch_layout.nb_channels : 1;
+    for (int i = 0; i < planes; ++i)
+        if (!f->extended_data[i]) return false;
+    return true;
+}
+
 void DecodeSound(MovieSound* s, const AVPacket* packet) {
     if (avcodec_send_packet(s->codec, packet) < 0 && packet) return;  // a damaged packet is skipped
     AVFrame* f = s->frame;
@@ -180,15 +284,7 @@ void DecodeSound(MovieSound* s, const AVPacket* packet) {
                 if (lead > 0) s->leadBytes = u64(lead) * s->rate / kUnitsPerSecond * s->frameBytes;
             }
         }
-        const int room = swr_get_out_samples(s->swr, f->nb_samples);
-        if (room > 0) {
-            const size_t channels = s->frameBytes / 2;
-            const size_t at = s->pcm.size();
-            s->pcm.resize(at + size_t(room) * channels);
-            u8* out = reinterpret_cast<u8*>(s->pcm.data() + at);
-            const int got = swr_convert(s->swr, &out, room, const_cast<const u8**>(f->extended_data), f->nb_samples);
-            s->pcm.resize(at + size_t(std::max(got, 0)) * channels);
-        }
+        if (ReadyFor(s, f)) Convert(s, s->swr, f->extended_data, f->nb_samples);
         av_frame_unref(f);
     }
 }
@@ -273,6 +369,8 @@ void CloseSound(MovieSound* s) {
     if (s->quit) CloseEvent(s->quit);
     if (s->wake) CloseEvent(s->wake);
     swr_free(&s->swr);
+    av_channel_layout_uninit(&s->inLayout);
+    av_channel_layout_uninit(&s->refusedLayout);
     av_packet_free(&s->packet);
     av_frame_free(&s->frame);
     avcodec_free_context(&s->codec);
@@ -299,23 +397,20 @@ MovieSound* OpenSound(const MovieStream* stream, const std::string& path, int in
     KeepOnly(s->fmt, index);
     s->codec = OpenDecoder(s->fmt, index);
     if (!s->codec || s->codec->sample_rate < 8000 || s->codec->sample_rate > 192000) return fail();
+    // A stream that does not tell its channels is taken as mono until its first frame tells.
     AVChannelLayout in{};
-    if (s->codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || s->codec->ch_layout.nb_channels <= 0)
-        av_channel_layout_default(&in, std::max(1, s->codec->ch_layout.nb_channels));
-    else if (av_channel_layout_copy(&in, &s->codec->ch_layout) < 0)
+    if (s->codec->ch_layout.nb_channels <= 0)
+        av_channel_layout_default(&in, 1);
+    else if (!InputLayout(s->codec->ch_layout, &in))
         return fail();
     // Mono stays mono (the mixer puts it on both sides at full level); more channels fold to stereo.
     const int channels = std::min(in.nb_channels, 2);
-    AVChannelLayout out{};
-    av_channel_layout_default(&out, channels);
     const int rate = s->codec->sample_rate;
-    const int r =
-        swr_alloc_set_opts2(&s->swr, &out, AV_SAMPLE_FMT_S16, rate, &in, s->codec->sample_fmt, rate, 0, nullptr);
-    av_channel_layout_uninit(&in);
-    av_channel_layout_uninit(&out);
-    if (r < 0 || swr_init(s->swr) < 0) return fail();
     s->rate = u32(rate);
     s->frameBytes = 2 * u32(channels);
+    const bool ready = SetUpResampler(s, in, s->codec->sample_fmt, rate);
+    av_channel_layout_uninit(&in);
+    if (!ready) return fail();
     // Whole quarters of whole frames.
     s->ringSize = s->rate / kRingQuarters * kRingQuarters * s->frameBytes;
     s->packet = av_packet_alloc();
@@ -386,12 +481,22 @@ bool WriteFrame(MovieSample* sample, const AVFrame* frame) {
     sample->sws = sws_getCachedContext(sample->sws, frame->width, frame->height, AVPixelFormat(frame->format), w, h,
                                        sample->format, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!sample->sws) return false;
+    const int bytes = sample->surface->bitCount / 8;
+    if (!sample->staging) {
+        sample->stagingPitch = (w * bytes + kStagingSlack + 63) / 64 * 64;
+        sample->staging = static_cast<u8*>(av_mallocz(size_t(sample->stagingPitch) * size_t(h + 1)));
+        if (!sample->staging) return false;
+    }
+    u8* dst[1] = {sample->staging};
+    const int stride[1] = {sample->stagingPitch};
+    sws_scale(sample->sws, frame->data, frame->linesize, 0, frame->height, dst, stride);
     SurfaceDesc desc{};
     if (LockSurface(sample->surface, &desc) != kSurfOk) return false;
-    u8* dst[1] = {static_cast<u8*>(desc.pixels) + std::ptrdiff_t(sample->rect.top) * desc.pitch +
-                  std::ptrdiff_t(sample->rect.left) * (desc.bitCount / 8)};
-    const int stride[1] = {desc.pitch};
-    sws_scale(sample->sws, frame->data, frame->linesize, 0, frame->height, dst, stride);
+    u8* const to = static_cast<u8*>(desc.pixels) + std::ptrdiff_t(sample->rect.top) * desc.pitch +
+                   std::ptrdiff_t(sample->rect.left) * bytes;
+    for (i32 y = 0; y < h; ++y)
+        std::memcpy(to + std::ptrdiff_t(y) * desc.pitch, sample->staging + std::ptrdiff_t(y) * sample->stagingPitch,
+                    size_t(w) * size_t(bytes));
     UnlockSurface(sample->surface);
     return true;
 }
@@ -508,6 +613,7 @@ void MovieReleaseSample(MovieSample* sample) {
     if (!sample) return;
     if (sample->stream) sample->stream->sample = nullptr;
     sws_freeContext(sample->sws);
+    av_freep(&sample->staging);
     delete sample;
 }
 

@@ -237,6 +237,33 @@ TEST_F(MovieStreamTest, SamplesWriteThe16And32BitLayoutsAndRefuseOthers) {
         EXPECT_EQ(reinterpret_cast<const u32*>(surface->pixels + 5 * surface->pitch)[40], 0u);
         plat::MovieReleaseSample(sample);
     }
+    {
+        // A width the scaler's blocks do not divide: pixels right of the rectangle, and the rows below
+        // it, keep what they held.
+        tools::TestMovieOptions narrow;
+        narrow.width = 30;
+        narrow.height = 10;
+        narrow.frames = 2;
+        narrow.sampleRate = 0;
+        ASSERT_TRUE(tools::WriteTestMovie(dir_->File("narrow.mpg"), narrow));
+        StreamPtr s(plat::MovieOpen(dir_->File("narrow.mpg").c_str(), nullptr));
+        ASSERT_NE(s, nullptr);
+        plat::Surface* surface = Surface565(64, 12);
+        std::fill_n(reinterpret_cast<u16*>(surface->pixels), surface->pitch / 2 * 12, u16(0x1234));
+        const RECT inner{1, 1, 31, 11};
+        plat::MovieSample* sample = plat::MovieCreateSample(s.get(), surface, &inner);
+        ASSERT_NE(sample, nullptr);
+        plat::MovieSetRunning(s.get(), true);
+        ASSERT_EQ(plat::MovieUpdate(sample), plat::MovieUpdateResult::kNewFrame);
+        for (i32 y = 0; y < 12; ++y) {
+            const auto* row = reinterpret_cast<const u16*>(surface->pixels + y * surface->pitch);
+            for (i32 x = 0; x < 64; ++x) {
+                if (x >= 1 && x < 31 && y >= 1 && y < 11) continue;
+                ASSERT_EQ(row[x], 0x1234) << x << "," << y;
+            }
+        }
+        EXPECT_EQ(FrameAt565(surface, 30, 10), 0);
+    }
     StreamPtr s(plat::MovieOpen(path_.c_str(), nullptr));
     EXPECT_EQ(plat::MovieCreateSample(s.get(), Keep(plat::CreateSurface(64, 48, 8, 0, 0, 0, 0)), &rect), nullptr);
     EXPECT_EQ(plat::MovieCreateSample(s.get(), Keep(plat::CreateSurface(64, 48, 24, 0xFF0000, 0xFF00, 0xFF, 0)),
@@ -395,6 +422,70 @@ TEST_F(MovieStreamTest, SilentAndCutShortMoviesPlayWhatTheyHold) {
         EXPECT_GT(frames, 10);
         EXPECT_EQ(plat::MovieGetTime(s.get()), plat::MovieGetDuration(s.get()));
     }
+}
+
+TEST_F(MovieStreamTest, SoundThatChangesLayoutOrRateMidStreamPlaysOn) {
+    struct Change {
+        const char* name;
+        i32 channels;
+        u32 rate;
+    };
+    for (const Change& c : {Change{"stereo", 2, 0}, Change{"stereo-48k", 2, 48000}, Change{"mono-32k", 1, 32000}}) {
+        SCOPED_TRACE(c.name);
+        tools::TestMovieOptions o;
+        o.soundChangeMs = 1000;
+        o.changedChannels = c.channels;
+        o.changedRate = c.rate;
+        const std::string path = dir_->File(std::string(c.name) + ".mpg");
+        ASSERT_TRUE(tools::WriteTestMovie(path, o));
+        StreamPtr s(plat::MovieOpen(path.c_str(), device_));
+        ASSERT_NE(s, nullptr);
+        const RECT rect{0, 0, 64, 48};
+        plat::Surface* surface = Surface565();
+        plat::MovieSample* sample = plat::MovieCreateSample(s.get(), surface, &rect);
+        ASSERT_NE(sample, nullptr);
+        plat::MovieSetRunning(s.get(), true);
+        std::vector<i16> out;
+        plat::MovieUpdateResult r = plat::MovieUpdateResult::kNoUpdate;
+        for (int i = 0; i < 75; ++i) {
+            const plat::MovieUpdateResult now = plat::MovieUpdate(sample);
+            if (now != plat::MovieUpdateResult::kNoUpdate) r = now;
+            const std::vector<i16> part = Mix(kRate / 25, s.get());
+            out.insert(out.end(), part.begin(), part.end());
+            clock_.Advance(40);
+        }
+        EXPECT_EQ(r, plat::MovieUpdateResult::kEnd);
+        EXPECT_EQ(FrameAt565(surface, 32, 24), 49);
+        // The tone goes on past the change at its own pitch (a resampler left at the old rate would
+        // shift it) and ends with the movie.
+        const std::vector<i16> later(out.begin() + long(1.1 * kRate), out.begin() + long(1.9 * kRate));
+        EXPECT_GT(Peak(later), 8000);
+        EXPECT_NEAR(UpwardCrossings(later), 352, 4);
+        EXPECT_NEAR(UpwardCrossings(std::vector<i16>(out.begin(), out.begin() + 2 * kRate)), 880, 12);
+        EXPECT_NEAR(double(Loud(out).second), 2.0 * kRate, 0.03 * kRate);
+    }
+}
+
+TEST_F(MovieStreamTest, DamagedMovieWhoseSoundChangesLayoutPlaysToItsEnd) {
+    // A fuzzer's file: the stream's header tells one channel layout, its frames bring another.
+    const std::string path = std::string(KORVANE_TESTDATA_DIR) + "/fuzz/movie/sound-layout-change";
+    StreamPtr s(plat::MovieOpen(path.c_str(), device_));
+    ASSERT_NE(s, nullptr);
+    i32 w = 0, h = 0;
+    ASSERT_TRUE(plat::MovieGetVideoSize(s.get(), &w, &h));
+    const RECT rect{0, 0, w, h};
+    plat::MovieSample* sample = plat::MovieCreateSample(s.get(), Surface565(w, h), &rect);
+    ASSERT_NE(sample, nullptr);
+    plat::MovieSetRunning(s.get(), true);
+    plat::MovieUpdateResult r = plat::MovieUpdateResult::kNoUpdate;
+    for (int i = 0; i < 500 && r != plat::MovieUpdateResult::kEnd; ++i) {
+        r = plat::MovieUpdate(sample);
+        Mix(kRate / 25, s.get());
+        clock_.Advance(40);
+    }
+    EXPECT_EQ(r, plat::MovieUpdateResult::kEnd);
+    // The sound thread is past the whole file's sound and the mixer still pulls from the stream.
+    Mix(kRate, s.get());
 }
 
 TEST(MovieEncodeTest, RefusesImpossibleMoviesAndWritesNothing) {

@@ -40,6 +40,9 @@ bool WriteTestMovie(const std::string& path, const TestMovieOptions& options) {
     o.sampleRate = options.sampleRate;
     o.toneHz = options.toneHz;
     o.soundDelayMs = options.soundDelayMs;
+    o.soundChangeMs = options.soundChangeMs;
+    o.changedChannels = options.changedChannels;
+    o.changedRate = options.changedRate;
     const size_t pixels = size_t(std::max(options.width, 0)) * size_t(std::max(options.height, 0));
     return plat::EncodeMovie(path.c_str(), o, [pixels](i32 frame, u8* rgb) {
         const Rgb c = TestMovieColour(frame);

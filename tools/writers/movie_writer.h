@@ -24,6 +24,11 @@ struct TestMovieOptions {
     u32 sampleRate = 44100;  // 0: no sound track
     u32 toneHz = 440;
     u32 soundDelayMs = 0;  // the tone starts this long after the first frame, and ends with the last
+    // From about this time on (0: never) the mono tone goes on with changedChannels channels at
+    // changedRate (0: the same), which the file's header does not tell.
+    u32 soundChangeMs = 0;
+    i32 changedChannels = 2;
+    u32 changedRate = 0;
 };
 
 // Frame i filled with TestMovieColour(i); false when nothing could be written.
