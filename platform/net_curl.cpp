@@ -193,9 +193,11 @@ NetFtp* NetFtpConnect(NetSession* session, const char* host, int port, const cha
     if (!session || !host || port <= 0 || port > 65535) return nullptr;
     CURL* h = curl_easy_init();
     if (!h) return nullptr;
-    std::string hostPart = std::strchr(host, ':') ? "[" + std::string(host) + "]" : std::string(host);
-    auto* ftp = new NetFtp{h, session->agent, "ftp://" + hostPart + ":" + std::to_string(port) + "/",
-                           user ? user : "", password ? password : "", user == nullptr};
+    // Built by appending: GCC 12's -Wrestrict misfires on "literal" + std::string&& in Release builds.
+    const bool v6 = std::strchr(host, ':') != nullptr;
+    std::string base = "ftp://";
+    base.append(v6 ? "[" : "").append(host).append(v6 ? "]" : "").append(":").append(std::to_string(port)).append("/");
+    auto* ftp = new NetFtp{h, session->agent, base, user ? user : "", password ? password : "", user == nullptr};
     // No body: the server is reached and the login made, nothing is listed or fetched.
     PrepareFtp(ftp, ftp->base);
     curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
