@@ -1,5 +1,5 @@
 // Stands in for the parts of the battle world not built yet.
-// The stand-ins of effects, HUD and CPU AI do the least their callers need and
+// The stand-ins of the HUD show-all call and the CPU AI do the least their callers need and
 // record their calls (battle/placeholder.h).
 #include "battle/placeholder.h"
 
@@ -16,33 +16,10 @@
 
 BTL_STANDIN_LOG BtlStandIn;
 
-// ---- effects ----
-
-int EFT_Create(int type, LIST_DATA* owner, int x, int y, int z) {
-    BtlStandIn.eftCreate.push_back({type, owner ? owner->index : -1, x, y, z});
-    return -1;
-}
-
 // ---- the HUD ----
-
-void PNL_Delete(int slot) { BtlStandIn.pnlDelete.push_back(slot); }
-
-void PNL_SetGaugeRect(int slot, int piece) { BtlStandIn.gaugeRect.push_back({slot, piece}); }
-
-void PNL_ClearSlotMark() { BtlStandIn.slotMarkClears++; }
+// Built with the mechs' show calls; the HUD's own show calls exist.
 
 void PNL_ShowAll(int flag) { BtlStandIn.pnlShowAll.push_back(flag); }
-
-void PNL_SetDamageGauge(LIST_DATA* meka, int oldPx, int newPx, int life, int bars) {
-    BtlStandIn.damageGauge.push_back({meka ? meka->mekaNo : -1, oldPx, newPx, life, bars});
-}
-
-void PNL_SetDamageWait(int slot, int frames) { BtlStandIn.damageWait.push_back({slot, frames}); }
-
-int PNL_CreateChip(LIST_DATA* meka, int oldPx, int newPx) {
-    BtlStandIn.chip.push_back({meka ? meka->mekaNo : -1, oldPx, newPx});
-    return -999;
-}
 
 // ---- the CPU AI ----
 
@@ -55,8 +32,6 @@ void CPU_ResetAttack(LIST_DATA* obj) {
 }
 
 // ---- called by the battle renderer ----
-// The target marker comes with the HUD, the mechs' shake and flash with the action states.
-
-void PNL_RenewMarker(LIST_DATA*, LIST_DATA*) {}
+// The mechs' shake and flash come with the action states.
 
 void MEKA_RenewShake() {}
