@@ -52,6 +52,7 @@ SprSetDef EffectSet() {
         page.parts.push_back({0, RECT{-16, -32, 16, 0}, RECT{cell, 0, cell + 32, 32}, 0});
         page.hit[8] = kEffectTipRect;
         page.hit[15] = kEffectGlowRect;
+        page.hit[2] = kEffectMapRect;
         set.pages.push_back(page);
     }
     // Facing sequences start on page 0 so every facing finds a page; the others show a page of their own.

@@ -14,6 +14,8 @@ constexpr int kEffectPages = 48;
 // Hit rectangles 8 and 15 of every effect page (the chain tip, trail spawn point and glow anchor).
 constexpr RECT kEffectTipRect{8, -4, 16, 4};
 constexpr RECT kEffectGlowRect{-4, -8, 4, 0};
+// Hit rectangle 2, the box the bouncing debris tests the map with.
+constexpr RECT kEffectMapRect{-2, -2, 2, 2};
 
 SprSetDef EffectSet();
 bool SaveEffectSet(const std::string& dir);
