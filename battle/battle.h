@@ -3,9 +3,6 @@
 #include "battle/data/tama_data.h"  // TAMA_LoadData, TAMA_ClearData
 
 int BTL_Draw();
-// The battle picture of the script scene and of the battle script's frame, drawn to the sprite draw
-// target; the caller presents.
-int BTL_DrawScript();
 
 // ---- the battle frame steps ----
 
@@ -30,3 +27,7 @@ extern i16 HitStopCnt;  // frames of frozen play after them
 // Copies a rectangle of a surface slot with colour key into the sprite draw target at (x, y) plus
 // the battle draw offset.
 void BTL_DrawSurfOfs(int surf, int x, int y, const RECT* src);
+
+// The battle picture of the script scene and of the battle script's frame, drawn to the sprite draw
+// target; the caller presents.
+int BTL_DrawScript();

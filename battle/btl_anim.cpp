@@ -200,7 +200,8 @@ void BTL_RedrawMap() {
 
 int BTL_StartZoomRect(int endMode, i32 x, i32 y, i32 limitX, i32 limitY, i32 size, i32 target, i32 step) {
     if (size == target || step <= 0) return 1;
-    BtlZoomRect = BTL_ZOOM_RECT{1, endMode, x, y, limitX, limitY, target < size ? -step : step, size, target, 0, 0, 0, 0};
+    const i32 signedStep = target < size ? -step : step;
+    BtlZoomRect = BTL_ZOOM_RECT{1, endMode, x, y, limitX, limitY, signedStep, size, target, 0, 0, 0, 0};
     PlaceZoomRect();
     return 0;
 }

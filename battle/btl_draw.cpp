@@ -137,7 +137,8 @@ void WithLayer(const SPR_HEAD* h, Draw draw) {
     if (!target) return draw();
     plat::Surface* saved = *target;
     const i32 layer = h->layer;
-    if (layer >= 0 && layer < SPR_LAYER_MAX && SprLayerTbl[layer].open) *target = SPR_GetSlotSurf(SprLayerTbl[layer].surf);
+    if (layer >= 0 && layer < SPR_LAYER_MAX && SprLayerTbl[layer].open)
+        *target = SPR_GetSlotSurf(SprLayerTbl[layer].surf);
     draw();
     *target = saved;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 
+#include "platform/dialog.h"
 #include "platform/sdl_internal.h"
 #include "platform/window.h"
 
@@ -224,6 +225,8 @@ bool GetClientOrigin(Window* window, i32* x, i32* y) {
 void DestroyWindow(Window* window) {
     if (!Known(window) || !window->alive || window->destroying) return;
     window->destroying = true;
+    // The editors' dialogs belong to the game window and go first.
+    DestroyAllDialogs();
     if (window->proc) window->proc(window, WM_DESTROY, 0, 0);
     window->alive = false;
     window->destroying = false;

@@ -50,3 +50,12 @@ int HIS_Loop() {
     return 1;
 }
 void HIS_Draw() { SYS_DrawDefault(); }
+
+// The mech types' display names until the menus bring the real ones: the file stems.
+#include "screens/menu/menu.h"
+
+const char* const MekaDispNameTbl[MEKA_TYPE_MAX] = {
+    "player",  "zako01",  "zako02",  "zako03",  "zako04",  "zako05",  "zako06",  "zako07",  "zako08",
+    "zako09",  "zako10",  "zako11",  "zako12",  "zako13",  "zako14",  "zako15",  "zako16",  "chara01",
+    "chara02", "chara03", "chara04", "chara05", "chara06", "chara07", "chara08",
+};

@@ -50,4 +50,14 @@ cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_TSAN=ON 
 cmake --build "$tsan" -j "$jobs" --target test_sound
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$tsan" -R '^sound\.' --output-on-failure -j "$jobs" --timeout 600
 
+# The editors' dialog windows need a display: their one test with real windows runs under Xvfb and
+# leaves a picture of each dialog in build-test/screenshots.
+shots="$build/screenshots"
+mkdir -p "$shots"
+xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
+  KORVANE_SCREENSHOT_DIR="$shots" LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" \
+  "$build/tests/test_editors" --gtest_filter='EditorDisplay*.*'
+(cd "$build/tests" && xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
+  LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" ./test_e2e --gtest_filter='EditorsOnTheGame.*')
+
 ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600

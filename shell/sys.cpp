@@ -5,6 +5,7 @@
 #include "battle/battle.h"
 #include "graphics/display/disp.h"
 #include "platform/clock.h"
+#include "platform/dialog.h"
 #include "platform/timer.h"
 #include "screens/screens.h"
 #include "script/script.h"
@@ -106,6 +107,8 @@ int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
 }
 
 bool SYS_MessageTurn(int* exitCode) {
+    // The editors' dialogs answer on every turn, paused or not.
+    plat::PumpDialogs();
     plat::MSG msg;
     if (plat::PeekMessage(&msg)) {
         if (!plat::GetMessage(&msg)) {

@@ -15,3 +15,13 @@ void _ass_setpagestate(int state);
 int _ass_getwaittype(u32* ms);
 // When the page was shown in full (millisecond clock).
 u32 _ass_getpagetime();
+
+// Appends text to the message buffer; a choice line with its answer label.
+void ADV_SetMessage(const char* text);
+void ADV_SetSelMessage(const char* text, i32 label);
+// Lays the buffer out and opens the page.
+void ADV_DrawMessage();
+// The text cursor's type (1 shows it) and colour.
+void _ass_text_cursor(i32 type, i32 colour);
+// The automatic advance: on when on is not 0, then its time := ms.
+void _ass_setwaittype(i32 on, u32 ms);

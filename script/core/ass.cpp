@@ -20,6 +20,7 @@ i32 ass_MouseY = 0;
 u32 ass_MouseTrg = 0;
 u32 ass_MousePad = 0;
 i32 ass_debug = 0;
+u32 ass_UpdateCount = 0;
 
 namespace {
 
@@ -115,6 +116,7 @@ void ASS_Term() {
 }
 
 i32 ASS_Loop() {
+    ++ass_UpdateCount;
     const i32 r = _ass_analysisscript();
     if (Ass.scriptEnd) return -2;
     if (r != 0) return r;
@@ -142,6 +144,8 @@ void _ass_initscript() {
     Ass.endValue = 0;
     NoSlotReported = false;
     std::memset(ScrFuncFlagTbl, 0, sizeof(ScrFuncFlagTbl));
+    // Nor under the black a fade out of its predecessor left.
+    Parts.setFadeKind(ASS_FADE_NONE);
 }
 
 void _ass_termscript() {

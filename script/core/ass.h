@@ -36,6 +36,7 @@ extern i32 ass_MouseY;
 extern u32 ass_MouseTrg;  // newly pressed: bit 1 left, bit 2 right (higher bits may be set)
 extern u32 ass_MousePad;  // held
 extern i32 ass_debug;
+extern u32 ass_UpdateCount;  // counts ASS_Loop calls: parts that must step once an update compare it
 
 // The engine's neighbours (script sprites, text window and messages, choice rectangles, the fade),
 // called through one table so the interpreter can be run and checked without them. The defaults are

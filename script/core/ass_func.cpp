@@ -1,9 +1,27 @@
 #include "script/core/ass_func.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
+#include "battle/battle.h"
+#include "graphics/blit/drw.h"
+#include "graphics/display/disp.h"
+#include "graphics/display/surf.h"
+#include "graphics/sprite/spr.h"
+#include "platform/clock.h"
+#include "platform/random.h"
+#include "script/adv/adv_face.h"
+#include "script/adv/adv_message.h"
+#include "script/adv/adv_select.h"
+#include "script/adv/adv_sprite.h"
+#include "script/adv/adv_window.h"
 #include "script/core/ass.h"
 #include "script/core/scr_data.h"
+#include "shell/sound/sound.h"
+#include "shell/sys.h"
 
 namespace {
 
@@ -22,13 +40,74 @@ const char* const FuncArgTbl[ASS_FUNC_BUILTIN_LAST + 1] = {
     "eeee",     "e",       "eee",     "b",                                                 // 80-83
 };
 
+constexpr int kTextMax = 1024;  // a message operand
+constexpr int kFolderMax = 256;
+constexpr int kPictureFirst = 0;
+constexpr int kPictureEnd = 80;
+constexpr int kCharFirst = 80;
+constexpr int kBustFirst = 96;
+constexpr int kPersonCount = 16;  // characters and busts
+constexpr i32 kBustPriority = 16;
+
+struct ASS_FUNC_STATE {
+    char pictureDir[kFolderMax];
+    char faceDir[kFolderMax];
+    char bustDir[kFolderMax];
+    char charDir[kFolderMax];
+    i32 fadeKind;
+    i32 fadeTime;
+    u32 fadeStart;
+};
+
+ASS_FUNC_STATE Fn = {{}, {}, {}, {}, ASS_FADE_NONE, 1, 0};
+
+std::function<void(const char*)> Trace;
+
+const i16* SineTbl() {
+    static const auto tbl = [] {
+        struct T {
+            i16 v[ASS_SINE_COUNT];
+        } t{};
+        for (int i = 0; i < ASS_SINE_COUNT; ++i) t.v[i] = i16(std::trunc(4096.0 * std::sin(2.0 * M_PI * i / 256.0)));
+        return t;
+    }();
+    return tbl.v;
+}
+
 i32 ReadParam() {
     i32 v = 0;
     _ass_analysisparam(&v);
     return v;
 }
 
+void ReadText(char* text, int size) { _ass_analysisparamstr(text, size); }
+
+i32 ReadLabel() {
+    u8 b[4] = {};
+    ReadScrData(b, 4);
+    return i32(u32(b[0]) | u32(b[1]) << 8 | u32(b[2]) << 16 | u32(b[3]) << 24);
+}
+
 bool ReadMode() { return ASS_GetScriptReadMode() != 0; }
+
+// The rows whose effect the read mode skips (their arguments are still read).
+bool SkippedInReadMode(int no) {
+    switch (no) {
+        case 10: case 11: case 12: case 13: case 14: case 26: case 27: case 28: case 29: case 30: case 32:
+        case 33: case 47: case 48: case 50: case 51: case 52: case 53: case 54: case 55: case 56: case 58:
+        case 59: case 60: case 61: case 62: case 63: case 64: case 68: case 69: case 70: case 71: case 72:
+        case 73: case 77: case 79: case 80: case 81: case ASS_FUNC_TEXT:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool Person(i32 n) { return n >= 0 && n < kPersonCount; }
+
+void SetFolder(char* folder) { ReadText(folder, kFolderMax); }
+
+// ---- flow and values ----
 
 // 0: the code goes to the scene; 0 pops the script, and an emptied stack stops it.
 void _ass_func_return() {
@@ -44,8 +123,30 @@ void _ass_func_return() {
 
 void _ass_func_call() {
     char name[kMaxPath];
-    _ass_analysisparamstr(name, sizeof(name));
+    ReadText(name, sizeof(name));
     if (!_ass_loadscript2(name)) DebugMsg("script call: %s not loaded", name);
+}
+
+void _ass_func_clearsurf() { _ass_setclearsurfflag(ReadParam() != 0); }
+
+void _ass_func_rgb() {
+    const i32 r = ReadParam(), g = ReadParam(), b = ReadParam();
+    SetFuncReturnNum(DISP_PackRGB(u32(r), u32(g), u32(b)));
+}
+
+void _ass_func_rand() {
+    const i32 n = ReadParam();
+    SetFuncReturnNum(n >= 1 ? plat::Rand() % n : 0);
+}
+
+void SinHandler() {
+    const i32 r = ReadParam(), a = ReadParam();
+    SetFuncReturnNum(_ass_func_sin(r, a));
+}
+
+void CosHandler() {
+    const i32 r = ReadParam(), a = ReadParam();
+    SetFuncReturnNum(_ass_func_cos(r, a));
 }
 
 void _ass_func_clearvalue() {
@@ -62,6 +163,32 @@ void _ass_func_setvalue() {
 void _ass_func_getvalue() {
     const i32 index = ReadParam();
     SetFuncReturnNum(index >= 0 && index < SCR_GLOBAL_VALUE_COUNT ? ScrValueTbl[index] : 0);
+}
+
+// ---- fades and waits ----
+
+// A snapshot of the battle picture into the work surface; the overlay darkens it.
+void Snapshot() {
+    if (ScreenWorkSurf < 0 || ScreenWorkSurf >= SURF_SLOT_MAX || !SPR_GetSlotSurf(ScreenWorkSurf)) {
+        DebugMsg("script fade: no work surface");
+        return;
+    }
+    SURF_Fill(SurfTbl[ScreenWorkSurf].surface, nullptr, 0);
+    SPR_SetDrawSurf(&SurfTbl[ScreenWorkSurf].surface);
+    BTL_DrawScript();
+    SPR_SetDrawSurf(&DispBackBuffer);
+}
+
+void StartFade(i32 kind) {
+    i32 ms = ReadParam();
+    if (ms < 1) ms = 1;
+    Fn.fadeTime = ms;
+    if (ReadMode()) return;
+    Snapshot();
+    SetScirptWait(1, kind);
+    _ass_setscriptendret(3);
+    Fn.fadeKind = kind;
+    Fn.fadeStart = plat::GetTimeMs();
 }
 
 void _ass_func_wait() {
@@ -92,9 +219,296 @@ void _ass_func_getkey() {
     SetFuncReturnNum(pressed ? 1 : 0);
 }
 
+// ---- text window, messages and faces ----
+
+void _ass_func_text(bool draw, bool wait) {
+    char text[kTextMax];
+    ReadText(text, sizeof(text));
+    if (ReadMode()) return;
+    ADV_SetMessage(text);
+    if (draw) ADV_DrawMessage();
+    if (wait) SetScirptWait(1, ASS_WAIT_PAGE);
+}
+
+void _ass_func_message(bool wait, bool readSkipped) {
+    ASS_ReadDummyScrData(1);
+    if (readSkipped && ReadMode()) return;
+    ADV_DrawMessage();
+    if (wait) SetScirptWait(1, ASS_WAIT_PAGE);
+}
+
+void _ass_func_closewindow() {
+    const i32 ms = ReadParam();
+    if (ReadMode()) return;
+    _ass_closetext(ms);
+    SetScirptWait(1, ASS_WAIT_CLOSE);
+}
+
+void _ass_func_pagewait() {
+    ASS_ReadDummyScrData(1);
+    if (_ass_getpagestate() != ADV_PAGE_FINISHED) SetScirptWait(1, ASS_WAIT_PAGE);
+}
+
+void _ass_func_auto() {
+    const i32 on = ReadParam();
+    if (ReadMode()) return;
+    // Turned on again, the advance keeps the time it had.
+    u32 ms = 0;
+    _ass_getwaittype(&ms);
+    _ass_setwaittype(on != 0, ms);
+}
+
+void _ass_func_autotime() {
+    const i32 ms = ReadParam();
+    if (!ReadMode()) _ass_setwaittype(1, u32(ms));
+}
+
+void _ass_func_setface() {
+    const i32 id = ReadParam();
+    char name[kMaxPath], path[kMaxPath];
+    ReadText(name, sizeof(name));
+    if (ASS_FolderPath(path, Fn.faceDir, name)) _ass_loadface(id, path);
+}
+
+void _ass_func_seltext() {
+    char text[kTextMax];
+    ReadText(text, sizeof(text));
+    const i32 label = ReadLabel();
+    ADV_SetSelMessage(text, label);
+}
+
+void _ass_func_selrect() {
+    i32 v[8];
+    for (i32& x : v) x = ReadParam();
+    const i32 label = ReadLabel();
+    if (ReadMode()) return;
+    if (!_ass_setselectrect2(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], label))
+        DebugMsg("script choice: no room for a ninth rectangle");
+}
+
+void _ass_func_selwait() {
+    ASS_ReadDummyScrData(1);
+    if (ReadMode()) return;
+    _ass_waitselectrect();
+    SetScirptWait(1, ASS_WAIT_SELECT);
+}
+
+// ---- script sprites ----
+
+// Places a newly created slot and shows it with the script's fade (type, ms).
+void PlaceAndShow(int slot, i32 x, i32 y, i32 priority, i32 type, i32 ms) {
+    if (slot < 0) return;
+    ADV_SetSprite(slot, priority, x, y, 0, 0);
+    ADV_SetSprDisp(slot, 1, type, ms);
+}
+
+void _ass_func_delsprite(bool release) {
+    const i32 slot = ReadParam();
+    if (ReadMode()) return;
+    ADV_DelSprite(slot);
+    if (release) ADV_ReleaseSprite(slot);
+    SetFuncReturnNum(-1);
+}
+
+void _ass_func_loadsprite() {
+    char name[kMaxPath], path[kMaxPath];
+    ReadText(name, sizeof(name));
+    const i32 x = ReadParam(), y = ReadParam(), priority = ReadParam(), show = ReadParam();
+    if (ReadMode()) return;
+    int slot = -1;
+    if (ASS_FolderPath(path, Fn.pictureDir, name)) slot = _ass_createsprite3(kPictureFirst, kPictureEnd, path);
+    if (slot >= 0) {
+        ADV_SetSprite(slot, priority, x, y, 0, 0);
+        ADV_SetSprDisp(slot, show, 0, 0);
+    }
+    SetFuncReturnNum(slot);
+}
+
+void _ass_func_setsprite() {
+    char name[kMaxPath], path[kMaxPath];
+    ReadText(name, sizeof(name));
+    const i32 slot = ReadParam(), x = ReadParam(), y = ReadParam(), priority = ReadParam();
+    const i32 type = ReadParam(), ms = ReadParam();
+    if (ReadMode() || slot < kPictureFirst || slot >= kPictureEnd) return;
+    // The name is taken as it stands, without the picture folder.
+    if (ASS_FolderPath(path, "", name)) PlaceAndShow(_ass_createsprite2(slot, path), x, y, priority, type, ms);
+}
+
+void _ass_func_sprdisp(int base) {
+    const i32 n = ReadParam(), show = ReadParam(), type = ReadParam(), ms = ReadParam();
+    if (ReadMode() || (base && !Person(n))) return;
+    ADV_SetSprDisp(base + n, show, type, ms);
+}
+
+void _ass_func_sprpos(int base) {
+    const i32 n = ReadParam(), x = ReadParam(), y = ReadParam();
+    if (ReadMode() || (base && !Person(n))) return;
+    ADV_SetSprPos(base + n, x, y);
+}
+
+void _ass_func_sprpri() {
+    const i32 slot = ReadParam(), priority = ReadParam();
+    if (!ReadMode()) ADV_SetSprPri(slot, priority);
+}
+
+void _ass_func_setchr() {
+    const i32 n = ReadParam();
+    char name[kMaxPath], path[kMaxPath];
+    ReadText(name, sizeof(name));
+    const i32 x = ReadParam(), y = ReadParam(), priority = ReadParam(), type = ReadParam(), ms = ReadParam();
+    if (ReadMode() || !Person(n)) return;
+    if (ASS_FolderPath(path, Fn.charDir, name))
+        PlaceAndShow(_ass_createsprite2(kCharFirst + n, path), x, y, priority, type, ms);
+}
+
+void _ass_func_delchr(bool release) {
+    const i32 n = ReadParam();
+    if (ReadMode()) return;
+    if (!Person(n)) {
+        if (release) SetFuncReturnNum(n);
+        return;
+    }
+    ADV_DelSprite(kCharFirst + n);
+    if (release) {
+        ADV_ReleaseSprite(kCharFirst + n);
+        SetFuncReturnNum(-1);
+    }
+}
+
+void _ass_func_chrattr() {
+    const i32 n = ReadParam(), mode = ReadParam(), value = ReadParam();
+    if (!ReadMode() && Person(n)) ADV_SetSprAttr(kCharFirst + n, mode, value);
+}
+
+void _ass_func_chrrect() {
+    const i32 n = ReadParam(), l = ReadParam(), t = ReadParam(), r = ReadParam(), b = ReadParam();
+    if (!ReadMode() && Person(n)) ADV_SetSprRect(kCharFirst + n, l, t, r, b);
+}
+
+// A bust from path into slot 96 + n: shown with the fade (type, ms), or hidden when type is -1.
+void PlaceBust(i32 n, const char* path, i32 position, i32 page, i32 type, i32 ms) {
+    const int slot = _ass_createsprite2(kBustFirst + n, path);
+    if (slot < 0) return;
+    ADV_SetSprite(slot, kBustPriority, ASS_BustX(position), ASS_BUST_Y, page, 0);
+    if (type != -1)
+        ADV_SetSprDisp(slot, 1, type, ms);
+    else
+        ADV_SetSprDisp(slot, 0, 0, 0);
+}
+
+void LoadBustFace(i32 number) {
+    char name[32], path[kMaxPath];
+    std::snprintf(name, sizeof(name), "face_%02d.spr", number);
+    if (ASS_FolderPath(path, Fn.faceDir, name)) _ass_loadface(number, path);
+}
+
+bool BustPath(char* path, i32 number) {
+    char name[32];
+    std::snprintf(name, sizeof(name), "btst_%02d.spr", number);
+    return ASS_FolderPath(path, Fn.bustDir, name);
+}
+
+void _ass_func_setbust() {
+    const i32 n = ReadParam();
+    char name[kMaxPath], path[kMaxPath];
+    ReadText(name, sizeof(name));
+    const i32 position = ReadParam(), page = ReadParam(), type = ReadParam(), ms = ReadParam();
+    if (Person(n) && ASS_FolderPath(path, Fn.bustDir, name)) PlaceBust(n, path, position, page, type, ms);
+}
+
+void _ass_func_setbust2() {
+    const i32 n = ReadParam(), number = ReadParam(), position = ReadParam(), page = ReadParam();
+    const i32 type = ReadParam(), ms = ReadParam();
+    if (!Person(n)) return;
+    char path[kMaxPath];
+    if (BustPath(path, number)) PlaceBust(n, path, position, page, type, ms);
+    LoadBustFace(number);
+}
+
+void _ass_func_setbust3() {
+    const i32 number = ReadParam();
+    if (!Person(number)) return;
+    ScrFuncFlagTbl[number] = 1;
+    if (ReadMode()) return;
+    char path[kMaxPath];
+    if (BustPath(path, number)) PlaceBust(number, path, 1, 0, -1, 0);
+    LoadBustFace(number);
+}
+
+void _ass_func_delbust2() {
+    const i32 n = ReadParam();
+    if (!ReadMode() && Person(n)) ADV_DelSprite(kBustFirst + n);
+}
+
+void _ass_func_delbust() {
+    const i32 n = ReadParam();
+    if (ReadMode()) return;
+    SetFuncReturnNum(-1);
+    if (n >= kPersonCount) return;
+    for (i32 i = n < 0 ? 0 : n; i < (n < 0 ? kPersonCount : n + 1); ++i) {
+        ADV_DelSprite(kBustFirst + i);
+        ADV_ReleaseSprite(kBustFirst + i);
+        _ass_releaseface(i);
+        ScrFuncFlagTbl[i] = 0;
+    }
+}
+
+void _ass_func_bustpos() {
+    const i32 n = ReadParam(), position = ReadParam();
+    if (!ReadMode() && Person(n)) ADV_SetSprPos(kBustFirst + n, ASS_BustX(position), ASS_BUST_Y);
+}
+
+void _ass_func_bustpage() {
+    const i32 n = ReadParam(), page = ReadParam();
+    if (!ReadMode() && Person(n)) ADV_SetSprPage(kBustFirst + n, page);
+}
+
+// ---- sound ----
+
+void _ass_func_playbgm() {
+    const i32 n = ReadParam();
+    if (ReadMode()) return;
+    ASS_Trace("BGM_Play(%d, 1)", n);
+    BGM_Play(n, 1);
+}
+
+void _ass_func_stopbgm() {
+    ASS_ReadDummyScrData(1);
+    ASS_Trace("BGM_Stop()");
+    BGM_Stop();
+}
+
+void _ass_func_playse(bool volume) {
+    const i32 n = ReadParam(), loop = ReadParam();
+    const i32 level = volume ? ReadParam() : 0;
+    if (volume) ReadParam();
+    if (ReadMode()) return;
+    ASS_Trace("SE_Play(%d, %d)", n, loop);
+    SE_Play(n, loop);
+    if (!volume) return;
+    ASS_Trace("SE_SetVolume(%d)", level);
+    SE_SetVolume(level);
+}
+
+void _ass_func_stopse() {
+    const i32 n = ReadParam();
+    if (ReadMode()) return;
+    ASS_Trace("SE_Stop(%d)", n);
+    SE_Stop(n);
+}
+
 void _ass_func_skip() {
     ASS_ReadDummyScrData(1);
     SetFuncReturnNum(0);
+}
+
+// Rows of plain setters: their expressions read, then handed on unless the read mode skips them.
+template <int N, typename F>
+void Setter(int no, F&& f) {
+    i32 v[N > 0 ? N : 1] = {};
+    for (int i = 0; i < N; ++i) v[i] = ReadParam();
+    if (SkippedInReadMode(no) && ReadMode()) return;
+    f(v);
 }
 
 }  // namespace
@@ -127,17 +541,148 @@ void _ass_callfunc(int no) {
     switch (no) {
         case 0: _ass_func_return(); break;
         case 1: _ass_func_call(); break;
+        case 2: _ass_func_clearsurf(); break;
+        case 3: _ass_func_rgb(); break;
+        case 4: _ass_func_rand(); break;
+        case 5: SinHandler(); break;
+        case 6: CosHandler(); break;
         case 7: _ass_func_clearvalue(); break;
         case 8: _ass_func_setvalue(); break;
         case 9: _ass_func_getvalue(); break;
+        case 10: StartFade(ASS_WAIT_FADE); break;
+        case 11: StartFade(ASS_WAIT_FADE2); break;
         case 12: _ass_func_wait(); break;
         case 13: _ass_func_keywait(); break;
         case 14: _ass_func_getkey(); break;
-        // Setters without effect and empty rows: their arguments are all there is.
-        case 20: case 21: case 22: case 23: case 24: case 41: case 74: case 75: case 76: case 82:
-            _ass_skipfuncargs(no);
+        case 15: Setter<1>(no, [](const i32* v) { _ass_settextwindowtype(v[0]); }); break;
+        case 16: Setter<4>(no, [](const i32* v) {
+            _ass_settextwindowpos(v[0], v[1]);
+            _ass_settextwindowsize(v[2], v[3]);
+        });
             break;
+        case 17: Setter<2>(no, [](const i32* v) { _ass_settextwindowpos(v[0], v[1]); }); break;
+        case 18: Setter<2>(no, [](const i32* v) { _ass_settextwindowsize(v[0], v[1]); }); break;
+        case 19: Setter<5>(no, [](const i32* v) { _ass_settextwindow(v[0], v[1], v[2], v[3], v[4]); }); break;
+        case 25: Setter<1>(no, [](const i32* v) { _ass_changeframe(v[0]); }); break;
+        case 26: _ass_func_text(false, false); break;
+        case 27: _ass_func_message(true, true); break;
+        case 28: _ass_func_message(false, true); break;
+        case 29: case 30: _ass_func_closewindow(); break;
+        case 31: _ass_func_pagewait(); break;
+        case 32: _ass_func_auto(); break;
+        case 33: _ass_func_autotime(); break;
+        case 34: Setter<2>(no, [](const i32* v) { _ass_text_cursor(v[0], v[1]); }); break;
+        case 35: SetFolder(Fn.faceDir); break;
+        case 36: Setter<2>(no, [](const i32* v) {
+            _ass_initface();
+            ADV_SetFaceSpace(v[0], v[1]);
+        });
+            break;
+        case 37: _ass_func_setface(); break;
+        case 38: Setter<1>(no, [](const i32* v) { _ass_releaseface(v[0]); }); break;
+        case 39: Setter<4>(no, [](const i32* v) { _ass_settextwindowfacepos(v[0], v[1]); }); break;
+        case 40: Setter<2>(no, [](const i32* v) { _ass_settextwindowfacepos(v[0], v[1]); }); break;
+        case 42: Setter<2>(no, [](const i32* v) { _ass_settextwindownamepos(v[0], v[1]); }); break;
+        case 43: Setter<2>(no, [](const i32* v) {
+            _ass_settextwindowfonttype(v[0]);
+            _ass_settextwindowfontils(v[1]);
+        });
+            break;
+        case 44: Setter<2>(no, [](const i32* v) { _ass_settextwindowfontcolor(v[0], v[1]); }); break;
+        case 45: _ass_func_seltext(); break;
+        case 46: _ass_func_message(true, false); break;
+        case 47: _ass_func_selrect(); break;
+        case 48: _ass_func_selwait(); break;
+        case 49: SetFolder(Fn.pictureDir); break;
+        case 50: _ass_func_delsprite(true); break;
+        case 51: _ass_func_loadsprite(); break;
+        case 52: _ass_func_setsprite(); break;
+        case 53: _ass_func_sprdisp(0); break;
+        case 54: _ass_func_sprpos(0); break;
+        case 55: _ass_func_sprpri(); break;
+        case 56: _ass_func_delsprite(false); break;
+        case 57: SetFolder(Fn.charDir); break;
+        case 58: _ass_func_setchr(); break;
+        case 59: _ass_func_sprdisp(kCharFirst); break;
+        case 60: _ass_func_delchr(false); break;
+        case 61: _ass_func_delchr(true); break;
+        case 62: _ass_func_sprpos(kCharFirst); break;
+        case 63: _ass_func_chrattr(); break;
+        case 64: _ass_func_chrrect(); break;
+        case 65: SetFolder(Fn.bustDir); break;
+        case 66: _ass_func_setbust(); break;
+        case 67: _ass_func_setbust2(); break;
+        case 68: _ass_func_setbust3(); break;
+        case 69: _ass_func_sprdisp(kBustFirst); break;
+        case 70: _ass_func_delbust2(); break;
+        case 71: _ass_func_delbust(); break;
+        case 72: _ass_func_bustpos(); break;
+        case 73: _ass_func_bustpage(); break;
+        case 77: _ass_func_playbgm(); break;
+        case 78: _ass_func_stopbgm(); break;
+        case 79: _ass_func_playse(false); break;
+        case 80: _ass_func_playse(true); break;
+        case 81: _ass_func_stopse(); break;
         case 83: _ass_func_skip(); break;
-        default: _ass_func_standin(no); break;
+        case ASS_FUNC_TEXT: _ass_func_text(true, true); break;
+        // Setters without effect and empty rows: their arguments are all there is.
+        default: _ass_skipfuncargs(no); break;
     }
+}
+
+// ---- module state ----
+
+i32 ASS_Sine(int index) { return index >= 0 && index < ASS_SINE_COUNT ? SineTbl()[index] : 0; }
+
+// The product is taken in 64 bits: sine × r leaves 32 bits for |r| above 524,287.
+i32 _ass_func_sin(i32 r, i32 a) { return i32(u32(u64((i64(SineTbl()[a & 255]) * r) >> 12))); }
+i32 _ass_func_cos(i32 r, i32 a) { return i32(u32(u64((i64(SineTbl()[(a & 255) + 64]) * r) >> 12))); }
+
+i32 ASS_BustX(i32 position) {
+    static const i32 kBustX[3] = {128, 320, 512};
+    return position >= 0 && position < 3 ? kBustX[position] : kBustX[1];
+}
+
+int ASS_FolderPath(char* out, const char* folder, const char* name) {
+    char joined[kMaxPath];
+    const int n = std::snprintf(joined, sizeof(joined), "%s%s", folder, name);
+    if (n < 0 || n >= kMaxPath) {
+        DebugMsg("script: file name too long: %s%s", folder, name);
+        return 0;
+    }
+    std::snprintf(out, kMaxPath, "%s", MakeFilePath("%s", joined));
+    return 1;
+}
+
+void ASS_SetTrace(std::function<void(const char*)> trace) { Trace = std::move(trace); }
+
+void ASS_Trace(const char* format, ...) {
+    if (!Trace) return;
+    char line[kTextMax + 64];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof(line), format, args);
+    va_end(args);
+    Trace(line);
+}
+
+i32 _ass_getfadekind() { return Fn.fadeKind; }
+void _ass_setfadekind(i32 kind) { Fn.fadeKind = kind; }
+i32 _ass_getfadetime() { return Fn.fadeTime; }
+u32 _ass_getfadestart() { return Fn.fadeStart; }
+
+void _ass_script_func_draw() {
+    if (Fn.fadeKind != ASS_WAIT_FADE && Fn.fadeKind != ASS_WAIT_FADE2) return;
+    plat::Surface* work = SPR_GetSlotSurf(ScreenWorkSurf);
+    if (!work || !DispBackBuffer) return;
+    const i64 t = Fn.fadeTime < 1 ? 1 : Fn.fadeTime;
+    const i64 el = std::max<i64>(0, i32(plat::GetTimeMs() - Fn.fadeStart));
+    i64 level = el * 32 / t;
+    if (Fn.fadeKind == ASS_WAIT_FADE) {
+        if (Fn.fadeTime == -1) return;
+        level = std::min<i64>(32, level);
+    } else {
+        level = std::max<i64>(0, 32 - level);
+    }
+    DWW_FadeInBlack(DispBackBuffer, 0, 0, work, nullptr, i32(level), DRW_NO_KEY);
 }

@@ -1,6 +1,8 @@
 // Built-in script functions 0..83 and the text line 900: each reads its own arguments from the
 // script and acts (in read mode most only read). AnalysisFunc calls _ass_callfunc with the number.
 #pragma once
+#include <functional>
+
 #include "platform/types.h"
 
 // Runs built-in function no (0..83 or 900); other numbers read nothing.
@@ -21,5 +23,22 @@ u32 _ass_getfadestart();
 // The fade overlay, drawn last by ASS_Draw.
 void _ass_script_func_draw();
 
-// Until every row has its handler: reads the arguments and does nothing else.
-void _ass_func_standin(int no);
+// The sine table of the script and its transitions: 320 entries, 4096 · sin(2πi / 256) truncated, so
+// the cosine reads 64 entries further on. index 0..319.
+constexpr int ASS_SINE_COUNT = 320;
+i32 ASS_Sine(int index);
+i32 _ass_func_sin(i32 r, i32 a);
+i32 _ass_func_cos(i32 r, i32 a);
+
+// The x of bust positions 0..2 (other positions stand at the middle one); busts stand at y 480.
+constexpr i32 ASS_BUST_Y = 480;
+i32 ASS_BustX(i32 position);
+
+// folder + name through MakeFilePath into out (kMaxPath bytes); 0 with a debug line when the joined
+// name does not fit.
+int ASS_FolderPath(char* out, const char* folder, const char* name);
+
+// One line per call to the neighbours the functions drive (text window, messages, faces, sound), for
+// tests; none is installed by default.
+void ASS_SetTrace(std::function<void(const char* call)> trace);
+void ASS_Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));

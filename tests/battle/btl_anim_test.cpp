@@ -1,5 +1,5 @@
 // The battle's sprite animation step (owners' end flags, shot and technique waits and loops, the pause
-// flag, deletion at the end), the zoom rectangle and the hit-rectangle overlay.
+// flag, deletion at the end) and the zoom rectangle.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -14,9 +14,6 @@
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/tama/tama.h"
-#include "display_support.h"
-#include "graphics/display/disp.h"
-#include "graphics/display/surf.h"
 #include "graphics/sprite/spr.h"
 #include "platform/memory.h"
 #include "test_support.h"
@@ -223,7 +220,8 @@ protected:
         BtlAnim::SetUp();
         cwd_ = std::make_unique<test::ScopedCwd>(dir_.path());
         std::vector<WAZA_DATA> records(1, tools::NewWaza());
-        ASSERT_TRUE(tools::SaveFile(dir_.File(std::string("Dat/") + MekaNameTbl[kType] + ".waz"), tools::WazFile(records)));
+        const std::string path = dir_.File(std::string("Dat/") + MekaNameTbl[kType] + ".waz");
+        ASSERT_TRUE(tools::SaveFile(path, tools::WazFile(records)));
         ASSERT_EQ(WAZA_LoadData(kType), 1);
         MakeSeq(1, {{1, 0}, {2, 0}});
     }
@@ -333,46 +331,6 @@ TEST(BtlZoom, GrowsToItsTargetInsideTheLimits) {
     EXPECT_EQ(BTL_RenewZoomRect(), 2);
     EXPECT_EQ(BTL_RenewZoomRect(), -1);
     EXPECT_EQ(BtlZoomRect.state, 0);
-}
-
-// ---- the hit-rectangle overlay ----
-
-TEST(BtlHitRect, OwnedGroupSpritesShowTheirRectanglesInSevenColours) {
-    test::HeadlessDisplay display;
-    ASSERT_TRUE(display.ok());
-    SPR_Init();
-    DISP_SetClipRect(0, 0, 640, 480);
-    ASSERT_EQ(OBJ_Init(), 1);
-    const RECT all{0, 0, 640, 480};
-    SURF_Fill(DispBackBuffer, &all, 0);
-    auto* page = static_cast<SPR_PAGE*>(plat::GlobalAllocZero(sizeof(SPR_PAGE)));
-    page->hit[0] = RECT{-10, -20, 10, 0};
-    page->hit[8] = RECT{0, 0, 6, 4};
-    page->hit[9] = RECT{0, 0, 0, 9};  // empty across: not drawn
-    SprPageTbl[0] = page;
-    SprGrpTbl[0].pageCount = 1;
-    ASSERT_EQ(SPR_CreateSpr(0, 128, 100, 100, 0, 0), 1);
-    ASSERT_EQ(SPR_CreateSpr(1, 128, 300, 300, 0, 0), 1);  // no owner
-    LIST_DATA* o = OBJ_Alloc(OBJ_KIND_MEKA);
-    SPR_SetSprObjNo(0, o->index);
-    const i16 list[] = {0, 1, BTL_LIST_END};
-    BTL_DrawHitRect(list, 5, 0);
-
-    plat::SurfaceDesc d{};
-    ASSERT_EQ(SURF_Lock(DispBackBuffer, &d), 0);
-    auto at = [&](int x, int y) { return static_cast<const u16*>(d.pixels)[y * (d.pitch / 2) + x]; };
-    const u16 red = DISP_PackRGB(255, 0, 0), green = DISP_PackRGB(0, 255, 0);
-    const u16 cRed = at(95, 80), cGreen = at(110, 103), inside = at(100, 90), hit9 = at(105, 108);
-    const u16 owned = at(295, 280), centre = at(325 + 3, 240);
-    SURF_Unlock(DispBackBuffer);
-    EXPECT_EQ(cRed, red);        // rectangle 0: colour 1
-    EXPECT_EQ(cGreen, green);  // rectangle 8: colour 8 % 7 + 1 = 2
-    EXPECT_EQ(inside, 0);
-    EXPECT_EQ(hit9, 0);
-    EXPECT_EQ(owned, 0);
-    EXPECT_NE(centre, 0);  // the camera centre's mark, radius 3
-    OBJ_FreeAll();
-    SPR_Release();
 }
 
 }  // namespace

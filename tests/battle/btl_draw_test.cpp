@@ -169,7 +169,8 @@ TEST_F(BtlDraw, SurfaceSpritesUseTheSameTableButAlwaysTheHalfBlendFor4) {
             spy_.Clear();
             EXPECT_EQ(BTL_DrawSpr2(0), 1);
             const BltCall& c = Only();
-            const int want = halfBlend ? (scaled ? SPR_BLT_ALPHA50_SCALED : SPR_BLT_ALPHA50) : (scaled ? r.scaled : r.plain);
+            const int want =
+                halfBlend ? (scaled ? SPR_BLT_ALPHA50_SCALED : SPR_BLT_ALPHA50) : (scaled ? r.scaled : r.plain);
             EXPECT_EQ(c.blt, want) << "scaled " << scaled;
             EXPECT_EQ(c.args.key, halfBlend ? 1 : scaled ? r.key : r.groupPlainKey);
             EXPECT_EQ(c.args.level, halfBlend ? 0 : r.l1);
@@ -219,20 +220,6 @@ TEST_F(BtlDraw, FlipsOfSpritePageAndPartCombine) {
     }
 }
 
-TEST_F(BtlDraw, PagePlusFacingAndPartSizesDecideWhatIsDrawnAndHow) {
-    OnePartGroup();
-    ASSERT_EQ(SPR_CreateSpr(0, 128, 100, 100, 0, 0), 1);
-    SPR_GetSpr(0)->pageOffset = 1;  // page 1: an 8×8 source over a 16×16 part is stretched
-    BTL_SetDrawOfs(5, 7);
-    BTL_DrawSpr(0);
-    EXPECT_EQ(Only().blt, SPR_BLT_COPY_SCALED);
-    EXPECT_EQ(Str(Only().dstRect), "101,91,117,107");
-    spy_.Clear();
-    SPR_GetSpr(0)->pageOffset = 2;  // outside the group
-    EXPECT_EQ(BTL_DrawSpr(0), 1);
-    EXPECT_TRUE(spy_.calls.empty());
-}
-
 // ---- the ground cut and shadows ----
 
 class GroundCut : public BtlDraw {
@@ -240,7 +227,8 @@ protected:
     void SetUp() override {
         BtlDraw::SetUp();
         // One 32×32 part with destination (-16, -32, 16, 0); rectangle 4 reaches 8 below the feet.
-        test::MakeGroup(0, {PageDef{0, {{image_, {-16, -32, 16, 0}, {0, 0, 32, 32}}}, {{}, {}, {}, {}, {-8, -8, 8, 8}}}});
+        const RECT feet{-8, -8, 8, 8};
+        test::MakeGroup(0, {PageDef{0, {{image_, {-16, -32, 16, 0}, {0, 0, 32, 32}}}, {{}, {}, {}, {}, feet}}});
         ASSERT_EQ(SPR_CreateSpr(0, 128, 100, 100, 0, 0), 1);
         SPR_SetSprView2(0, 1);
     }
@@ -377,26 +365,6 @@ protected:
     }
 };
 
-TEST_F(Passes, ListsHoldVisibleSpritesByPriorityAndByY) {
-    Group(3, 40, 0, 0);
-    Group(7, 162, 0, 0);
-    Group(5, 161, 0, 0);
-    Group(9, 140, 0, 0);
-    Group(2, 34, 0, 0);
-    Group(8, 40, 0, 0);
-    Group(4, 128, 0, 50);
-    Group(6, 128, 0, 20);
-    Group(11, 128, 0, 50);
-    Group(12, 128, 0, -5);
-    Func(13, 128, 20);
-    Group(14, 200, 0, 0);
-    SPR_SetSprView(14, 0);
-    i16 pri[BTL_LIST_MAX], world[BTL_LIST_MAX];
-    BTL_SortSpr(pri, world);
-    EXPECT_EQ(std::vector<i16>(pri, pri + 7), (std::vector<i16>{7, 5, 9, 8, 3, 2, -1}));
-    EXPECT_EQ(std::vector<i16>(world, world + 6), (std::vector<i16>{12, 13, 6, 11, 4, -1}));
-}
-
 TEST_F(Passes, BehindThenTheWorldByYThenInFront) {
     Group(20, 40, 400, 0);
     Group(21, 34, 340, 0);
@@ -407,6 +375,12 @@ TEST_F(Passes, BehindThenTheWorldByYThenInFront) {
     Group(28, 128, 280, 60);
     Group(29, 128, 290, 90);  // equal y: the higher slot is drawn first, behind
     for (int s : {27, 28, 29}) Own(s);
+    Group(30, 200, 300, 0);
+    SPR_SetSprView(30, 0);
+    i16 pri[BTL_LIST_MAX], world[BTL_LIST_MAX];
+    BTL_SortSpr(pri, world);
+    EXPECT_EQ(std::vector<i16>(pri, pri + 6), (std::vector<i16>{24, 23, 22, 20, 21, -1}));
+    EXPECT_EQ(std::vector<i16>(world, world + 4), (std::vector<i16>{28, 29, 27, -1}));
     DrawAll(0, 0);
     EXPECT_EQ(Calls(), (std::vector<std::string>{"sprite 162", "sprite 161", "sprite 140", "sprite 280", "sprite 290",
                                                  "sprite 270", "sprite 400", "sprite 340"}));

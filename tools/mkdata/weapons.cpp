@@ -55,6 +55,13 @@ bool BuildWeapons(const std::string& dataDir, std::string* error) {
         *error = "cannot write " + path;
         return false;
     }
+    // The weapon editor's names of the effect sprite set's sequences (the name is UTF-8 on disk).
+    const std::string names = dataDir + "/ChipTxt/效果.txt";
+    const std::string text = "// sequences of the effect sprite set\r\nshot\r\nbomb\r\nblast\r\nbeam\r\nbarrier\r\n";
+    if (!tools::SaveFile(names, std::vector<u8>(text.begin(), text.end()))) {
+        *error = "cannot write " + names;
+        return false;
+    }
     return true;
 }
 

@@ -1,0 +1,431 @@
+// The weapon editor's dialog procedures on the fake dialogs: typing and clicking as the user would.
+#include "editors/tama_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "graphics/display/disp.h"
+#include "platform/encoding.h"
+#include "platform/settings.h"
+#include "platform/window.h"
+#include "shell/sound/sound.h"
+#include "shell/sys.h"
+#include "test_support.h"
+#include "tools/writers/battle_data_writer.h"
+
+namespace {
+
+std::vector<std::pair<int, int>> g_played;
+int RecordPlay(int no, int loop) {
+    g_played.push_back({no, loop});
+    return 1;
+}
+
+class TamaEditor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::vector<TAMA_DATA> records;
+        for (int i = 0; i < 10; i++) records.push_back(tools::NewTama(i16(i), i == 7 ? "seven" : nullptr));
+        dir.Write("Dat/Tama.dat", tools::TamaFile(records));
+        dir.Write("ChipTxt/效果.txt", "spark\nsmoke\n");
+        ASSERT_EQ(TAMA_LoadData(), 1);
+        plat::UseFakeDialogs(true);
+        EditSePlay = RecordPlay;
+        g_played.clear();
+        TamaEditState = EDIT_STATE{};
+    }
+    void TearDown() override {
+        plat::SetModalHandler({});
+        plat::DestroyAllDialogs();
+        plat::UseFakeDialogs(false);
+        EditSePlay = SE_Play;
+        TamaEditState = EDIT_STATE{};
+        TAMA_ClearData();
+    }
+    // Every modal dialog goes to the handler of its number; one without a handler is cancelled.
+    void OnModal(int id, std::function<void(plat::Dialog*)> act) {
+        handlers[id] = std::move(act);
+        plat::SetModalHandler([this](plat::Dialog* d) {
+            opened.push_back(plat::GetDialogId(d));
+            auto it = handlers.find(plat::GetDialogId(d));
+            if (it != handlers.end() && it->second) it->second(d);
+        });
+    }
+    static std::vector<u8> Bytes(const TAMA_DATA* d) {
+        std::vector<u8> b(TAMA_FILE_SIZE);
+        TAMA_WriteRecord(d, b.data());
+        return b;
+    }
+    plat::Dialog* Open() {
+        EXPECT_EQ(EDIT_OpenTamaEditor(), 1);
+        list = plat::FindDialog(118);
+        phase = plat::FindDialog(116);
+        EXPECT_TRUE(list && phase);
+        return list;
+    }
+
+    test::TempDir dir;
+    test::ScopedCwd cwd{dir.path()};
+    test::DebugCapture debug;
+    std::map<int, std::function<void(plat::Dialog*)>> handlers;
+    std::vector<int> opened;
+    plat::Dialog* list = nullptr;
+    plat::Dialog* phase = nullptr;
+};
+
+TEST_F(TamaEditor, ListsTheWeaponsAndWritesEachKeystrokeClamped) {
+    Open();
+    ASSERT_EQ(plat::GetRowCount(list, 1128), 10);
+    EXPECT_EQ(plat::GetRow(list, 1128, 7), "  7  seven");
+    EXPECT_EQ(plat::GetRow(list, 1128, 0), "  0  新規弾");
+    EXPECT_EQ(plat::GetCtlText(list, 1159), "新規弾");
+    plat::SelectRow(list, 1128, 7);
+    plat::SelectRow(list, 1158, 2);
+    TAMA_PHASE& p = TamaDataTbl[7]->phase[2];
+    struct Case {
+        int ctl;
+        const char* text;
+        std::function<i32()> field;
+        i32 want;
+    };
+    const Case cases[] = {
+        {2415, "12", [&] { return p.speed; }, 12},
+        {2415, "120000", [&] { return p.speed; }, 9999},
+        {2415, "abc", [&] { return p.speed; }, -255},
+        {2509, "300", [&] { return p.charHits; }, 255},
+        {2536, "-3", [&] { return p.knockAccum; }, 0},
+        {2710, "1000", [&] { return p.charHitTrigger; }, 999},
+        {2706, "-7", [&] { return p.nextOnCharHit; }, -1},
+    };
+    for (const Case& c : cases) {
+        plat::TypeText(phase, c.ctl, c.text);
+        EXPECT_EQ(c.field(), c.want) << c.ctl << " \"" << c.text << '"';
+        EXPECT_EQ(plat::GetCtlText(phase, c.ctl), c.text);  // the field keeps what was typed
+    }
+    EXPECT_EQ(TamaDataTbl[7]->phase[1].speed, TamaDataTbl[7]->phase[3].speed);  // only phase 2 changed
+
+    plat::TypeText(list, 1159, "試作弾");
+    EXPECT_EQ(std::string(TamaDataTbl[7]->name), plat::Utf8ToSjis("試作弾"));
+    EXPECT_EQ(plat::GetRow(list, 1128, 7), "  7  試作弾");
+}
+
+TEST_F(TamaEditor, ShowingEveryDialogLeavesTheRecordAsItWas) {
+    TAMA_DATA* d = TamaDataTbl[3];
+    // Values outside the fields' ranges: showing them must not clamp them.
+    for (TAMA_PHASE& p : d->phase) {
+        p.speed = -3000;
+        p.knockAccum = 500;
+        p.charHits = 255;
+        p.kind = 5;
+        p.moveType = 9;
+        p.fire.value1 = 32000;
+        p.fire.fireType = 7;
+        p.p[15] = 123456;
+        p.step[0].blend = 40;
+        p.step[0].reserved15 = 0x85;
+    }
+    const std::vector<u8> before = Bytes(d);
+    for (int id : {115, 119, 161}) OnModal(id, [](plat::Dialog* dlg) { plat::ClickCtl(dlg, plat::IDOK); });
+    Open();
+    plat::SelectRow(list, 1128, 3);
+    plat::DoubleClickRow(phase, 2716, 0);
+    plat::ClickCtl(phase, 1052);
+    for (int id = 146; id <= 159; id++) {
+        OnModal(id, [](plat::Dialog* dlg) { plat::ClickCtl(dlg, plat::IDOK); });
+        EXPECT_EQ(EDIT_OpenTamaParamDlg(id, &d->phase[1]), plat::IDOK) << id;
+    }
+    EXPECT_EQ(Bytes(d), before);
+    EXPECT_EQ(opened.size(), 2u + 14u);
+}
+
+TEST_F(TamaEditor, SoundCombosPlayOnceAndRowZeroIsSilent) {
+    Open();
+    plat::SelectRow(phase, 2555, 0);
+    EXPECT_TRUE(g_played.empty());
+    plat::SelectRow(phase, 2555, 1);
+    EXPECT_EQ(g_played, (std::vector<std::pair<int, int>>{{0, 0}}));
+    EXPECT_EQ(TamaDataTbl[0]->phase[0].hitSound, 1);
+    OnModal(119, [](plat::Dialog* dlg) {
+        plat::SelectRow(dlg, 3000, 0);
+        plat::SelectRow(dlg, 3000, 15);
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    plat::ClickCtl(phase, 1052);
+    EXPECT_EQ(g_played.back(), std::pair(14, 0));  // "dash2" once, not looping
+    EXPECT_EQ(g_played.size(), 2u);
+}
+
+TEST_F(TamaEditor, PickerStoresOnlyADoubleClick) {
+    TamaDataTbl[0]->phase[0].fire.weapon = 7;
+    Open();
+    std::function<void(plat::Dialog*)> pick = [](plat::Dialog* dlg) { plat::ClickCtl(dlg, plat::IDCANCEL); };
+    OnModal(114, [&](plat::Dialog* dlg) {
+        EXPECT_EQ(plat::GetRow(dlg, 1128, 0), "---  弾は撃たない");
+        pick(dlg);
+    });
+    std::string caption;
+    OnModal(119, [&](plat::Dialog* dlg) {
+        plat::ClickCtl(dlg, 3027);
+        caption = plat::GetCtlText(dlg, 3026);
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    plat::ClickCtl(phase, 1052);
+    EXPECT_EQ(TamaDataTbl[0]->phase[0].fire.weapon, 7);
+    EXPECT_EQ(caption, "No.007  seven");
+    pick = [](plat::Dialog* dlg) { plat::DoubleClickRow(dlg, 1128, 3); };
+    plat::ClickCtl(phase, 1052);
+    EXPECT_EQ(TamaDataTbl[0]->phase[0].fire.weapon, 2);
+    pick = [](plat::Dialog* dlg) { plat::DoubleClickRow(dlg, 1128, 0); };
+    plat::ClickCtl(phase, 1052);
+    EXPECT_EQ(TamaDataTbl[0]->phase[0].fire.weapon, -1);
+    EXPECT_EQ(caption, "未使用");
+}
+
+TEST_F(TamaEditor, DetailButtonsOpenTheDialogOfKindAndType) {
+    struct Case {
+        u8 kind, moveType, laserType;
+        int button;
+        int want;  // 0: nothing opens
+    };
+    const Case cases[] = {
+        {0, 0, 0, 1316, 146}, {0, 3, 0, 1316, 158}, {0, 4, 0, 1316, 159}, {0, 5, 0, 1316, 0},
+        {1, 2, 0, 1316, 151}, {2, 1, 0, 1316, 153}, {2, 0, 2, 1317, 157}, {0, 0, 1, 1317, 0},
+        {5, 0, 0, 1316, 0},   {2, 0, 3, 1317, 0},
+    };
+    for (int id = 146; id <= 159; id++) OnModal(id, {});
+    Open();
+    for (const Case& c : cases) {
+        TAMA_PHASE& p = TamaDataTbl[0]->phase[0];
+        p.kind = c.kind;
+        p.moveType = c.moveType;
+        p.laserType = c.laserType;
+        opened.clear();
+        plat::ClickCtl(phase, c.button);
+        EXPECT_EQ(opened, c.want ? std::vector<int>{c.want} : std::vector<int>{}) << int(c.kind) << "/" << int(c.moveType);
+    }
+}
+
+TEST_F(TamaEditor, ParameterDialogsWriteNumbersAndRadioPositions) {
+    TAMA_PHASE& p = TamaDataTbl[0]->phase[0];
+    OnModal(152, [](plat::Dialog* dlg) {
+        plat::TypeText(dlg, 1479, "-20000");
+        plat::ClickCtl(dlg, 1389);
+        plat::ClickCtl(dlg, 1400);
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    EDIT_OpenTamaParamDlg(152, &p);
+    EXPECT_EQ(p.p[1], -9999);
+    EXPECT_EQ(p.q[15], 2);
+    EXPECT_EQ(p.q[14], 5);
+}
+
+TEST_F(TamaEditor, KindRadiosRecaptionTheTypeGroups) {
+    Open();
+    plat::ClickCtl(phase, 2402);
+    EXPECT_EQ(TamaDataTbl[0]->phase[0].kind, 2);
+    EXPECT_EQ(plat::GetCaption(phase, 1033), "搜索一次後固定");
+    EXPECT_EQ(plat::GetCaption(phase, 1041), "隨機改變方向");
+    EXPECT_EQ(plat::GetCaption(phase, 1036), "(未定)");
+    plat::ClickCtl(phase, 2400);
+    EXPECT_EQ(plat::GetCaption(phase, 1037), "慣性導向");
+    EXPECT_EQ(plat::GetCaption(phase, 1041), "(未定)");
+    plat::ClickCtl(phase, 1040);
+    EXPECT_EQ(TamaDataTbl[0]->phase[0].moveType, 7);
+    EXPECT_EQ(plat::GetRadio(phase, 1033), 7);
+}
+
+TEST_F(TamaEditor, ShotValueCaptionsFollowTheFiringType) {
+    Open();
+    std::vector<std::string> captions;
+    OnModal(119, [&](plat::Dialog* dlg) {
+        plat::ClickCtl(dlg, 3019);
+        for (int ctl : {3009, 3012, 3015}) captions.push_back(plat::GetCaption(dlg, ctl));
+        plat::ClickCtl(dlg, 3022);
+        captions.push_back(plat::GetCaption(dlg, 3009));
+        plat::TypeText(dlg, 3009, "-12345");
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    plat::ClickCtl(phase, 1052);
+    EXPECT_EQ(captions, (std::vector<std::string>{"回轉角度", "開始座標", "發射倒數", "未定"}));
+    EXPECT_EQ(TamaDataTbl[0]->phase[0].fire.fireType, 4);
+    EXPECT_EQ(TamaDataTbl[0]->phase[0].fire.value1, -9999);
+}
+
+TEST_F(TamaEditor, AnimeDialogCancelRestoresTheEntryOnly) {
+    Open();
+    TAMA_PHASE& p = TamaDataTbl[0]->phase[0];
+    const TAMA_STEP before = p.step[0];
+    OnModal(115, [](plat::Dialog* dlg) {
+        EXPECT_EQ(plat::GetRow(dlg, 1128, 1), "  1  smoke");
+        EXPECT_FALSE(plat::IsCtlEnabled(dlg, 1192));  // no armour rate for a weapon step
+        EXPECT_TRUE(plat::IsCtlEnabled(dlg, 1184));
+        plat::SelectRow(dlg, 1128, 100);
+        plat::TypeText(dlg, 1151, "50");
+        plat::SelectRow(dlg, 1052, 3);
+        plat::ClickCtl(dlg, 1150);
+        plat::TypeText(dlg, 1184, "300");
+        plat::ClickCtl(dlg, plat::IDCANCEL);
+    });
+    plat::DoubleClickRow(phase, 2716, 0);
+    EXPECT_EQ(std::memcmp(&p.step[0], &before, sizeof before), 0);
+    EXPECT_EQ(p.fire.startMask & 1, 1);
+    EXPECT_EQ(p.scale[0].value, 300);
+
+    OnModal(115, [](plat::Dialog* dlg) {
+        plat::SelectRow(dlg, 1128, 128);  // "【なし】"
+        plat::SetCtlInt(dlg, 1148, 0);
+        plat::SpinCtl(dlg, 1148, -1);
+        plat::SetCtlInt(dlg, 1151, 9999);
+        plat::SpinCtl(dlg, 1151, 1);
+        plat::ClickCtl(dlg, 1040);  // "下段2": bit 10
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    plat::DoubleClickRow(phase, 2716, 0);
+    EXPECT_EQ(p.step[0].anim, 255);
+    EXPECT_EQ(p.step[0].facing, 7);
+    EXPECT_EQ(p.step[0].duration, -999);
+    EXPECT_EQ(p.step[0].hitFlag & (1 << 10), 1 << 10);
+}
+
+TEST_F(TamaEditor, EachEditorKeepsItsOwnSelection) {
+    Open();
+    plat::SelectRow(list, 1128, 9);
+    // A technique frame edited meanwhile through its own state.
+    WAZA_FRAME frame{};
+    TAMA_FIRE fire{};
+    EDIT_STATE waza;
+    waza.kind = EDIT_KIND_WAZA;
+    waza.no = 120;
+    waza.entry = reinterpret_cast<u8*>(&frame);
+    waza.fire = &fire;
+    waza.frame = 3;
+    const std::vector<u8> weapon = Bytes(TamaDataTbl[9]);
+    OnModal(115, [](plat::Dialog* dlg) {
+        EXPECT_TRUE(plat::IsCtlEnabled(dlg, 1192));
+        EXPECT_FALSE(plat::IsCtlEnabled(dlg, 1184));
+        plat::TypeText(dlg, 1192, "-100");
+        plat::ClickCtl(dlg, 1161);
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    EDIT_OpenAnimeDlg(&waza);
+    EXPECT_EQ(frame.armourRate, -100);
+    EXPECT_EQ(fire.aimMask, 1 << 3);
+    EXPECT_EQ(TamaEditState.no, 9);
+    EXPECT_EQ(Bytes(TamaDataTbl[9]), weapon);
+}
+
+TEST_F(TamaEditor, CopyDialogCopiesBelowTheCountOnly) {
+    TamaDataTbl[1]->phase[0].power = 77;
+    Open();
+    OnModal(161, [](plat::Dialog* dlg) {
+        plat::TypeText(dlg, 1490, "1");
+        plat::TypeText(dlg, 1491, "4");
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    plat::ClickCtl(list, 1052);
+    EXPECT_EQ(TamaDataTbl[4]->phase[0].power, 77);
+    OnModal(161, [](plat::Dialog* dlg) {
+        plat::TypeText(dlg, 1491, "156");
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    plat::ClickCtl(list, 1052);
+    EXPECT_EQ(TamaDataCount, 10);
+}
+
+TEST_F(TamaEditor, PhaseAndStepButtonsEditTheSelection) {
+    Open();
+    TAMA_DATA* d = TamaDataTbl[0];
+    d->phase[0].speed = 5;
+    plat::ClickCtl(list, 1040);
+    EXPECT_EQ(d->phase[1].speed, 5);
+    EXPECT_EQ(plat::GetSel(list, 1158), 1);
+    plat::ClickCtl(list, 1041);
+    EXPECT_NE(d->phase[1].speed, 5);
+
+    OnModal(115, [](plat::Dialog* dlg) { plat::ClickCtl(dlg, plat::IDOK); });
+    plat::SelectRow(list, 1158, 0);
+    plat::SelectRow(phase, 2716, 0);
+    d->phase[0].step[0].anim = 1;
+    plat::ClickCtl(phase, 2714);
+    EXPECT_EQ(d->phase[0].step[0].anim, 0);
+    EXPECT_EQ(d->phase[0].step[1].anim, 1);
+    EXPECT_EQ(plat::GetSel(phase, 2716), 1);
+    EXPECT_EQ(opened, std::vector<int>{115});
+}
+
+TEST_F(TamaEditor, SaveOfAnUnchangedTableWritesTheSameBytes) {
+    const std::string before = dir.Read("Dat/Tama.dat");
+    Open();
+    plat::ClickCtl(list, 1042);
+    EXPECT_EQ(dir.Read("Dat/Tama.dat"), before);
+    plat::TypeText(phase, 2524, "1234");
+    plat::ClickCtl(list, 1042);
+    TAMA_ClearData();
+    ASSERT_EQ(TAMA_LoadData(), 1);
+    EXPECT_EQ(TamaDataTbl[0]->phase[0].power, 1234);
+}
+
+TEST_F(TamaEditor, WithoutRecordsNothingActsOnARecord) {
+    TAMA_ClearData();
+    Open();
+    EXPECT_EQ(plat::GetRowCount(list, 1128), 0);
+    EXPECT_EQ(plat::GetRowCount(phase, 2716), 0);
+    EXPECT_FALSE(plat::IsCtlEnabled(list, 1159));
+    EXPECT_FALSE(plat::IsCtlEnabled(phase, 2415));
+    for (int ctl : {1040, 1041, 1052}) plat::ClickCtl(list, ctl);
+    plat::TypeText(list, 1159, "x");
+    plat::TypeText(phase, 2415, "5");
+    for (int ctl : {1052, 1316, 2714, 2715}) plat::ClickCtl(phase, ctl);
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(TamaEditor, ClosingTheListForgetsItAndReopeningReplacesBoth) {
+    Open();
+    plat::ClickCtl(list, plat::IDCANCEL);
+    EXPECT_EQ(TamaListDlg, nullptr);
+    EXPECT_EQ(TamaDlg, phase);
+    Open();
+    EXPECT_FALSE(plat::IsDialog(phase) && phase != plat::FindDialog(116));
+    plat::DestroyAllDialogs();
+    EXPECT_EQ(TamaListDlg, nullptr);
+    EXPECT_EQ(TamaDlg, nullptr);
+}
+
+TEST(TamaEditorHeadless, DoesNotOpenWithoutADisplay) {
+    EXPECT_EQ(EDIT_OpenTamaEditor(), 0);
+    EXPECT_EQ(TamaListDlg, nullptr);
+    EXPECT_EQ(TamaDlg, nullptr);
+}
+
+// The game window full screen: the first editor makes it windowed, once.
+TEST_F(TamaEditor, FirstEditorInFullScreenAsksForWindowedModeOnce) {
+    plat::SetSettingsFile(dir.File("settings/korvane.ini").c_str());
+    plat::DiscardMessages();
+    SYS_ResetState();
+    DispFullScreen = 0;
+    ASSERT_EQ(SYS_InitWindow(), 1);
+    int exitCode = 0;
+    for (int i = 0; i < 20; i++) SYS_MessageTurn(&exitCode);
+    ASSERT_NE(DispFullScreen, 0);
+    std::vector<std::string> log;
+    SYS_SetTrace([&log](const char* e) { log.push_back(e); });
+    Open();
+    Open();
+    SYS_SetTrace({});
+    EXPECT_EQ(std::count(log.begin(), log.end(), "DISP_ReInit"), 1);
+    EXPECT_EQ(DispFullScreen, 0);
+    plat::DestroyWindow(MainWnd);
+    EXPECT_EQ(plat::FindDialog(118), nullptr);  // the game window took its dialogs along
+    DISP_Release();
+    plat::ReleaseDestroyedWindows();
+    plat::DiscardMessages();
+    plat::SetSettingsFile("");
+    MainWnd = nullptr;
+}
+
+}  // namespace
