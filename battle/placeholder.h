@@ -7,6 +7,8 @@
 #include "platform/types.h"
 
 struct BTL_STANDIN_LOG {
+    // TAMA_CreateLauncher (creator index, weapon).
+    std::vector<std::array<int, 2>> launcher;
     // The HUD.
     std::vector<int> pnlShowAll;  // flags
     // The CPU AI: object indices.

@@ -94,6 +94,8 @@ void DelSurf(i32& slot) {
 
 int PNL_Init() {
     PNL_Term();
+    // The pool was emptied since the last battle; its chips went with it.
+    PnlChipCnt = 0;
     PnlPartsSurf = SPR_LoadSurf(MakeFilePath("Bmp\\Parts.bmp"), 0);
     PnlIconSurf = SPR_LoadSurf(MakeFilePath("Bmp\\MekaPnl.bmp"), 0);
     // The ranking screen points strip 0 elsewhere; the battle takes it back every time.

@@ -57,6 +57,8 @@ TEST(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
     SAVE_InitGameData();
     SYS_SetSeq(4);
     plat::SRand(11);
+    ScrQuake = ScrQuakeOfs = 0;  // a still frame
+    ScrQuakeCnt = 0;
     for (int type : {0, 1}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir.path(), MekaNameTbl[type]));
     ASSERT_TRUE(test::LoadEffectsAndHud(dir.path()));
     test::WriteStage(dir, 9, 0, 'L', {test::RandomMap(60, 45, 21, 6, 40), test::OddCsp()});
