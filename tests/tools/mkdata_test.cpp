@@ -8,6 +8,8 @@
 
 #include "display_support.h"
 #include "battle/data/tama_data.h"
+#include "battle/effect/eft.h"
+#include "battle/panel/pnl.h"
 #include "graphics/display/grp.h"
 #include "graphics/font/font.h"
 #include "graphics/sprite/spr.h"
@@ -116,6 +118,7 @@ protected:
     void CheckMovie();
     void CheckMainMenu();
     void CheckWeapons();
+    void CheckEffectsAndHud();
 
     test::TempDir dir_;
 };
@@ -396,6 +399,30 @@ void SampleData::CheckWeapons() {
     TAMA_ClearData();
 }
 
+// The effect set holds every sequence the effects and the marker start; the HUD bitmaps cover the
+// rectangles the panels copy from.
+void SampleData::CheckEffectsAndHud() {
+    test::HeadlessDisplay display;
+    ASSERT_TRUE(display.ok());
+    test::ScopedCwd cwd(dir_.path());
+    SPR_Init();
+    ASSERT_EQ(EFT_Init(), 1);
+    for (int seq : {17, 18, 47, 57, 60, 61, 62, 64, 65, 70, 82, 83, 87, 92, 97, 103, 104, 106, 107, 111, 115, 116, 117})
+        EXPECT_GT(SprSeqTbl[EftSprGrpNo][seq].count, 0) << seq;
+    EXPECT_NE(SPR_GetGrpPage(EftSprGrpNo, 39), nullptr) << "40 facings";
+    ASSERT_EQ(PNL_Init(), 1);
+    i32 w = 0, h = 0;
+    ASSERT_EQ(SPR_GetSurfSize(PnlPartsSurf, &w, &h), PnlPartsSurf);
+    EXPECT_GE(w, 328);
+    EXPECT_GE(h, 300);
+    ASSERT_EQ(SPR_GetSurfSize(PnlIconSurf, &w, &h), PnlIconSurf);
+    EXPECT_GE(w, 320);
+    EXPECT_GE(h, 160);
+    PNL_Term();
+    EFT_Term();
+    SPR_Release();
+}
+
 TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckFont("Dat/Fnt10x10.fnt", 10);
     CheckFont("Dat/Fnt14x14.fnt", 14);
@@ -405,6 +432,7 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckMovie();
     CheckMainMenu();
     CheckWeapons();
+    CheckEffectsAndHud();
 }
 
 }  // namespace

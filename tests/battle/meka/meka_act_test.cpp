@@ -185,8 +185,8 @@ TEST_F(MekaAct, DownTimelineStandsUpOrDestroys) {
     EXPECT_EQ(frame, 19);
     EXPECT_EQ(cpu_->meka->act, 0);
     EXPECT_EQ(cpu_->meka->actStep, 99);
-    ASSERT_FALSE(BtlStandIn.eftCreate.empty());
-    EXPECT_EQ(BtlStandIn.eftCreate[0], (std::array<int, 5>{13, cpu_->index, cpu_->x, cpu_->y + 1, 1}));
+    ASSERT_FALSE(test::LiveEffects().empty());
+    EXPECT_EQ(test::LiveEffects()[0], (std::array<int, 5>{13, cpu_->index, cpu_->x, cpu_->y + 1, 1}));
 
     // Without life bars the counter passes 18 and the driver destroys the mech.
     MEKA_SetAct(cpu_, 8);

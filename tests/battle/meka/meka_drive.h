@@ -26,6 +26,7 @@
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
+#include "tests/battle/effect/eft_probe.h"
 #include "tools/writers/battle_data_writer.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/meka_set_writer.h"
@@ -61,6 +62,7 @@ protected:
         SE_LoadAll();
 
         ASSERT_EQ(OBJ_Init(), 1);
+        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
         SAVE_InitGameData();
         BtlStandIn = BTL_STANDIN_LOG{};
         FightOver = 0;
@@ -92,6 +94,7 @@ protected:
         SND_TermAll();
         SND_TermDevice();
         plat::AudioSetManualMix(0);
+        test::UnloadEffectsAndHud();
         SPR_Release();
         for (int i = 0; i < SURF_SLOT_MAX; ++i)
             while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
