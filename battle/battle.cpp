@@ -10,6 +10,7 @@
 #include "graphics/sprite/spr.h"
 
 i16 FightOver = 0;
+i16 CutInTbl[2] = {-1, -1};
 i8 HitMarkSlot = -1;
 
 void BTL_SplitSpeed(i16 speed, i16* subStepCnt, i16* subStep) {

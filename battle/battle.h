@@ -13,6 +13,8 @@ extern i8 HitMarkSlot;
 
 // 0 while the fight runs; 1 when it is decided, then counted up by the round end.
 extern i16 FightOver;
+// Technique cut-in entries of the mechs of slots 0 and 1: the step that asked for a cut-in, -1 none.
+extern i16 CutInTbl[2];
 
 // A speed split into movement sub-steps of at most 16 pixels: |speed| / 16 + 1 sub-steps of speed / n
 // (truncated toward 0).

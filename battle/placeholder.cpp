@@ -5,10 +5,13 @@
 
 #include "battle/battle.h"
 #include "battle/cpu/cpu.h"
+#include "battle/data/tama_data.h"
 #include "battle/effect/eft.h"
 #include "battle/map/mapcol.h"
+#include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
+#include "battle/tama/tama.h"
 #include "graphics/display/surf.h"
 #include "graphics/sprite/spr.h"
 #include "shell/sys.h"
@@ -48,11 +51,45 @@ int PNL_CreateChip(LIST_DATA* meka, int oldPx, int newPx) {
     return -999;
 }
 
+void PNL_SetSlotMark(int kind, int row, int column) { BtlStandIn.slotMark.push_back({kind, row, column}); }
+
+void PNL_SetCountPopup() {}
+void PNL_RenewCountPopup() {}
+void PNL_RenewGauge(LIST_DATA*) {}
+void PNL_RenewDamageBar(int) {}
+
+// ---- weapon launchers ----
+
+int TAMA_CreateLauncher(LIST_DATA* creator, const TAMA_FIRE* fire) {
+    BtlStandIn.launcher.push_back({creator ? creator->index : -1, fire ? fire->weapon : -1});
+    return -1;
+}
+
+// ---- effects: debris ----
+
+int EFT_CreateDebris(int type, int spread, int life) {
+    if (type < 0) return 0;
+    BtlStandIn.debris.push_back({type, spread, life});
+    return 1;
+}
+
 // ---- the CPU AI ----
 
 void CPU_ResetAct(LIST_DATA* obj) {
-    if (obj) BtlStandIn.cpuResetAct.push_back(obj->index);
+    if (!obj) return;
+    BtlStandIn.cpuResetAct.push_back(obj->index);
+    MEKA_SetAct(obj, 0);
 }
+
+int CPU_Think() { return 0; }
+
+namespace {
+int CpuStandStandIn(int*) { return 0; }
+}  // namespace
+
+const MEKA_ACT_FUNC CpuActTbl[MEKA_ACT_MAX] = {CpuStandStandIn, CpuStandStandIn, CpuStandStandIn,
+                                               CpuStandStandIn, CpuStandStandIn, CpuStandStandIn,
+                                               MEKA_ActHit,     MEKA_ActBlown,   MEKA_ActDown};
 
 void CPU_ResetAttack(LIST_DATA* obj) {
     if (obj) BtlStandIn.cpuResetAttack.push_back(obj->index);

@@ -38,6 +38,10 @@ int BTL_SetState(int n) {
     return replaced;
 }
 
+int BTL_CheckBattleType() { return 1; }
+
+i8 BtlLevelBonus = 0;
+
 int BTL_GetState(int which) {
     if (which == 1) return BtlPrevState;
     if (which == 2) return BtlFrameState;

@@ -81,3 +81,5 @@ void _ass_releaseface(i32 id) { ASS_Trace("_ass_releaseface(%d)", id); }
 SCRIPT_STANDIN_LOG ScriptStandIn;
 
 void mBSC_Chr_Interrupt(int slot, int value) { ScriptStandIn.bscInterrupt.push_back({slot, value}); }
+
+int mBSC_Chr_Exec() { return 0; }

@@ -1,5 +1,6 @@
 // The CPU opponents' AI: one state record per mech slot.
 #pragma once
+#include "battle/meka/meka_act.h"
 #include "platform/types.h"
 
 struct CPU_ATK;
@@ -33,3 +34,7 @@ extern CPU_WORK CpuWorkTbl[CPU_WORK_MAX];
 // Back to choosing a basic action; and the attack state back to ready.
 void CPU_ResetAct(LIST_DATA* obj);
 void CPU_ResetAttack(LIST_DATA* obj);
+// The decision step for CurObj, once a frame before its action handler.
+int CPU_Think();
+// Action-state handlers of CPU mechs; 6..8 are the shared hit, blown-away and down handlers.
+extern const MEKA_ACT_FUNC CpuActTbl[MEKA_ACT_MAX];

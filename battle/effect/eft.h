@@ -14,3 +14,5 @@ extern i16 EftCnt;  // live effects
 // A new effect of the type at (x, y, z), owned by owner (or none); its object index, -1 when none
 // could be made.
 int EFT_Create(int type, LIST_DATA* owner, int x, int y, int z);
+// A burst of effects of the type at the debris rectangles of CurObj's sprite; 0 for a negative type.
+int EFT_CreateDebris(int type, int spread, int life);

@@ -122,6 +122,7 @@ int MEKA_Delete(int slot) {
         if (CurMeka == m) CurMeka = nullptr;
     }
     MekaSlotTbl[slot] = nullptr;
+    if (slot < 2) CutInTbl[slot] = -1;  // a cut-in of a mech that is gone would never end
     return OBJ_Free(obj->index);
 }
 
@@ -141,6 +142,7 @@ int MEKA_Reset(int slot, int x, int y) {
 
     m->flag = 0;
     m->cutIn = 0;
+    if (slot < 2) CutInTbl[slot] = -1;
     m->gauge = 0;
     m->gaugeMax = MEKA_GAUGE_MAX;
     m->moveVx = m->moveVy = m->wazaVx = m->wazaVy = m->knockVx = m->knockVy = 0;

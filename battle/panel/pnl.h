@@ -9,6 +9,14 @@ void PNL_SetGaugeRect(int slot, int piece);
 void PNL_ClearSlotMark();
 // Shows or hides every panel of a live mech, the slot panel, the hit-count popup and the marker.
 void PNL_ShowAll(int flag);
+// Marks the equipment slot (row, column) on the slot panel.
+void PNL_SetSlotMark(int kind, int row, int column);
+// The player's hit-count popup: set after the player's update, stepped once a frame.
+void PNL_SetCountPopup();
+void PNL_RenewCountPopup();
+// The gauge strip of a mech and the trail of its damage bar, once a frame.
+void PNL_RenewGauge(LIST_DATA* meka);
+void PNL_RenewDamageBar(int slot);
 
 // The damage display of a mech's life bar: px are life units / 16 before and after the hit.
 void PNL_SetDamageGauge(LIST_DATA* meka, int oldPx, int newPx, int life, int bars);

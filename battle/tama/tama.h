@@ -55,3 +55,8 @@ struct TAMA_WORK {
 };
 
 extern i16 TamaShotCnt;  // live shots
+
+struct LIST_DATA;
+// A launcher firing the entry for its creator (a mech's technique frame or a shot's step); its object
+// index, negative when none was made.
+int TAMA_CreateLauncher(LIST_DATA* creator, const TAMA_FIRE* fire);

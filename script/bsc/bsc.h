@@ -3,3 +3,5 @@
 
 // Moves the slot's queue to step value (the damage code uses 99), saving its step.
 void mBSC_Chr_Interrupt(int slot, int value);
+// The per-frame update of the scripted mech CurObj: its queue and its action handler.
+int mBSC_Chr_Exec();

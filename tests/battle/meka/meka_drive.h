@@ -1,0 +1,165 @@
+// A battle for the technique and action-state tests: a generated open map, mech sprite sets with
+// chosen sequences, technique files built from new records, the battle key device filled by the
+// test, every sound effect loaded and a seeded generator. Frames are run as the play step runs them.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "battle/battle.h"
+#include "battle/data/meka_type.h"
+#include "battle/map/map.h"
+#include "battle/meka/meka.h"
+#include "battle/meka/meka_act.h"
+#include "battle/meka/waza.h"
+#include "battle/object/obj.h"
+#include "battle/placeholder.h"
+#include "display_support.h"
+#include "graphics/sprite/spr.h"
+#include "platform/audio.h"
+#include "platform/random.h"
+#include "screens/save/save.h"
+#include "shell/input/key.h"
+#include "shell/math.h"
+#include "shell/sound/snd.h"
+#include "shell/sound/sound.h"
+#include "test_support.h"
+#include "tools/writers/battle_data_writer.h"
+#include "tools/writers/byte_writer.h"
+#include "tools/writers/meka_set_writer.h"
+#include "tools/writers/wave_writer.h"
+
+namespace test {
+
+constexpr int kPlayerType = 0;
+constexpr int kCpuType = 1;
+
+class MekaDrive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(display_.ok());
+        SPR_Init();
+        MATH_SetShift(16);
+        cwd_ = std::make_unique<ScopedCwd>(dir_.path());
+        tools::SprSetDef set = tools::SimpleMekaSet("player");
+        for (tools::SprPageDef& page : set.pages) page.hit[2] = RECT{-120, -90, 120, 0};  // the attack
+        // Sequence 20: steps of 3 and 1; 21: one step; 22: four steps of 0.
+        set.seqs[20] = {{0, 3}, {0, 1}};
+        set.seqs[21] = {{0, 5}};
+        set.seqs[22] = {{0, 0}, {0, 0}, {0, 0}, {0, 0}};
+        for (int type : {kPlayerType, kCpuType}) {
+            set.images = {MekaNameTbl[type]};
+            ASSERT_TRUE(tools::SaveMekaSet(dir_.path(), MekaNameTbl[type], set));
+        }
+        for (int i = 0; i < kSeCount; ++i)
+            dir_.Write(std::string("Wav/") + SeTbl[i].stem + ".wav", tools::MakeWave({}, tools::IndexSamples16(4000)));
+        plat::AudioSetManualMix(8000);
+        ASSERT_EQ(SND_InitDevice(nullptr), 1);
+        SeVolume = 100;
+        SE_LoadAll();
+
+        ASSERT_EQ(OBJ_Init(), 1);
+        SAVE_InitGameData();
+        BtlStandIn = BTL_STANDIN_LOG{};
+        FightOver = 0;
+        CutInTbl[0] = CutInTbl[1] = -1;
+        SysKey = KEY_DEVICE{};
+        SysKey.source = KEY_SOURCE_KEYBOARD;
+        PadHistIndex = 0;
+        plat::SRand(7);
+
+        map_.mapNo = 0;
+        map_.width = 80;
+        map_.height = 60;
+        map_.pixelW = 80 * 16;
+        map_.pixelH = 60 * 16;
+        cells_.assign(80 * 60, MAP_CELL{});
+        map_.cells = cells_.data();
+        MAP_SetMapPtr(&map_);
+    }
+    void TearDown() override {
+        for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
+        MAP_SetMapPtr(nullptr);
+        OBJ_FreeAll();
+        CurObj = nullptr;
+        CurMeka = nullptr;
+        CurWaza = nullptr;
+        CurMotion = nullptr;
+        CurFrame = nullptr;
+        plat::SetRandSource({});
+        SND_TermAll();
+        SND_TermDevice();
+        plat::AudioSetManualMix(0);
+        SPR_Release();
+        for (int i = 0; i < SURF_SLOT_MAX; ++i)
+            while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
+    }
+
+    // A new record whose motion 0 plays frame 0 of animation `anim` for wait `wait` (mode 0).
+    static WAZA_DATA Tech(int waitMode = 0, int wait = 2, int anim = 20) {
+        WAZA_DATA w = tools::NewWaza();
+        w.cost = 0;
+        w.airFlag = 1;
+        for (WAZA_MOTION& mo : w.motion) {
+            mo.frame[0].anim = u8(anim);
+            mo.frame[0].waitMode = u8(waitMode);
+            mo.frame[0].wait = i16(wait);
+            mo.mekaHitLimit = 255;
+            mo.shotHitLimit = 255;
+        }
+        return w;
+    }
+    void WriteWaz(int type, const std::vector<WAZA_DATA>& records) {
+        ASSERT_TRUE(tools::SaveFile(dir_.File(std::string("Dat/") + MekaNameTbl[type] + ".waz"), tools::WazFile(records)));
+    }
+    // The player in slot 0 and a CPU mech in slot 1, aiming at each other.
+    void MakePair(i32 px = 400, i32 py = 400, i32 cx = 480, i32 cy = 400) {
+        ASSERT_EQ(MEKA_Create(0, 0, MEKA_CTRL_PLAYER, kPlayerType, px, py), 1);
+        ASSERT_EQ(MEKA_Create(1, 1, MEKA_CTRL_CPU, kCpuType, cx, cy), 1);
+        player_ = MekaSlotTbl[0];
+        cpu_ = MekaSlotTbl[1];
+        player_->target = cpu_->index;
+        cpu_->target = player_->index;
+    }
+    // One read of the key device as KEY_Renew makes it.
+    static void Key(u16 current) {
+        SysKey.trigger = u16(current & ~SysKey.current);
+        SysKey.release = u16(SysKey.current & ~current);
+        SysKey.current = current;
+        SysKey.historyIndex = (SysKey.historyIndex + 1) % KEY_HISTORY_COUNT;
+        SysKey.history[SysKey.historyIndex] = current;
+    }
+    // One play frame: the walk with the mech driver.
+    static void Frame(u16 keys) {
+        Key(keys);
+        const OBJ_RENEW_FUNC funcs[OBJ_KIND_COUNT] = {MEKA_Renew, nullptr, nullptr, nullptr, nullptr, nullptr};
+        OBJ_RenewAll(funcs);
+    }
+    // Starts technique n on the player as the driver would.
+    int Start(int n) {
+        CurObj = player_;
+        CurMeka = player_->meka;
+        return WAZA_Start(player_, n);
+    }
+    // One technique frame of the player's sub-state; every frame's animation has ended.
+    static void SubFrame(LIST_DATA* obj) {
+        MEKA_WORK* m = obj->meka;
+        CurObj = obj;
+        CurMeka = m;
+        m->frameDone = 1;
+        int g = 0;
+        if (m->subAct == 1 || m->subAct == 2) MekaSubActTbl[m->subAct](&g);
+    }
+
+    HeadlessDisplay display_;
+    TempDir dir_;
+    std::unique_ptr<ScopedCwd> cwd_;
+    MAP_DATA map_{};
+    std::vector<MAP_CELL> cells_;
+    LIST_DATA* player_ = nullptr;
+    LIST_DATA* cpu_ = nullptr;
+};
+
+}  // namespace test
