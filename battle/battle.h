@@ -3,6 +3,9 @@
 #include "battle/data/tama_data.h"  // TAMA_LoadData, TAMA_ClearData
 
 int BTL_Draw();
+// The battle picture of the script scene and of the battle script's frame, drawn to the sprite draw
+// target; the caller presents.
+int BTL_DrawScript();
 
 // ---- the battle frame steps ----
 
