@@ -1,10 +1,9 @@
 // Stands in for the parts of the battle world not built yet.
-// The stand-ins of effects, HUD and CPU AI do the least their callers need and
+// The stand-ins of effects and HUD do the least their callers need and
 // record their calls (battle/placeholder.h).
 #include "battle/placeholder.h"
 
 #include "battle/battle.h"
-#include "battle/cpu/cpu.h"
 #include "battle/data/tama_data.h"
 #include "battle/effect/eft.h"
 #include "battle/map/mapcol.h"
@@ -65,29 +64,7 @@ int EFT_CreateDebris(int type, int spread, int life) {
     return 1;
 }
 
-// ---- the CPU AI ----
-
-void CPU_ResetAct(LIST_DATA* obj) {
-    if (!obj) return;
-    BtlStandIn.cpuResetAct.push_back(obj->index);
-    MEKA_SetAct(obj, 0);
-}
-
-int CPU_Think() { return 0; }
-
-namespace {
-int CpuStandStandIn(int*) { return 0; }
-}  // namespace
-
-const MEKA_ACT_FUNC CpuActTbl[MEKA_ACT_MAX] = {CpuStandStandIn, CpuStandStandIn, CpuStandStandIn,
-                                               CpuStandStandIn, CpuStandStandIn, CpuStandStandIn,
-                                               MEKA_ActHit,     MEKA_ActBlown,   MEKA_ActDown};
-
-void CPU_ResetAttack(LIST_DATA* obj) {
-    if (obj) BtlStandIn.cpuResetAttack.push_back(obj->index);
-}
-
 // ---- called by the battle renderer ----
-// The target marker comes with the HUD, the mechs' shake and flash with the action states.
+// The target marker comes with the HUD.
 
 void PNL_RenewMarker(LIST_DATA*, LIST_DATA*) {}
