@@ -7,18 +7,7 @@
 #include "platform/types.h"
 
 struct BTL_STANDIN_LOG {
-    // Effects: EFT_Create (type, owner index or -1, x, y, z).
-    std::vector<std::array<int, 5>> eftCreate;
     // The HUD.
-    std::vector<int> pnlDelete;                 // slots
-    std::vector<std::array<int, 2>> gaugeRect;  // PNL_SetGaugeRect (slot, piece)
-    int slotMarkClears = 0;
-    std::vector<std::array<int, 3>> slotMark;  // PNL_SetSlotMark (kind, row, column)
-    // EFT_CreateDebris (type, spread, life).
-    std::vector<std::array<int, 3>> debris;
-    std::vector<std::array<int, 5>> damageGauge;  // PNL_SetDamageGauge (slot, old px, new px, life, bars)
-    std::vector<std::array<int, 3>> chip;         // PNL_CreateChip (slot, old px, new px)
-    std::vector<std::array<int, 2>> damageWait;   // PNL_SetDamageWait (slot, frames)
     std::vector<int> pnlShowAll;  // flags
 };
 

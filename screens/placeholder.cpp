@@ -28,8 +28,9 @@ void BTL_Loop() { SYS_SetSeq(2); }
 namespace {
 int BtlState = 0;
 int BtlPrevState = 0;
-int BtlFrameState = 0;  // stored by the battle mode's update at each frame's start
 }  // namespace
+// Stored by the battle mode's update at each frame's start; tests of frame-start readers set it.
+int BtlFrameState = 0;
 
 int BTL_SetState(int n) {
     const int replaced = BtlPrevState;

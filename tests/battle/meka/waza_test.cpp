@@ -239,7 +239,6 @@ TEST_F(Waza, TriggerPicksTheFirstFreeRowOfTheColumn) {
     CurMeka = m;
     EXPECT_EQ(WAZA_CheckTrigger(0), 1);
     EXPECT_EQ(m->waza, 3 * 4);  // row 1, column 1, level 0
-    EXPECT_EQ(BtlStandIn.slotMark, (std::vector<std::array<int, 3>>{{1, 1, 1}}));
     EXPECT_EQ(m->slotFlag[4], 1);
 
     // Rows 1 to 3 used too: refused with the beep.
