@@ -29,4 +29,7 @@ bool BuildMainMenu(const std::string& dataDir, std::string* error);
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 
+// The mech sets, technique and CPU files, stage map 0, the effect set and the HUD pictures of a battle.
+bool BuildBattle(const std::string& dataDir, std::string* error);
+
 }  // namespace mkdata

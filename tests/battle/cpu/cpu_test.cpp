@@ -65,6 +65,7 @@ protected:
         for (int cy = 0; cy < kMapH; cy++)
             for (int cx = 0; cx < kMapW; cx++) def.attrA.push_back(attr(cx, cy));
         dir_.Write("cpu.map", tools::MapBytes(def));
+        map_.cells = nullptr;  // the fixture's own cells are not the reader's to free
         MAP_SetMapPtr(&map_);
         ASSERT_EQ(MAP_LoadMap("cpu.map"), 1);
         map_.pixelW = kMapW * 16;
