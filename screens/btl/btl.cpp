@@ -54,7 +54,15 @@ void DelObjects(bool keepMechs) {
     for (int i = ObjActHead; i >= 0;) {
         LIST_DATA* obj = ObjTbl[i];
         switch (obj->kind) {
-            case OBJ_KIND_MEKA: i = keepMechs ? obj->next : MEKA_Delete(obj->mekaNo); break;
+            case OBJ_KIND_MEKA:
+                if (keepMechs) {
+                    i = obj->next;
+                    break;
+                }
+                // The mech's panel goes with it: nothing else frees its sprites and surface.
+                PNL_Delete(obj->mekaNo);
+                i = MEKA_Delete(obj->mekaNo);
+                break;
             case OBJ_KIND_LAUNCHER: i = TAMA_DeleteLauncher(obj); break;
             case OBJ_KIND_SHOT: i = TAMA_DeleteShot(obj); break;
             case OBJ_KIND_EFFECT: i = EFT_Delete(obj); break;

@@ -59,6 +59,10 @@ void RestoreRandom() { plat::SetRandSource({}); }
 u32 RandomState() { return RandSeed; }
 
 void SetupBattle(const std::vector<int>& cpuTypes) {
+    // What an earlier battle of the same process leaves behind.
+    ScrQuake = ScrQuakeOfs = 0;
+    ScrQuakeCnt = 0;
+    HitSlowCnt = HitStopCnt = 0;
     SAVE_InitGameData();
     BtlBattleType = 1;
     OBJ_Init();

@@ -48,6 +48,7 @@ WAZA_DATA Technique(int n) {
     WAZA_MOTION& mo = w.motion[0];
     mo.frame[0].anim = u8(20 + n % 4);
     mo.frame[0].wait = 8;
+    mo.frame[0].hitField = 1u << 2;  // the attack rectangle
     mo.mekaHitLimit = 1;
     mo.shotHitLimit = 255;
     mo.hitPower = i16(120 + 10 * (n % 5));
