@@ -12,7 +12,8 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
 cd "$build/data"
-DISPLAY=$display SDL_AUDIODRIVER=dummy "$build/tests/battle_run" 600 &
+DISPLAY=$display SDL_AUDIODRIVER=dummy LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" \
+  "$build/tests/battle_run" 600 &
 run=$!
 sleep "${3:-8}"
 DISPLAY=$display xwd -root -silent | convert xwd:- "$out"
