@@ -65,7 +65,7 @@ protected:
     harness::RunResult Run(const std::vector<HeldKey>& script) {
         const Snapshot before = Take();
         harness::SetupBattle({4});
-        harness::RunResult r = harness::RunBattle(input_, script, 1234, 1200);
+        harness::RunResult r = harness::RunBattle(input_, script, 1234, 3600);
         harness::TeardownBattle();
         const Snapshot after = Take();
         EXPECT_EQ(after.sprites, before.sprites);
