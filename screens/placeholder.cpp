@@ -1,9 +1,12 @@
 // Stands in for the screens until they are built: the opening goes straight to the title, the title
-// stays, the battle mode and the ranking return to the title, and every draw presents the sprites.
+// stays, the battle mode runs the phases of a fight set up by its caller, the ranking returns to the
+// title, and every draw presents the sprites.
+#include "battle/battle.h"
 #include "platform/file.h"
 #include "screens/btl/btl.h"
 #include "screens/screens.h"
 #include "shell/common.h"
+#include "shell/input/inp.h"
 #include "shell/sys.h"
 
 int SVV_LoadHistory() {
@@ -21,32 +24,21 @@ void OP_Draw() { SYS_DrawDefault(); }
 void TITLE_Renew() {}
 void TITLE_Draw() { SYS_DrawDefault(); }
 
-void BTL_Loop() { SYS_SetSeq(2); }
-
-// ---- the battle mode's sub-state ----
-
-namespace {
-int BtlState = 0;
-int BtlPrevState = 0;
-}  // namespace
-// Stored by the battle mode's update at each frame's start; tests of frame-start readers set it.
-int BtlFrameState = 0;
-
-int BTL_SetState(int n) {
-    const int replaced = BtlPrevState;
-    BtlPrevState = BtlState;
-    BtlState = n;
-    return replaced;
-}
-
-int BTL_CheckBattleType() { return 1; }
-
-i8 BtlLevelBonus = 0;
-
-int BTL_GetState(int which) {
-    if (which == 1) return BtlPrevState;
-    if (which == 2) return BtlFrameState;
-    return BtlState;
+// Until the battle mode is built, scene 4 runs the fight's phases of a battle that the caller has set
+// up; the other sub-states do nothing.
+void BTL_Loop() {
+    INP_RenewMouse();
+    BtlFrameState = BtlState;
+    BTL_StartCutIn();
+    switch (BtlState) {
+        case 4: BTL_RenewStart(&BtlPhaseCnt); break;
+        case 5: BTL_Renew(); break;
+        case 6: BTL_RenewHitStop(&BtlPhaseCnt); break;
+        case 7: BTL_RenewHitStop2(&BtlPhaseCnt); break;
+        case 8: BTL_RenewScript(); break;
+        case 9: BTL_RenewCutIn(); break;
+        default: break;
+    }
 }
 
 int HIS_Loop() {

@@ -26,3 +26,7 @@ SCRIPT_STANDIN_LOG ScriptStandIn;
 void mBSC_Chr_Interrupt(int slot, int value) { ScriptStandIn.bscInterrupt.push_back({slot, value}); }
 
 int mBSC_Chr_Exec() { return 0; }
+
+// The battle script is off: its scripted step never finishes.
+int mBSC_GetActCount() { return 1; }
+void mBSC_Clear() {}

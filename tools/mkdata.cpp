@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
         {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
         {"weapons", [&](std::string* e) { return mkdata::BuildWeapons(dir, e); }},
         {"effects and HUD", [&](std::string* e) { return mkdata::BuildEffectsAndHud(dir, e); }},
+        {"battle", [&](std::string* e) { return mkdata::BuildBattle(dir, e); }},
     };
     for (const auto& [name, build] : parts) {
         const auto start = std::chrono::steady_clock::now();

@@ -202,6 +202,14 @@ void PNL_Show(int slot, int flag) {
         SPR_SetTSprView(s, flag);
 }
 
+void PNL_ShowAll(int flag) {
+    for (int slot = 0; slot < PNL_MAX; slot++)
+        if (MEKA_GetSlot(slot)) PNL_Show(slot, flag);
+    PNL_ShowSlotPanel(flag);
+    PNL_ShowCountPopup(flag);
+    PNL_ShowMarker(flag);
+}
+
 void PNL_Delete(int slot) {
     if (slot < 0 || slot >= PNL_MAX) return;
     PNL_DATA& p = PnlTbl[slot];

@@ -5,3 +5,8 @@
 void mBSC_Chr_Interrupt(int slot, int value);
 // The per-frame update of the scripted mech CurObj: its queue and its action handler.
 int mBSC_Chr_Exec();
+// The running actions the battle's scripted step waits for (queued actions, shots in flight, the
+// camera still moving); never 0 while the battle script is off.
+int mBSC_GetActCount();
+// Ends the finished script actions' wait.
+void mBSC_Clear();

@@ -6,10 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "battle/data/cpu_data.h"
+#include "battle/data/meka_type.h"
+#include "battle/data/waza_data.h"
+#include "battle/effect/eft.h"
+#include "battle/map/map.h"
+#include "battle/panel/pnl.h"
+#include "shell/common.h"
 #include "display_support.h"
 #include "battle/data/tama_data.h"
-#include "battle/effect/eft.h"
-#include "battle/panel/pnl.h"
 #include "graphics/display/grp.h"
 #include "graphics/font/font.h"
 #include "graphics/sprite/spr.h"
@@ -119,6 +124,7 @@ protected:
     void CheckMainMenu();
     void CheckWeapons();
     void CheckEffectsAndHud();
+    void CheckBattle();
 
     test::TempDir dir_;
 };
@@ -433,6 +439,40 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckMainMenu();
     CheckWeapons();
     CheckEffectsAndHud();
+    CheckBattle();
+}
+
+// Everything a battle opens, read back through the battle's own loaders.
+void SampleData::CheckBattle() {
+    test::HeadlessDisplay display;
+    ASSERT_TRUE(display.ok());
+    SPR_Init();
+    test::ScopedCwd cwd(dir_.path());
+    for (int type : {0, 4, 5, 7}) {
+        SCOPED_TRACE(MekaNameTbl[type]);
+        ASSERT_EQ(SPR_LoadSprGrp(0, MakeFilePath("Bmp\\Meka\\%s.spr", MekaNameTbl[type]), 0), 1);
+        EXPECT_GE(SprGrpTbl[0].pageCount, 8);
+        EXPECT_GE(SprSeqTbl[0][2].count, 8);
+        SPR_DelSprGrp(0);
+        ASSERT_EQ(WAZA_LoadData(type), 1);
+        EXPECT_GE(MekaTypeTbl[type].wazaCount, type == 0 ? 90 : 2);
+        WAZA_ReleaseData(type);
+        if (type) {
+            EXPECT_EQ(CPU_LoadData(type), 1);
+            CPU_ReleaseData(type);
+        }
+    }
+    MAP_Open(0, 0, 0);
+    ASSERT_NE(MapData, nullptr);
+    EXPECT_EQ(MapData->width, 100);
+    EXPECT_EQ(MapData->height, 80);
+    EXPECT_EQ(MapData->cells[0].attrA & 1, 1);  // the border blocks
+    MAP_Close();
+    EXPECT_EQ(EFT_Init(), 1);
+    EFT_Term();
+    EXPECT_EQ(PNL_Init(), 1);
+    PNL_Term();
+    SPR_Release();
 }
 
 }  // namespace

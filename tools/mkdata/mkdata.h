@@ -35,4 +35,8 @@ bool BuildEffectsAndHud(const std::string& dataDir, std::string* error);
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 
+// The mech sets, technique and CPU files and stage map 0 of a battle; the effect set and HUD pictures
+// come from BuildEffectsAndHud.
+bool BuildBattle(const std::string& dataDir, std::string* error);
+
 }  // namespace mkdata

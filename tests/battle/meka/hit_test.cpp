@@ -15,7 +15,6 @@
 #include "battle/meka/hit.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
-#include "battle/placeholder.h"
 #include "battle/tama/tama.h"
 #include "display_support.h"
 #include "graphics/sprite/spr.h"
@@ -56,7 +55,6 @@ protected:
         ASSERT_EQ(OBJ_Init(), 1);
         ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
         SAVE_InitGameData();
-        BtlStandIn = BTL_STANDIN_LOG{};
         ScriptStandIn = SCRIPT_STANDIN_LOG{};
         SYS_SetSeq(4);
         BTL_SetState(5);

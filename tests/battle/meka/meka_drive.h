@@ -15,7 +15,6 @@
 #include "battle/meka/meka_act.h"
 #include "battle/meka/waza.h"
 #include "battle/object/obj.h"
-#include "battle/placeholder.h"
 #include "display_support.h"
 #include "graphics/sprite/spr.h"
 #include "platform/audio.h"
@@ -64,7 +63,6 @@ protected:
         ASSERT_EQ(OBJ_Init(), 1);
         ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
         SAVE_InitGameData();
-        BtlStandIn = BTL_STANDIN_LOG{};
         FightOver = 0;
         CutInTbl[0] = CutInTbl[1] = -1;
         SysKey = KEY_DEVICE{};

@@ -13,7 +13,6 @@
 #include "battle/map/map.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
-#include "battle/placeholder.h"
 #include "display_support.h"
 #include "graphics/sprite/spr.h"
 #include "platform/audio.h"
@@ -42,7 +41,6 @@ protected:
         ASSERT_EQ(OBJ_Init(), 1);
         ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
         SAVE_InitGameData();
-        BtlStandIn = BTL_STANDIN_LOG{};
         FightOver = 0;
         ScrQuake = 0;
         HitSlowCnt = HitStopCnt = 0;
@@ -138,7 +136,6 @@ TEST_F(Meka, CpuStatsScaleWithTheMechType) {
     GameData.cpuLevel = 3;
     for (const Case& c : cases) {
         if (!c.params.empty()) WriteCpu(c.type, c.params);
-        BtlStandIn = BTL_STANDIN_LOG{};
         LIST_DATA* obj = Make(4, 1, MEKA_CTRL_CPU, c.type);
         const MEKA_WORK* m = obj->meka;
         EXPECT_EQ(m->lifeBarMax, c.bars) << c.type;
@@ -389,7 +386,6 @@ TEST_F(Meka, ShowAllHidesAndPausesTheMechs) {
     ASSERT_EQ(SPR_CreateFSpr(MapSpr, 161, nullptr), 1);
     for (int flag : {0, 1}) {
         BTL_ShowAll(flag);
-        EXPECT_EQ(BtlStandIn.pnlShowAll.back(), flag);
         EXPECT_EQ(SprTbl[MapSpr]->view, flag);
         EXPECT_EQ(SPR_GetSpr(obj->spr)->view, flag);
         EXPECT_EQ(SPR_GetSpr(obj->spr)->running, flag);
