@@ -1,4 +1,4 @@
-// Stands in for the battle world until it is built: the battle's draw presents the sprites alone.
+// Stands in for the parts of the battle world not built yet.
 // The stand-ins of effects, HUD and CPU AI do the least their callers need and
 // record their calls (battle/placeholder.h).
 #include "battle/placeholder.h"
@@ -9,6 +9,7 @@
 #include "battle/effect/eft.h"
 #include "battle/map/mapcol.h"
 #include "battle/meka/meka.h"
+#include "battle/meka/meka_act.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
 #include "battle/tama/tama.h"
@@ -17,11 +18,6 @@
 #include "shell/sys.h"
 
 BTL_STANDIN_LOG BtlStandIn;
-
-int BTL_Draw() {
-    SYS_DrawDefault();
-    return 1;
-}
 
 // ---- effects ----
 
@@ -95,19 +91,9 @@ void CPU_ResetAttack(LIST_DATA* obj) {
     if (obj) BtlStandIn.cpuResetAttack.push_back(obj->index);
 }
 
-// ---- battle draw services ----
+// ---- called by the battle renderer ----
+// The target marker comes with the HUD, the mechs' shake and flash with the action states.
 
-// The battle draw offset stays (0, 0) until the renderer sets it.
-void BTL_DrawSurfOfs(int surf, int x, int y, const RECT* src) {
-    if (!SprDrawSurf || !*SprDrawSurf) return;
-    BLT_Copy(*SprDrawSurf, x, y, SPR_GetSlotSurf(surf), src, 1);
-}
+void PNL_RenewMarker(LIST_DATA*, LIST_DATA*) {}
 
-// ---- battle renderer: script picture ----
-// Until the battle renderer is built, the script's battle picture is the sprites alone.
-#include "graphics/sprite/spr.h"
-
-int BTL_DrawScript() {
-    SPR_DrawAllSpr(-1);
-    return 1;
-}
+void MEKA_RenewShake() {}

@@ -23,3 +23,7 @@ void PNL_SetDamageGauge(LIST_DATA* meka, int oldPx, int newPx, int life, int bar
 void PNL_SetDamageWait(int slot, int frames);
 // Gauge chips for the lost part of the bar: the chip's object index, -999 when nothing was lost.
 int PNL_CreateChip(LIST_DATA* meka, int oldPx, int newPx);
+
+struct LIST_DATA;
+// The target marker over obj's target, once a drawn frame.
+void PNL_RenewMarker(LIST_DATA* obj, LIST_DATA* target);

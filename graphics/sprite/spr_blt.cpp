@@ -88,5 +88,8 @@ SPR_BLT_FUNC SprBltTbl[SPR_BLT_MAX] = {
     ChannelScaled<BLT_ToneRGBScaled>,
     ChannelScaled<BLT_AlphaRGBScaled>,
     ChannelScaled<BLT_AlphaAddRGBScaled>,
+
+    Level<BLT_Mesh>,
+    Level<BLT_Tone>,
 };
 static_assert(sizeof(SprBltTbl) / sizeof(SprBltTbl[0]) == SPR_BLT_MAX);

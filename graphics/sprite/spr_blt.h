@@ -43,6 +43,9 @@ enum SPR_BLT : int {
     SPR_BLT_TONERGB_SCALED,
     SPR_BLT_ALPHARGB_SCALED,
     SPR_BLT_ALPHAADDRGB_SCALED,
+    // drawn at a position: the battle renderer's mesh and tone rows
+    SPR_BLT_MESH,
+    SPR_BLT_TONE,
     SPR_BLT_MAX
 };
 

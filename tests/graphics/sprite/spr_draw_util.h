@@ -48,11 +48,13 @@ inline void MakeGroup(int g, const std::vector<PageDef>& pages) {
     SprGrpTbl[g].imageCount = 0;
 }
 
-// One recorded blit call, with the destination rectangle copied as it was passed.
+// One recorded blit call, with the destination and source rectangles copied as they were passed (the
+// caller's may be gone afterwards; all zeros for none).
 struct BltCall {
     int blt;
     SPR_BLT_ARGS args;
     RECT dstRect;
+    RECT srcRect;
 };
 
 // Replaces every entry of the blit table while it lives; the calls are recorded, nothing is drawn.
@@ -75,7 +77,7 @@ public:
 
 private:
     static int Record(int blt, const SPR_BLT_ARGS& a) {
-        BltCall c{blt, a, a.dstRect ? *a.dstRect : RECT{}};
+        BltCall c{blt, a, a.dstRect ? *a.dstRect : RECT{}, a.srcRect ? *a.srcRect : RECT{}};
         c.args.dstRect = nullptr;
         current_->calls.push_back(c);
         return 0;
