@@ -19,6 +19,9 @@
 
 BTL_STANDIN_LOG BtlStandIn;
 
+// Until the effect set is loaded at battle set-up, tests load one here.
+i32 EftSprGrpNo = -1;
+
 // ---- effects ----
 
 int EFT_Create(int type, LIST_DATA* owner, int x, int y, int z) {
@@ -53,13 +56,6 @@ void PNL_SetCountPopup() {}
 void PNL_RenewCountPopup() {}
 void PNL_RenewGauge(LIST_DATA*) {}
 void PNL_RenewDamageBar(int) {}
-
-// ---- weapon launchers ----
-
-int TAMA_CreateLauncher(LIST_DATA* creator, const TAMA_FIRE* fire) {
-    BtlStandIn.launcher.push_back({creator ? creator->index : -1, fire ? fire->weapon : -1});
-    return -1;
-}
 
 // ---- effects: debris ----
 

@@ -14,8 +14,7 @@ struct BTL_STANDIN_LOG {
     std::vector<std::array<int, 2>> gaugeRect;  // PNL_SetGaugeRect (slot, piece)
     int slotMarkClears = 0;
     std::vector<std::array<int, 3>> slotMark;  // PNL_SetSlotMark (kind, row, column)
-    // TAMA_CreateLauncher (creator index, weapon) and EFT_CreateDebris (type, spread, life).
-    std::vector<std::array<int, 2>> launcher;
+    // EFT_CreateDebris (type, spread, life).
     std::vector<std::array<int, 3>> debris;
     std::vector<std::array<int, 5>> damageGauge;  // PNL_SetDamageGauge (slot, old px, new px, life, bars)
     std::vector<std::array<int, 3>> chip;         // PNL_CreateChip (slot, old px, new px)

@@ -10,6 +10,7 @@ struct EFT_WORK {
 };
 
 extern i16 EftCnt;  // live effects
+extern i32 EftSprGrpNo;  // sprite group of the effect set, -1 when not loaded; shots draw from it too
 
 // A new effect of the type at (x, y, z), owned by owner (or none); its object index, -1 when none
 // could be made.
