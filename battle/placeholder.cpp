@@ -4,7 +4,6 @@
 #include "battle/placeholder.h"
 
 #include "battle/battle.h"
-#include "battle/cpu/cpu.h"
 #include "battle/data/tama_data.h"
 #include "battle/effect/eft.h"
 #include "battle/map/mapcol.h"
@@ -63,28 +62,6 @@ int EFT_CreateDebris(int type, int spread, int life) {
     if (type < 0) return 0;
     BtlStandIn.debris.push_back({type, spread, life});
     return 1;
-}
-
-// ---- the CPU AI ----
-
-void CPU_ResetAct(LIST_DATA* obj) {
-    if (!obj) return;
-    BtlStandIn.cpuResetAct.push_back(obj->index);
-    MEKA_SetAct(obj, 0);
-}
-
-int CPU_Think() { return 0; }
-
-namespace {
-int CpuStandStandIn(int*) { return 0; }
-}  // namespace
-
-const MEKA_ACT_FUNC CpuActTbl[MEKA_ACT_MAX] = {CpuStandStandIn, CpuStandStandIn, CpuStandStandIn,
-                                               CpuStandStandIn, CpuStandStandIn, CpuStandStandIn,
-                                               MEKA_ActHit,     MEKA_ActBlown,   MEKA_ActDown};
-
-void CPU_ResetAttack(LIST_DATA* obj) {
-    if (obj) BtlStandIn.cpuResetAttack.push_back(obj->index);
 }
 
 // ---- called by the battle renderer ----

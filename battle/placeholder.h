@@ -20,9 +20,6 @@ struct BTL_STANDIN_LOG {
     std::vector<std::array<int, 3>> chip;         // PNL_CreateChip (slot, old px, new px)
     std::vector<std::array<int, 2>> damageWait;   // PNL_SetDamageWait (slot, frames)
     std::vector<int> pnlShowAll;  // flags
-    // The CPU AI: object indices.
-    std::vector<int> cpuResetAct;
-    std::vector<int> cpuResetAttack;
 };
 
 extern BTL_STANDIN_LOG BtlStandIn;
