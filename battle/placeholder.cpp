@@ -65,8 +65,66 @@ int EFT_CreateDebris(int type, int spread, int life) {
 }
 
 // ---- called by the battle renderer ----
-// The target marker comes with the HUD, the mechs' shake and flash with the action states.
+// The target marker comes with the HUD.
 
 void PNL_RenewMarker(LIST_DATA*, LIST_DATA*) {}
 
-void MEKA_RenewShake() {}
+// ---- the battle frame steps ----
+// Until they are built a fight stays in its phase: every step only records its call.
+
+BTL_START_BANNER BtlStartBanner = {-1, {-1, -1, -1}, {0, 0}, 0, 0};
+
+int BTL_Renew() {
+    BtlStandIn.calls.push_back("BTL_Renew");
+    return 1;
+}
+int BTL_RenewStart(u32*) {
+    BtlStandIn.calls.push_back("BTL_RenewStart");
+    return 1;
+}
+int BTL_RenewHitStop(u32*) {
+    BtlStandIn.calls.push_back("BTL_RenewHitStop");
+    return 1;
+}
+int BTL_RenewHitStop2(u32*) {
+    BtlStandIn.calls.push_back("BTL_RenewHitStop2");
+    return 0;
+}
+int BTL_RenewScript() {
+    BtlStandIn.calls.push_back("BTL_RenewScript");
+    return 0;
+}
+int BTL_RenewCutIn(u32*) {
+    BtlStandIn.calls.push_back("BTL_RenewCutIn");
+    return 1;
+}
+int BTL_StartCutIn() { return 0; }
+
+// ---- set-up and teardown of effects and the HUD ----
+
+i16 PnlChipCnt = 0;
+
+int EFT_Init() {
+    BtlStandIn.calls.push_back("EFT_Init");
+    return 1;
+}
+void EFT_Term() { BtlStandIn.calls.push_back("EFT_Term"); }
+int EFT_Delete(LIST_DATA* obj) { return obj ? OBJ_Free(obj->index) : -1; }
+int PNL_Init() {
+    BtlStandIn.calls.push_back("PNL_Init");
+    return 1;
+}
+void PNL_Term() { BtlStandIn.calls.push_back("PNL_Term"); }
+void PNL_InitAll() { BtlStandIn.calls.push_back("PNL_InitAll"); }
+int PNL_Create(int slot, int, int x, int y) {
+    BtlStandIn.pnlCreate.push_back({slot, x, y});
+    return 1;
+}
+void PNL_Show(int slot, int flag) { BtlStandIn.pnlShow.push_back({slot, flag}); }
+int PNL_DeleteChip(LIST_DATA* chip) { return chip ? OBJ_Free(chip->index) : -1; }
+void PNL_CreateSlotPanel(int, int) { BtlStandIn.calls.push_back("PNL_CreateSlotPanel"); }
+void PNL_DeleteSlotPanel() { BtlStandIn.calls.push_back("PNL_DeleteSlotPanel"); }
+void PNL_CreateCountPopup() { BtlStandIn.calls.push_back("PNL_CreateCountPopup"); }
+void PNL_DeleteCountPopup() { BtlStandIn.calls.push_back("PNL_DeleteCountPopup"); }
+void PNL_CreateMarker() { BtlStandIn.calls.push_back("PNL_CreateMarker"); }
+void PNL_DeleteMarker() { BtlStandIn.calls.push_back("PNL_DeleteMarker"); }

@@ -20,6 +20,10 @@ struct BTL_STANDIN_LOG {
     std::vector<std::array<int, 3>> chip;         // PNL_CreateChip (slot, old px, new px)
     std::vector<std::array<int, 2>> damageWait;   // PNL_SetDamageWait (slot, frames)
     std::vector<int> pnlShowAll;  // flags
+    // The battle mode's steps and the HUD's set-up: each call by name, in order.
+    std::vector<const char*> calls;
+    std::vector<std::array<int, 3>> pnlCreate;  // PNL_Create (slot, x, y)
+    std::vector<std::array<int, 2>> pnlShow;    // PNL_Show (slot, flag)
 };
 
 extern BTL_STANDIN_LOG BtlStandIn;
