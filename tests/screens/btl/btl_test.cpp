@@ -320,4 +320,38 @@ TEST_F(BattleMode, DebugOverlayDrawsItsEnabledRowsWithTheGlyphCells) {
     EXPECT_EQ(pixel(64 + 7 * 8 + 1, 64 + 1), two);
 }
 
+// Through the real scene switch, 34 ms a turn: a left click on the title starts the survival, the
+// first wave's banner runs into the fight, and a lost fight returns to the title.
+TEST_F(BattleMode, ATitleClickStartsTheSurvivalAndAGameOverReturnsToTheTitle) {
+    SYS_SetSeq(2);
+    SysRenewTime = SysDrawTime = clock_.now();
+    auto turn = [&] {
+        clock_.Advance(34);
+        SYS_Loop_Main();
+    };
+    turn();
+    EXPECT_EQ(SYS_GetSeq(0), 2u);
+    input_.button[0] = true;
+    turn();
+    input_.button[0] = false;
+    EXPECT_EQ(SYS_GetSeq(0), 4u);
+    std::vector<int> road;
+    for (int t = 0; t < 200 && BTL_GetState(0) != 5; t++) {
+        turn();
+        if (road.empty() || road.back() != BTL_GetState(0)) road.push_back(BTL_GetState(0));
+    }
+    EXPECT_EQ(road, (std::vector<int>{14, 15, 16, 5}));
+    EXPECT_EQ(SvvWave, 0);
+    BTL_SetState(19);
+    turn();  // the ranking stand-in ends at once
+    EXPECT_EQ(BTL_GetState(0), 20);
+    turn();
+    EXPECT_EQ(SYS_GetSeq(0), 2u);
+    EXPECT_EQ(BTL_GetState(0), 0);
+    EXPECT_EQ(ObjActHead, -1);
+    SYS_SetSeq(0);
+    SYS_SetSeq(0);
+    SysRenewTime = SysDrawTime = 0;
+}
+
 }  // namespace
