@@ -219,7 +219,7 @@ int TAMA_Fire(int i, LIST_DATA* owner, i32 left, i32 top, i32 right, i32 bottom,
             angle = w->value2 + w->value1 - (span >= 1 ? plat::Rand() % span : 0);
             break;
         }
-        case 1: angle = w->value2 + w->value1 * w->value3++; break;
+        case 1: angle = i32((i64(w->value2) + i64(w->value1) * w->value3++) % 360); break;
         case 2:
             w->value3 += w->value1;
             if (std::abs(w->value3) > w->value2) w->value1 = -w->value1;

@@ -147,11 +147,13 @@ int RenewInertial(LIST_DATA* shot, i32* s) {
             turn = d < 181 ? 1 : -1;
         }
         // Off bearing by the shorter way round: 350 and 5 lie 15 degrees apart.
+        i64 size = shot->subStep;
         if (std::min(d, 360 - d) < s[0]) {
-            shot->subStep = i16(std::min(shot->subStep + s[1], s[2]));
+            size = std::min<i64>(size + s[1], s[2]);
         } else {
-            shot->subStep = i16(std::max(shot->subStep - s[3], s[4]));
+            size = std::max<i64>(size - s[3], s[4]);
         }
+        shot->subStep = i16(std::clamp<i64>(size, -32768, 32767));
         if (s[6]) TAMA_SetDir(shot, MATH_GetSector(15, shot->x, shot->y, t->x, t->y));
         SetAngle(shot, a + s[5] * turn);
     }

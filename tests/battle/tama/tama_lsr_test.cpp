@@ -60,6 +60,21 @@ TEST_F(TamaLsr, ChainLiesOnTheLineOfItsFacing) {
     EXPECT_EQ(l->lnch->value1, 1) << "started";
 }
 
+TEST_F(TamaLsr, AttachmentsAreMadeOncePerLauncher) {
+    TAMA_PHASE& ph = Laser(1);
+    ph.q[11] = 1;
+    ph.q[13] = 4;
+    ph.q[14] = 2;
+    LIST_DATA* l = Start();
+    Frame(5);
+    std::vector<std::array<int, 5>> pieces;
+    for (const std::array<int, 5>& e : BtlStandIn.eftCreate)
+        if (e[0] == 21) pieces.push_back(e);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0][1], l->index);
+    EXPECT_EQ(pieces[1][1], l->index);
+}
+
 TEST_F(TamaLsr, ChainGrowsOneSlotAVolleyUpTo63) {
     TAMA_PHASE& ph = Laser(1);
     ph.q[11] = 1;
@@ -149,21 +164,6 @@ TEST_F(TamaLsr, LauncherEndTakesTheChain) {
     EXPECT_FALSE(OBJ_Get(idx));
     EXPECT_EQ(TamaShotCnt, 0);
     EXPECT_TRUE(Shots().empty());
-}
-
-TEST_F(TamaLsr, SweepTurnsInFullCircles) {
-    TAMA_PHASE& ph = Laser(1);
-    ph.moveType = 2;
-    ph.p[0] = 3;
-    ph.p[1] = -1;
-    LIST_DATA* l = Start();
-    LIST_DATA* head = Member(l, 0);
-    int prev = head->dir;
-    for (int f = 0; f < 30; f++) {
-        Frame();
-        EXPECT_EQ((head->dir - prev + TAMA_LSR_DIRS) % TAMA_LSR_DIRS, 3) << f;
-        prev = head->dir;
-    }
 }
 
 // Member positions of a 12-member chain of each member behaviour over 30 frames, one band each.

@@ -2,6 +2,8 @@
 // fields that follow, grow or end with their owner.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tama_fixture.h"
 
 namespace {

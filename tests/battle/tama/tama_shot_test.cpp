@@ -2,6 +2,9 @@
 // creation, phase events, unknown kinds and sequences, and long sequences.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "tama_fixture.h"
 
 namespace {
@@ -209,19 +212,22 @@ TEST_F(TamaShot, PhaseEvents) {
     EXPECT_EQ(TamaShotCnt, before - 1);
 }
 
-TEST_F(TamaShot, TurningTowardAPoint) {
-    EXPECT_EQ(TAMA_GetTurnDir(0, 90, 360), -1);
-    EXPECT_EQ(TAMA_GetTurnDir(90, 0, 360), 1);
-    EXPECT_EQ(TAMA_GetTurnDir(10, 350, 360), 1);
-    EXPECT_EQ(TAMA_GetTurnDir(350, 10, 360), -1);
-    // Flying right, the point below: the heading (counted clockwise from down) turns clockwise on the
-    // screen by the rate.
-    NewWeapon();
+TEST_F(TamaShot, TrailEffectsAreMadeOncePerShot) {
+    TAMA_DATA* d = NewWeapon();
+    d->phase[0].flags = d->phase[1].flags = TAMA_FLAG_TRAIL;
+    d->phase[0].nextOnCalcEnd = 1;
     LIST_DATA* s = MakeShot(0, 100, 100, 200, 100);
-    const int before = Heading(s);
-    TAMA_TurnToPoint(s, 100, 300, 10, 1, 15);
-    EXPECT_NEAR(Heading(s) - before, 10, 1);
-    EXPECT_EQ(s->dir, 0) << "mode 1 faces the point (down)";
+    auto count = [](int type) {
+        return std::count_if(BtlStandIn.eftCreate.begin(), BtlStandIn.eftCreate.end(),
+                             [type](const std::array<int, 5>& e) { return e[0] == type; });
+    };
+    EXPECT_EQ(count(19), 1);
+    EXPECT_EQ(count(12), 1);
+    TamaCurShot = s;
+    ASSERT_EQ(TAMA_SetPhase(-1), 1);
+    TamaCurShot = nullptr;
+    EXPECT_EQ(s->tama->phase, 1);
+    EXPECT_EQ(count(19), 1) << "the phase change keeps the trail";
 }
 
 }  // namespace
