@@ -286,7 +286,8 @@ void CPU_SetAttack(int group, int entry) {
     w.group = i8(group);
     w.nextEntry = i16(entry + 1);
     const int k = a.timeCorrect * w.level;
-    w.chainTime = i16(k >= 1 ? a.time + plat::Rand() % k : a.time);
+    // Saturated: a wrapped time would make the entry due at once.
+    w.chainTime = i16(std::min(k >= 1 ? a.time + plat::Rand() % k : a.time, 32767));
     w.priority = a.priority;
     w.chainCnt = 0;
     w.atkState = 4;

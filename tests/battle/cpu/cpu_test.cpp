@@ -50,7 +50,7 @@ protected:
     }
     void FreeMap() {
         if (map_.cells != cells_.data()) plat::GlobalFree(map_.cells);
-        map_.cells = cells_.data();
+        map_.cells = nullptr;
     }
     // An 80×60 map whose attribute A comes from `attr` (bit 0 blocks).
     void LoadMap(const std::function<u8(int, int)>& attr) {
@@ -163,6 +163,15 @@ TEST_F(CpuAi, ModeLotteryEliminatesByRollsInModeOrder) {
         EXPECT_EQ(drawn_, c.drawn) << c.name;
         EXPECT_EQ(w_->phase, c.chosen >= 0 ? 2 : 0) << c.name;  // no delay: the movement starts at once
     }
+    // Two modes that never fail a roll: the lottery gives up after 4096 passes with its last pick.
+    *data_ = tools::NewCpu();
+    data_->mode[2] = data_->mode[9] = Mode(0);
+    CPU_ResetAct(cpu_);
+    Script({}, kPass);
+    Cur();
+    EXPECT_EQ(CPU_SelectMode(), 1);
+    EXPECT_EQ(w_->mode, 9);
+    EXPECT_EQ(drawn_, 2 * 4096);
 }
 
 TEST_F(CpuAi, ChoiceRetriesEveryFrameAndSkipsTheCurrentMode) {
@@ -252,6 +261,14 @@ TEST_F(CpuAi, CancelRuleOneCountsNoFramesInTheAir) {
         EXPECT_EQ(w_->chainCnt, counted) << "rule " << rule << " z " << z;
         cpu_->z = 0;
     }
+    // A level-corrected time beyond 16 bits saturates instead of wrapping into "due at once".
+    data_->group[0].atk[0].time = 9999;
+    data_->group[0].atk[0].timeCorrect = 9999;
+    w_->level = 10;
+    Script({32767});
+    Cur();
+    CPU_SetAttack(0, 0);
+    EXPECT_EQ(w_->chainTime, 32767);
 }
 
 TEST_F(CpuAi, AttackEntryTests) {
