@@ -426,6 +426,7 @@ void BTL_InitDebugInfo() {
         BtlDebugSurf = -1;
         return;
     }
+    BTL_TermDebugInfo();  // a battle built again without a release keeps one overlay
     size_t longest = 0;
     for (const BTL_DEBUG_ROW& row : BtlDebugRowTbl) longest = std::max(longest, std::strlen(row.label));
     BtlDebugLabelW = i32(8 * longest);

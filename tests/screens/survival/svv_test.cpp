@@ -8,6 +8,7 @@
 #include "battle/btl_draw.h"
 #include "battle/map/cam.h"
 #include "screens/ranking/his.h"
+#include "shell/sound/sound.h"
 
 namespace {
 
@@ -24,6 +25,13 @@ protected:
         BTL_InitBattle();
         SVV_Init();
         ASSERT_NE(MEKA_GetSlot(0), nullptr);
+        BgmVolume = 0;  // the music number is kept without opening a file
+        BgmNo = -1;
+    }
+    void TearDown() override {
+        BgmNo = -1;
+        BgmVolume = 100;
+        BattleMode::TearDown();
     }
     // Line-up and counter as after `waves` cleared waves, then the wave start.
     void StartAfter(int waves) {
@@ -61,6 +69,7 @@ TEST_F(Survival, TheFirstWave) {
     EXPECT_EQ(CamData.mode, CAM_MODE_FOLLOW);
     EXPECT_EQ(CamData.obj, player->index);
     EXPECT_EQ(CamData.obj2, enemy->index);
+    EXPECT_EQ(BgmNo, 0);
 }
 
 TEST_F(Survival, TheLastWaveOfAStageStrengthensSlotZero) {
@@ -72,6 +81,15 @@ TEST_F(Survival, TheLastWaveOfAStageStrengthensSlotZero) {
     EXPECT_EQ(m->stat7, base.stat7 + 5);
     EXPECT_EQ(m->lifeBarMax, std::min(7, base.lifeBarMax + 1));
     EXPECT_EQ(m->lifeBar, m->lifeBarMax);
+    EXPECT_EQ(BgmNo, 8);
+    // The next wave opens stage 1's map, "00_0_D", and plays the stage music again.
+    test::DebugCapture debug;
+    SysDebugFlag = 1;
+    SVV_NextWave();
+    SVV_StartWave();
+    SysDebugFlag = 0;
+    EXPECT_NE(debug.text().find("00_0_D"), std::string::npos);
+    EXPECT_EQ(BgmNo, 0);
 }
 
 TEST_F(Survival, LifeBarsNeverExceedSeven) {
