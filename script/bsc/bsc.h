@@ -10,3 +10,9 @@ int mBSC_Chr_Exec();
 int mBSC_GetActCount();
 // Ends the finished script actions' wait.
 void mBSC_Clear();
+
+// MEKA_Create with the same arguments; 0.
+int mBSC_Chr_Create(int slot, int team, int ctrl, int type, int x, int y);
+// Camera mode 2 following the mech of slot a, with the mech of slot b as second object when b >= 0
+// and slot b holds one; 0.
+int mBSC_Cam_Chase_Set(int a, int b);

@@ -1,7 +1,9 @@
 // The sample data builder, run into a fresh folder, and its files read back by the game's own readers.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,6 +25,7 @@
 #include "platform/movie.h"
 #include "platform/surface.h"
 #include "screens/panel/ims_file.h"
+#include "screens/survival/svv.h"
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
@@ -125,6 +128,7 @@ protected:
     void CheckWeapons();
     void CheckEffectsAndHud();
     void CheckBattle();
+    void CheckSurvival();
 
     test::TempDir dir_;
 };
@@ -429,6 +433,40 @@ void SampleData::CheckEffectsAndHud() {
     SPR_Release();
 }
 
+// Every stage map loads and its meeting point, with the whole formation, stands on open ground well
+// inside the walls; every sprite set and picture the survival opens is there. Stage map 0 is the
+// battle's, with its scattered blocks: only its bounds are checked here (CheckBattle reads it).
+void SampleData::CheckSurvival() {
+    MAP_DATA map{};
+    MAP_SetMapPtr(&map);
+    for (const SVV_STAGE& st : SvvStageTbl) {
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "%02d_%d_%c", st.mapNo, st.subNo, st.flag ? 'D' : 'L');
+        SCOPED_TRACE(stem);
+        ASSERT_EQ(MAP_LoadMap(File(std::string("Bmp/Map/") + stem + ".map").c_str()), 1);
+        const bool battleMap = std::string(stem) == "00_0_L";
+        for (i32 y = st.y - 100; y <= st.y + 100; y += 8)
+            for (i32 x = st.x - 164; x <= st.x + 264; x += 8) {
+                ASSERT_GE(x / 16, 4);
+                ASSERT_LT(x / 16, map.width - 4);
+                ASSERT_LT(y / 16, map.height - 4);
+                if (!battleMap) {
+                    EXPECT_EQ(map.cells[size_t(y / 16) * size_t(map.width) + size_t(x / 16)].attrA & 1, 0);
+                }
+            }
+        std::snprintf(stem, sizeof stem, "%02d_0_%c", st.mapNo, st.flag ? 'D' : 'L');
+        for (const char* part : {"_f.grp", "_o.grp", "_o.csp"})
+            EXPECT_TRUE(std::filesystem::exists(File(std::string("Bmp/Map/") + stem + part))) << part;
+        plat::GlobalFree(map.cells);
+        map.cells = nullptr;
+    }
+    MAP_SetMapPtr(nullptr);
+    EXPECT_TRUE(std::filesystem::exists(File("Bmp/Meka/player.spr")));
+    for (i32 type : SvvKindTbl) EXPECT_TRUE(std::filesystem::exists(File(std::string("Bmp/Meka/") + MekaNameTbl[type] + ".spr")));
+    for (const char* name : {"Bmp/Survival.grp", "Bmp/MiniRogo.grp", "Bmp/Title2.grp", "Bmp/Svv/Chr01.grp", "Bmp/Svv/Chr16.grp"})
+        EXPECT_TRUE(std::filesystem::exists(File(name))) << name;
+}
+
 TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckFont("Dat/Fnt10x10.fnt", 10);
     CheckFont("Dat/Fnt14x14.fnt", 14);
@@ -440,6 +478,7 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckWeapons();
     CheckEffectsAndHud();
     CheckBattle();
+    CheckSurvival();
 }
 
 // Everything a battle opens, read back through the battle's own loaders.

@@ -35,6 +35,10 @@ bool BuildEffectsAndHud(const std::string& dataDir, std::string* error);
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 
+// The survival mode: mech sprite sets, the 15 stage maps and their sheets, the banner, loading,
+// portrait and result pictures.
+bool BuildSurvival(const std::string& dataDir, std::string* error);
+
 // The mech sets, technique and CPU files and stage map 0 of a battle; the effect set and HUD pictures
 // come from BuildEffectsAndHud.
 bool BuildBattle(const std::string& dataDir, std::string* error);
