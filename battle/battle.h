@@ -3,6 +3,9 @@
 #include "battle/data/tama_data.h"  // TAMA_LoadData, TAMA_ClearData
 
 int BTL_Draw();
+// The battle picture of the script scene and of the battle script's frame, drawn to the sprite draw
+// target; the caller presents.
+int BTL_DrawScript();
 
 // ---- the battle frame steps ----
 
@@ -15,6 +18,39 @@ extern i8 HitMarkSlot;
 extern i16 FightOver;
 // Technique cut-in entries of the mechs of slots 0 and 1: the step that asked for a cut-in, -1 none.
 extern i16 CutInTbl[2];
+
+// The fight-start banner: two sprites that slide in and a third that drops; made and freed by the
+// battle mode.
+struct BTL_START_BANNER {
+    u8 use;
+    i32 surf;    // -1 none
+    i32 spr[3];  // -1 none
+    i32 savedX[2];
+    i32 savedY;
+};
+extern BTL_START_BANNER BtlStartBanner;
+
+// The battle's mouse, read by the play, fight-start and hit-stop steps (picture pixels, INP_MOUSE_*).
+extern i32 BtlMouseX;
+extern i32 BtlMouseY;
+extern u32 BtlMouseBtn;
+
+// The steps of the battle phases; a step counter is the battle mode's phase counter. Each returns 1
+// when the frame was stepped.
+int BTL_Renew();                  // play (sub-state 5)
+int BTL_RenewStart(i32* cnt);     // fight start (4), 41 frames, then 5
+int BTL_RenewHitStop(i32* cnt);   // hit-stop (6): slow frames, then stop frames, then 5
+int BTL_RenewHitStop2(i32* cnt);  // hit-stop with knock-back (7); returns 0 (-1 when the gate refuses)
+// Scripted action (8, and the script scene): 1 once the battle script has no running action left.
+int BTL_RenewScript();
+// Asked by the battle mode before each frame's step: 1 when it switched to the cut-in (9).
+int BTL_StartCutIn();
+// The cut-in (9): 0 on the frame that ends it and returns to the previous sub-state.
+int BTL_RenewCutIn();
+// Counts a decided fight to its end: 1 on the frame that switches to 17 (won) or 19 (lost).
+int BTL_RenewRoundEnd();
+// The gate of the play, fight-start and hit-stop steps; always 1.
+int BTL_CheckRenew();
 
 // A speed split into movement sub-steps of at most 16 pixels: |speed| / 16 + 1 sub-steps of speed / n
 // (truncated toward 0).
@@ -29,7 +65,3 @@ extern i16 HitStopCnt;  // frames of frozen play after them
 // Copies a rectangle of a surface slot with colour key into the sprite draw target at (x, y) plus
 // the battle draw offset.
 void BTL_DrawSurfOfs(int surf, int x, int y, const RECT* src);
-
-// The battle picture of the script scene and of the battle script's frame, drawn to the sprite draw
-// target; the caller presents.
-int BTL_DrawScript();

@@ -7,6 +7,6 @@ void OP_Renew();
 void OP_Draw();
 void TITLE_Renew();
 void TITLE_Draw();
-void BTL_Loop();
+int BTL_Loop();
 int HIS_Loop();
 void HIS_Draw();

@@ -26,3 +26,21 @@ SCRIPT_STANDIN_LOG ScriptStandIn;
 void mBSC_Chr_Interrupt(int slot, int value) { ScriptStandIn.bscInterrupt.push_back({slot, value}); }
 
 int mBSC_Chr_Exec() { return 0; }
+
+// The battle script is off: its scripted step never finishes.
+int mBSC_GetActCount() { return 1; }
+void mBSC_Clear() {}
+
+#include "battle/map/cam.h"
+#include "battle/meka/meka.h"
+
+int mBSC_Chr_Create(int slot, int team, int ctrl, int type, int x, int y) {
+    MEKA_Create(slot, team, ctrl, type, x, y);
+    return 0;
+}
+
+int mBSC_Cam_Chase_Set(int a, int b) {
+    const LIST_DATA* second = b >= 0 ? MEKA_GetSlot(b) : nullptr;
+    CAM_Setup(CAM_MODE_FOLLOW, MEKA_GetSlot(a), second);
+    return 0;
+}

@@ -440,7 +440,7 @@ int HIT_SubLife(LIST_DATA* m, LIST_DATA* a, i32 damage) {
     r->lifeBar = i16(bars);
     const int oldPx = u0 / 16, newPx = lost / 16;
     if ((oldPx != newPx || bars != b0) && b0 >= 0) {
-        PNL_SetDamageGauge(m, oldPx, newPx, r->life, b0);
+        PNL_SetDamageGauge(m, oldPx, newPx, lost, b0);
         PNL_CreateChip(m, oldPx, newPx);
         PNL_SetDamageWait(m->mekaNo, 20);
     }

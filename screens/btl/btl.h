@@ -1,12 +1,69 @@
-// The battle mode's state machine: its sub-state.
+// The battle mode: its sub-state machine (main sequence 4), the battle type and the per-battle work,
+// the loading and release of what every battle needs, the result screen and the debug overlay.
 #pragma once
 #include "platform/types.h"
 
+constexpr int BTL_STATE_MAX = 21;  // sub-states 0..20; a larger value runs nothing
+constexpr int BTL_DEBUG_ROW_MAX = 10;
+
+struct BTL_DEBUG_ROW {
+    u8 enabled;
+    char label[15];
+};
+
+// The sub-state, the one before the last change and the one the current frame began with.
+extern i32 BtlState;
+extern i32 BtlPrevState;
+extern i32 BtlFrameState;
+// The frame counter or start time of the running phase step, handed to it by address.
+extern i32 BtlPhaseCnt;
+// 1 for the survival battle.
+extern i16 BtlBattleType;
+
+// 1, or 0 in the frame in which sub-state 20 hands over to the title.
+int BTL_Loop();
 // previous := current, current := n; returns the previous value that was replaced.
 int BTL_SetState(int n);
 // 1 the previous sub-state, 2 the one the frame began with, anything else the current one.
 int BTL_GetState(int which);
 // 1 while the battle type is 1, 2 or 3 (the survival battle is 1), else 0.
 int BTL_CheckBattleType();
+
+int BTL_InitBattle();
+// A new fight with the mechs kept.
+int BTL_SetupBattle();
+// Safe to repeat: a second call finds nothing left to free.
+int BTL_ReleaseBattle();
+// One frame of the result screen; its step ends with sub-state 20. Always 0.
+int BTL_Result(i32* counter);
+
+void BTL_InitDebugInfo();
+// 0 when no overlay exists, else 1.
+int BTL_TermDebugInfo();
+void BTL_DrawDebugInfo();
+
 // The weapon-level bonus added to a technique group's level when the player picks a technique.
 extern i8 BtlLevelBonus;
+
+// An empty hook the menu step and the battle phase steps call once a frame.
+void BTL_DummyFunc();
+// Per-battle work: the banner freed, the fight undecided, no hit marker or cut-in, and every
+// technique group's shown experience caught up with no use penalty or damage.
+void BTL_ResetBattleWork();
+// Deletes every object by its kind; BTL_DelSubObjects leaves the mechs.
+void BTL_DelAllObjects();
+void BTL_DelSubObjects();
+// Frees the fight-start banner's surface and sprites.
+void BTL_ReleaseStartBanner();
+
+extern i32 BtlResultStep;
+extern i32 BtlResultSurf;
+extern i32 BtlResultSpr;
+extern BTL_DEBUG_ROW BtlDebugRowTbl[BTL_DEBUG_ROW_MAX];
+extern i32 BtlDebugGlyphSurf;  // -1 none
+extern i32 BtlDebugSurf;       // -1 none
+extern i32 BtlDebugLabelW;
+extern i32 BtlDebugW;
+extern i32 BtlDebugH;
+extern u8 BtlDebugView;
+// The overlay's sprite is the renderer's BtlDebugSpr (battle/btl_draw.h).

@@ -5,3 +5,14 @@
 void mBSC_Chr_Interrupt(int slot, int value);
 // The per-frame update of the scripted mech CurObj: its queue and its action handler.
 int mBSC_Chr_Exec();
+// The running actions the battle's scripted step waits for (queued actions, shots in flight, the
+// camera still moving); never 0 while the battle script is off.
+int mBSC_GetActCount();
+// Ends the finished script actions' wait.
+void mBSC_Clear();
+
+// MEKA_Create with the same arguments; 0.
+int mBSC_Chr_Create(int slot, int team, int ctrl, int type, int x, int y);
+// Camera mode 2 following the mech of slot a, with the mech of slot b as second object when b >= 0
+// and slot b holds one; 0.
+int mBSC_Cam_Chase_Set(int a, int b);

@@ -1,11 +1,20 @@
 // The sample data builder, run into a fresh folder, and its files read back by the game's own readers.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "battle/data/cpu_data.h"
+#include "battle/data/meka_type.h"
+#include "battle/data/waza_data.h"
+#include "battle/effect/eft.h"
+#include "battle/map/map.h"
+#include "battle/panel/pnl.h"
+#include "shell/common.h"
 #include "display_support.h"
 #include "battle/data/tama_data.h"
 #include "graphics/display/grp.h"
@@ -16,6 +25,7 @@
 #include "platform/movie.h"
 #include "platform/surface.h"
 #include "screens/panel/ims_file.h"
+#include "screens/survival/svv.h"
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
@@ -116,6 +126,9 @@ protected:
     void CheckMovie();
     void CheckMainMenu();
     void CheckWeapons();
+    void CheckEffectsAndHud();
+    void CheckBattle();
+    void CheckSurvival();
 
     test::TempDir dir_;
 };
@@ -396,6 +409,64 @@ void SampleData::CheckWeapons() {
     TAMA_ClearData();
 }
 
+// The effect set holds every sequence the effects and the marker start; the HUD bitmaps cover the
+// rectangles the panels copy from.
+void SampleData::CheckEffectsAndHud() {
+    test::HeadlessDisplay display;
+    ASSERT_TRUE(display.ok());
+    test::ScopedCwd cwd(dir_.path());
+    SPR_Init();
+    ASSERT_EQ(EFT_Init(), 1);
+    for (int seq : {17, 18, 47, 57, 60, 61, 62, 64, 65, 70, 82, 83, 87, 92, 97, 103, 104, 106, 107, 111, 115, 116, 117})
+        EXPECT_GT(SprSeqTbl[EftSprGrpNo][seq].count, 0) << seq;
+    EXPECT_NE(SPR_GetGrpPage(EftSprGrpNo, 39), nullptr) << "40 facings";
+    ASSERT_EQ(PNL_Init(), 1);
+    i32 w = 0, h = 0;
+    ASSERT_EQ(SPR_GetSurfSize(PnlPartsSurf, &w, &h), PnlPartsSurf);
+    EXPECT_GE(w, 328);
+    EXPECT_GE(h, 300);
+    ASSERT_EQ(SPR_GetSurfSize(PnlIconSurf, &w, &h), PnlIconSurf);
+    EXPECT_GE(w, 320);
+    EXPECT_GE(h, 160);
+    PNL_Term();
+    EFT_Term();
+    SPR_Release();
+}
+
+// Every stage map loads and its meeting point, with the whole formation, stands on open ground well
+// inside the walls; every sprite set and picture the survival opens is there. Stage map 0 is the
+// battle's, with its scattered blocks: only its bounds are checked here (CheckBattle reads it).
+void SampleData::CheckSurvival() {
+    MAP_DATA map{};
+    MAP_SetMapPtr(&map);
+    for (const SVV_STAGE& st : SvvStageTbl) {
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "%02d_%d_%c", st.mapNo, st.subNo, st.flag ? 'D' : 'L');
+        SCOPED_TRACE(stem);
+        ASSERT_EQ(MAP_LoadMap(File(std::string("Bmp/Map/") + stem + ".map").c_str()), 1);
+        const bool battleMap = std::string(stem) == "00_0_L";
+        for (i32 y = st.y - 100; y <= st.y + 100; y += 8)
+            for (i32 x = st.x - 164; x <= st.x + 264; x += 8) {
+                ASSERT_GE(x / 16, 4);
+                ASSERT_LT(x / 16, map.width - 4);
+                ASSERT_LT(y / 16, map.height - 4);
+                if (!battleMap) {
+                    EXPECT_EQ(map.cells[size_t(y / 16) * size_t(map.width) + size_t(x / 16)].attrA & 1, 0);
+                }
+            }
+        std::snprintf(stem, sizeof stem, "%02d_0_%c", st.mapNo, st.flag ? 'D' : 'L');
+        for (const char* part : {"_f.grp", "_o.grp", "_o.csp"})
+            EXPECT_TRUE(std::filesystem::exists(File(std::string("Bmp/Map/") + stem + part))) << part;
+        plat::GlobalFree(map.cells);
+        map.cells = nullptr;
+    }
+    MAP_SetMapPtr(nullptr);
+    EXPECT_TRUE(std::filesystem::exists(File("Bmp/Meka/player.spr")));
+    for (i32 type : SvvKindTbl) EXPECT_TRUE(std::filesystem::exists(File(std::string("Bmp/Meka/") + MekaNameTbl[type] + ".spr")));
+    for (const char* name : {"Bmp/Survival.grp", "Bmp/MiniRogo.grp", "Bmp/Title2.grp", "Bmp/Svv/Chr01.grp", "Bmp/Svv/Chr16.grp"})
+        EXPECT_TRUE(std::filesystem::exists(File(name))) << name;
+}
+
 TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckFont("Dat/Fnt10x10.fnt", 10);
     CheckFont("Dat/Fnt14x14.fnt", 14);
@@ -405,6 +476,42 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckMovie();
     CheckMainMenu();
     CheckWeapons();
+    CheckEffectsAndHud();
+    CheckBattle();
+    CheckSurvival();
+}
+
+// Everything a battle opens, read back through the battle's own loaders.
+void SampleData::CheckBattle() {
+    test::HeadlessDisplay display;
+    ASSERT_TRUE(display.ok());
+    SPR_Init();
+    test::ScopedCwd cwd(dir_.path());
+    for (int type : {0, 4, 5, 7}) {
+        SCOPED_TRACE(MekaNameTbl[type]);
+        ASSERT_EQ(SPR_LoadSprGrp(0, MakeFilePath("Bmp\\Meka\\%s.spr", MekaNameTbl[type]), 0), 1);
+        EXPECT_GE(SprGrpTbl[0].pageCount, 8);
+        EXPECT_GE(SprSeqTbl[0][2].count, 8);
+        SPR_DelSprGrp(0);
+        ASSERT_EQ(WAZA_LoadData(type), 1);
+        EXPECT_GE(MekaTypeTbl[type].wazaCount, type == 0 ? 90 : 2);
+        WAZA_ReleaseData(type);
+        if (type) {
+            EXPECT_EQ(CPU_LoadData(type), 1);
+            CPU_ReleaseData(type);
+        }
+    }
+    MAP_Open(0, 0, 0);
+    ASSERT_NE(MapData, nullptr);
+    EXPECT_EQ(MapData->width, 100);
+    EXPECT_EQ(MapData->height, 80);
+    EXPECT_EQ(MapData->cells[0].attrA & 1, 1);  // the border blocks
+    MAP_Close();
+    EXPECT_EQ(EFT_Init(), 1);
+    EFT_Term();
+    EXPECT_EQ(PNL_Init(), 1);
+    PNL_Term();
+    SPR_Release();
 }
 
 }  // namespace

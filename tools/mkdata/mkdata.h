@@ -29,7 +29,18 @@ bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::st
 // "Bmp\MainMenu.bmp" as its ".grp": five 96×32 buttons at (0, 32i), their overlays at (96, 32i).
 bool BuildMainMenu(const std::string& dataDir, std::string* error);
 
+// "Bmp\Effect\Effect.spr" with its picture, "Bmp\Parts.bmp" and "Bmp\MekaPnl.bmp" (as ".grp").
+bool BuildEffectsAndHud(const std::string& dataDir, std::string* error);
+
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
+
+// The survival mode: mech sprite sets, the 15 stage maps and their sheets, the banner, loading,
+// portrait and result pictures.
+bool BuildSurvival(const std::string& dataDir, std::string* error);
+
+// The mech sets, technique and CPU files and stage map 0 of a battle; the effect set and HUD pictures
+// come from BuildEffectsAndHud.
+bool BuildBattle(const std::string& dataDir, std::string* error);
 
 }  // namespace mkdata

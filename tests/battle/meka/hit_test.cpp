@@ -15,7 +15,6 @@
 #include "battle/meka/hit.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
-#include "battle/placeholder.h"
 #include "battle/tama/tama.h"
 #include "display_support.h"
 #include "graphics/sprite/spr.h"
@@ -28,6 +27,7 @@
 #include "shell/sound/sound.h"
 #include "shell/sys.h"
 #include "test_support.h"
+#include "tests/battle/effect/eft_probe.h"
 #include "tools/writers/battle_data_writer.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/map_writer.h"
@@ -53,8 +53,8 @@ protected:
             ASSERT_TRUE(tools::SaveFile(dir_.File(std::string("Dat/") + MekaNameTbl[type] + ".waz"), tools::WazFile(records)));
         }
         ASSERT_EQ(OBJ_Init(), 1);
+        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
         SAVE_InitGameData();
-        BtlStandIn = BTL_STANDIN_LOG{};
         ScriptStandIn = SCRIPT_STANDIN_LOG{};
         SYS_SetSeq(4);
         BTL_SetState(5);
@@ -76,6 +76,7 @@ protected:
         for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
         OBJ_FreeAll();
         TAMA_ClearData();
+        test::UnloadEffectsAndHud();
         SPR_Release();
         for (int i = 0; i < SURF_SLOT_MAX; ++i)
             while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
@@ -198,8 +199,8 @@ TEST_F(Hit, EnduranceAbsorbsOrGivesWay) {
     EXPECT_EQ(m->act, 0);
     EXPECT_TRUE(m->freeze == 1 || m->freeze == 2);
     EXPECT_EQ(SPR_GetSpr(v->spr)->running, 0);
-    ASSERT_EQ(BtlStandIn.eftCreate.size(), 1u);
-    EXPECT_EQ(BtlStandIn.eftCreate[0][0], HIT_EFT_ABSORB);
+    ASSERT_EQ(test::LiveEffects().size(), 1u);
+    EXPECT_EQ(test::LiveEffects()[0][0], HIT_EFT_ABSORB);
 
     // 2000 × 100 lies far below -32768: clamped there, and the hit is not absorbed.
     Motion(0).hitPower = 2000;
@@ -223,6 +224,7 @@ TEST_F(Hit, EnduranceAbsorbsOrGivesWay) {
 
 TEST_F(Hit, LifeCarriesThroughBars) {
     LIST_DATA* v = Make(1, 1, MEKA_CTRL_CPU, 1, 130, 200);
+    ASSERT_EQ(PNL_Create(1, 1, 440, 436), 1);
     struct Case {
         i16 units, bars;
         i32 damage;
@@ -233,23 +235,27 @@ TEST_F(Hit, LifeCarriesThroughBars) {
     for (const Case& c : {Case{10, 0, 20, 0, -1, 1, true}, Case{100, 3, 5000, 1340, 0, 0, true},
                           Case{100, 3, 9000, 0, -1, 1, true}, Case{0, -1, 5, 0, -1, 2, false},
                           Case{2080, 2, 15, 2065, 2, 0, true}, Case{100, 2, 1, 99, 2, 0, false}}) {
-        BtlStandIn = BTL_STANDIN_LOG{};
         v->meka->life = c.units;
         v->meka->lifeBar = c.bars;
+        PNL_SetDamageWait(1, 0);
         EXPECT_EQ(HIT_SubLife(v, v, c.damage), c.result) << c.units << " - " << c.damage;
         EXPECT_EQ(v->meka->life, c.unitsAfter) << c.units << " - " << c.damage;
         EXPECT_EQ(v->meka->lifeBar, c.barsAfter) << c.units << " - " << c.damage;
-        EXPECT_EQ(BtlStandIn.damageGauge.size(), c.hud ? 1u : 0u);
-        EXPECT_EQ(BtlStandIn.damageWait.size(), c.hud ? 1u : 0u);
+        EXPECT_EQ(PnlTbl[1].damageWait, c.hud ? 20 : 0) << c.units << " - " << c.damage;
     }
-    // The HUD hears the units before the carry, once.
-    BtlStandIn = BTL_STANDIN_LOG{};
+    // The HUD hears the units before the carry: 6 px lost, 306 px into the next bars, which shows the
+    // carried bar's colour, the overflow clamped to one bar and a trail over both bars.
+    PNL_ResetGauge(1);
     v->meka->life = 100;
     v->meka->lifeBar = 3;
+    const int chips = PnlChipCnt;
     HIT_SubLife(v, v, 5000);
-    EXPECT_EQ(BtlStandIn.damageGauge[0], (std::array<int, 5>{1, 6, -306, 1340, 3}));
-    EXPECT_EQ(BtlStandIn.chip[0], (std::array<int, 3>{1, 6, -306}));
-    EXPECT_EQ(BtlStandIn.damageWait[0], (std::array<int, 2>{1, 20}));
+    EXPECT_EQ(PnlChipCnt, chips + 2);  // the lost 6 px and one overflow chip
+    const PNL_DATA& p = PnlTbl[1];
+    EXPECT_EQ(p.twoTrail, 1);
+    EXPECT_EQ(p.life.src.left, 130);
+    EXPECT_EQ(p.life.src.top, 5);  // bar count 0 after the hit
+    EXPECT_EQ(p.damageB.src.left, 0);
 }
 
 TEST_F(Hit, FatalHitsBlowTheMechAwayWithALongerHitStop) {
@@ -326,15 +332,15 @@ TEST_F(Hit, DataBytesOutOfRangeStaySilentAndMakeNothing) {
     mo.sparkCount = 62;   // two sparks
     HIT_Damage(v, a);
     for (int se = 0; se < kSeCount; se++) EXPECT_EQ(SE_IsPlaying(se), 0) << se;
-    for (const auto& e : BtlStandIn.eftCreate) EXPECT_NE(e[0], 29);
+    for (const auto& e : test::LiveEffects()) EXPECT_NE(e[0], 29);
 
     // A real spark type and sound: two sparks owned by the attacker, the sound plays.
-    BtlStandIn = BTL_STANDIN_LOG{};
+    test::ClearEffects();
     mo.hitSound = 6;
     mo.sparkEffect = 4;
     HIT_Damage(v, a);
     int sparks = 0;
-    for (const auto& e : BtlStandIn.eftCreate) sparks += e[0] == 3 && e[1] == a->index;
+    for (const auto& e : test::LiveEffects()) sparks += e[0] == 3 && e[1] == a->index;
     EXPECT_EQ(sparks, 2);
     EXPECT_EQ(SE_IsPlaying(5), 1);
 }
@@ -350,7 +356,7 @@ TEST_F(Hit, ARepeatedTimedStateLengthensItsFrames) {
     HIT_Damage(v, a);
     EXPECT_EQ(v->meka->timedFrames, 13);
     int flames = 0;
-    for (const auto& e : BtlStandIn.eftCreate) flames += e[0] == HIT_EFT_TIMED;
+    for (const auto& e : test::LiveEffects()) flames += e[0] == HIT_EFT_TIMED;
     EXPECT_EQ(flames, 1);
 }
 
@@ -475,8 +481,8 @@ TEST_F(Hit, AFrameStrikingAShotCountsAWeaponHit) {
     EXPECT_EQ(a->meka->wazaHitCnt, 1);
     EXPECT_EQ(a->meka->hitDelay, 3);
     EXPECT_EQ(SE_IsPlaying(HIT_SE_WEAPON), 1);
-    ASSERT_FALSE(BtlStandIn.eftCreate.empty());
-    EXPECT_EQ(BtlStandIn.eftCreate.back(), (std::array<int, 5>{HIT_EFT_ABSORB, -1, 115, 200, 0}));
+    ASSERT_FALSE(test::LiveEffects().empty());
+    EXPECT_EQ(test::LiveEffects().back(), (std::array<int, 5>{HIT_EFT_ABSORB, -1, 115, 200, 0}));
 }
 
 // A fight on a generated map: the attacker's frame hits every call until the victim's last bar is gone.

@@ -2,8 +2,10 @@
 // the blown-away poses, the down timeline, speeds, recovery frames, the shake and a whole scenario.
 #include <sstream>
 
+#include "battle/effect/eft.h"
 #include "battle/data/waza_data.h"
 #include "battle/map/mapcol.h"
+#include "graphics/sprite/spr.h"
 #include "meka_drive.h"
 #include "screens/btl/btl.h"
 
@@ -173,6 +175,8 @@ TEST_F(MekaAct, BlownAwayPoses) {
 
 TEST_F(MekaAct, DownTimelineStandsUpOrDestroys) {
     MakePair();
+    const i32 effectSet = EftSprGrpNo;
+    EftSprGrpNo = SPR_GetSpr(cpu_->spr)->group;  // any loaded set lets the dust effect be made
     MEKA_SetAct(cpu_, 8);
     std::vector<std::pair<int, int>> changes;  // (frame, animation)
     int anime = cpu_->anime;
@@ -185,8 +189,13 @@ TEST_F(MekaAct, DownTimelineStandsUpOrDestroys) {
     EXPECT_EQ(frame, 19);
     EXPECT_EQ(cpu_->meka->act, 0);
     EXPECT_EQ(cpu_->meka->actStep, 99);
-    ASSERT_FALSE(BtlStandIn.eftCreate.empty());
-    EXPECT_EQ(BtlStandIn.eftCreate[0], (std::array<int, 5>{13, cpu_->index, cpu_->x, cpu_->y + 1, 1}));
+    int dust = 0;
+    for (int i = ObjActHead; i >= 0; i = ObjTbl[i]->next) {
+        const LIST_DATA* o = ObjTbl[i];
+        if (o->kind == OBJ_KIND_EFFECT && o->eft->type == 13 && o->owner == cpu_->index) dust++;
+    }
+    EXPECT_EQ(dust, 1);
+    EftSprGrpNo = effectSet;
 
     // Without life bars the counter passes 18 and the driver destroys the mech.
     MEKA_SetAct(cpu_, 8);

@@ -15,7 +15,6 @@
 #include "battle/meka/meka_act.h"
 #include "battle/meka/waza.h"
 #include "battle/object/obj.h"
-#include "battle/placeholder.h"
 #include "display_support.h"
 #include "graphics/sprite/spr.h"
 #include "platform/audio.h"
@@ -26,6 +25,7 @@
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
+#include "tests/battle/effect/eft_probe.h"
 #include "tools/writers/battle_data_writer.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/meka_set_writer.h"
@@ -61,8 +61,8 @@ protected:
         SE_LoadAll();
 
         ASSERT_EQ(OBJ_Init(), 1);
+        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
         SAVE_InitGameData();
-        BtlStandIn = BTL_STANDIN_LOG{};
         FightOver = 0;
         CutInTbl[0] = CutInTbl[1] = -1;
         SysKey = KEY_DEVICE{};
@@ -92,6 +92,7 @@ protected:
         SND_TermAll();
         SND_TermDevice();
         plat::AudioSetManualMix(0);
+        test::UnloadEffectsAndHud();
         SPR_Release();
         for (int i = 0; i < SURF_SLOT_MAX; ++i)
             while (SurfTbl[i].useCount) SPR_DelSurfDat(i);

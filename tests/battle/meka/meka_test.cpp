@@ -13,7 +13,6 @@
 #include "battle/map/map.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
-#include "battle/placeholder.h"
 #include "display_support.h"
 #include "graphics/sprite/spr.h"
 #include "platform/audio.h"
@@ -21,6 +20,7 @@
 #include "screens/save/save.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
+#include "tests/battle/effect/eft_probe.h"
 #include "tools/writers/battle_data_writer.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/meka_set_writer.h"
@@ -39,8 +39,8 @@ protected:
         cwd_ = std::make_unique<test::ScopedCwd>(dir_.path());
         for (int type : {0, 1, 2, 3, 4, 20}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[type]));
         ASSERT_EQ(OBJ_Init(), 1);
+        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
         SAVE_InitGameData();
-        BtlStandIn = BTL_STANDIN_LOG{};
         FightOver = 0;
         ScrQuake = 0;
         HitSlowCnt = HitStopCnt = 0;
@@ -54,6 +54,7 @@ protected:
             EXPECT_EQ(t.cpuRef, 0);
         }
         OBJ_FreeAll();
+        test::UnloadEffectsAndHud();
         SPR_Release();
         for (int i = 0; i < SURF_SLOT_MAX; ++i)
             while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
@@ -135,7 +136,6 @@ TEST_F(Meka, CpuStatsScaleWithTheMechType) {
     GameData.cpuLevel = 3;
     for (const Case& c : cases) {
         if (!c.params.empty()) WriteCpu(c.type, c.params);
-        BtlStandIn = BTL_STANDIN_LOG{};
         LIST_DATA* obj = Make(4, 1, MEKA_CTRL_CPU, c.type);
         const MEKA_WORK* m = obj->meka;
         EXPECT_EQ(m->lifeBarMax, c.bars) << c.type;
@@ -386,7 +386,6 @@ TEST_F(Meka, ShowAllHidesAndPausesTheMechs) {
     ASSERT_EQ(SPR_CreateFSpr(MapSpr, 161, nullptr), 1);
     for (int flag : {0, 1}) {
         BTL_ShowAll(flag);
-        EXPECT_EQ(BtlStandIn.pnlShowAll.back(), flag);
         EXPECT_EQ(SprTbl[MapSpr]->view, flag);
         EXPECT_EQ(SPR_GetSpr(obj->spr)->view, flag);
         EXPECT_EQ(SPR_GetSpr(obj->spr)->running, flag);
@@ -426,6 +425,13 @@ TEST_F(Meka, ExplodeInsideTheWalk) {
     player->target = victim->index;
     next->target = player->index;
     const int victimIndex = victim->index;
+    ASSERT_EQ(PNL_Create(1, kZako, 440, 436), 1);
+    PNL_CreateSlotPanel(0, 0);
+    PNL_SetSlotMark(1, 0, 0);
+    plat::Surface* slotPanel = SPR_GetSlotSurf(PnlHud.slotSurf);
+    ASSERT_NE(slotPanel, nullptr);
+    const u16 unmarked = test::Pixel16(SPR_GetSlotSurf(PnlPartsSurf), 121, 153);
+    ASSERT_NE(test::Pixel16(slotPanel, 45, 29), unmarked);
 
     // y offsets are drawn before x offsets: 0 then 128 puts every piece at (x - 64, y + 64).
     int draw = 0;
@@ -436,17 +442,18 @@ TEST_F(Meka, ExplodeInsideTheWalk) {
     OBJ_RenewAll(funcs);
 
     EXPECT_EQ(visited, (std::vector<int>{player->index, victimIndex, next->index, chip->index}));
-    ASSERT_EQ(BtlStandIn.eftCreate.size(), 21u);
-    EXPECT_EQ(BtlStandIn.eftCreate[0], (std::array<int, 5>{0, -1, 500, 300, 0}));
-    for (std::size_t i = 1; i < 21; i++) EXPECT_EQ(BtlStandIn.eftCreate[i], (std::array<int, 5>{14, -1, 436, 364, 0}));
+    const auto effects = test::LiveEffects();
+    ASSERT_EQ(effects.size(), 21u);
+    EXPECT_EQ(effects[0], (std::array<int, 5>{0, -1, 500, 300, 0}));
+    for (std::size_t i = 1; i < 21; i++) EXPECT_EQ(effects[i], (std::array<int, 5>{14, -1, 436, 364, 0}));
     EXPECT_EQ(SE_IsPlaying(9), 1);
     EXPECT_EQ(ScrQuake, 16);  // the quake alone, no hit-stop
     EXPECT_EQ(HitSlowCnt, 0);
     EXPECT_EQ(HitStopCnt, 0);
-    EXPECT_EQ(BtlStandIn.pnlDelete, std::vector<int>{1});
+    EXPECT_EQ(PnlTbl[1].use, 0);
     EXPECT_EQ(MekaSlotTbl[1], nullptr);
     EXPECT_EQ(player->target, next->index);  // the nearest opponent left
-    EXPECT_EQ(BtlStandIn.slotMarkClears, 1);
+    EXPECT_EQ(test::Pixel16(slotPanel, 45, 29), unmarked);  // the chain's marks cleared
     EXPECT_EQ(FightOver, 0);
 
     // The player's last opponent: the fight is decided.
@@ -457,7 +464,7 @@ TEST_F(Meka, ExplodeInsideTheWalk) {
     EXPECT_EQ(ScrQuake, 20);
     EXPECT_EQ(HitSlowCnt, 5);
     EXPECT_EQ(HitStopCnt, 5);
-    EXPECT_EQ(ObjLiveCnt, 2);
+    EXPECT_EQ(ObjLiveCnt - EftCnt, 2);
     explodeSlot = -1;
     CurMeka = nullptr;
 

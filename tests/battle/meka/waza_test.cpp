@@ -234,12 +234,16 @@ TEST_F(Waza, TriggerPicksTheFirstFreeRowOfTheColumn) {
     MakePair();
     MEKA_WORK* m = player_->meka;
     m->slotFlag[1] = 1;  // (row 0, column 1) used in this chain
+    PNL_CreateSlotPanel(0, 0);
+    const plat::Surface* slotPanel = SPR_GetSlotSurf(PnlHud.slotSurf);
+    const u16 mark = test::Pixel16(SPR_GetSlotSurf(PnlPartsSurf), 76 + 6, 200);
+    ASSERT_NE(test::Pixel16(slotPanel, 45 + 12, 29 + 12), mark);
     Key(32);
     CurObj = player_;
     CurMeka = m;
     EXPECT_EQ(WAZA_CheckTrigger(0), 1);
     EXPECT_EQ(m->waza, 3 * 4);  // row 1, column 1, level 0
-    EXPECT_EQ(BtlStandIn.slotMark, (std::vector<std::array<int, 3>>{{1, 1, 1}}));
+    EXPECT_EQ(test::Pixel16(slotPanel, 45 + 12, 29 + 12), mark);  // kind 1 at row 1, column 1
     EXPECT_EQ(m->slotFlag[4], 1);
 
     // Rows 1 to 3 used too: refused with the beep.

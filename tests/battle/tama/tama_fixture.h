@@ -76,7 +76,6 @@ protected:
         for (LIST_DATA* o : Live(OBJ_KIND_SHOT)) TAMA_DeleteShot(o);
         for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
         TAMA_ClearData();
-        BtlStandIn = BTL_STANDIN_LOG{};
         plat::SRand(7);
     }
     // A new weapon whose phase 0 is a straight missile living 100 frames with no hits to deal.

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "tama_fixture.h"
+#include "tests/battle/effect/eft_probe.h"
 #include "tools/writers/bmp_writer.h"
 
 namespace {
@@ -68,7 +69,7 @@ TEST_F(TamaLsr, AttachmentsAreMadeOncePerLauncher) {
     LIST_DATA* l = Start();
     Frame(5);
     std::vector<std::array<int, 5>> pieces;
-    for (const std::array<int, 5>& e : BtlStandIn.eftCreate)
+    for (const std::array<int, 5>& e : test::LiveEffects())
         if (e[0] == 21) pieces.push_back(e);
     ASSERT_EQ(pieces.size(), 2u);
     EXPECT_EQ(pieces[0][1], l->index);

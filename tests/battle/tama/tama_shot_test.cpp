@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "tama_fixture.h"
+#include "tests/battle/effect/eft_probe.h"
 
 namespace {
 
@@ -218,8 +220,8 @@ TEST_F(TamaShot, TrailEffectsAreMadeOncePerShot) {
     d->phase[0].nextOnCalcEnd = 1;
     LIST_DATA* s = MakeShot(0, 100, 100, 200, 100);
     auto count = [](int type) {
-        return std::count_if(BtlStandIn.eftCreate.begin(), BtlStandIn.eftCreate.end(),
-                             [type](const std::array<int, 5>& e) { return e[0] == type; });
+        const std::vector<std::array<int, 5>> live = test::LiveEffects();
+        return std::count_if(live.begin(), live.end(), [type](const std::array<int, 5>& e) { return e[0] == type; });
     };
     EXPECT_EQ(count(19), 1);
     EXPECT_EQ(count(12), 1);

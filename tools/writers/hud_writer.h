@@ -1,0 +1,30 @@
+// Effect and HUD pictures for tests and sample data: "Bmp\Effect\Effect.spr" with every sequence the
+// effect types and the target marker start, and the HUD bitmaps "Bmp\Parts.bmp" and "Bmp\MekaPnl.bmp"
+// (written as ".grp"), laid out on the rectangles the HUD copies from.
+#pragma once
+#include <string>
+
+#include "tools/writers/grp_writer.h"
+#include "tools/writers/spr_writer.h"
+
+namespace tools {
+
+// Pages of the effect set: facings up to 39 on page 0, and one page per sequence beyond them.
+constexpr int kEffectPages = 48;
+// Hit rectangles 8 and 15 of every effect page (the chain tip, trail spawn point and glow anchor).
+constexpr RECT kEffectTipRect{8, -4, 16, 4};
+constexpr RECT kEffectGlowRect{-4, -8, 4, 0};
+// Hit rectangle 2, the box the bouncing debris tests the map with.
+constexpr RECT kEffectMapRect{-2, -2, 2, 2};
+
+SprSetDef EffectSet();
+bool SaveEffectSet(const std::string& dir);
+
+// The flat 555 colour of the parts bitmap's 5-row band (rows 5 × band .. + 5, columns 0..130).
+u16 PartsBandColour(int band);
+GrpImage PartsPicture();
+GrpImage MekaPnlPicture();
+// "<dir>/Bmp/Parts.grp" and "<dir>/Bmp/MekaPnl.grp".
+bool SaveHudPictures(const std::string& dir);
+
+}  // namespace tools
