@@ -1,24 +1,22 @@
 // Stands in for the screens until they are built: the opening goes straight to the title, the title
-// stays, the battle mode and the ranking return to the title, and every draw presents the sprites.
-#include "platform/file.h"
+// waits for cancel to show the ranking, the battle mode returns to the title, every draw presents the sprites.
 #include "screens/btl/btl.h"
 #include "screens/screens.h"
 #include "shell/common.h"
+#include "shell/input/key.h"
 #include "shell/sys.h"
-
-int SVV_LoadHistory() {
-    u8 record[488];
-    plat::File* f = plat::FileOpenRead(MakeFilePath("Save\\Svv.dat"));
-    if (!f) return 0;
-    const bool whole = plat::FileRead(f, record, sizeof(record)) == i64(sizeof(record));
-    plat::FileClose(f);
-    return whole ? 1 : 0;
-}
 
 void OP_Renew() { SYS_SetSeq(2); }
 void OP_Draw() { SYS_DrawDefault(); }
 
-void TITLE_Renew() {}
+// The ranking is reached from the title by cancel or a right click.
+void TITLE_Renew() {
+    KEY_RenewScreenKey();
+    if ((ScreenKey.trigger & 32) || (ScreenMouseTrg & 2)) {
+        HIS_SetMode(1);
+        SYS_SetSeq(6);
+    }
+}
 void TITLE_Draw() { SYS_DrawDefault(); }
 
 void BTL_Loop() { SYS_SetSeq(2); }
@@ -48,11 +46,6 @@ int BTL_GetState(int which) {
     return BtlState;
 }
 
-int HIS_Loop() {
-    SYS_SetSeq(2);
-    return 1;
-}
-void HIS_Draw() { SYS_DrawDefault(); }
 
 // The mech types' display names until the menus bring the real ones: the file stems.
 #include "screens/menu/menu.h"

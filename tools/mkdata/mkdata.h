@@ -29,6 +29,9 @@ bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::st
 // "Bmp\MainMenu.bmp" as its ".grp": five 96×32 buttons at (0, 32i), their overlays at (96, 32i).
 bool BuildMainMenu(const std::string& dataDir, std::string* error);
 
+// The ranking screen's pictures under "Bmp\etc": "Ranking", "ttt" and "etc_t01" (".grp").
+bool BuildRanking(const std::string& dataDir, std::string* error);
+
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 
