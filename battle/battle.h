@@ -33,3 +33,25 @@ void BTL_DrawSurfOfs(int surf, int x, int y, const RECT* src);
 // The battle picture of the script scene and of the battle script's frame, drawn to the sprite draw
 // target; the caller presents.
 int BTL_DrawScript();
+
+// ---- the phase steps of the battle mode ----
+// Each takes the battle mode's phase counter where it keeps one.
+int BTL_Renew();
+int BTL_RenewStart(u32* counter);
+int BTL_RenewHitStop(u32* counter);
+int BTL_RenewHitStop2(u32* counter);
+// 1 once the battle script has no running action left.
+int BTL_RenewScript();
+int BTL_RenewCutIn(u32* counter);
+// 1 when it switched to sub-state 9.
+int BTL_StartCutIn();
+
+// The fight-start banner: a surface slot and three sprites (-1 none); freed by BTL_ReleaseStartBanner.
+struct BTL_START_BANNER {
+    i32 surf;
+    i32 spr[3];
+    i32 saveX[2];
+    i32 saveY;
+    u8 flag;
+};
+extern BTL_START_BANNER BtlStartBanner;

@@ -4,7 +4,6 @@
 #include "battle/placeholder.h"
 
 #include "battle/battle.h"
-#include "battle/cpu/cpu.h"
 #include "battle/data/tama_data.h"
 #include "battle/effect/eft.h"
 #include "battle/map/mapcol.h"
@@ -18,6 +17,9 @@
 #include "shell/sys.h"
 
 BTL_STANDIN_LOG BtlStandIn;
+
+// Until the effect set is loaded at battle set-up, tests load one here.
+i32 EftSprGrpNo = -1;
 
 // ---- effects ----
 
@@ -54,13 +56,6 @@ void PNL_RenewCountPopup() {}
 void PNL_RenewGauge(LIST_DATA*) {}
 void PNL_RenewDamageBar(int) {}
 
-// ---- weapon launchers ----
-
-int TAMA_CreateLauncher(LIST_DATA* creator, const TAMA_FIRE* fire) {
-    BtlStandIn.launcher.push_back({creator ? creator->index : -1, fire ? fire->weapon : -1});
-    return -1;
-}
-
 // ---- effects: debris ----
 
 int EFT_CreateDebris(int type, int spread, int life) {
@@ -69,29 +64,67 @@ int EFT_CreateDebris(int type, int spread, int life) {
     return 1;
 }
 
-// ---- the CPU AI ----
-
-void CPU_ResetAct(LIST_DATA* obj) {
-    if (!obj) return;
-    BtlStandIn.cpuResetAct.push_back(obj->index);
-    MEKA_SetAct(obj, 0);
-}
-
-int CPU_Think() { return 0; }
-
-namespace {
-int CpuStandStandIn(int*) { return 0; }
-}  // namespace
-
-const MEKA_ACT_FUNC CpuActTbl[MEKA_ACT_MAX] = {CpuStandStandIn, CpuStandStandIn, CpuStandStandIn,
-                                               CpuStandStandIn, CpuStandStandIn, CpuStandStandIn,
-                                               MEKA_ActHit,     MEKA_ActBlown,   MEKA_ActDown};
-
-void CPU_ResetAttack(LIST_DATA* obj) {
-    if (obj) BtlStandIn.cpuResetAttack.push_back(obj->index);
-}
-
 // ---- called by the battle renderer ----
 // The target marker comes with the HUD.
 
 void PNL_RenewMarker(LIST_DATA*, LIST_DATA*) {}
+
+// ---- the battle frame steps ----
+// Until they are built a fight stays in its phase: every step only records its call.
+
+BTL_START_BANNER BtlStartBanner = {-1, {-1, -1, -1}, {0, 0}, 0, 0};
+
+int BTL_Renew() {
+    BtlStandIn.calls.push_back("BTL_Renew");
+    return 1;
+}
+int BTL_RenewStart(u32*) {
+    BtlStandIn.calls.push_back("BTL_RenewStart");
+    return 1;
+}
+int BTL_RenewHitStop(u32*) {
+    BtlStandIn.calls.push_back("BTL_RenewHitStop");
+    return 1;
+}
+int BTL_RenewHitStop2(u32*) {
+    BtlStandIn.calls.push_back("BTL_RenewHitStop2");
+    return 0;
+}
+int BTL_RenewScript() {
+    BtlStandIn.calls.push_back("BTL_RenewScript");
+    return 0;
+}
+int BTL_RenewCutIn(u32*) {
+    BtlStandIn.calls.push_back("BTL_RenewCutIn");
+    return 1;
+}
+int BTL_StartCutIn() { return 0; }
+
+// ---- set-up and teardown of effects and the HUD ----
+
+i16 PnlChipCnt = 0;
+
+int EFT_Init() {
+    BtlStandIn.calls.push_back("EFT_Init");
+    return 1;
+}
+void EFT_Term() { BtlStandIn.calls.push_back("EFT_Term"); }
+int EFT_Delete(LIST_DATA* obj) { return obj ? OBJ_Free(obj->index) : -1; }
+int PNL_Init() {
+    BtlStandIn.calls.push_back("PNL_Init");
+    return 1;
+}
+void PNL_Term() { BtlStandIn.calls.push_back("PNL_Term"); }
+void PNL_InitAll() { BtlStandIn.calls.push_back("PNL_InitAll"); }
+int PNL_Create(int slot, int, int x, int y) {
+    BtlStandIn.pnlCreate.push_back({slot, x, y});
+    return 1;
+}
+void PNL_Show(int slot, int flag) { BtlStandIn.pnlShow.push_back({slot, flag}); }
+int PNL_DeleteChip(LIST_DATA* chip) { return chip ? OBJ_Free(chip->index) : -1; }
+void PNL_CreateSlotPanel(int, int) { BtlStandIn.calls.push_back("PNL_CreateSlotPanel"); }
+void PNL_DeleteSlotPanel() { BtlStandIn.calls.push_back("PNL_DeleteSlotPanel"); }
+void PNL_CreateCountPopup() { BtlStandIn.calls.push_back("PNL_CreateCountPopup"); }
+void PNL_DeleteCountPopup() { BtlStandIn.calls.push_back("PNL_DeleteCountPopup"); }
+void PNL_CreateMarker() { BtlStandIn.calls.push_back("PNL_CreateMarker"); }
+void PNL_DeleteMarker() { BtlStandIn.calls.push_back("PNL_DeleteMarker"); }

@@ -332,6 +332,7 @@ public:
         }
         if (vk == '0') return k[SDL_SCANCODE_0];
         if (vk >= '1' && vk <= '9') return k[SDL_SCANCODE_1 + (vk - '1')];
+        if (vk >= 'A' && vk <= 'Z') return k[SDL_SCANCODE_A + (vk - 'A')];
         return false;
     }
 

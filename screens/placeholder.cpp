@@ -1,51 +1,39 @@
 // Stands in for the screens until they are built: the opening goes straight to the title, the title
-// waits for cancel to show the ranking, the battle mode returns to the title, every draw presents the sprites.
+// starts the battle mode or shows the ranking, and every draw presents the sprites. The stand-ins
+// record their calls (screens/placeholder.h).
 #include "screens/btl/btl.h"
 #include "screens/screens.h"
 #include "shell/common.h"
-#include "shell/input/key.h"
 #include "shell/sys.h"
+#include "screens/placeholder.h"
+#include "screens/ranking/his.h"
+#include "screens/survival/svv.h"
+#include "shell/input/key.h"
+#include "graphics/sprite/spr.h"
 
 void OP_Renew() { SYS_SetSeq(2); }
 void OP_Draw() { SYS_DrawDefault(); }
 
-// The ranking is reached from the title by cancel or a right click.
+// The title's entries until the title is built: decide or a left click starts the battle mode,
+// cancel or a right click shows the ranking.
 void TITLE_Renew() {
+    static bool keysReady = false;
+    if (!keysReady) {
+        KEY_InitScreenKey();
+        keysReady = true;
+    }
     KEY_RenewScreenKey();
-    if ((ScreenKey.trigger & 32) || (ScreenMouseTrg & 2)) {
+    if ((ScreenKey.trigger & 16) || (ScreenMouseTrg & 1)) {
+        BTL_SetState(0);
+        SYS_SetSeq(4);
+    } else if ((ScreenKey.trigger & 32) || (ScreenMouseTrg & 2)) {
         HIS_SetMode(1);
         SYS_SetSeq(6);
     }
 }
 void TITLE_Draw() { SYS_DrawDefault(); }
 
-void BTL_Loop() { SYS_SetSeq(2); }
-
-// ---- the battle mode's sub-state ----
-
-namespace {
-int BtlState = 0;
-int BtlPrevState = 0;
-int BtlFrameState = 0;  // stored by the battle mode's update at each frame's start
-}  // namespace
-
-int BTL_SetState(int n) {
-    const int replaced = BtlPrevState;
-    BtlPrevState = BtlState;
-    BtlState = n;
-    return replaced;
-}
-
-int BTL_CheckBattleType() { return 1; }
-
-i8 BtlLevelBonus = 0;
-
-int BTL_GetState(int which) {
-    if (which == 1) return BtlPrevState;
-    if (which == 2) return BtlFrameState;
-    return BtlState;
-}
-
+SCREENS_STANDIN_LOG ScreensStandIn;
 
 // The mech types' display names until the menus bring the real ones: the file stems.
 #include "screens/menu/menu.h"
@@ -55,3 +43,36 @@ const char* const MekaDispNameTbl[MEKA_TYPE_MAX] = {
     "zako09",  "zako10",  "zako11",  "zako12",  "zako13",  "zako14",  "zako15",  "zako16",  "chara01",
     "chara02", "chara03", "chara04", "chara05", "chara06", "chara07", "chara08",
 };
+
+// ---- the menus ----
+
+int MENU_Renew() {
+    ScreensStandIn.menuRenew++;
+    return -999;
+}
+
+void MENU_SetBG(int mode) {
+    ScreensStandIn.menuBg.push_back(mode);
+    if (mode == 1) {
+        SPR_SetViewAll(0);
+        SPR_SetAnimeAll(0);
+    }
+}
+
+void MENU_SetMode(int mode) { ScreensStandIn.menuMode.push_back(mode); }
+
+// ---- the weapon level-up screen ----
+// Counts the wave; every third one up to the sixteenth portrait hides the battle, as the screen's
+// build does, so that the portrait's restore finds saved flags.
+int SVV_LevelUp() {
+    ScreensStandIn.levelUp++;
+    SVV_NextWave();
+    if (SvvWave % 3 == 0 && SvvWave / 3 < 17) {
+        SPR_SetViewAll(0);
+        SPR_SetAnimeAll(0);
+        BTL_SetState(18);
+    } else {
+        BTL_SetState(15);
+    }
+    return 1;
+}

@@ -7,4 +7,4 @@ void OP_Renew();
 void OP_Draw();
 void TITLE_Renew();
 void TITLE_Draw();
-void BTL_Loop();
+int BTL_Loop();

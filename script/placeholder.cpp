@@ -26,3 +26,17 @@ SCRIPT_STANDIN_LOG ScriptStandIn;
 void mBSC_Chr_Interrupt(int slot, int value) { ScriptStandIn.bscInterrupt.push_back({slot, value}); }
 
 int mBSC_Chr_Exec() { return 0; }
+
+#include "battle/map/cam.h"
+#include "battle/meka/meka.h"
+
+int mBSC_Chr_Create(int slot, int team, int ctrl, int type, int x, int y) {
+    MEKA_Create(slot, team, ctrl, type, x, y);
+    return 0;
+}
+
+int mBSC_Cam_Chase_Set(int a, int b) {
+    const LIST_DATA* second = b >= 0 ? MEKA_GetSlot(b) : nullptr;
+    CAM_Setup(CAM_MODE_FOLLOW, MEKA_GetSlot(a), second);
+    return 0;
+}

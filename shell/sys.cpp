@@ -1,6 +1,7 @@
 #include "shell/sys.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "battle/battle.h"
 #include "graphics/display/disp.h"
@@ -92,6 +93,8 @@ void SYS_SetTrace(std::function<void(const char*)> trace) { g_trace = std::move(
 int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
     // The desktop work area the original queried here was never used.
     MainInstance = instance;
+    // The battle's debug overlay and debug keys; not a start-up step.
+    if (const char* debug = std::getenv("KORVANE_DEBUG")) SysDebugFlag = u32(std::strtol(debug, nullptr, 10));
     if (!SYS_InitWindow()) {
         plat::ReleaseDestroyedWindows();
         return 0;

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
         {"main menu picture", [&](std::string* e) { return mkdata::BuildMainMenu(dir, e); }},
         {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
         {"weapons", [&](std::string* e) { return mkdata::BuildWeapons(dir, e); }},
+        {"survival", [&](std::string* e) { return mkdata::BuildSurvival(dir, e); }},
         {"ranking pictures", [&](std::string* e) { return mkdata::BuildRanking(dir, e); }},
     };
     for (const auto& [name, build] : parts) {

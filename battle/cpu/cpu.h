@@ -1,4 +1,6 @@
-// The CPU opponents' AI: one state record per mech slot.
+// The CPU opponents' AI: one state record per mech slot, the decision step (basic actions by an
+// elimination lottery, attack chains, counters to the opponent's techniques) and the action-state
+// handlers that move a CPU mech for its basic action.
 #pragma once
 #include "battle/meka/meka_act.h"
 #include "platform/types.h"
@@ -38,3 +40,29 @@ void CPU_ResetAttack(LIST_DATA* obj);
 int CPU_Think();
 // Action-state handlers of CPU mechs; 6..8 are the shared hit, blown-away and down handlers.
 extern const MEKA_ACT_FUNC CpuActTbl[MEKA_ACT_MAX];
+
+// The steps of the decision, all on CurObj. Every roll is Rand() % 1000 below a chance in per mille.
+// A basic action chosen by lottery: 1, or 0 when none was left.
+int CPU_SelectMode();
+void CPU_SetMode(int n);
+// 1 when entry `entry` of group `group` may start now (draws its roll).
+int CPU_CheckAttack(int group, int entry);
+void CPU_SetAttack(int group, int entry);
+// 1 started, or waiting for a clear line to the target; 0 not allowed.
+int CPU_TryAttack(int group, int entry);
+// A group chosen by lottery and started (join 1: only groups that accept a running chain): its
+// index, -1 none or the line to the target blocked.
+int CPU_TryAttackGroup(int join);
+// The reaction to a technique the target started this frame: -1 the entry says do nothing (the whole
+// decision is skipped), 1 reacted, 0 no reaction.
+int CPU_CheckCounter();
+// 1 when none of the mask's conditions holds (on the mech itself, on its target).
+int CPU_CheckSelfCond(int mask);
+int CPU_CheckTargetCond(int mask);
+
+int CPU_ActStand(int* gravity);
+int CPU_ActWalk(int* gravity);
+int CPU_ActBoost(int* gravity);
+int CPU_ActBoostPath(int* gravity);  // wall dash
+int CPU_ActBoostTurn(int* gravity);  // inertial tracking dash
+int CPU_ActDash(int* gravity);       // short dash

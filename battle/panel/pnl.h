@@ -27,3 +27,19 @@ int PNL_CreateChip(LIST_DATA* meka, int oldPx, int newPx);
 struct LIST_DATA;
 // The target marker over obj's target, once a drawn frame.
 void PNL_RenewMarker(LIST_DATA* obj, LIST_DATA* target);
+
+// ---- set-up and teardown of the HUD ----
+extern i16 PnlChipCnt;  // live gauge chips
+// 1 when the HUD bitmaps were loaded.
+int PNL_Init();
+void PNL_Term();
+void PNL_InitAll();
+int PNL_Create(int slot, int icon, int x, int y);
+void PNL_Show(int slot, int flag);
+int PNL_DeleteChip(LIST_DATA* chip);
+void PNL_CreateSlotPanel(int x, int y);
+void PNL_DeleteSlotPanel();
+void PNL_CreateCountPopup();
+void PNL_DeleteCountPopup();
+void PNL_CreateMarker();
+void PNL_DeleteMarker();

@@ -54,9 +54,109 @@ struct TAMA_WORK {
     const TAMA_DATA* weapon;
 };
 
+// Words of a laser member's behaviour state: the after-hit value, the three flags and the chain index.
+// A missile keeps its stop range in the last word.
+constexpr int TAMA_LSR_AFTER = 11;
+constexpr int TAMA_LSR_REINIT = 12;    // the chain followed a phase change
+constexpr int TAMA_LSR_STRAIGHT = 13;  // set by a straightening hit, cleared each check
+constexpr int TAMA_LSR_PLACED = 14;    // set on every member when the chain is laid out
+constexpr int TAMA_LSR_INDEX = 15;
+constexpr int TAMA_MSL_STOP = 15;
+constexpr int TAMA_LSR_DIRS = 40;  // laser facings: sectors of 9 degrees
+
 extern i16 TamaShotCnt;  // live shots
+extern i16 TamaLnchCnt;  // live launchers
 
 struct LIST_DATA;
+struct TAMA_PHASE;
+struct RECT;
+
+// ---- launchers ----
+
 // A launcher firing the entry for its creator (a mech's technique frame or a shot's step); its object
-// index, negative when none was made.
+// index, -1 when none could be made (the creator's launcher link unchanged).
 int TAMA_CreateLauncher(LIST_DATA* creator, const TAMA_FIRE* fire);
+// Clears the owner's launcher link when it names this launcher; OBJ_Free's next index.
+int TAMA_DeleteLauncher(LIST_DATA* obj);
+// The update of CurObj, a launcher: keeps, fires or deletes it. Always 1.
+int TAMA_RenewLauncher();
+// One frame of the current launcher's firing; 0 when it must end.
+int TAMA_RenewFire();
+// Fires shot i of a volley from the owner's box (its number n); 0 when no shot could be made.
+int TAMA_Fire(int i, LIST_DATA* owner, i32 left, i32 top, i32 right, i32 bottom, int n);
+// The box number shot i starts from, its rectangle in box; -1 when the owner has no live group sprite.
+int TAMA_GetSelector(int i, int code, RECT* box);
+// The first free chain slot below the chain length, -1 none.
+int TAMA_GetFreeShot(const LIST_DATA* lnch);
+// The point the launcher's target mode names.
+void TAMA_GetLauncherPos(const LIST_DATA* lnch, i32* x, i32* y, i32* z);
+
+// ---- shots ----
+
+// A shot of the weapon made by the current launcher for the creator; its object index, -1 when the
+// weapon is not loaded or no object or sprite is free.
+int TAMA_CreateShot(int weapon, LIST_DATA* creator, i32 sx, i32 sy, i32 sz, i32 ox, i32 oy, i32 oz, i32 tx,
+                    i32 ty, i32 tz, int box);
+int TAMA_DeleteShot(LIST_DATA* obj);
+int TAMA_GetShotCount();
+// The update of CurObj, a shot. Always 1.
+int TAMA_RenewShot();
+// Moves the current shot to phase n (outside 0..3: its next phase at the end of the calculation);
+// 0 when it has none to go to.
+int TAMA_SetPhase(int n);
+int TAMA_StartPhase(LIST_DATA* shot, int k);
+// -1 when no event changed the phase, else the change's result.
+int TAMA_NextPhase();
+void TAMA_SetShotSpr(LIST_DATA* shot);
+int TAMA_CheckShot(int check, int height, int hits);
+int TAMA_CheckHit();
+void TAMA_ClampSpeed();
+void TAMA_MoveByVelocity(LIST_DATA* shot);
+int TAMA_GetSubStep();
+int TAMA_GetTurnDir(int a, int b, int size);
+// Steers the velocity toward (px, py) by rate degrees and sets the facing by mode over sectors of
+// width degrees; the angle difference before the turn.
+int TAMA_TurnToPoint(LIST_DATA* o, i32 px, i32 py, int rate, int mode, int width);
+
+// The shot being updated or made, null outside; the behaviours work on it.
+extern LIST_DATA* TamaCurShot;
+// The launcher being updated (null outside); shots made now take its technique and entry.
+extern LIST_DATA* TamaCurLnch;
+
+// The weapon phase a shot is in, null when it has none.
+const TAMA_PHASE* TAMA_GetPhase(const LIST_DATA* shot);
+// Sets a shot's facing on the object and its sprite.
+void TAMA_SetDir(LIST_DATA* shot, int dir);
+
+// ---- behaviours ----
+
+using TAMA_INIT_FUNC = void (*)(LIST_DATA* shot, i32* state, const i32* param);
+using TAMA_RENEW_FUNC = int (*)(LIST_DATA* shot, i32* state);
+
+constexpr int TAMA_MSL_TYPES = 5;
+extern const TAMA_INIT_FUNC TamaMslInitTbl[TAMA_MSL_TYPES];
+extern const TAMA_RENEW_FUNC TamaMslRenewTbl[TAMA_MSL_TYPES];
+void TAMA_MSL_Init(LIST_DATA* shot, int ref);
+int TAMA_MSL_Check();
+
+constexpr int TAMA_FLD_TYPES = 3;
+extern const TAMA_INIT_FUNC TamaFldInitTbl[TAMA_FLD_TYPES];
+extern const TAMA_RENEW_FUNC TamaFldRenewTbl[TAMA_FLD_TYPES];
+// lnch: the launcher that made the shot, negative at a phase change.
+void TAMA_FLD_Init(LIST_DATA* shot, int lnch);
+int TAMA_FLD_Check();
+
+constexpr int TAMA_LSR_TYPES = 3;
+extern const TAMA_INIT_FUNC TamaLsrDirInitTbl[TAMA_LSR_TYPES];
+extern const TAMA_RENEW_FUNC TamaLsrDirRenewTbl[TAMA_LSR_TYPES];
+extern const TAMA_INIT_FUNC TamaLsrMemInitTbl[TAMA_LSR_TYPES];
+extern const TAMA_RENEW_FUNC TamaLsrMemRenewTbl[TAMA_LSR_TYPES];
+using TAMA_LSR_END_FUNC = void (*)(LIST_DATA* member, LIST_DATA* lnch);
+extern const TAMA_LSR_END_FUNC TamaLsrMemEndTbl[TAMA_LSR_TYPES];
+void TAMA_LSR_Init(LIST_DATA* shot, int lnch);
+void TAMA_LSR_StartHead(LIST_DATA* lnch, const TAMA_PHASE* phase);
+void TAMA_LSR_InitStep(LIST_DATA* shot, int lnch);
+int TAMA_LSR_Check(int hits);
+void TAMA_LSR_GetLinkPos(const LIST_DATA* owner, i32* x, i32* y);
+// The launcher of a laser member: the in-use launcher it refers to whose chain slot holds the shot.
+LIST_DATA* TAMA_LSR_GetLauncher(const LIST_DATA* shot);

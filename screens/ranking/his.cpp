@@ -156,9 +156,9 @@ void HIS_Init() {
         SPR_SetAnimeAll(0);
         CUR_Show(1);
         const plat::LocalTime now = plat::GetLocalTime();
-        HisData.entry[kNewRow].time = HIS_TIME{u16(now.year),  u16(now.month),  u16(now.weekday),
-                                               u16(now.day),   u16(now.hour),   u16(now.minute),
-                                               u16(now.second), u16(now.millisecond)};
+        const int fields[8] = {now.year, now.month, now.weekday, now.day, now.hour, now.minute, now.second,
+                               now.millisecond};
+        for (int f = 0; f < 8; ++f) HisData.entry[kNewRow].time[f] = u16(fields[f]);
     } else {
         const int back = SPR_LoadSurf(MakeFilePath("bmp\\etc\\ttt.bmp"), 0);
         if (work && back >= 0) BLT_Copy(work, 0, 0, Slot(back), nullptr, 0);
@@ -218,8 +218,8 @@ void HIS_DrawRow(int row, int x, int y, int n) {
         BLT_Copy(s, 0, 0, pic, &plate, 1);
         BLT_Copy(s, 144, 7, pic, &label, 1);
     }
-    DBG_DrawText(s, 17, 3, "DATE:%04d/%02d/%02d TIME:%02d:%02d:%02d", e.time.year, e.time.month, e.time.day,
-                 e.time.hour, e.time.minute, e.time.second);
+    DBG_DrawText(s, 17, 3, "DATE:%04d/%02d/%02d TIME:%02d:%02d:%02d", e.time[0], e.time[1], e.time[3], e.time[4],
+                 e.time[5], e.time[6]);
     TXT_DrawNum(s, 256, 6, 0, e.waves, 3, 0, -1, 1, 1);
 }
 

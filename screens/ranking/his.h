@@ -11,24 +11,22 @@ constexpr int HIS_ENTRY_SIZE = 44;
 constexpr int HIS_DATA_SIZE = 488;
 constexpr int HIS_ENEMY_MAX = 5;
 
-// A Windows SYSTEMTIME as stored: eight 16-bit fields.
-struct HIS_TIME {
-    u16 year, month, dayOfWeek, day, hour, minute, second, milliseconds;
-};
+constexpr int HIS_RANK_MAX = HIS_ENTRY_MAX;
+constexpr int HIS_CUR = 10;  // the entry of the current run
 
 struct HIS_ENTRY {
-    u32 carried;                  // copied along, never set
-    i32 waves;                    // the ranking key
-    i32 enemy[HIS_ENEMY_MAX];     // the last wave's mech types, -1 empty
-    HIS_TIME time;
+    i32 word0;    // carried along, never set
+    i32 waves;    // the ranking key
+    i32 type[HIS_ENEMY_MAX];  // the last wave's enemy mech types, -1 empty
+    u16 time[8];  // a SYSTEMTIME: year, month, day of week, day, hour, minute, second, milliseconds
 };
 static_assert(sizeof(HIS_ENTRY) == HIS_ENTRY_SIZE && offsetof(HIS_ENTRY, time) == 28);
 
 struct HIS_DATA {
-    u32 carried;
-    HIS_ENTRY entry[HIS_ENTRY_MAX + 1];
+    i32 word0;
+    HIS_ENTRY entry[HIS_RANK_MAX + 1];
 };
-static_assert(sizeof(HIS_DATA) == HIS_DATA_SIZE);
+static_assert(sizeof(HIS_DATA) == HIS_DATA_SIZE && offsetof(HIS_DATA, entry) == 4);
 
 extern HIS_DATA HisData;
 

@@ -32,27 +32,23 @@ const char* const kHistoryFiles[] = {"History.dat", "Save\\Svv.dat"};
 
 void HIS_ReadData(HIS_DATA* data, const u8* bytes) {
     const u8* p = bytes;
-    data->carried = GetU32(p);
+    data->word0 = i32(GetU32(p));
     for (HIS_ENTRY& e : data->entry) {
-        e.carried = GetU32(p);
+        e.word0 = i32(GetU32(p));
         e.waves = i32(GetU32(p));
-        for (i32& t : e.enemy) t = i32(GetU32(p));
-        for (u16* f : {&e.time.year, &e.time.month, &e.time.dayOfWeek, &e.time.day, &e.time.hour,
-                       &e.time.minute, &e.time.second, &e.time.milliseconds})
-            *f = GetU16(p);
+        for (i32& t : e.type) t = i32(GetU32(p));
+        for (u16& f : e.time) f = GetU16(p);
     }
 }
 
 void HIS_WriteData(const HIS_DATA* data, u8* bytes) {
     u8* p = bytes;
-    PutU32(p, data->carried);
+    PutU32(p, u32(data->word0));
     for (const HIS_ENTRY& e : data->entry) {
-        PutU32(p, e.carried);
+        PutU32(p, u32(e.word0));
         PutU32(p, u32(e.waves));
-        for (i32 t : e.enemy) PutU32(p, u32(t));
-        for (u16 f : {e.time.year, e.time.month, e.time.dayOfWeek, e.time.day, e.time.hour, e.time.minute,
-                      e.time.second, e.time.milliseconds})
-            PutU16(p, f);
+        for (i32 t : e.type) PutU32(p, u32(t));
+        for (u16 f : e.time) PutU16(p, f);
     }
 }
 

@@ -2,6 +2,7 @@
 // title and the picture is written once the table stands, as a 24-bit ".bmp" (<prefix>_ranking.bmp).
 //   ranking_demo <output prefix>      (run in the sample data folder; scripts/ranking_demo.sh)
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "graphics/display/disp.h"
@@ -66,7 +67,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < HIS_ENTRY_MAX; ++i) {
         HIS_ENTRY& e = HisData.entry[i];
         e.waves = 120 - 11 * i;
-        e.time = HIS_TIME{u16(2026), u16(1 + i), 0, u16(3 + 2 * i), u16(8 + i), u16(5 * i), u16(59 - i), 0};
+        const u16 time[8] = {2026, u16(1 + i), 0, u16(3 + 2 * i), u16(8 + i), u16(5 * i), u16(59 - i), 0};
+        std::memcpy(e.time, time, sizeof time);
     }
     HIS_SetMode(1);
     bool ok = true;

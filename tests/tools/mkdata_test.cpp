@@ -1,13 +1,17 @@
 // The sample data builder, run into a fresh folder, and its files read back by the game's own readers.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "display_support.h"
+#include "battle/data/meka_type.h"
 #include "battle/data/tama_data.h"
+#include "battle/map/map.h"
 #include "graphics/display/grp.h"
 #include "graphics/font/font.h"
 #include "graphics/sprite/spr.h"
@@ -16,6 +20,7 @@
 #include "platform/movie.h"
 #include "platform/surface.h"
 #include "screens/panel/ims_file.h"
+#include "screens/survival/svv.h"
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
@@ -116,6 +121,7 @@ protected:
     void CheckMovie();
     void CheckMainMenu();
     void CheckWeapons();
+    void CheckSurvival();
 
     test::TempDir dir_;
 };
@@ -396,6 +402,36 @@ void SampleData::CheckWeapons() {
     TAMA_ClearData();
 }
 
+// Every stage map loads and its meeting point, with the whole formation, stands on open ground well
+// inside the walls; every sprite set and picture the survival opens is there.
+void SampleData::CheckSurvival() {
+    MAP_DATA map{};
+    MAP_SetMapPtr(&map);
+    for (const SVV_STAGE& st : SvvStageTbl) {
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "%02d_%d_%c", st.mapNo, st.subNo, st.flag ? 'D' : 'L');
+        SCOPED_TRACE(stem);
+        ASSERT_EQ(MAP_LoadMap(File(std::string("Bmp/Map/") + stem + ".map").c_str()), 1);
+        for (i32 y = st.y - 100; y <= st.y + 100; y += 8)
+            for (i32 x = st.x - 164; x <= st.x + 264; x += 8) {
+                ASSERT_GE(x / 16, 4);
+                ASSERT_LT(x / 16, map.width - 4);
+                ASSERT_LT(y / 16, map.height - 4);
+                EXPECT_EQ(map.cells[size_t(y / 16) * size_t(map.width) + size_t(x / 16)].attrA & 1, 0);
+            }
+        std::snprintf(stem, sizeof stem, "%02d_0_%c", st.mapNo, st.flag ? 'D' : 'L');
+        for (const char* part : {"_f.grp", "_o.grp", "_o.csp"})
+            EXPECT_TRUE(std::filesystem::exists(File(std::string("Bmp/Map/") + stem + part))) << part;
+        plat::GlobalFree(map.cells);
+        map.cells = nullptr;
+    }
+    MAP_SetMapPtr(nullptr);
+    EXPECT_TRUE(std::filesystem::exists(File("Bmp/Meka/player.spr")));
+    for (i32 type : SvvKindTbl) EXPECT_TRUE(std::filesystem::exists(File(std::string("Bmp/Meka/") + MekaNameTbl[type] + ".spr")));
+    for (const char* name : {"Bmp/Survival.grp", "Bmp/MiniRogo.grp", "Bmp/Title2.grp", "Bmp/Svv/Chr01.grp", "Bmp/Svv/Chr16.grp"})
+        EXPECT_TRUE(std::filesystem::exists(File(name))) << name;
+}
+
 TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckFont("Dat/Fnt10x10.fnt", 10);
     CheckFont("Dat/Fnt14x14.fnt", 14);
@@ -405,6 +441,7 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckMovie();
     CheckMainMenu();
     CheckWeapons();
+    CheckSurvival();
 }
 
 }  // namespace

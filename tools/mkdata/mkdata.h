@@ -35,4 +35,8 @@ bool BuildRanking(const std::string& dataDir, std::string* error);
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 
+// The survival mode: mech sprite sets, the 15 stage maps and their sheets, the banner, loading,
+// portrait and result pictures.
+bool BuildSurvival(const std::string& dataDir, std::string* error);
+
 }  // namespace mkdata

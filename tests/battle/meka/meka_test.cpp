@@ -145,8 +145,8 @@ TEST_F(Meka, CpuStatsScaleWithTheMechType) {
         EXPECT_EQ(m->stat7, c.stat7) << c.type;
         EXPECT_EQ(CpuWorkTbl[4].type, c.type);
         EXPECT_EQ(CpuWorkTbl[4].level, 3);
-        EXPECT_EQ(BtlStandIn.cpuResetAct, std::vector<int>{obj->index});
-        EXPECT_EQ(BtlStandIn.cpuResetAttack, std::vector<int>{obj->index});
+        EXPECT_EQ(CpuWorkTbl[4].mode, -1);
+        EXPECT_EQ(CpuWorkTbl[4].atkState, 3);
     }
 }
 

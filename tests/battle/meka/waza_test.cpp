@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "battle/data/waza_data.h"
+#include "battle/tama/tama.h"
 #include "meka_drive.h"
 
 namespace {
@@ -168,14 +169,18 @@ TEST_F(Waza, StartMaskFrameCallsTheLauncherAndHoldsSubStateTwo) {
     WriteWaz(test::kPlayerType, {w});
     MakePair();
     Start(0);
-    ASSERT_EQ(BtlStandIn.launcher.size(), 1u);
-    EXPECT_EQ(BtlStandIn.launcher[0], (std::array<int, 2>{player_->index, 3}));
+    LIST_DATA* lnch = OBJ_Get(player_->child);
+    ASSERT_TRUE(lnch && lnch->kind == OBJ_KIND_LAUNCHER);
+    EXPECT_EQ(lnch->lnch->fire->weapon, 3);
     EXPECT_EQ(player_->meka->subAct, 2);
-    // Mode 4 waits for the launcher: the stand-in made none, so the frame ends at once.
+    // Mode 4 waits for the launcher: weapon 3 is not loaded, so it ends on its first update.
+    CurObj = lnch;
+    TAMA_RenewLauncher();
+    EXPECT_EQ(player_->child, -999);
     SubFrame(player_);
     EXPECT_EQ(player_->meka->step, 1);
     EXPECT_EQ(player_->meka->subAct, 1);
-    EXPECT_EQ(BtlStandIn.launcher.size(), 1u) << "no weapon, no launcher";
+    EXPECT_EQ(player_->child, -999) << "no weapon, no launcher";
 }
 
 TEST_F(Waza, AddedRecordHitsAtFullScale) {

@@ -64,14 +64,14 @@ TEST(HistoryRecord, EveryByteRoundTripsInItsPlace) {
     const std::vector<u8> made = tools::MakeHistory({HisRunOf(7)}, HisRunOf(3), 0x11223344);
     ASSERT_EQ(made.size(), size_t(HIS_DATA_SIZE));
     const HIS_DATA m = Data(made);
-    EXPECT_EQ(m.carried, 0x11223344u);
+    EXPECT_EQ(u32(m.word0), 0x11223344u);
     EXPECT_EQ(m.entry[0].waves, 7);
-    EXPECT_EQ(m.entry[0].carried, 0xA007u);
+    EXPECT_EQ(u32(m.entry[0].word0), 0xA007u);
     EXPECT_EQ(m.entry[10].waves, 3);
-    EXPECT_EQ(m.entry[10].enemy[0], 3);
-    EXPECT_EQ(m.entry[10].enemy[4], -1);
-    EXPECT_EQ(m.entry[10].time.year, 2026);
-    EXPECT_EQ(m.entry[0].time.day, 1);
+    EXPECT_EQ(m.entry[10].type[0], 3);
+    EXPECT_EQ(m.entry[10].type[4], -1);
+    EXPECT_EQ(m.entry[10].time[0], 2026);
+    EXPECT_EQ(m.entry[0].time[3], 1);
 }
 
 TEST(HistoryRecord, TheRunTakesTheFirstPlaceItEqualsOrBeats) {
@@ -96,8 +96,8 @@ TEST(HistoryRecord, TheRunTakesTheFirstPlaceItEqualsOrBeats) {
     // Equal waves: the old place-3 entry moves to 4, entry 9 (5 waves) drops out.
     HIS_DATA d = Data(tools::MakeHistory(Table(), HisRunOf(35, 31)));
     EXPECT_EQ(HIS_StoreEntry(&d), 3);
-    EXPECT_EQ(d.entry[3].time.day, 31);
-    EXPECT_EQ(d.entry[4].time.day, 4);
+    EXPECT_EQ(d.entry[3].time[3], 31);
+    EXPECT_EQ(d.entry[4].time[3], 4);
     EXPECT_EQ(d.entry[9].waves, 10);
     // An empty history: even a run of 0 waves takes place 0.
     HIS_DATA empty{};

@@ -182,8 +182,8 @@ TEST_F(RankingScreen, EntryInsertsTheRunSavesAndFadesTheClosingPicture) {
         EXPECT_EQ(HisState.entryStep, 4);
         EXPECT_LT(Finish(), 400);
         ExpectAllFreed();
-        EXPECT_EQ(HisData.entry[10].time.year, 2026);
-        EXPECT_EQ(HisData.entry[10].time.second, 30);
+        EXPECT_EQ(HisData.entry[10].time[0], 2026);
+        EXPECT_EQ(HisData.entry[10].time[6], 30);
         if (place == 3) {
             EXPECT_EQ(HisData.entry[3].waves, 35);
             EXPECT_EQ(HisData.entry[4].waves, 35);

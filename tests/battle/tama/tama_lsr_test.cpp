@@ -1,0 +1,210 @@
+// Lasers: the chain's lay-out, growth, erasing and refilling, straightening, a head's phase change,
+// the launcher's end, and a picture of the member behaviours.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tama_fixture.h"
+#include "tools/writers/bmp_writer.h"
+
+namespace {
+
+class TamaLsr : public test::TamaFixture {
+protected:
+    // A laser of `members` members from box 6 of the player toward the CPU mech.
+    TAMA_PHASE& Laser(int members, int memberType = 0) {
+        MakeHeld(400, 400, 600, 600);
+        TAMA_DATA* d = NewWeapon();
+        for (TAMA_PHASE& ph : d->phase) {
+            ph.kind = 2;
+            ph.laserType = u8(memberType);
+            ph.q[12] = members;
+        }
+        TAMA_FIRE& f = Fire();
+        f.fireType = 4;
+        f.loops = u16(members);
+        f.shots = u16(members);
+        return d->phase[0];
+    }
+    LIST_DATA* Start() {
+        LIST_DATA* l = Launch();
+        Frame();
+        return l;
+    }
+    static LIST_DATA* Member(const LIST_DATA* l, int k) { return OBJ_Get(l->lnch->shots[k]); }
+    static int ChainSize(const LIST_DATA* l) {
+        int n = 0;
+        while (n < TAMA_CHAIN_MAX && Member(l, n)) n++;
+        return n;
+    }
+};
+
+TEST_F(TamaLsr, ChainLiesOnTheLineOfItsFacing) {
+    Laser(10);
+    LIST_DATA* l = Start();
+    ASSERT_EQ(ChainSize(l), 10);
+    LIST_DATA* head = Member(l, 0);
+    // The head on box 6's bottom edge, lifted by the box height.
+    EXPECT_EQ(head->x, 400 + test::kBox6.left);
+    EXPECT_EQ(head->y, 400 + test::kBox6.bottom);
+    EXPECT_EQ(head->z, player_->z + 10);
+    EXPECT_EQ(head->dir, MATH_GetSector(9, 400, 400, 600, 600));
+    const POINT step = Link(head->dir);
+    for (int k = 1; k < 10; k++) {
+        LIST_DATA* m = Member(l, k);
+        EXPECT_EQ(m->owner, Member(l, k - 1)->index);
+        EXPECT_EQ(m->x, head->x + k * step.x) << k;
+        EXPECT_EQ(m->y, head->y + k * step.y) << k;
+        EXPECT_EQ(m->z, head->z) << k;
+    }
+    EXPECT_EQ(l->lnch->value1, 1) << "started";
+}
+
+TEST_F(TamaLsr, AttachmentsAreMadeOncePerLauncher) {
+    TAMA_PHASE& ph = Laser(1);
+    ph.q[11] = 1;
+    ph.q[13] = 4;
+    ph.q[14] = 2;
+    LIST_DATA* l = Start();
+    Frame(5);
+    std::vector<std::array<int, 5>> pieces;
+    for (const std::array<int, 5>& e : BtlStandIn.eftCreate)
+        if (e[0] == 21) pieces.push_back(e);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[0][1], l->index);
+    EXPECT_EQ(pieces[1][1], l->index);
+}
+
+TEST_F(TamaLsr, ChainGrowsOneSlotAVolleyUpTo63) {
+    TAMA_PHASE& ph = Laser(1);
+    ph.q[11] = 1;
+    LIST_DATA* l = Start();
+    EXPECT_EQ(ChainSize(l), 1);
+    Frame(4);
+    EXPECT_EQ(ChainSize(l), 5);
+    Frame(80);
+    EXPECT_EQ(l->lnch->loops, 63);
+    EXPECT_EQ(ChainSize(l), 63);
+    EXPECT_EQ(TamaShotCnt, 63);
+}
+
+TEST_F(TamaLsr, ErasedMembersEndAndRefilledSlotsLive) {
+    Laser(10);
+    LIST_DATA* l = Start();
+    std::vector<int> old;
+    for (int k = 0; k < 10; k++) old.push_back(Member(l, k)->index);
+    TamaLsrMemEndTbl[1](Member(l, 3), l);
+    for (int k = 4; k < 10; k++) EXPECT_EQ(l->lnch->shots[k], -1);
+    // The next volley refills slots 4..9 before the erased members' checks: those end without
+    // freeing the new members' slots.
+    Fire().interval = 0;
+    Frame();
+    ASSERT_EQ(ChainSize(l), 10);
+    for (int k = 4; k < 10; k++) {
+        LIST_DATA* m = Member(l, k);
+        EXPECT_EQ(m->tama->state[TAMA_LSR_INDEX], k);
+    }
+    EXPECT_EQ(TamaShotCnt, 10);
+    int oldLeft = 0;
+    for (LIST_DATA* s : Shots())
+        for (int k = 4; k < 10; k++) oldLeft += s->index == old[std::size_t(k)] && s->tama->state[TAMA_LSR_INDEX] == k && Member(l, k) != s;
+    EXPECT_EQ(oldLeft, 0);
+    Frame(3);
+    EXPECT_EQ(ChainSize(l), 10);
+    EXPECT_EQ(TamaShotCnt, 10);
+}
+
+TEST_F(TamaLsr, StraighteningHitLinesUpTheFollowers) {
+    TAMA_PHASE& ph = Laser(8);
+    ph.q[0] = 4;  // an electric chain bent at random
+    LIST_DATA* l = Start();
+    LIST_DATA* hit = Member(l, 2);
+    TamaLsrMemEndTbl[2](hit, l);
+    const POINT step = Link(hit->dir);
+    for (int k = 3; k < 8; k++) {
+        LIST_DATA* m = Member(l, k);
+        EXPECT_EQ(m->dir, hit->dir) << k;
+        EXPECT_EQ(m->x, hit->x + (k - 2) * step.x) << k;
+        EXPECT_EQ(m->y, hit->y + (k - 2) * step.y) << k;
+        EXPECT_EQ(m->tama->state[TAMA_LSR_STRAIGHT], 1);
+    }
+}
+
+TEST_F(TamaLsr, HeadPhaseChangeReinitsEveryMemberOnce) {
+    Laser(6);
+    TAMA_DATA* d = TamaDataTbl[0];
+    d->phase[0].nextOnAnimEnd = 1;
+    d->phase[1].nextOnAnimEnd = 2;
+    d->phase[1].q[0] = 7;
+    LIST_DATA* l = Start();
+    LIST_DATA* head = Member(l, 0);
+    TamaCurShot = head;
+    ASSERT_EQ(TAMA_SetPhase(1), 1);
+    TamaCurShot = nullptr;
+    EXPECT_EQ(head->tama->state[TAMA_LSR_REINIT], 0);
+    for (int k = 1; k < 6; k++) {
+        EXPECT_EQ(Member(l, k)->tama->state[TAMA_LSR_REINIT], 1) << k;
+        EXPECT_EQ(Member(l, k)->tama->memberState[0], 7) << k;
+    }
+    Frame(2);
+    ASSERT_EQ(ChainSize(l), 6);
+    for (int k = 0; k < 6; k++) {
+        EXPECT_EQ(Member(l, k)->tama->phase, 1) << k;
+        EXPECT_EQ(Member(l, k)->tama->state[TAMA_LSR_REINIT], 0) << k;
+    }
+}
+
+TEST_F(TamaLsr, LauncherEndTakesTheChain) {
+    Laser(10);
+    LIST_DATA* l = Start();
+    ASSERT_EQ(TamaShotCnt, 10);
+    const int idx = l->index;
+    Fire().holdMask = 0;
+    Frame();
+    EXPECT_FALSE(OBJ_Get(idx));
+    EXPECT_EQ(TamaShotCnt, 0);
+    EXPECT_TRUE(Shots().empty());
+}
+
+// Member positions of a 12-member chain of each member behaviour over 30 frames, one band each.
+TEST_F(TamaLsr, MemberBehavioursPicture) {
+    constexpr int kW = 240, kH = 3 * 160;
+    tools::BmpImage img;
+    img.width = kW;
+    img.height = kH;
+    img.pixels.assign(std::size_t(kW) * kH * 3, 0);
+    int plotted = 0;
+    for (int type = 0; type < 3; type++) {
+        TAMA_PHASE& ph = Laser(12, type);
+        ph.moveType = 2;  // a sweeping head
+        ph.p[0] = 1;
+        ph.p[1] = 8;
+        ph.q[0] = type == 0 ? 1 : type == 1 ? 3 : 1;
+        ph.q[1] = type == 0 ? 1 : 2;
+        ph.q[2] = type == 0 ? 4 : 1;
+        Fire().targetMode = 0;
+        player_->meka->aimX = 100;
+        player_->meka->aimY = -80;
+        LIST_DATA* l = Start();
+        for (int f = 0; f < 30; f++) {
+            Frame();
+            for (int k = 0; k < 12; k++) {
+                const LIST_DATA* m = Member(l, k);
+                if (!m) continue;
+                const int x = m->x - 400 + kW / 2, y = m->y - 400 + 80 + type * 160;
+                if (x < 0 || x >= kW || y < type * 160 || y >= (type + 1) * 160) continue;
+                u8* px = &img.pixels[(std::size_t(y) * kW + x) * 3];
+                px[type] = 255;
+                px[(type + 1) % 3] = u8(f * 8);
+                plotted++;
+            }
+        }
+        EXPECT_EQ(ChainSize(l), 12) << "type " << type;
+        Reset();
+    }
+    EXPECT_GT(plotted, 3 * 12 * 30 / 2);
+    const std::string path = (std::filesystem::temp_directory_path() / "korvane_laser_members.bmp").string();
+    EXPECT_TRUE(tools::SaveBmp(path, img));
+}
+
+}  // namespace

@@ -1,0 +1,370 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "battle/battle.h"
+#include "battle/btl_draw.h"
+#include "battle/map/cam.h"
+#include "battle/map/mapobj.h"
+#include "btl_support.h"
+#include "screens/ranking/his.h"
+#include "screens/save/save.h"
+
+namespace {
+
+using btltest::BattleMode;
+
+TEST_F(BattleMode, SetStateKeepsThePreviousAndReturnsTheOneItReplaced) {
+    BTL_SetState(7);
+    BTL_SetState(3);
+    EXPECT_EQ(BTL_SetState(5), 7);
+    EXPECT_EQ(BTL_SetState(9), 3);
+    EXPECT_EQ(BTL_GetState(0), 9);
+    EXPECT_EQ(BTL_GetState(1), 5);
+}
+
+// Each phase state calls its step and, since the stand-in steps do not move it, stays.
+TEST_F(BattleMode, PhaseStatesRunTheirStep) {
+    const struct {
+        int state;
+        const char* step;
+    } rows[] = {{4, "BTL_RenewStart"},   {5, "BTL_Renew"},       {6, "BTL_RenewHitStop"},
+                {7, "BTL_RenewHitStop2"}, {8, "BTL_RenewScript"}, {9, "BTL_RenewCutIn"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.state);
+        BtlStandIn.calls.clear();
+        BTL_SetState(r.state);
+        EXPECT_EQ(BTL_Loop(), 1);
+        ASSERT_EQ(BtlStandIn.calls.size(), 1u);
+        EXPECT_EQ(std::string(BtlStandIn.calls[0]), r.step);
+        EXPECT_EQ(BTL_GetState(0), r.state);
+        EXPECT_EQ(BTL_GetState(2), r.state);
+    }
+}
+
+TEST_F(BattleMode, MenuPhasesAndSetUpMoveOn) {
+    // 3 sets a fight up.
+    BTL_SetState(3);
+    BTL_Loop();
+    EXPECT_EQ(BTL_GetState(0), 5);
+    // 1 polls the menu in the same frame: the stand-in menu ends at once, so 2 leaves for 20.
+    BTL_SetState(1);
+    BTL_Loop();
+    EXPECT_EQ(BTL_GetState(0), 20);
+    EXPECT_EQ(BTL_GetState(2), 1);
+    EXPECT_EQ(ScreensStandIn.menuRenew, 1);
+    EXPECT_EQ(ScreensStandIn.menuBg, std::vector<int>{0});
+    EXPECT_EQ(ScreensStandIn.menuMode, std::vector<int>{0});
+    // 12 restores the sprites and returns to the state before it.
+    BTL_SetState(6);
+    BTL_SetState(12);
+    BTL_Loop();
+    EXPECT_EQ(BTL_GetState(0), 6);
+    // 11 clears the work picture, frees the battle and reloads through 13 to 1.
+    BTL_InitBattle();
+    SPR_SetTSprView(ScreenWorkSpr, 1);
+    BTL_SetState(11);
+    BTL_Loop();
+    EXPECT_EQ(BTL_GetState(0), 13);
+    EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 0);
+    EXPECT_EQ(ObjActHead, -1);
+    BTL_Loop();
+    EXPECT_EQ(BTL_GetState(0), 1);
+}
+
+TEST_F(BattleMode, TheSurvivalRoadFromInitToTheFirstBannerFrame) {
+    BTL_SetState(0);
+    BTL_Loop();
+    EXPECT_EQ(BTL_GetState(0), 14);
+    EXPECT_EQ(BtlType, 1);
+    EXPECT_EQ(BTL_CheckBattleType(), 1);
+    BTL_Loop();
+    EXPECT_EQ(BTL_GetState(0), 15);
+    ASSERT_NE(MEKA_GetSlot(0), nullptr);
+    BTL_Loop();
+    EXPECT_EQ(BTL_GetState(0), 16);
+    EXPECT_NE(MEKA_GetSlot(1), nullptr);
+    int frames = 0;
+    while (BTL_GetState(0) == 16 && frames < 200) {
+        BTL_Loop();
+        frames++;
+    }
+    EXPECT_EQ(BTL_GetState(0), 5);
+    // Level-up stand-in: wave 1 cleared, no portrait yet.
+    BTL_SetState(17);
+    BTL_Loop();
+    EXPECT_EQ(SvvWave, 1);
+    EXPECT_EQ(BTL_GetState(0), 15);
+    // Game over runs the ranking (entry mode) to its end, frees the survival picture and tears down.
+    BTL_SetState(19);
+    frames = 0;
+    while (BTL_GetState(0) == 19 && frames < 2000) {
+        input_.button[0] = frames % 10 == 9;
+        BTL_Loop();
+        clock_.Advance(16);
+        frames++;
+    }
+    input_.button[0] = false;
+    EXPECT_EQ(HisState.mode, 0);
+    EXPECT_EQ(BTL_GetState(0), 20);
+    EXPECT_EQ(SvvSurf, -1);
+}
+
+TEST_F(BattleMode, TeardownReturnsZeroSkipsTheOverlayAndSwitchesToTheTitle) {
+    SysDebugFlag = 1;
+    BTL_InitBattle();
+    SYS_SetSeq(4);
+    BTL_SetState(20);
+    EXPECT_EQ(BTL_Loop(), 0);
+    EXPECT_EQ(BTL_GetState(0), 0);
+    EXPECT_EQ(SYS_GetSeq(0), 2u);
+    EXPECT_EQ(BtlDebugSurf, -1);  // released, not drawn
+    // A state beyond the table runs nothing.
+    BTL_SetState(21);
+    BtlStandIn.calls.clear();
+    EXPECT_EQ(BTL_Loop(), 1);
+    EXPECT_TRUE(BtlStandIn.calls.empty());
+    EXPECT_EQ(BTL_GetState(0), 21);
+}
+
+TEST_F(BattleMode, WithoutThePlayersSpriteSetTheRunGoesToTheTitle) {
+    std::remove(dir_.File("Bmp/Meka/player.spr").c_str());
+    test::DebugCapture debug;
+    BTL_SetState(0);
+    BTL_Loop();
+    BTL_Loop();
+    EXPECT_EQ(BTL_GetState(0), 20);
+    EXPECT_EQ(SvvSurf, -1);
+    EXPECT_NE(debug.text().find("player"), std::string::npos);
+}
+
+TEST_F(BattleMode, DebugKeysLeadIntoTheMenuPhasesOnlyWithTheFlag) {
+    struct Row {
+        u32 flag;
+        int key;
+        int next;
+    };
+    const Row rows[] = {{0, 'M', 5}, {0, 'L', 5}, {1, 'M', 12}, {1, 'L', 11}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.key + 1000 * int(r.flag));
+        SysDebugFlag = r.flag;
+        BTL_SetState(5);
+        input_.asyncKeys.fill(false);
+        BTL_Loop();  // the keys read up
+        BtlStandIn.calls.clear();
+        input_.asyncKeys[size_t(r.key)] = true;
+        BTL_Loop();
+        EXPECT_EQ(BTL_GetState(0), r.next);
+        EXPECT_EQ(BtlStandIn.calls.empty(), r.next != 5);
+        if (r.next == 12) {
+            EXPECT_EQ(ScreensStandIn.menuBg.back(), 1);
+        }
+        // Held down it is no fresh press.
+        BTL_SetState(5);
+        BtlStandIn.calls.clear();
+        BTL_Loop();
+        EXPECT_EQ(BTL_GetState(0), 5);
+        input_.asyncKeys.fill(false);
+        BTL_ReleaseBattle();
+    }
+}
+
+TEST_F(BattleMode, ReleaseTwiceLeavesWhatReleaseOnceLeaves) {
+    const int surfBefore = SurfUses();
+    const int sprBefore = LiveSprites();
+    SysDebugFlag = 1;
+    BTL_InitBattle();
+    ASSERT_EQ(MEKA_Create(0, 0, 0, 0, 300, 300), 1);
+    ASSERT_EQ(MEKA_Create(1, 1, 1, 4, 400, 300), 1);
+    CAM_Setup(CAM_MODE_FOLLOW, MEKA_GetSlot(0), MEKA_GetSlot(1));
+    EXPECT_GT(SurfUses(), surfBefore);
+    BTL_ReleaseBattle();
+    const int surfOnce = SurfUses();
+    const int sprOnce = LiveSprites();
+    BTL_ReleaseBattle();
+    EXPECT_EQ(SurfUses(), surfOnce);
+    EXPECT_EQ(LiveSprites(), sprOnce);
+    EXPECT_EQ(SurfUses(), surfBefore);
+    EXPECT_EQ(LiveSprites(), sprBefore);
+    EXPECT_EQ(ObjActHead, -1);
+    EXPECT_EQ(ObjLiveCnt, 0);
+    EXPECT_EQ(CamData.mode, CAM_MODE_FIXED);
+    EXPECT_EQ(CamData.obj, -1);
+    EXPECT_EQ(CamData.obj2, -1);
+    EXPECT_EQ(SPR_GetFreeSprGrp(), 0);
+}
+
+TEST_F(BattleMode, DelAllObjectsEmptiesAPoolOfEveryKindAndSubObjectsKeepTheMechs) {
+    for (bool all : {false, true}) {
+        SCOPED_TRACE(all);
+        BTL_InitBattle();
+        ASSERT_EQ(MEKA_Create(0, 0, 0, 0, 300, 300), 1);
+        for (int kind = 1; kind <= 5; kind++) ASSERT_NE(OBJ_Alloc(kind), nullptr);
+        if (all) {
+            BTL_DelAllObjects();
+            EXPECT_EQ(ObjActHead, -1);
+            EXPECT_EQ(MEKA_GetSlot(0), nullptr);
+        } else {
+            BTL_DelSubObjects();
+            ASSERT_NE(MEKA_GetSlot(0), nullptr);
+            EXPECT_EQ(ObjActHead, MEKA_GetSlot(0)->index);
+            EXPECT_EQ(MEKA_GetSlot(0)->next, -1);
+        }
+        BTL_ReleaseBattle();
+    }
+}
+
+TEST_F(BattleMode, ResetBattleWorkClearsTheFightAndTheBattlesExperience) {
+    BTL_InitBattle();
+    FightOver = 3;
+    HitMarkSlot = 2;
+    CutInTbl[0] = CutInTbl[1] = 4;
+    GameData.exp[7].exp = 500;
+    GameData.exp[7].penalty = 30;
+    GameData.exp[7].damage = 99;
+    BTL_ResetBattleWork();
+    EXPECT_EQ(FightOver, 0);
+    EXPECT_EQ(HitMarkSlot, -1);
+    EXPECT_EQ(CutInTbl[0], -1);
+    EXPECT_EQ(CutInTbl[1], -1);
+    EXPECT_EQ(GameData.exp[7].shownExp, 500);
+    EXPECT_EQ(GameData.exp[7].penalty, 0);
+    EXPECT_EQ(GameData.exp[7].damage, 0);
+}
+
+TEST_F(BattleMode, ResultZoomsHoldsDarkensSquashesWhitensAndEnds) {
+    tools::GrpImage pic;
+    pic.width = 64;
+    pic.height = 32;
+    pic.pixels.assign(size_t(64) * 32 * 2, 0x55);
+    ASSERT_TRUE(tools::SaveGrp(dir_.File("Bmp/Title2.grp"), pic, false));
+    BTL_InitBattle();
+    const int surfBefore = SurfUses();
+    BTL_SetState(10);
+    BTL_Loop();  // step 0
+    ASSERT_GE(BtlResultSpr, 0);
+    EXPECT_EQ(BtlCounter, 384u);
+    int zoom = 0;
+    while (BtlResultStep == 1) {
+        BTL_Loop();
+        zoom++;
+    }
+    EXPECT_EQ(zoom, 8);
+    const TSPR_DATA* p = SPR_GetTSpr(BtlResultSpr);
+    EXPECT_EQ(p->scaleX, 256);
+    EXPECT_EQ(p->x, 111);
+    EXPECT_EQ(p->y, 76);
+    EXPECT_EQ(BtlResultStep, 2);
+    clock_.Advance(2999);
+    BTL_Loop();
+    EXPECT_EQ(BtlResultStep, 2);
+    clock_.Advance(1);
+    BTL_Loop();
+    EXPECT_EQ(BtlResultStep, 3);
+    EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->attr, 0x8000u);
+    int dark = 0;
+    while (BtlResultStep == 3) {
+        BTL_Loop();
+        dark++;
+    }
+    EXPECT_EQ(dark, 16);
+    int squash = 0;
+    while (BtlResultStep == 4) {
+        BTL_Loop();
+        squash++;
+    }
+    EXPECT_EQ(squash, 4);
+    EXPECT_EQ(p->attr, 0x200u);
+    int white = 0;
+    while (BtlResultStep == 5) {
+        BTL_Loop();
+        white++;
+    }
+    EXPECT_EQ(white, 9);
+    BTL_Loop();  // step 99
+    EXPECT_EQ(BTL_GetState(0), 20);
+    EXPECT_EQ(BtlResultSpr, -1);
+    EXPECT_EQ(BtlResultSurf, -1);
+    EXPECT_EQ(BtlResultStep, 0);
+    EXPECT_EQ(SurfUses(), surfBefore);
+}
+
+TEST_F(BattleMode, DebugOverlayDrawsItsEnabledRowsWithTheGlyphCells) {
+    SysDebugFlag = 1;
+    BTL_InitBattle();
+    ASSERT_GE(BtlDebugSurf, 0);
+    ASSERT_GE(BtlDebugSpr, 0);
+    EXPECT_EQ(BtlDebugLabelW, 64);
+    EXPECT_EQ(BtlDebugW, 144);
+    EXPECT_EQ(BtlDebugH, 80);
+    const TSPR_DATA* spr = SPR_GetTSpr(BtlDebugSpr);
+    EXPECT_EQ(spr->x, 250);
+    EXPECT_EQ(spr->y, 400);
+    EXPECT_EQ(spr->priority, 1);
+    BtlLevelBonus = 2;
+    BTL_DrawDebugInfo();
+    BtlLevelBonus = 0;
+    plat::Surface* s = SPR_GetSlotSurf(BtlDebugSurf);
+    auto pixel = [&](i32 x, i32 y) {
+        plat::SurfaceDesc d{};
+        EXPECT_EQ(SURF_Lock(s, &d), plat::kSurfOk);
+        const u16 v = reinterpret_cast<const u16*>(static_cast<const u8*>(d.pixels) + y * d.pitch)[x];
+        SURF_Unlock(s);
+        return v;
+    };
+    // "     FPS": only F, P, S at 35, 42, 49 on row 0.
+    for (i32 x = 0; x < 35; x++) EXPECT_EQ(pixel(x, 3), 0) << x;
+    EXPECT_NE(pixel(36, 3), 0);
+    EXPECT_NE(pixel(43, 3), 0);
+    EXPECT_NE(pixel(50, 3), 0);
+    // Nine rows 8 pixels apart: the last label ("  WPN_LV") on row 8, nothing below 72.
+    EXPECT_NE(pixel(16, 64 + 3), 0);
+    EXPECT_EQ(pixel(16, 72 + 3), 0);
+    // Row 8's value "  2 /   2": the digit at 64 + 14 is glyph '2', a blank at 64.
+    const u16 two = pixel(64 + 14 + 1, 64 + 1);
+    EXPECT_NE(two, 0);
+    EXPECT_EQ(pixel(64 + 1, 64 + 1), 0);
+    EXPECT_EQ(pixel(64 + 7 * 8 + 1, 64 + 1), two);
+}
+
+// Through the real scene switch, 34 ms a turn: a left click on the title starts the survival, the
+// first wave's banner runs into the fight, and a lost fight returns to the title.
+TEST_F(BattleMode, ATitleClickStartsTheSurvivalAndAGameOverReturnsToTheTitle) {
+    SYS_SetSeq(2);
+    SysRenewTime = SysDrawTime = clock_.now();
+    auto turn = [&] {
+        clock_.Advance(34);
+        SYS_Loop_Main();
+    };
+    turn();
+    EXPECT_EQ(SYS_GetSeq(0), 2u);
+    input_.button[0] = true;
+    turn();
+    input_.button[0] = false;
+    EXPECT_EQ(SYS_GetSeq(0), 4u);
+    std::vector<int> road;
+    for (int t = 0; t < 200 && BTL_GetState(0) != 5; t++) {
+        turn();
+        if (road.empty() || road.back() != BTL_GetState(0)) road.push_back(BTL_GetState(0));
+    }
+    EXPECT_EQ(road, (std::vector<int>{14, 15, 16, 5}));
+    EXPECT_EQ(SvvWave, 0);
+    BTL_SetState(19);
+    // The ranking runs until its closing picture is clicked away.
+    for (int t = 0; t < 2000 && BTL_GetState(0) == 19; t++) {
+        input_.button[0] = t % 10 == 9;
+        turn();
+    }
+    input_.button[0] = false;
+    EXPECT_EQ(BTL_GetState(0), 20);
+    turn();
+    EXPECT_EQ(SYS_GetSeq(0), 2u);
+    EXPECT_EQ(BTL_GetState(0), 0);
+    EXPECT_EQ(ObjActHead, -1);
+    SYS_SetSeq(0);
+    SYS_SetSeq(0);
+    SysRenewTime = SysDrawTime = 0;
+}
+
+}  // namespace
