@@ -29,7 +29,7 @@ bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::st
 // "Bmp\MainMenu.bmp" as its ".grp": five 96×32 buttons at (0, 32i), their overlays at (96, 32i).
 bool BuildMainMenu(const std::string& dataDir, std::string* error);
 
-// The ranking screen's pictures under "Bmp\etc": "Ranking", "ttt" and "etc_t01" (".grp").
+// The ranking screen's pictures (".grp"): "Bmp\etc\Ranking", "bmp\etc\ttt" and "etc_t01" in both folders.
 bool BuildRanking(const std::string& dataDir, std::string* error);
 
 // "Dat\Tama.dat" with a few weapons.

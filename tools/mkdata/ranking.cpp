@@ -93,13 +93,21 @@ bool BuildRanking(const std::string& dataDir, std::string* error) {
     closing.Frame(120, 200, 520, 280, 4, Rgb(255, 255, 255));
     for (int x = 150; x < 490; x += 24) closing.Fill(x, 225, x + 16, 255, Rgb(240, 220, 160));
 
-    const std::string dir = dataDir + "/bmp/etc/";  // beside the text window picture
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    for (const auto& [name, canvas] : {std::pair<const char*, const Canvas*>{"Ranking.grp", &sheet},
-                                       {"ttt.grp", &back}, {"etc_t01.grp", &closing}}) {
-        if (!canvas->Save(dir + name)) {
-            *error = dir + name + ": cannot write";
+    // The game names "Bmp\etc" and "bmp\etc"; the data folder holds both spellings as folders, so
+    // each picture goes where its name leads (the closing picture is named both ways).
+    const struct {
+        const char* path;
+        const Canvas* canvas;
+    } files[] = {{"/Bmp/etc/Ranking.grp", &sheet},
+                 {"/Bmp/etc/etc_t01.grp", &closing},
+                 {"/bmp/etc/etc_t01.grp", &closing},
+                 {"/bmp/etc/ttt.grp", &back}};
+    for (const auto& f : files) {
+        const std::string path = dataDir + f.path;
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+        if (!f.canvas->Save(path)) {
+            *error = path + ": cannot write";
             return false;
         }
     }
