@@ -1,7 +1,6 @@
 // Stands in for the screens until they are built: the opening goes straight to the title, the title
-// starts the battle mode, the ranking ends at once, and every draw presents the sprites. The
-// stand-ins record their calls (screens/placeholder.h).
-#include "platform/file.h"
+// starts the battle mode or shows the ranking, and every draw presents the sprites. The stand-ins
+// record their calls (screens/placeholder.h).
 #include "screens/btl/btl.h"
 #include "screens/screens.h"
 #include "shell/common.h"
@@ -12,19 +11,11 @@
 #include "shell/input/key.h"
 #include "graphics/sprite/spr.h"
 
-int SVV_LoadHistory() {
-    u8 record[488];
-    plat::File* f = plat::FileOpenRead(MakeFilePath("Save\\Svv.dat"));
-    if (!f) return 0;
-    const bool whole = plat::FileRead(f, record, sizeof(record)) == i64(sizeof(record));
-    plat::FileClose(f);
-    return whole ? 1 : 0;
-}
-
 void OP_Renew() { SYS_SetSeq(2); }
 void OP_Draw() { SYS_DrawDefault(); }
 
-// The title's battle entry until the title is built: decide or a left click starts the battle mode.
+// The title's entries until the title is built: decide or a left click starts the battle mode,
+// cancel or a right click shows the ranking.
 void TITLE_Renew() {
     static bool keysReady = false;
     if (!keysReady) {
@@ -35,32 +26,14 @@ void TITLE_Renew() {
     if ((ScreenKey.trigger & 16) || (ScreenMouseTrg & 1)) {
         BTL_SetState(0);
         SYS_SetSeq(4);
+    } else if ((ScreenKey.trigger & 32) || (ScreenMouseTrg & 2)) {
+        HIS_SetMode(1);
+        SYS_SetSeq(6);
     }
 }
 void TITLE_Draw() { SYS_DrawDefault(); }
 
 SCREENS_STANDIN_LOG ScreensStandIn;
-
-// ---- the survival history and ranking ----
-
-HIS_DATA HisData{};
-
-namespace {
-int HisMode = 0;
-}  // namespace
-
-void HIS_SetMode(int mode) {
-    ScreensStandIn.hisMode.push_back(mode);
-    HisMode = mode;
-}
-
-// Mode 0 (inside the battle mode) ends at once; mode 1 returns to the title.
-int HIS_Loop() {
-    ScreensStandIn.hisLoop++;
-    if (HisMode == 1) SYS_SetSeq(2);
-    return 1;
-}
-void HIS_Draw() { SYS_DrawDefault(); }
 
 // The mech types' display names until the menus bring the real ones: the file stems.
 #include "screens/menu/menu.h"

@@ -4,8 +4,6 @@
 
 struct SCREENS_STANDIN_LOG {
     int levelUp = 0;            // SVV_LevelUp calls
-    std::vector<int> hisMode;   // HIS_SetMode
-    int hisLoop = 0;            // HIS_Loop calls
     std::vector<int> menuBg;    // MENU_SetBG
     std::vector<int> menuMode;  // MENU_SetMode
     int menuRenew = 0;          // MENU_Renew calls

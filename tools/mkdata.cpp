@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
         {"survival", [&](std::string* e) { return mkdata::BuildSurvival(dir, e); }},
         {"effects and HUD", [&](std::string* e) { return mkdata::BuildEffectsAndHud(dir, e); }},
         {"battle", [&](std::string* e) { return mkdata::BuildBattle(dir, e); }},
+        {"ranking pictures", [&](std::string* e) { return mkdata::BuildRanking(dir, e); }},
     };
     for (const auto& [name, build] : parts) {
         const auto start = std::chrono::steady_clock::now();

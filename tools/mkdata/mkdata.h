@@ -32,6 +32,9 @@ bool BuildMainMenu(const std::string& dataDir, std::string* error);
 // "Bmp\Effect\Effect.spr" with its picture, "Bmp\Parts.bmp" and "Bmp\MekaPnl.bmp" (as ".grp").
 bool BuildEffectsAndHud(const std::string& dataDir, std::string* error);
 
+// The ranking screen's pictures (".grp"): "Bmp\etc\Ranking", "bmp\etc\ttt" and "etc_t01" in both folders.
+bool BuildRanking(const std::string& dataDir, std::string* error);
+
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 

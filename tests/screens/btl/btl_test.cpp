@@ -8,6 +8,7 @@
 #include "battle/map/cam.h"
 #include "battle/map/mapobj.h"
 #include "btl_support.h"
+#include "screens/ranking/his.h"
 #include "screens/save/save.h"
 
 namespace {
@@ -118,12 +119,19 @@ TEST_F(BattleMode, TheSurvivalRoadFromInitToTheFirstBannerFrame) {
     BTL_Loop();
     EXPECT_EQ(SvvWave, 1);
     EXPECT_EQ(BTL_GetState(0), 15);
-    // Game over runs the ranking, frees the survival picture and tears down.
+    // Game over runs the ranking (entry mode) to its end, frees the survival picture and tears down.
     BTL_SetState(19);
-    BTL_Loop();
+    frames = 0;
+    while (BTL_GetState(0) == 19 && frames < 2000) {
+        input_.button[0] = frames % 10 == 9;
+        BTL_Loop();
+        clock_.Advance(16);
+        frames++;
+    }
+    input_.button[0] = false;
+    EXPECT_EQ(HisState.mode, 0);
     EXPECT_EQ(BTL_GetState(0), 20);
     EXPECT_EQ(SvvSurf, -1);
-    EXPECT_EQ(ScreensStandIn.hisMode, std::vector<int>{0});
 }
 
 TEST_F(BattleMode, TeardownReturnsZeroSkipsTheOverlayAndSwitchesToTheTitle) {
@@ -370,7 +378,12 @@ TEST_F(BattleMode, ATitleClickStartsTheSurvivalAndAGameOverReturnsToTheTitle) {
     EXPECT_EQ(road, (std::vector<int>{14, 15, 16, 5}));
     EXPECT_EQ(SvvWave, 0);
     BTL_SetState(19);
-    turn();  // the ranking stand-in ends at once
+    // The ranking runs until its closing picture is clicked away.
+    for (int t = 0; t < 2000 && BTL_GetState(0) == 19; t++) {
+        input_.button[0] = t % 10 == 9;
+        turn();
+    }
+    input_.button[0] = false;
     EXPECT_EQ(BTL_GetState(0), 20);
     turn();
     EXPECT_EQ(SYS_GetSeq(0), 2u);

@@ -1,0 +1,91 @@
+// Demonstration of the ranking table on the sample data: a made-up history is viewed as from the
+// title and the picture is written once the table stands, as a 24-bit ".bmp" (<prefix>_ranking.bmp).
+//   ranking_demo <output prefix>      (run in the sample data folder; scripts/ranking_demo.sh)
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "graphics/display/disp.h"
+#include "graphics/display/surf.h"
+#include "graphics/sprite/spr.h"
+#include "platform/clock.h"
+#include "platform/input_fake.h"
+#include "platform/window.h"
+#include "screens/ranking/his.h"
+#include "shell/sys.h"
+#include "tools/writers/bmp_writer.h"
+
+namespace {
+
+plat::FakeInputBackend g_input;
+
+void PumpMessages() {
+    plat::MSG msg;
+    while (plat::PeekMessage(&msg)) {
+        if (!plat::GetMessage(&msg)) return;
+        plat::DispatchMessage(&msg);
+    }
+}
+
+bool SavePicture(const std::string& path) {
+    plat::SurfaceDesc d{};
+    if (SURF_Lock(DispBackBuffer, &d) != plat::kSurfOk) return false;
+    tools::BmpImage image;
+    image.width = i32(d.width);
+    image.height = i32(d.height);
+    image.pixels.resize(size_t(d.width) * d.height * 3);
+    auto channel = [](u32 v, u32 mask) {
+        if (!mask) return u8(0);
+        int shift = 0;
+        while (!((mask >> shift) & 1)) ++shift;
+        return u8(((v & mask) >> shift) * 255 / (mask >> shift));
+    };
+    for (u32 y = 0; y < d.height; ++y)
+        for (u32 x = 0; x < d.width; ++x) {
+            const u16 v = reinterpret_cast<const u16*>(static_cast<const u8*>(d.pixels) + i64(y) * d.pitch)[x];
+            u8* out = &image.pixels[(size_t(y) * d.width + x) * 3];
+            out[0] = channel(v, d.bMask);
+            out[1] = channel(v, d.gMask);
+            out[2] = channel(v, d.rMask);
+        }
+    SURF_Unlock(DispBackBuffer);
+    const bool ok = tools::SaveBmp(path, image);
+    std::printf("ranking_demo: %s %s\n", ok ? "wrote" : "cannot write", path.c_str());
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string prefix = argc > 1 ? argv[1] : "ranking_demo";
+    plat::SetInputBackend(&g_input);
+    if (!SYS_InitWindow()) {
+        std::fprintf(stderr, "ranking_demo: no window\n");
+        return 1;
+    }
+    SYS_InitGame();
+    for (int i = 0; i < HIS_ENTRY_MAX; ++i) {
+        HIS_ENTRY& e = HisData.entry[i];
+        e.waves = 120 - 11 * i;
+        const u16 time[8] = {2026, u16(1 + i), 0, u16(3 + 2 * i), u16(8 + i), u16(5 * i), u16(59 - i), 0};
+        std::memcpy(e.time, time, sizeof time);
+    }
+    HIS_SetMode(1);
+    bool ok = true;
+    for (int frame = 0; frame < 60; ++frame) {
+        const u32 start = plat::GetTimeMs();
+        PumpMessages();
+        HIS_Loop();
+        SPR_DrawAllSpr(-1);
+        if (frame == 59) ok = SavePicture(prefix + "_ranking.bmp");
+        DISP_Flip();
+        const u32 spent = plat::GetTimeMs() - start;
+        if (spent < 33) plat::SleepMs(33 - spent);
+    }
+    plat::DestroyWindow(MainWnd);
+    PumpMessages();
+    SYS_ReleaseGame();
+    plat::ReleaseDestroyedWindows();
+    plat::SetInputBackend(nullptr);
+    return ok ? 0 : 1;
+}
