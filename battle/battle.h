@@ -49,6 +49,8 @@ int BTL_StartCutIn();
 int BTL_RenewCutIn();
 // Counts a decided fight to its end: 1 on the frame that switches to 17 (won) or 19 (lost).
 int BTL_RenewRoundEnd();
+// 1 while the fight was handed over by a script: its round end returns to the script scene.
+extern i8 BtlScriptFight;
 // The gate of the play, fight-start and hit-stop steps; always 1.
 int BTL_CheckRenew();
 

@@ -22,6 +22,7 @@
 #include "shell/sys.h"
 
 BTL_START_BANNER BtlStartBanner = {0, -1, {-1, -1, -1}, {0, 0}, 0};
+i8 BtlScriptFight = 0;
 i32 BtlMouseX = 0;
 i32 BtlMouseY = 0;
 u32 BtlMouseBtn = 0;
@@ -139,14 +140,17 @@ int BTL_RenewRoundEnd() {
     BTL_ReleaseStartBanner();
     BTL_DelSubObjects();
     PNL_DeleteSlotPanel();
+    const bool scripted = BtlScriptFight != 0;
     if ((player = MEKA_GetSlot(0))) {
         const i16 life = player->meka->life;
         const i16 bars = player->meka->lifeBar;
         MEKA_Reset(0, -999, -999);
         player->meka->life = life;
         player->meka->lifeBar = bars;
-        BTL_SkipDraw();
-        BTL_SetState(17);
+        if (!scripted) {
+            BTL_SkipDraw();
+            BTL_SetState(17);
+        }
     } else {
         for (int slot = 1; slot < MEKA_SLOT_MAX; slot++) {
             if (!MEKA_GetSlot(slot)) continue;
@@ -155,8 +159,19 @@ int BTL_RenewRoundEnd() {
         }
         PNL_DeleteCountPopup();
         PNL_DeleteMarker();
-        BTL_SkipDraw();
-        BTL_SetState(19);
+        if (!scripted) {
+            BTL_SkipDraw();
+            BTL_SetState(19);
+        }
+    }
+    // A fight a script handed over goes back to its script, which shows no HUD.
+    if (scripted) {
+        for (int slot = 0; slot < PNL_MAX; slot++) PNL_Delete(slot);
+        PNL_DeleteCountPopup();
+        PNL_DeleteMarker();
+        BtlScriptFight = 0;
+        BTL_SetState(8);
+        SYS_SetSeq(5);
     }
     return 1;
 }

@@ -221,6 +221,7 @@ int BTL_Loop() {
 // ---- loading and releasing a battle ----
 
 int BTL_InitBattle() {
+    BtlScriptFight = 0;
     SAVE_InitGameData();
     OBJ_Init();
     BTL_InitDebugInfo();
@@ -257,6 +258,7 @@ int BTL_SetupBattle() {
 }
 
 int BTL_ReleaseBattle() {
+    BtlScriptFight = 0;
     SPR_SetDrawOffset(0, 0);
     EFT_Term();
     MAP_Close();

@@ -45,5 +45,7 @@ bool BuildSurvival(const std::string& dataDir, std::string* error);
 // The mech sets, technique and CPU files and stage map 0 of a battle; the effect set and HUD pictures
 // come from BuildEffectsAndHud.
 bool BuildBattle(const std::string& dataDir, std::string* error);
+// The five tutorial scripts "script\TT_*.scr", assembled from the sources in sourceDir.
+bool BuildTutorials(const std::string& dataDir, const std::string& sourceDir, std::string* error);
 
 }  // namespace mkdata

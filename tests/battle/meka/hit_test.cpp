@@ -23,7 +23,7 @@
 #include "platform/random.h"
 #include "screens/btl/btl.h"
 #include "screens/save/save.h"
-#include "script/placeholder.h"
+#include "script/bsc/bsc.h"
 #include "shell/sound/sound.h"
 #include "shell/sys.h"
 #include "test_support.h"
@@ -55,7 +55,7 @@ protected:
         ASSERT_EQ(OBJ_Init(), 1);
         ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
         SAVE_InitGameData();
-        ScriptStandIn = SCRIPT_STANDIN_LOG{};
+        mBSC_Clear();
         SYS_SetSeq(4);
         BTL_SetState(5);
         BTL_SetState(5);
@@ -316,7 +316,9 @@ TEST_F(Hit, TheScriptSceneLosesNoLifeAndInterruptsTheQueue) {
     SYS_SetSeq(5);
     EXPECT_EQ(Damage(v, a), 0);
     EXPECT_EQ(v->meka->act, 6);
-    EXPECT_EQ(ScriptStandIn.bscInterrupt, (std::vector<std::array<int, 2>>{{3, 99}}));
+    EXPECT_EQ(BscQueueTbl[3].cur, BSC_INTERRUPTED);
+    EXPECT_EQ(BscQueueTbl[3].saved, -1);
+    EXPECT_EQ(BscActCnt, 1);
     EXPECT_EQ(ScrQuake, 25);
     EXPECT_EQ(HitStopCnt, 3);
     EXPECT_EQ(BTL_GetState(0), 5);
