@@ -35,12 +35,6 @@ const SPR_SEQ* Sequence(const SPR_DATA* spr) {
     return q->count && q->steps ? q : nullptr;
 }
 
-// The wait of page p of the sprite's group; 0 for a page the group does not have.
-i16 PageWait(const SPR_DATA* spr, int page) {
-    const SPR_PAGE* p = SPR_GetGrpPage(spr->group, page);
-    return p ? i16(p->wait) : 0;
-}
-
 // What the owner makes of a sequence step: the waits it keeps per step (steps beyond them use their
 // own) and, when its current step or frame can be read, whether the sequence loops.
 struct OwnerRule {
@@ -141,34 +135,10 @@ void BTL_RenewSprAnim(int pause) {
             continue;
         }
 
-        const u16 old = spr->page;
-        spr->page = u16(spr->page + spr->step);
-        const u16 page = spr->page;
-        const bool inside = page > spr->first && page < spr->last;
-        switch (spr->mode) {
-            case 1:
-                if (!inside) {
-                    spr->step = i16(-spr->step);
-                    spr->mode = 0;
-                }
-                break;
-            case 2:
-                if (page < spr->first || page > spr->last) spr->page = spr->step < 1 ? spr->last : spr->first;
-                break;
-            case 3:
-                if (!inside) spr->step = i16(-spr->step);
-                break;
-            default:
-                if (!inside) {
-                    SPR_StopAnime(s);
-                    spr->page = old;
-                    if (spr->autoDelete) DeleteFinished(s, owner);
-                    spr = nullptr;
-                }
-                break;
+        if (!SPR_StepPage(spr)) {
+            SPR_StopAnime(s);
+            if (spr->autoDelete) DeleteFinished(s, owner);
         }
-        if (!spr) continue;
-        spr->wait = spr->step >= 1 ? PageWait(spr, spr->page) : PageWait(spr, spr->page ? spr->page - 1 : 0);
     }
 }
 

@@ -177,6 +177,10 @@ int SPR_SetAnimeMode(int s, int mode);
 int SPR_SetAnimeDel(int s, int flag);
 int SPR_SetSeqStep(int s, int seq, int step);
 void SPR_RenewAnime();
+// One page-mode step (modes 0 to 3) of a running sprite: advances the page and bounces, wraps or
+// reverses as its mode says, then sets the new page's wait. A one-shot that runs past its range keeps
+// its old page and returns 0: the caller stops it (and deletes it when asked to).
+int SPR_StepPage(SPR_DATA* spr);
 
 // ---- drawing, hit rectangles and screen-fade layers ----
 

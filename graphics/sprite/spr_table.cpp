@@ -326,6 +326,35 @@ int SPR_SetSeqStep(int s, int seq, int step) {
     return 1;
 }
 
+int SPR_StepPage(SPR_DATA* spr) {
+    const u16 old = spr->page;
+    spr->page = u16(spr->page + spr->step);
+    const u16 page = spr->page;
+    const bool inside = page > spr->first && page < spr->last;
+    switch (spr->mode) {
+        case 1:
+            if (!inside) {
+                spr->step = i16(-spr->step);
+                spr->mode = 0;
+            }
+            break;
+        case 2:
+            if (page < spr->first || page > spr->last) spr->page = spr->step < 1 ? spr->last : spr->first;
+            break;
+        case 3:
+            if (!inside) spr->step = i16(-spr->step);
+            break;
+        default:
+            if (!inside) {
+                spr->page = old;
+                return 0;
+            }
+            break;
+    }
+    spr->wait = spr->step >= 1 ? PageWait(spr, spr->page) : PageWait(spr, spr->page ? spr->page - 1 : 0);
+    return 1;
+}
+
 void SPR_RenewAnime() {
     for (int s = 0; s < SPR_MAX; ++s) {
         SPR_DATA* spr = SPR_GetSpr(s);
@@ -353,34 +382,10 @@ void SPR_RenewAnime() {
             continue;
         }
 
-        const u16 old = spr->page;
-        spr->page = u16(spr->page + spr->step);
-        const u16 page = spr->page;
-        const bool inside = page > spr->first && page < spr->last;
-        switch (spr->mode) {
-            case 1:
-                if (!inside) {
-                    spr->step = i16(-spr->step);
-                    spr->mode = 0;
-                }
-                break;
-            case 2:
-                if (page < spr->first || page > spr->last) spr->page = spr->step < 1 ? spr->last : spr->first;
-                break;
-            case 3:
-                if (!inside) spr->step = i16(-spr->step);
-                break;
-            default:
-                if (!inside) {
-                    Stop(spr);
-                    spr->page = old;
-                    if (spr->autoDelete) SPR_DelSpr(s);
-                    spr = nullptr;
-                }
-                break;
+        if (!SPR_StepPage(spr)) {
+            Stop(spr);
+            if (spr->autoDelete) SPR_DelSpr(s);
         }
-        if (!spr) continue;
-        spr->wait = spr->step >= 1 ? PageWait(spr, spr->page) : PageWait(spr, spr->page ? spr->page - 1 : 0);
     }
     SPR_RenewLayer();
 }
