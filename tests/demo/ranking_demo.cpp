@@ -12,6 +12,7 @@
 #include "platform/input_fake.h"
 #include "platform/window.h"
 #include "screens/ranking/his.h"
+#include "platform/surface.h"
 #include "shell/sys.h"
 #include "tools/writers/bmp_writer.h"
 
@@ -28,28 +29,7 @@ void PumpMessages() {
 }
 
 bool SavePicture(const std::string& path) {
-    plat::SurfaceDesc d{};
-    if (SURF_Lock(DispBackBuffer, &d) != plat::kSurfOk) return false;
-    tools::BmpImage image;
-    image.width = i32(d.width);
-    image.height = i32(d.height);
-    image.pixels.resize(size_t(d.width) * d.height * 3);
-    auto channel = [](u32 v, u32 mask) {
-        if (!mask) return u8(0);
-        int shift = 0;
-        while (!((mask >> shift) & 1)) ++shift;
-        return u8(((v & mask) >> shift) * 255 / (mask >> shift));
-    };
-    for (u32 y = 0; y < d.height; ++y)
-        for (u32 x = 0; x < d.width; ++x) {
-            const u16 v = reinterpret_cast<const u16*>(static_cast<const u8*>(d.pixels) + i64(y) * d.pitch)[x];
-            u8* out = &image.pixels[(size_t(y) * d.width + x) * 3];
-            out[0] = channel(v, d.bMask);
-            out[1] = channel(v, d.gMask);
-            out[2] = channel(v, d.rMask);
-        }
-    SURF_Unlock(DispBackBuffer);
-    const bool ok = tools::SaveBmp(path, image);
+    const bool ok = plat::SaveSurfaceBmp(DispBackBuffer, path.c_str());
     std::printf("ranking_demo: %s %s\n", ok ? "wrote" : "cannot write", path.c_str());
     return ok;
 }
