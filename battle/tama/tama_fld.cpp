@@ -37,15 +37,17 @@ void Place(LIST_DATA* shot, i32 x, i32 y, i32 z) {
     shot->y16 = Fix(y);
 }
 
-void InitShield(LIST_DATA*, i32*, const i32*) {}
+void TAMA_FLD_InitShield(LIST_DATA*, i32*, const i32*) {}
 
-void InitRange(LIST_DATA*, i32* s, const i32* p) {
+void TAMA_FLD_InitRange(LIST_DATA*, i32* s, const i32* p) {
     s[1] = p[1];
     s[2] = p[2];
     s[3] = 0;
 }
 
-int RenewShield(LIST_DATA* shot, i32* s) {
+void TAMA_FLD_InitChip(LIST_DATA* shot, i32* s, const i32* p) { TAMA_FLD_InitRange(shot, s, p); }
+
+int TAMA_FLD_RenewShield(LIST_DATA* shot, i32* s) {
     BoxPoint b;
     if (!GetBoxPoint(OBJ_Get(shot->tama->ref), s[0], &b)) return -1;
     Place(shot, b.x, b.y, b.z);
@@ -58,7 +60,7 @@ void PushOut(LIST_DATA* shot, const BoxPoint& b, i32 fromX, i32 fromY, i32 toX, 
     Place(shot, b.x + i32((i64(shot->vx16) * radius) >> 16), b.y + i32((i64(shot->vy16) * radius) >> 16), b.z);
 }
 
-int RenewRange(LIST_DATA* shot, i32* s) {
+int TAMA_FLD_RenewRange(LIST_DATA* shot, i32* s) {
     const LIST_DATA* ref = OBJ_Get(shot->tama->ref);
     BoxPoint b;
     if (!GetBoxPoint(ref, s[0], &b)) return -1;
@@ -67,7 +69,7 @@ int RenewRange(LIST_DATA* shot, i32* s) {
     return 0;
 }
 
-int RenewChip(LIST_DATA* shot, i32* s) {
+int TAMA_FLD_RenewChip(LIST_DATA* shot, i32* s) {
     const LIST_DATA* ref = OBJ_Get(shot->tama->ref);
     BoxPoint b;
     if (!GetBoxPoint(ref, s[0], &b)) return -1;
@@ -82,8 +84,8 @@ int RenewChip(LIST_DATA* shot, i32* s) {
 
 }  // namespace
 
-const TAMA_INIT_FUNC TamaFldInitTbl[TAMA_FLD_TYPES] = {InitShield, InitRange, InitRange};
-const TAMA_RENEW_FUNC TamaFldRenewTbl[TAMA_FLD_TYPES] = {RenewShield, RenewRange, RenewChip};
+const TAMA_INIT_FUNC TamaFldInitTbl[TAMA_FLD_TYPES] = {TAMA_FLD_InitShield, TAMA_FLD_InitRange, TAMA_FLD_InitChip};
+const TAMA_RENEW_FUNC TamaFldRenewTbl[TAMA_FLD_TYPES] = {TAMA_FLD_RenewShield, TAMA_FLD_RenewRange, TAMA_FLD_RenewChip};
 
 void TAMA_FLD_Init(LIST_DATA* shot, int lnch) {
     const TAMA_PHASE* ph = TAMA_GetPhase(shot);

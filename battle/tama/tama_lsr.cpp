@@ -53,24 +53,24 @@ void SetVelocityByDir(LIST_DATA* shot) {
 
 // ---- direction behaviours (the head) ----
 
-void InitAim(LIST_DATA* h, i32* s, const i32* p) {
+void TAMA_LSR_InitAim(LIST_DATA* h, i32* s, const i32* p) {
     s[0] = MATH_GetVecSector(9, h->vx16, h->vy16);
     s[1] = p[1];
 }
 
-int RenewAim(LIST_DATA* h, i32* s) {
+int TAMA_LSR_RenewAim(LIST_DATA* h, i32* s) {
     const i32 n = 2 * s[1] + 1;
     h->dir = i8(WrapDir(s[0] + s[1] - (n < 1 ? 0 : plat::Rand() % n)));
     return 0;
 }
 
-void InitTrack(LIST_DATA* h, i32* s, const i32* p) {
+void TAMA_LSR_InitTrack(LIST_DATA* h, i32* s, const i32* p) {
     h->dir = i8(MATH_GetVecSector(9, h->vx16, h->vy16));
     s[0] = std::max(p[0], 1);
     s[1] = p[1];
 }
 
-int RenewTrack(LIST_DATA* h, i32* s) {
+int TAMA_LSR_RenewTrack(LIST_DATA* h, i32* s) {
     const LIST_DATA* l = LauncherOf(h);
     if (!l || s[0] < 1 || h->tama->age % s[0] != 0) return 0;
     i32 tx, ty, tz;
@@ -80,13 +80,13 @@ int RenewTrack(LIST_DATA* h, i32* s) {
     return 0;
 }
 
-void InitSweep(LIST_DATA*, i32* s, const i32* p) {
+void TAMA_LSR_InitSweep(LIST_DATA*, i32* s, const i32* p) {
     s[0] = p[0];
     s[1] = p[1];
     s[2] = p[1] / 2;
 }
 
-int RenewSweep(LIST_DATA* h, i32* s) {
+int TAMA_LSR_RenewSweep(LIST_DATA* h, i32* s) {
     h->dir = i8(WrapDir(MATH_GetVecSector(9, h->vx16, h->vy16) + s[2]));
     s[2] += s[0];
     if (s[1] < 0) {
@@ -104,9 +104,9 @@ int PrevDir(const LIST_DATA* m) {
     return prev ? prev->dir : m->dir;
 }
 
-void InitElectric(LIST_DATA*, i32* ms, const i32* q) { std::copy(q, q + 3, ms); }
+void TAMA_LSR_InitElectric(LIST_DATA*, i32* ms, const i32* q) { std::copy(q, q + 3, ms); }
 
-int RenewElectric(LIST_DATA* m, i32*) {
+int TAMA_LSR_RenewElectric(LIST_DATA* m, i32*) {
     i32* ms = m->tama->memberState;
     const i32 n = 2 * ms[0] + 1;
     m->dir = i8(WrapDir(PrevDir(m) + ms[0] - (n < 1 ? 0 : plat::Rand() % n)));
@@ -115,12 +115,12 @@ int RenewElectric(LIST_DATA* m, i32*) {
     return 0;
 }
 
-void InitGuided(LIST_DATA*, i32* ms, const i32* q) {
+void TAMA_LSR_InitGuided(LIST_DATA*, i32* ms, const i32* q) {
     ms[0] = q[0];
     ms[1] = std::max(q[1], 1);
 }
 
-int RenewGuided(LIST_DATA* m, i32*) {
+int TAMA_LSR_RenewGuided(LIST_DATA* m, i32*) {
     const i32* ms = m->tama->memberState;
     m->dir = i8(WrapDir(PrevDir(m)));
     const int k = ChainIndex(m);
@@ -143,7 +143,7 @@ void WriggleStep(i32* ms) {
     }
 }
 
-void InitWriggle(LIST_DATA* m, i32* ms, const i32* q) {
+void TAMA_LSR_InitWriggle(LIST_DATA* m, i32* ms, const i32* q) {
     const LIST_DATA* prev = OBJ_Get(m->owner);
     const LIST_DATA* l = LauncherOf(m);
     if (!IsMember(prev, l) || ChainIndex(prev) < 1) {
@@ -157,7 +157,7 @@ void InitWriggle(LIST_DATA* m, i32* ms, const i32* q) {
     WriggleStep(ms);
 }
 
-int RenewWriggle(LIST_DATA* m, i32*) {
+int TAMA_LSR_RenewWriggle(LIST_DATA* m, i32*) {
     const LIST_DATA* l = LauncherOf(m);
     const LIST_DATA* head = l ? MemberAt(l, 0) : nullptr;
     i32* ms = m->tama->memberState;
@@ -234,10 +234,10 @@ void TakePhaseCounts(LIST_DATA* l, const TAMA_PHASE* ph) {
 
 }  // namespace
 
-const TAMA_INIT_FUNC TamaLsrDirInitTbl[TAMA_LSR_TYPES] = {InitAim, InitTrack, InitSweep};
-const TAMA_RENEW_FUNC TamaLsrDirRenewTbl[TAMA_LSR_TYPES] = {RenewAim, RenewTrack, RenewSweep};
-const TAMA_INIT_FUNC TamaLsrMemInitTbl[TAMA_LSR_TYPES] = {InitElectric, InitGuided, InitWriggle};
-const TAMA_RENEW_FUNC TamaLsrMemRenewTbl[TAMA_LSR_TYPES] = {RenewElectric, RenewGuided, RenewWriggle};
+const TAMA_INIT_FUNC TamaLsrDirInitTbl[TAMA_LSR_TYPES] = {TAMA_LSR_InitAim, TAMA_LSR_InitTrack, TAMA_LSR_InitSweep};
+const TAMA_RENEW_FUNC TamaLsrDirRenewTbl[TAMA_LSR_TYPES] = {TAMA_LSR_RenewAim, TAMA_LSR_RenewTrack, TAMA_LSR_RenewSweep};
+const TAMA_INIT_FUNC TamaLsrMemInitTbl[TAMA_LSR_TYPES] = {TAMA_LSR_InitElectric, TAMA_LSR_InitGuided, TAMA_LSR_InitWriggle};
+const TAMA_RENEW_FUNC TamaLsrMemRenewTbl[TAMA_LSR_TYPES] = {TAMA_LSR_RenewElectric, TAMA_LSR_RenewGuided, TAMA_LSR_RenewWriggle};
 const TAMA_LSR_END_FUNC TamaLsrMemEndTbl[TAMA_LSR_TYPES] = {EndNothing, EndErase, EndStraighten};
 
 LIST_DATA* TAMA_LSR_GetLauncher(const LIST_DATA* shot) {

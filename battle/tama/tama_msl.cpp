@@ -29,20 +29,20 @@ i64 Dist2(i32 x1, i32 y1, i32 x2, i32 y2) {
 
 void SetAngle(LIST_DATA* shot, i32 degrees) { MATH_GetAngleVec(Wrap360(degrees), &shot->vx16, &shot->vy16); }
 
-void InitNone(LIST_DATA*, i32*, const i32*) {}
+void TAMA_MSL_InitStraight(LIST_DATA*, i32*, const i32*) {}
 
-int RenewStraight(LIST_DATA* shot, i32*) {
+int TAMA_MSL_RenewStraight(LIST_DATA* shot, i32*) {
     TAMA_MoveByVelocity(shot);
     return 0;
 }
 
-void InitHoming(LIST_DATA*, i32* s, const i32* p) {
+void TAMA_MSL_InitHoming(LIST_DATA*, i32* s, const i32* p) {
     s[0] = 1;
     s[1] = p[1];
     s[2] = p[2];
 }
 
-int RenewHoming(LIST_DATA* shot, i32* s) {
+int TAMA_MSL_RenewHoming(LIST_DATA* shot, i32* s) {
     if (s[0]) {
         const LIST_DATA* t = OBJ_Get(shot->target);
         if (!t) {
@@ -59,7 +59,7 @@ i32 RandBelow(i32 n) { return n < 1 ? 0 : plat::Rand() % n; }
 
 i32 PartLength(const i32* s) { return s[8] == 0 ? s[5] + RandBelow(s[5]) : s[6] + RandBelow(s[6]); }
 
-void InitWobble(LIST_DATA* shot, i32* s, const i32* p) {
+void TAMA_MSL_InitWobble(LIST_DATA* shot, i32* s, const i32* p) {
     s[0] = MATH_GetVecSector(1, shot->vx16, shot->vy16);
     s[1] = p[1];
     s[2] = p[2];
@@ -75,7 +75,7 @@ void InitWobble(LIST_DATA* shot, i32* s, const i32* p) {
     TAMA_SetDir(shot, s[10] ? MATH_GetVecSector(15, shot->vx16, shot->vy16) : 0);
 }
 
-int RenewWobble(LIST_DATA* shot, i32* s) {
+int TAMA_MSL_RenewWobble(LIST_DATA* shot, i32* s) {
     if (TAMA_GetSubStep() == 0) {
         if (s[8] == 0) {
             // Without a target the missile keeps its velocity and flies straight.
@@ -99,7 +99,7 @@ int RenewWobble(LIST_DATA* shot, i32* s) {
     return 0;
 }
 
-void InitMine(LIST_DATA* shot, i32* s, const i32* p) {
+void TAMA_MSL_InitMine(LIST_DATA* shot, i32* s, const i32* p) {
     int best = -1;
     i64 bestD = 0;
     for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) {
@@ -119,7 +119,7 @@ void InitMine(LIST_DATA* shot, i32* s, const i32* p) {
     s[4] = shot->z - m->z;
 }
 
-int RenewMine(LIST_DATA* shot, i32* s) {
+int TAMA_MSL_RenewMine(LIST_DATA* shot, i32* s) {
     if (s[1] < 0) return 0;
     const LIST_DATA* m = MEKA_GetSlot(s[1]);
     if (!m) return -1;
@@ -131,9 +131,9 @@ int RenewMine(LIST_DATA* shot, i32* s) {
     return 0;
 }
 
-void InitInertial(LIST_DATA*, i32* s, const i32* p) { std::copy(p, p + 7, s); }
+void TAMA_MSL_InitInertial(LIST_DATA*, i32* s, const i32* p) { std::copy(p, p + 7, s); }
 
-int RenewInertial(LIST_DATA* shot, i32* s) {
+int TAMA_MSL_RenewInertial(LIST_DATA* shot, i32* s) {
     const LIST_DATA* t = TargetOf(shot);
     if (TAMA_GetSubStep() == 0 && t) {
         const i32 a = MATH_GetVecSector(1, shot->vx16, shot->vy16);
@@ -163,9 +163,9 @@ int RenewInertial(LIST_DATA* shot, i32* s) {
 
 }  // namespace
 
-const TAMA_INIT_FUNC TamaMslInitTbl[TAMA_MSL_TYPES] = {InitNone, InitHoming, InitWobble, InitMine, InitInertial};
-const TAMA_RENEW_FUNC TamaMslRenewTbl[TAMA_MSL_TYPES] = {RenewStraight, RenewHoming, RenewWobble, RenewMine,
-                                                         RenewInertial};
+const TAMA_INIT_FUNC TamaMslInitTbl[TAMA_MSL_TYPES] = {TAMA_MSL_InitStraight, TAMA_MSL_InitHoming, TAMA_MSL_InitWobble, TAMA_MSL_InitMine, TAMA_MSL_InitInertial};
+const TAMA_RENEW_FUNC TamaMslRenewTbl[TAMA_MSL_TYPES] = {TAMA_MSL_RenewStraight, TAMA_MSL_RenewHoming, TAMA_MSL_RenewWobble, TAMA_MSL_RenewMine,
+                                                         TAMA_MSL_RenewInertial};
 
 void TAMA_MSL_Init(LIST_DATA* shot, int ref) {
     const TAMA_PHASE* ph = TAMA_GetPhase(shot);
