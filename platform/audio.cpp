@@ -192,6 +192,11 @@ void SoundRelease(SoundBuffer* buffer) {
     delete buffer;
 }
 
+u32 SoundLiveBuffers() {
+    std::lock_guard lock(g_mix);
+    return u32(g_buffers.size());
+}
+
 bool SoundLock(SoundBuffer* b, u32 offset, u32 size, void** part1, u32* size1, void** part2, u32* size2) {
     if (!b || !part1 || !size1) return false;
     std::lock_guard lock(g_mix);

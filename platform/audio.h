@@ -60,6 +60,8 @@ u32 AudioMixRate();
 // size is not supported. The buffer belongs to the mixer until SoundRelease.
 SoundBuffer* SoundCreateBuffer(AudioDevice* device, const SoundFormat& format, u32 size, u32 flags);
 void SoundRelease(SoundBuffer* buffer);
+// Buffers created and not yet released: what a shut-down must bring back to zero.
+u32 SoundLiveBuffers();
 
 // Locks size bytes from offset (wrapping past the end into a second region). The regions are the
 // caller's until SoundUnlock, which commits them; the mixer's own lock is never held meanwhile.

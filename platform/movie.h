@@ -29,6 +29,8 @@ enum class MovieUpdateResult {
 // stream that can be decoded. audio may be null (or the file silent): the movie then plays without sound.
 MovieStream* MovieOpen(const char* name, AudioDevice* audio);
 void MovieClose(MovieStream* stream);  // releases the sound buffer too; the sample must be gone
+// Streams opened and not yet closed.
+u32 MovieLiveStreams();
 
 // The primary video stream's frame size.
 bool MovieGetVideoSize(const MovieStream* stream, i32* width, i32* height);

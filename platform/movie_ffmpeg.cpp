@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -25,6 +26,7 @@ constexpr AVRational kUnits{1, 10000000};
 constexpr i64 kUnitsPerSecond = 10000000;
 constexpr i32 kMaxVideoSize = 4096;
 constexpr int kStagingSlack = 64;  // bytes past a row's end the scaler may write
+std::atomic<u32> g_liveStreams{0};
 // The sound ring is a second long and refilled each time the play cursor passes one of its quarters,
 // so the sound thread wakes four times a lap and never loses one.
 constexpr u32 kRingQuarters = 4;
@@ -516,6 +518,7 @@ MovieStream* MovieOpen(const char* name, AudioDevice* audio) {
     QuietLibraries();
     const std::string path = ResolvePath(name);
     auto* s = new MovieStream;
+    g_liveStreams++;
     const auto fail = [s] {
         MovieClose(s);
         return nullptr;
@@ -557,7 +560,10 @@ void MovieClose(MovieStream* s) {
     avcodec_free_context(&s->video);
     avformat_close_input(&s->fmt);
     delete s;
+    g_liveStreams--;
 }
+
+u32 MovieLiveStreams() { return g_liveStreams.load(); }
 
 bool MovieGetVideoSize(const MovieStream* s, i32* width, i32* height) {
     if (!s) return false;
