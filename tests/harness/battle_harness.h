@@ -32,6 +32,9 @@ void SeedRandom(u32 seed);
 void RestoreRandom();
 u32 RandomState();
 
+// A checksum of the back buffer's picture.
+u32 BackBufferSum();
+
 // Presses and lets the scripted keys of the frame on the fake backend.
 void ApplyInput(plat::FakeInputBackend& input, const std::vector<HeldKey>& script, int frame);
 // One line of the frame's state; every 30 frames also a checksum of the back buffer.
