@@ -80,8 +80,15 @@ BENCHMARK(BM_StartToFirstFrame)->UseManualTime()->Iterations(5)->Unit(benchmark:
 
 }  // namespace
 
-// The benchmarks' main, with the child mode in front of it.
+#ifdef KORVANE_ROAD_BENCH
+int RoadChildMain(int fd);  // road_bench.cpp
+#endif
+
+// The benchmarks' main, with the children's modes in front of it.
 int main(int argc, char** argv) {
+#ifdef KORVANE_ROAD_BENCH
+    if (const char* road = std::getenv("KORVANE_ROAD_CHILD_FD")) return RoadChildMain(std::atoi(road));
+#endif
     const char* fd = std::getenv("KORVANE_STARTUP_CHILD_FD");
     const char* start = std::getenv("KORVANE_STARTUP_T0");
     if (fd && start) {

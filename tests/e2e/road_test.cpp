@@ -25,32 +25,6 @@ namespace {
 constexpr u32 kSeed = 20261207;
 const char* const kGolden = KORVANE_TESTDATA_DIR "/road.golden";
 
-// Scripted play: moving back and forth while the three attack keys fire at their own paces.
-void FightStep(harness::Road& road, int n) {
-    const bool right = (n / 90) % 2 == 0;
-    road.Let(right ? harness::kDikPad4 : harness::kDikPad6);
-    road.Press(right ? harness::kDikPad6 : harness::kDikPad4);
-    for (int dik : {harness::kDikZ, harness::kDikX, harness::kDikC}) road.Let(dik);
-    if (n % 8 == 0) road.Press(harness::kDikZ);
-    if (n % 13 == 0) road.Press(harness::kDikX);
-    if (n % 21 == 0) road.Press(harness::kDikC);
-}
-
-void LetAll(harness::Road& road) {
-    for (int dik : {harness::kDikPad4, harness::kDikPad6, harness::kDikZ, harness::kDikX, harness::kDikC})
-        road.Let(dik);
-}
-
-// Taps decide every few frames until the scene is left for `to`.
-bool DecideUntilScene(harness::Road& road, u32 to, int maxFrames, const char* what) {
-    for (int n = 0; n < maxFrames; n += 12) {
-        if (SysSeq == to) return true;
-        road.Tap(harness::kDikZ);
-        road.Frames(10);
-    }
-    return road.Until([to] { return SysSeq == to; }, 1, what);
-}
-
 struct RoadRun {
     std::vector<std::string> log;
     std::vector<std::string> failures;
@@ -80,43 +54,7 @@ RoadRun RunRoad() {
     };
 
     road.StartUp();
-    road.Note("opening");
-    road.Until([] { return SysSeq == 2; }, 3000, "the title after the opening");
-    road.Frames(5);
-    checkTitle("the opening");
-
-    road.Note("survival");
-    road.Tap(harness::kDikZ);
-    road.Until([] { return SysSeq == 4; }, 600, "the battle mode");
-    for (int n = 0; n < 40000 && SysSeq == 4; n++) {
-        FightStep(road, n);
-        road.Frame();
-    }
-    LetAll(road);
-    road.Until([] { return SysSeq != 4; }, 1, "the end of the survival run");
-
-    road.Note("ranking");
-    DecideUntilScene(road, 2, 3000, "the title after the ranking");
-    road.Frames(5);
-    checkTitle("the ranking");
-
-    road.Note("ranking view");
-    road.Tap(harness::kDikX);
-    road.Until([] { return SysSeq == 6; }, 300, "the ranking view");
-    DecideUntilScene(road, 2, 3000, "the title after the ranking view");
-    road.Frames(5);
-    checkTitle("the ranking view");
-
-    for (int k = 0; k < 5; k++) {
-        road.Note("script scene " + std::to_string(k));
-        ADV_SetScriptNo(k);
-        mBSC_Init();
-        SYS_SetSeq(5);
-        DecideUntilScene(road, 2, 20000, "the title after a script scene");
-        road.Frames(5);
-        checkTitle("a script scene");
-    }
-
+    harness::PlayWholeRoad(road, checkTitle);
     road.ShutDown();
     const test::ResourceCensus atEnd = test::ResourceCensus::Take();
     if (atEnd != atStart) out.leaks.push_back("after the shut-down: " + atEnd.Describe() + " (before: " + atStart.Describe() + ")");

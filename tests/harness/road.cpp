@@ -11,6 +11,7 @@
 #include "screens/btl/btl.h"
 #include "screens/ranking/his.h"
 #include "screens/survival/svv.h"
+#include "script/bsc/bsc.h"
 #include "script/script.h"
 #include "shell/sys.h"
 #include "tests/harness/battle_harness.h"
@@ -187,6 +188,76 @@ void Road::Note(const std::string& text) {
     char head[24];
     std::snprintf(head, sizeof(head), "%6d # ", frame_);
     log_.push_back(head + text);
+}
+
+namespace {
+
+// Scripted play: moving back and forth while the three attack keys fire at their own paces.
+void FightStep(Road& road, int n) {
+    const bool right = (n / 90) % 2 == 0;
+    road.Let(right ? kDikPad4 : kDikPad6);
+    road.Press(right ? kDikPad6 : kDikPad4);
+    for (int dik : {kDikZ, kDikX, kDikC}) road.Let(dik);
+    if (n % 8 == 0) road.Press(kDikZ);
+    if (n % 13 == 0) road.Press(kDikX);
+    if (n % 21 == 0) road.Press(kDikC);
+}
+
+void LetAll(Road& road) {
+    for (int dik : {kDikPad4, kDikPad6, kDikZ, kDikX, kDikC})
+        road.Let(dik);
+}
+
+// Taps decide every few frames until the scene is left for `to`.
+bool DecideUntilScene(Road& road, u32 to, int maxFrames, const char* what) {
+    for (int n = 0; n < maxFrames; n += 12) {
+        if (SysSeq == to) return true;
+        road.Tap(kDikZ);
+        road.Frames(10);
+    }
+    return road.Until([to] { return SysSeq == to; }, 1, what);
+}
+
+}  // namespace
+
+void PlayWholeRoad(Road& road, const std::function<void(const char* after)>& atTitle) {
+    road.Note("opening");
+    road.Until([] { return SysSeq == 2; }, 3000, "the title after the opening");
+    road.Frames(5);
+    atTitle("the opening");
+
+    road.Note("survival");
+    road.Tap(kDikZ);
+    road.Until([] { return SysSeq == 4; }, 600, "the battle mode");
+    for (int n = 0; n < 40000 && SysSeq == 4; n++) {
+        FightStep(road, n);
+        road.Frame();
+    }
+    LetAll(road);
+    road.Until([] { return SysSeq != 4; }, 1, "the end of the survival run");
+
+    road.Note("ranking");
+    DecideUntilScene(road, 2, 3000, "the title after the ranking");
+    road.Frames(5);
+    atTitle("the ranking");
+
+    road.Note("ranking view");
+    road.Tap(kDikX);
+    road.Until([] { return SysSeq == 6; }, 300, "the ranking view");
+    DecideUntilScene(road, 2, 3000, "the title after the ranking view");
+    road.Frames(5);
+    atTitle("the ranking view");
+
+    for (int k = 0; k < 5; k++) {
+        road.Note("script scene " + std::to_string(k));
+        ADV_SetScriptNo(k);
+        mBSC_Init();
+        SYS_SetSeq(5);
+        DecideUntilScene(road, 2, 20000, "the title after a script scene");
+        road.Frames(5);
+        atTitle("a script scene");
+    }
+
 }
 
 }  // namespace harness

@@ -73,4 +73,8 @@ private:
     std::map<u32, SceneTiming> timings_;
 };
 
+// The player's road from the opening to the last scene before the quit; atTitle runs each time the
+// title is back, with what came before it.
+void PlayWholeRoad(Road& road, const std::function<void(const char* after)>& atTitle);
+
 }  // namespace harness
