@@ -234,6 +234,9 @@ int BTL_InitBattle() {
 void BTL_ResetBattleWork() {
     BTL_ReleaseStartBanner();
     FightOver = 0;
+    // A fight that ended inside a hit-stop must not hand its last frames to the next one.
+    HitSlowCnt = 0;
+    HitStopCnt = 0;
     HitMarkSlot = -1;
     CutInTbl[0] = -1;
     CutInTbl[1] = -1;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "census.h"
@@ -71,6 +72,7 @@ std::vector<std::string> ReadLines(const std::string& path) {
 }
 
 TEST(Road, EveryScenePlayedMatchesTheGoldenLogTwiceAndLeavesNothing) {
+    const std::filesystem::path outDir = std::filesystem::current_path();
     test::TempDir home;
     plat::SetSettingsFile(home.File("settings.txt").c_str());
 
@@ -93,6 +95,12 @@ TEST(Road, EveryScenePlayedMatchesTheGoldenLogTwiceAndLeavesNothing) {
     }
 
     const RoadRun second = RunRoad();
+    if (second.log != first.log) {  // both kept beside the test for the diff
+        for (const auto& [name, log] : {std::pair{"road_first.log", &first.log}, std::pair{"road_second.log", &second.log}}) {
+            std::ofstream out(outDir / name);
+            for (const std::string& line : *log) out << line << '\n';
+        }
+    }
     ASSERT_EQ(second.log.size(), first.log.size());
     for (size_t i = 0; i < first.log.size(); i++) ASSERT_EQ(second.log[i], first.log[i]) << "line " << i + 1;
     plat::SetSettingsFile("");

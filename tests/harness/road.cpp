@@ -253,7 +253,7 @@ void PlayWholeRoad(Road& road, const std::function<void(const char* after)>& atT
         ADV_SetScriptNo(k);
         mBSC_Init();
         SYS_SetSeq(5);
-        DecideUntilScene(road, 2, 20000, "the title after a script scene");
+        DecideUntilScene(road, 2, 6000, "the title after a script scene");
         road.Frames(5);
         atTitle("a script scene");
     }
