@@ -67,8 +67,8 @@ std::string SceneLine() {
     return line;
 }
 
-Road::Road(plat::FakeInputBackend& input, u32 seed) : input_(input) {
-    plat::SetTimeSource([this] { return now_; });
+Road::Road(plat::FakeInputBackend& input, u32 seed, bool realClock) : input_(input), realClock_(realClock) {
+    if (!realClock_) plat::SetTimeSource([this] { return now_; });
     plat::SetLocalTimeSource([] { return plat::LocalTime{2026, 12, 7, 12, 0, 0, 0, 1}; });
     plat::SetInputBackend(&input_);
     SeedRandom(seed);
@@ -119,7 +119,12 @@ bool Road::ShutDown() {
 
 bool Road::Frame() {
     if (!running_) return false;
-    now_ += kFrameMs;
+    if (realClock_) {
+        while (u32(plat::GetTimeMs() - now_) < kFrameMs) plat::SleepMs(1);
+        now_ = plat::GetTimeMs();
+    } else {
+        now_ += kFrameMs;
+    }
     CurrentTurn = Turn{};
     int code = 0;
     running_ = SYS_MessageTurn(&code);
@@ -135,6 +140,7 @@ bool Road::Frame() {
     }
     frame_++;
     if (!running_) return false;
+    if (onFrame) onFrame(*this);
     const std::string state = SceneLine();
     if (state != last_ || frame_ % 30 == 0) {
         char head[24];

@@ -28,7 +28,9 @@ class Road {
 public:
     static constexpr u32 kFrameMs = 34;  // one update and one draw per turn through the shell's 33 ms gate
 
-    Road(plat::FakeInputBackend& input, u32 seed);
+    // realClock: the system's clock, each frame waiting out its 34 ms (the demonstration under a real
+    // display); else the injected clock, a frame on per turn.
+    Road(plat::FakeInputBackend& input, u32 seed, bool realClock = false);
     ~Road();
     Road(const Road&) = delete;
     Road& operator=(const Road&) = delete;
@@ -54,6 +56,8 @@ public:
     void Click(i32 x, i32 y, int button);
 
     void Note(const std::string& text);  // a line of the road's own in the log
+    // Runs after every frame (the demonstration takes its pictures from it).
+    std::function<void(Road&)> onFrame;
     void Fail(const std::string& what) { failures_.push_back(what); }
 
     const std::vector<std::string>& log() const { return log_; }
@@ -64,6 +68,7 @@ public:
 
 private:
     plat::FakeInputBackend& input_;
+    bool realClock_;
     u32 now_ = 0x10000000;
     int frame_ = 0;
     bool running_ = false;
