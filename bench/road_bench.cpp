@@ -1,6 +1,7 @@
 // The whole road of a player through the scenes (the play-through the end-to-end test checks), run in
-// a fresh process on a copy of the sample data: per scene the mean and the worst update and draw
-// time against the 33 ms frame, and the peak memory of the whole road.
+// a fresh process on a copy of the sample data: per scene the mean, the 99th percentile (a busy
+// frame) and the worst (a loading frame) update and draw time against the 33 ms frame, and the peak
+// memory of the whole road.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -49,9 +50,9 @@ void BM_WholeRoadPerScene(benchmark::State& state) {
             state.SkipWithError("the road did not run");
             return;
         }
-        // Lines "scene frames updateMean updateMax drawMean drawMax" (ms) and "peak KB".
+        // Lines "scene frames updateMean updateP99 updateMax drawMean drawP99 drawMax" (ms) and "peak KB".
         unsigned scene = 0;
-        double frames = 0, um = 0, ux = 0, dm = 0, dx = 0;
+        double frames = 0, um = 0, up = 0, ux = 0, dm = 0, dp = 0, dx = 0;
         long kb = 0;
         for (size_t at = 0; at < text.size();) {
             const size_t end = text.find('\n', at);
@@ -59,7 +60,8 @@ void BM_WholeRoadPerScene(benchmark::State& state) {
             at = end == std::string::npos ? text.size() : end + 1;
             if (std::sscanf(line.c_str(), "peak %ld", &kb) == 1) {
                 state.counters["peak_MB"] = double(kb) / 1024.0;
-            } else if (std::sscanf(line.c_str(), "%u %lf %lf %lf %lf %lf", &scene, &frames, &um, &ux, &dm, &dx) == 6) {
+            } else if (std::sscanf(line.c_str(), "%u %lf %lf %lf %lf %lf %lf %lf", &scene, &frames, &um, &up, &ux, &dm,
+                                   &dp, &dx) == 8) {
                 const auto put = [&](const char* what, double v) {
                     char key[48];
                     std::snprintf(key, sizeof(key), "s%u_%s", scene, what);
@@ -67,8 +69,10 @@ void BM_WholeRoadPerScene(benchmark::State& state) {
                 };
                 put("frames", frames);
                 put("update_mean_ms", um);
+                put("update_p99_ms", up);
                 put("update_max_ms", ux);
                 put("draw_mean_ms", dm);
+                put("draw_p99_ms", dp);
                 put("draw_max_ms", dx);
             }
         }
@@ -95,12 +99,12 @@ int RoadChildMain(int fd) {
         road.StartUp();
         harness::PlayWholeRoad(road, [](const char*) {});
         road.ShutDown();
-        char line[160];
+        char line[200];
         for (const auto& [scene, t] : road.timings()) {
-            if (t.frames == 0) continue;
-            std::snprintf(line, sizeof(line), "%u %llu %.3f %.3f %.3f %.3f\n", scene,
-                          static_cast<unsigned long long>(t.frames), t.updateSumUs / 1000.0 / double(t.frames),
-                          t.updateMaxUs / 1000.0, t.drawSumUs / 1000.0 / double(t.frames), t.drawMaxUs / 1000.0);
+            if (t.updateUs.empty()) continue;
+            const harness::TimeFigures u = harness::Figures(t.updateUs), d = harness::Figures(t.drawUs);
+            std::snprintf(line, sizeof(line), "%u %zu %.3f %.3f %.3f %.3f %.3f %.3f\n", scene, t.updateUs.size(),
+                          u.meanMs, u.p99Ms, u.maxMs, d.meanMs, d.p99Ms, d.maxMs);
             out += line;
         }
     }

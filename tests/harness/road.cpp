@@ -1,5 +1,6 @@
 #include "tests/harness/road.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -35,6 +36,14 @@ double Us(Clock::time_point from, Clock::time_point to) {
 }
 
 }  // namespace
+
+TimeFigures Figures(std::vector<float> us) {
+    if (us.empty()) return {0, 0, 0};
+    std::sort(us.begin(), us.end());
+    double sum = 0;
+    for (float v : us) sum += v;
+    return {sum / double(us.size()) / 1000.0, us[(us.size() - 1) * 99 / 100] / 1000.0, us.back() / 1000.0};
+}
 
 std::string SceneLine() {
     char buf[160];
@@ -131,12 +140,8 @@ bool Road::Frame() {
     const Clock::time_point end = Clock::now();
     if (CurrentTurn.updated && CurrentTurn.drawn) {
         SceneTiming& t = timings_[CurrentTurn.scene];
-        const double u = Us(CurrentTurn.update, CurrentTurn.draw), d = Us(CurrentTurn.draw, end);
-        t.frames++;
-        t.updateSumUs += u;
-        t.drawSumUs += d;
-        if (u > t.updateMaxUs) t.updateMaxUs = u;
-        if (d > t.drawMaxUs) t.drawMaxUs = d;
+        t.updateUs.push_back(float(Us(CurrentTurn.update, CurrentTurn.draw)));
+        t.drawUs.push_back(float(Us(CurrentTurn.draw, end)));
     }
     frame_++;
     if (!running_) return false;

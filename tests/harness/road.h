@@ -18,11 +18,14 @@ namespace harness {
 // Scene, sub-states and the key values of the scene that runs.
 std::string SceneLine();
 
+// Update and draw times of every frame a scene ran, in microseconds.
 struct SceneTiming {
-    u64 frames = 0;
-    double updateMaxUs = 0, drawMaxUs = 0;
-    double updateSumUs = 0, drawSumUs = 0;
+    std::vector<float> updateUs, drawUs;
 };
+struct TimeFigures {
+    double meanMs, p99Ms, maxMs;
+};
+TimeFigures Figures(std::vector<float> us);
 
 class Road {
 public:
