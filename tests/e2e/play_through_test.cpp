@@ -1,5 +1,5 @@
 // The whole game by play, headless: the road through every scene from the real start-up to the quit
-// through the window, checked against a golden log (tests/data/road.golden), repeated identically,
+// through the window, checked against a golden log (tests/data/play_through.log), repeated identically,
 // and leaving nothing behind. KORVANE_UPDATE_GOLDEN=1 rewrites the golden log on purpose; review
 // its diff before committing it.
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@
 namespace {
 
 constexpr u32 kSeed = 20261207;
-const char* const kGolden = KORVANE_TESTDATA_DIR "/road.golden";
+const char* const kGolden = KORVANE_TESTDATA_DIR "/play_through.log";
 
 struct RoadRun {
     std::vector<std::string> log;
@@ -71,7 +71,7 @@ std::vector<std::string> ReadLines(const std::string& path) {
     return lines;
 }
 
-TEST(Road, EveryScenePlayedMatchesTheGoldenLogTwiceAndLeavesNothing) {
+TEST(PlayThrough, EveryScenePlayedMatchesTheGoldenLogTwiceAndLeavesNothing) {
     const std::filesystem::path outDir = std::filesystem::current_path();
     test::TempDir home;
     plat::SetSettingsFile(home.File("settings.txt").c_str());
@@ -96,7 +96,7 @@ TEST(Road, EveryScenePlayedMatchesTheGoldenLogTwiceAndLeavesNothing) {
 
     const RoadRun second = RunRoad();
     if (second.log != first.log) {  // both kept beside the test for the diff
-        for (const auto& [name, log] : {std::pair{"road_first.log", &first.log}, std::pair{"road_second.log", &second.log}}) {
+        for (const auto& [name, log] : {std::pair{"play_through_first.log", &first.log}, std::pair{"play_through_second.log", &second.log}}) {
             std::ofstream out(outDir / name);
             for (const std::string& line : *log) out << line << '\n';
         }
