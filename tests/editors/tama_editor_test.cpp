@@ -186,7 +186,7 @@ TEST_F(TamaEditor, PickerStoresOnlyADoubleClick) {
     EXPECT_EQ(caption, "未使用");
 }
 
-TEST_F(TamaEditor, DetailButtonsOpenTheDialogOfKindAndType) {
+TEST_F(TamaEditor, KindAndTypeRecaptionTheGroupsAndPickTheDetailDialog) {
     struct Case {
         u8 kind, moveType, laserType;
         int button;
@@ -208,24 +208,7 @@ TEST_F(TamaEditor, DetailButtonsOpenTheDialogOfKindAndType) {
         plat::ClickCtl(phase, c.button);
         EXPECT_EQ(opened, c.want ? std::vector<int>{c.want} : std::vector<int>{}) << int(c.kind) << "/" << int(c.moveType);
     }
-}
-
-TEST_F(TamaEditor, ParameterDialogsWriteNumbersAndRadioPositions) {
-    TAMA_PHASE& p = TamaDataTbl[0]->phase[0];
-    OnModal(152, [](plat::Dialog* dlg) {
-        plat::TypeText(dlg, 1479, "-20000");
-        plat::ClickCtl(dlg, 1389);
-        plat::ClickCtl(dlg, 1400);
-        plat::ClickCtl(dlg, plat::IDOK);
-    });
-    EDIT_OpenTamaParamDlg(152, &p);
-    EXPECT_EQ(p.p[1], -9999);
-    EXPECT_EQ(p.q[15], 2);
-    EXPECT_EQ(p.q[14], 5);
-}
-
-TEST_F(TamaEditor, KindRadiosRecaptionTheTypeGroups) {
-    Open();
+    // The kind radios recaption the type groups.
     plat::ClickCtl(phase, 2402);
     EXPECT_EQ(TamaDataTbl[0]->phase[0].kind, 2);
     EXPECT_EQ(plat::GetCaption(phase, 1033), "搜索一次後固定");
@@ -239,7 +222,7 @@ TEST_F(TamaEditor, KindRadiosRecaptionTheTypeGroups) {
     EXPECT_EQ(plat::GetRadio(phase, 1033), 7);
 }
 
-TEST_F(TamaEditor, ShotValueCaptionsFollowTheFiringType) {
+TEST_F(TamaEditor, ShotAndParameterDialogsWriteClampedNumbersRadiosAndCaptions) {
     Open();
     std::vector<std::string> captions;
     OnModal(119, [&](plat::Dialog* dlg) {
@@ -254,6 +237,19 @@ TEST_F(TamaEditor, ShotValueCaptionsFollowTheFiringType) {
     EXPECT_EQ(captions, (std::vector<std::string>{"回轉角度", "開始座標", "發射倒數", "未定"}));
     EXPECT_EQ(TamaDataTbl[0]->phase[0].fire.fireType, 4);
     EXPECT_EQ(TamaDataTbl[0]->phase[0].fire.value1, -9999);
+
+    // A parameter dialog writes clamped numbers and radio positions.
+    TAMA_PHASE& p = TamaDataTbl[0]->phase[0];
+    OnModal(152, [](plat::Dialog* dlg) {
+        plat::TypeText(dlg, 1479, "-20000");
+        plat::ClickCtl(dlg, 1389);
+        plat::ClickCtl(dlg, 1400);
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    EDIT_OpenTamaParamDlg(152, &p);
+    EXPECT_EQ(p.p[1], -9999);
+    EXPECT_EQ(p.q[15], 2);
+    EXPECT_EQ(p.q[14], 5);
 }
 
 TEST_F(TamaEditor, AnimeDialogCancelRestoresTheEntryOnly) {
