@@ -1,8 +1,9 @@
 // The sample data builder, run into a fresh folder, and its files read back by the game's own readers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <utility>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -39,45 +40,34 @@ struct Glyph {
     int width = 0;
     std::vector<u32> rows;  // the row bits as stored
     bool Ink(int x, int y) const { return (rows[size_t(y)] >> (width - x)) & 1; }
-    int Count() const {
-        int n = 0;
+    int Count() const { return int(Ink().size()); }
+    std::vector<std::pair<int, int>> Ink() const {  // the inked (x, y), row by row
+        std::vector<std::pair<int, int>> ink;
         for (int y = 0; y < int(rows.size()); ++y)
-            for (int x = 0; x < width; ++x) n += Ink(x, y);
-        return n;
+            for (int x = 0; x < width; ++x)
+                if (Ink(x, y)) ink.emplace_back(x, y);
+        return ink;
     }
-    std::vector<int> Columns() const {  // the inked columns, left to right
-        std::vector<int> cols;
-        for (int x = 0; x < width; ++x)
-            for (int y = 0; y < int(rows.size()); ++y)
-                if (Ink(x, y)) {
-                    cols.push_back(x);
-                    break;
-                }
-        return cols;
+    int LeftColumn() const {
+        int m = width;
+        for (const auto& p : Ink()) m = std::min(m, p.first);
+        return m;
+    }
+    int RightColumn() const {
+        int m = -1;
+        for (const auto& p : Ink()) m = std::max(m, p.first);
+        return m;
     }
     int FullestColumn() const {
-        int best = -1;
-        int most = 0;
-        for (int x = 0; x < width; ++x) {
-            int n = 0;
-            for (int y = 0; y < int(rows.size()); ++y) n += Ink(x, y);
-            if (n > most) {
-                most = n;
-                best = x;
-            }
-        }
-        return best;
+        std::vector<int> n(size_t(width) + 1);
+        for (const auto& p : Ink()) ++n[size_t(p.first)];
+        return int(std::max_element(n.begin(), n.end()) - n.begin());
     }
-    double MeanX() const {
+    double MeanX() const { return Mean(false); }
+    double MeanY() const { return Mean(true); }
+    double Mean(bool vertical) const {
         double sum = 0;
-        for (int y = 0; y < int(rows.size()); ++y)
-            for (int x = 0; x < width; ++x) sum += Ink(x, y) * x;
-        return sum / Count();
-    }
-    double MeanY() const {
-        double sum = 0;
-        for (int y = 0; y < int(rows.size()); ++y)
-            for (int x = 0; x < width; ++x) sum += Ink(x, y) * y;
+        for (const auto& p : Ink()) sum += vertical ? p.second : p.first;
         return sum / Count();
     }
 };
@@ -114,8 +104,7 @@ u32 SlotOf(const char* utf8) {
 class SampleData : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string command = std::string("\"") + KORVANE_MKDATA + "\" \"" + dir_.path() + "\" > /dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_EQ(test::RunProgram(KORVANE_MKDATA, {dir_.path()}), 0);
     }
     std::string File(const std::string& rel) const { return dir_.path() + "/" + rel; }
 
@@ -180,8 +169,8 @@ void SampleData::CheckFont(const char* name, u16 size) {
     const Glyph close = WideSlot(f, SlotOf("」"));
     ASSERT_TRUE(open.Count() > 0 && close.Count() > 0);
     EXPECT_LT(open.MeanY(), close.MeanY());
-    EXPECT_EQ(open.FullestColumn(), open.Columns().front()) << "「 has its upright on the left";
-    EXPECT_EQ(close.FullestColumn(), close.Columns().back()) << "」 has its upright on the right";
+    EXPECT_EQ(open.FullestColumn(), open.LeftColumn()) << "「 has its upright on the left";
+    EXPECT_EQ(close.FullestColumn(), close.RightColumn()) << "」 has its upright on the right";
     EXPECT_EQ(WideSlot(f, 0).Count(), 0) << "the ideographic space";
     EXPECT_EQ(WideSlot(f, (0xA4 - 0xA1) * 160 + (0x7F - 0x40)).Count(), 0) << "trail 0x7F is no character";
     EXPECT_EQ(WideSlot(f, (0xA4 - 0xA1) * 160 + (0xA0 - 0x60)).Count(), 0) << "trail 0xA0 is no character";
