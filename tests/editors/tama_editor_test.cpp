@@ -1,13 +1,11 @@
 // The weapon editor's dialog procedures on the fake dialogs: typing and clicking as the user would.
 #include "editors/tama_editor.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <functional>
-#include <map>
 #include <string>
 #include <vector>
+
+#include "editor_fixture.h"
 
 #include "graphics/display/disp.h"
 #include "platform/encoding.h"
@@ -15,8 +13,6 @@
 #include "platform/window.h"
 #include "shell/sound/sound.h"
 #include "shell/sys.h"
-#include "test_support.h"
-#include "tools/writers/battle_data_writer.h"
 
 namespace {
 
@@ -26,35 +22,24 @@ int RecordPlay(int no, int loop) {
     return 1;
 }
 
-class TamaEditor : public ::testing::Test {
+class TamaEditor : public test::EditorTest {
 protected:
     void SetUp() override {
+        test::EditorTest::SetUp();
         std::vector<TAMA_DATA> records;
         for (int i = 0; i < 10; i++) records.push_back(tools::NewTama(i16(i), i == 7 ? "seven" : nullptr));
         dir.Write("Dat/Tama.dat", tools::TamaFile(records));
         dir.Write("ChipTxt/效果.txt", "spark\nsmoke\n");
         ASSERT_EQ(TAMA_LoadData(), 1);
-        plat::UseFakeDialogs(true);
         EditSePlay = RecordPlay;
         g_played.clear();
         TamaEditState = EDIT_STATE{};
     }
     void TearDown() override {
-        plat::SetModalHandler({});
-        plat::DestroyAllDialogs();
-        plat::UseFakeDialogs(false);
+        test::EditorTest::TearDown();
         EditSePlay = SE_Play;
         TamaEditState = EDIT_STATE{};
         TAMA_ClearData();
-    }
-    // Every modal dialog goes to the handler of its number; one without a handler is cancelled.
-    void OnModal(int id, std::function<void(plat::Dialog*)> act) {
-        handlers[id] = std::move(act);
-        plat::SetModalHandler([this](plat::Dialog* d) {
-            opened.push_back(plat::GetDialogId(d));
-            auto it = handlers.find(plat::GetDialogId(d));
-            if (it != handlers.end() && it->second) it->second(d);
-        });
     }
     static std::vector<u8> Bytes(const TAMA_DATA* d) {
         std::vector<u8> b(TAMA_FILE_SIZE);
@@ -69,11 +54,6 @@ protected:
         return list;
     }
 
-    test::TempDir dir;
-    test::ScopedCwd cwd{dir.path()};
-    test::DebugCapture debug;
-    std::map<int, std::function<void(plat::Dialog*)>> handlers;
-    std::vector<int> opened;
     plat::Dialog* list = nullptr;
     plat::Dialog* phase = nullptr;
 };
