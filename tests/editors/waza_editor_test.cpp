@@ -157,9 +157,7 @@ TEST_F(WazaEditor, ListsEditTheStepMapLoopsAndJumps) {
     plat::TypeText(head, 1200, "3");
     plat::TypeText(head, 1205, "2");
     plat::ClickCtl(head, 1044);
-    EXPECT_EQ(w->loop[0].from, 3);
-    EXPECT_EQ(w->loop[0].to, 2);
-    EXPECT_EQ(w->loop[0].count, 2);
+    EXPECT_EQ(std::vector<int>({w->loop[0].from, w->loop[0].to, w->loop[0].count}), (std::vector<int>{3, 2, 2}));
     EXPECT_EQ(plat::GetSel(head, 1128), 1);
     EXPECT_EQ(plat::GetRow(head, 1128, 0), "[0]  02→03  002");
     plat::TypeText(head, 1703, "0");
