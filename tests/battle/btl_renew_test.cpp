@@ -16,6 +16,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 using test::MekaDrive;
 
 class BtlRenew : public MekaDrive {
@@ -135,10 +137,7 @@ TEST_F(BtlRenew, RoundEndLostResetsTheOthersAndDropsTheirPanels) {
     EXPECT_EQ(frames, 39);
     EXPECT_EQ(BtlState, 19);
     EXPECT_EQ(cpu_->meka->act, 0);
-    EXPECT_EQ(PnlTbl[1].use, 0);
-    EXPECT_EQ(PnlHud.popupSpr, -1);
-    EXPECT_EQ(PnlHud.markerSpr, -1);
-    EXPECT_EQ(BtlSkipFlag, 1);
+    EXPECT_EQ((Ints{PnlTbl[1].use, PnlHud.popupSpr, PnlHud.markerSpr, BtlSkipFlag}), (Ints{0, -1, -1, 1}));
 }
 
 TEST_F(BtlRenew, HitStopRunsSlowThenStopFrames) {

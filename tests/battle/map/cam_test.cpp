@@ -12,6 +12,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 class CameraTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -146,10 +148,7 @@ TEST_F(CameraTest, FallbackTakesOverFromAFreedFirstObject) {
     CAM_SetSpeed(-999, -999, 1000);
     OBJ_Free(a->index);
     SCR_Renew(0);
-    EXPECT_EQ(CamData.obj, b->index);
-    EXPECT_EQ(CamData.nextObj, -1);
-    EXPECT_EQ(CamData.x, 900);
-    EXPECT_EQ(CamData.y, 700);
+    EXPECT_EQ((Ints{CamData.obj, CamData.nextObj, CamData.x, CamData.y}), (Ints{b->index, -1, 900, 700}));
     ExpectInSync();
 }
 

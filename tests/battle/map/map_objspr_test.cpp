@@ -17,6 +17,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 // One object picture 64×96 anchored 80 pixels down: placed on cell (40, 40) it covers map pixels
 // (640, 560)..(704, 656) and its foot line is y = 640.
 constexpr i32 kFoot = 640;
@@ -95,10 +97,7 @@ TEST_F(PieceTest, ASpriteBehindTheFootLineGetsTheCoveredPart) {
     EXPECT_EQ(p[0]->y, 240 + kFoot - 520);
     EXPECT_EQ(p[0]->z, kFoot - 560);
     const RECT src = p[0]->mapObj->src;  // the part (644, 560)..(676, 600) of the picture
-    EXPECT_EQ(src.left, 104);
-    EXPECT_EQ(src.top, 40);
-    EXPECT_EQ(src.right, 136);
-    EXPECT_EQ(src.bottom, 80);
+    EXPECT_EQ((Ints{src.left, src.top, src.right, src.bottom}), (Ints{104, 40, 136, 80}));
     const SPR_HEAD* h = SprTbl[p[0]->spr];
     EXPECT_EQ(h->priority, 128);
     EXPECT_EQ(h->owner, p[0]->index);

@@ -15,6 +15,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 std::vector<u8> Words(std::initializer_list<u16> v) {
     tools::ByteWriter w;
     for (u16 x : v) w.U16(x);
@@ -82,13 +84,9 @@ TEST_F(DecodeTest, ObjectRunsSkipAndPlace) {
     const std::vector<u8> layer = Words({0, 0, 7, 3, 3, 2, 9, 1});  // record 8 does not exist
     ASSERT_EQ(MAP_DecodeObjLayer(layer.data(), i32(layer.size())), 1);
     ASSERT_EQ(MapObjCnt, 3);
-    EXPECT_EQ(MapObjTbl[0].no, 2);
-    EXPECT_EQ(MapObjTbl[0].x, 7 * 16 - 2);
-    EXPECT_EQ(MapObjTbl[1].no, 2);
-    EXPECT_EQ(MapObjTbl[1].x, 0 - 2);
-    EXPECT_EQ(MapObjTbl[1].y, 16);
-    EXPECT_EQ(MapObjTbl[2].no, 0);
-    EXPECT_EQ(MapObjTbl[2].x, 2 * 16);
+    EXPECT_EQ((Ints{MapObjTbl[0].no, MapObjTbl[0].x, MapObjTbl[1].no, MapObjTbl[1].x, MapObjTbl[1].y, MapObjTbl[2].no,
+                    MapObjTbl[2].x}),
+              (Ints{2, 7 * 16 - 2, 2, 0 - 2, 16, 0, 2 * 16}));
 }
 
 TEST_F(DecodeTest, ObjectListHoldsAThousand) {
@@ -207,11 +205,7 @@ TEST_F(MapOpenTest, CloseReleasesEverythingAndMayRepeat) {
     MAP_Close();
     MAP_Close();
     EXPECT_TRUE(AllReleased());
-    EXPECT_EQ(MAP_IsOpen(), 0);
-    EXPECT_EQ(MAP_GetMapNo(), MAP_NONE);
-    EXPECT_EQ(MapObjCnt, 0);
-    EXPECT_EQ(MapSurf, -1);
-    EXPECT_EQ(MapSpr, -1);
+    EXPECT_EQ((Ints{MAP_IsOpen(), MAP_GetMapNo(), MapObjCnt, MapSurf, MapSpr}), (Ints{0, MAP_NONE, 0, -1, -1}));
 
     // Map 0 has no sheets and no ".csp": none of map 1's records or objects carry over.
     MAP_Open(1, 0, 0);

@@ -1,10 +1,8 @@
 // A battle frame with two HUD panels after scripted damage, chips and a refill, effects over the
 // stage, the slot panel, the hit-count popup and the target marker, drawn through the battle
-// renderer: every pixel of the strip rows shows the front-most strip's colour band. The picture is
-// written beside the test binary (with the chips, before they fade) as "hud_frame.bmp" for a human to look at.
+// renderer: every pixel of the strip rows shows the front-most strip's colour band.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,7 +14,6 @@
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
-#include "display_support.h"
 #include "graphics/display/disp.h"
 #include "graphics/sprite/spr.h"
 #include "platform/random.h"
@@ -24,7 +21,7 @@
 #include "screens/save/save.h"
 #include "shell/sys.h"
 #include "test_support.h"
-#include "tests/battle/effect/eft_probe.h"
+#include "tests/battle/battle_env.h"
 #include "tests/battle/map/map_stage.h"
 #include "tools/writers/meka_set_writer.h"
 
@@ -45,23 +42,17 @@ int StripColour(const PNL_DATA& p, int x) {
     return -1;
 }
 
-TEST(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
-    const std::string out = std::filesystem::current_path().string() + "/hud_frame.bmp";
-    test::HeadlessDisplay display;
-    ASSERT_TRUE(display.ok());
-    test::TempDir dir;
-    test::ScopedCwd cwd(dir.path());
-    SPR_Init();
+using PnlDraw = test::BattleEnv;
+
+TEST_F(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
     DISP_SetClipRect(0, 0, 640, 480);
-    ASSERT_EQ(OBJ_Init(), 1);
     SAVE_InitGameData();
     SYS_SetSeq(4);
     plat::SRand(11);
     ScrQuake = ScrQuakeOfs = 0;  // a still frame
     ScrQuakeCnt = 0;
-    for (int type : {0, 1}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir.path(), MekaNameTbl[type]));
-    ASSERT_TRUE(test::LoadEffectsAndHud(dir.path()));
-    test::WriteStage(dir, 9, 0, 'L', {test::RandomMap(60, 45, 21, 6, 40), test::OddCsp()});
+    for (int type : {0, 1}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[type]));
+    test::WriteStage(dir_, 9, 0, 'L', {test::RandomMap(60, 45, 21, 6, 40), test::OddCsp()});
     MAP_Open(9, 0, 0);
     ASSERT_EQ(MAP_IsOpen(), 1);
     CAM_Setup(CAM_MODE_FIXED, nullptr, nullptr);
@@ -120,7 +111,6 @@ TEST(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
     i32 w = 0, h = 0;
     std::vector<u16> screen = test::ReadSurface(DispBackBuffer, &w, &h);
     ASSERT_EQ(w, 640);
-    EXPECT_TRUE(test::SaveBmp565(out, screen, w, h)) << out;
     // The chips add their colour over the trail they came from.
     const std::size_t chipAt = std::size_t(PnlTbl[0].y + 19) * 640 + std::size_t(PnlTbl[0].x + 57 + 75);
     EXPECT_NE(screen[chipAt], StripColour(PnlTbl[0], PnlTbl[0].x + 57 + 75));
@@ -151,15 +141,8 @@ TEST(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
     EXPECT_EQ(PnlTbl[0].life.src.left, 40);
     EXPECT_EQ(PnlTbl[0].damageA.x, 4 + 57 + 90);
 
-    for (int slot = 0; slot < MEKA_SLOT_MAX; ++slot) MEKA_Delete(slot);
-    OBJ_FreeAll();
-    test::UnloadEffectsAndHud();
     MAP_Close();
     BTL_SetState(0);
-    SYS_SetSeq(0);
-    SPR_Release();
-    for (int i = 0; i < SURF_SLOT_MAX; ++i)
-        while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,13 +11,12 @@
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
-#include "display_support.h"
 #include "graphics/sprite/spr.h"
 #include "platform/random.h"
 #include "screens/save/save.h"
 #include "shell/sys.h"
 #include "test_support.h"
-#include "tests/battle/effect/eft_probe.h"
+#include "tests/battle/battle_env.h"
 #include "tools/writers/meka_set_writer.h"
 
 namespace {
@@ -27,30 +25,15 @@ namespace {
 using Strip = std::array<int, 5>;
 Strip S(const PNL_STRIP& s) { return {s.x, s.y, s.src.left, s.src.right, s.src.top}; }
 
-class Pnl : public ::testing::Test {
+class Pnl : public test::BattleEnv {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(display_.ok());
-        SPR_Init();
-        cwd_ = std::make_unique<test::ScopedCwd>(dir_.path());
         for (int type : {0, 1}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[type]));
-        ASSERT_EQ(OBJ_Init(), 1);
-        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
+        BattleEnv::SetUp();
         SAVE_InitGameData();
         SYS_SetSeq(4);
         plat::SRand(3);
         PnlChipCnt = 0;
-    }
-    void TearDown() override {
-        plat::SetRandSource({});
-        CurObj = nullptr;
-        for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
-        OBJ_FreeAll();
-        test::UnloadEffectsAndHud();
-        SPR_Release();
-        for (int i = 0; i < SURF_SLOT_MAX; ++i)
-            while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
-        SYS_SetSeq(0);
     }
     // A mech in the slot with its panel at (4, 436) (team 0) and the bars and units given.
     static LIST_DATA* Mech(int slot, int bars, int units, int team = 0) {
@@ -75,14 +58,6 @@ protected:
         r->lifeBar = i16(bars);
         PNL_SetDamageGauge(m, u0 / 16, lost / 16, lost, b0);
     }
-    static void Walk() {
-        const OBJ_RENEW_FUNC funcs[OBJ_KIND_COUNT] = {nullptr, nullptr, nullptr, EFT_Renew, PNL_RenewChip, nullptr};
-        OBJ_RenewAll(funcs);
-    }
-
-    test::HeadlessDisplay display_;
-    test::TempDir dir_;
-    std::unique_ptr<test::ScopedCwd> cwd_;
 };
 
 TEST_F(Pnl, PanelsStackPerSideAndStartFull) {
