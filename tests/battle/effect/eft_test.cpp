@@ -248,11 +248,8 @@ TEST_F(Eft, TheAuraFollowsItsMechUntilTheTimedStateChanges) {
     m->x = 320;
     m->z = 4;
     Walk();
-    EXPECT_EQ(aura->x, 320);
-    EXPECT_EQ(aura->y, 216);
-    EXPECT_EQ(aura->z, 36);
-    EXPECT_EQ(Spr(aura)->step, 82);
-    EXPECT_EQ(Spr(aura)->attr & 0x400, 0x400u);
+    EXPECT_EQ((Ints{aura->x, aura->y, aura->z, Spr(aura)->step, int(Spr(aura)->attr & 0x400)}),
+              (Ints{320, 216, 36, 82, 0x400}));
     // Frames read as a signed byte: 200 is negative, the aura's end starts.
     m->meka->timedFrames = 200;
     Walk();
@@ -278,12 +275,8 @@ TEST_F(Eft, TrailsSpawnPastThirtySixPixelsAndFadeOnlyInPlay) {
     Walk();
     ASSERT_EQ(EftCnt, 2);
     LIST_DATA* next = OBJ_Get(trail->next);
-    EXPECT_EQ(next->eft->type, 12);
-    EXPECT_EQ(next->owner, shot->index);
-    EXPECT_EQ(next->x, 108);
-    EXPECT_EQ(next->y, 96);
-    EXPECT_EQ(next->flagA, 16);
-    EXPECT_EQ(trail->flagB, 1);
+    EXPECT_EQ((Ints{next->eft->type, next->owner, next->x, next->y, next->flagA, trail->flagB}),
+              (Ints{12, shot->index, 108, 96, 16, 1}));
     // Outside play the segments keep their level.
     BtlFrameState = 6;
     const int level = Spr(trail)->level;
@@ -344,13 +337,9 @@ TEST_F(Eft, LaserPiecesFollowTheChainAndHideOnAFreshLauncher) {
     lnch->lnch->shots[1] = s1->index;
     lnch->lnch->extension = 3;
     Walk();
-    EXPECT_EQ(Spr(base)->view, 1);
-    EXPECT_EQ(Spr(base)->step, 112);
-    EXPECT_EQ(base->subStep, 3);
-    EXPECT_EQ(Spr(base)->scaleX, 512);
-    EXPECT_EQ(base->x, 100);
-    EXPECT_EQ(Spr(tip)->view, 1);
-    EXPECT_EQ(Spr(tip)->step, 18);
+    EXPECT_EQ((Ints{Spr(base)->view, Spr(base)->step, base->subStep, Spr(base)->scaleX, base->x, Spr(tip)->view,
+                    Spr(tip)->step}),
+              (Ints{1, 112, 3, 512, 100, 1, 18}));
     // The tip at the last shot's box 8; the shot has no owner, so no rise.
     EXPECT_EQ(tip->x, 140 + tools::kEffectTipRect.left);
     EXPECT_EQ(tip->y, 100 + tools::kEffectTipRect.top);
@@ -434,10 +423,7 @@ TEST_F(Eft, SmokeSinksDriftsAndEnds) {
     Walk();
     EXPECT_EQ(s->z, 4);
     Walk();
-    EXPECT_EQ(s->z, 1);
-    EXPECT_EQ(s->dir, 5);
-    EXPECT_EQ(Spr(s)->pageOffset, 5);
-    EXPECT_EQ(s->subStep, 3);
+    EXPECT_EQ((Ints{s->z, s->dir, Spr(s)->pageOffset, s->subStep}), (Ints{1, 5, 5, 3}));
     int frames = 3;
     while (s->use) {
         Walk();
@@ -496,10 +482,7 @@ TEST_F(Eft, DebrisBurstsFromBoxesFourteenAndFifteen) {
     EFT_CreateDebris(13, 3, 10);
     const LIST_DATA* e = OBJ_Get(ObjActTail);
     ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->x, left + 3);
-    EXPECT_EQ(e->y, top + 3 - 1);
-    EXPECT_EQ(e->vx16, -0x30000 + 2000 * 16);
-    EXPECT_EQ(e->subStep, 5 + 7 % 6);
+    EXPECT_EQ((Ints{e->x, e->y, e->vx16, e->subStep}), (Ints{left + 3, top + 3 - 1, -0x30000 + 2000 * 16, 5 + 7 % 6}));
 }
 
 TEST_F(Eft, TermTwiceReleasesTheSetOnce) {

@@ -124,9 +124,7 @@ TEST_F(CameraTest, CentreOutOfRangeIsClampedWithoutScrolling) {
     const u32 before = ScrDrawChipCnt;
     SCR_Renew(0);
     EXPECT_EQ(ScrDrawChipCnt, before);
-    EXPECT_EQ(CamData.x, 320);
-    EXPECT_EQ(CamData.y, 1040);
-    EXPECT_EQ(MapData->scrollY, 0);
+    EXPECT_EQ((Ints{CamData.x, CamData.y, MapData->scrollY}), (Ints{320, 1040, 0}));
     // Back toward the middle: the scroll follows only the part inside the range.
     CAM_SetPos(100, 240);
     CAM_Setup(CAM_MODE_POINT, nullptr, nullptr);
@@ -218,11 +216,8 @@ TEST_F(CameraTest, SpritesArePlacedAroundTheCentreExceptChipsAndPieces) {
         ASSERT_EQ(SPR_CreateFSpr(100 + k, 128, nullptr), 1);
     }
     CAM_SetAllObjSpr();
-    EXPECT_EQ(SprTbl[100]->x, 370);
-    EXPECT_EQ(SprTbl[100]->y, 220);
-    EXPECT_EQ(SprTbl[100]->height, 9);
-    EXPECT_EQ(SprTbl[101]->x, 0);
-    EXPECT_EQ(SprTbl[102]->x, 0);
+    EXPECT_EQ((Ints{SprTbl[100]->x, SprTbl[100]->y, SprTbl[100]->height, SprTbl[101]->x, SprTbl[102]->x}),
+              (Ints{370, 220, 9, 0, 0}));
 }
 
 }  // namespace

@@ -127,13 +127,9 @@ TEST_F(MapOpenTest, OpensTheSheetsOfSubZeroAndTheMapOfItsSub) {
     EXPECT_GE(MapSurf, 0);
     EXPECT_EQ(MapCspCnt, 6);
     EXPECT_NE(SPR_GetFSpr(MapSpr), nullptr);
-    EXPECT_EQ(SprTbl[MapSpr]->priority, 161);
-    EXPECT_EQ(MapData->viewW, 640);
-    EXPECT_EQ(MapData->halfViewH, 240);
-    EXPECT_EQ(MapData->viewChipW, 40);
-    EXPECT_EQ(MapData->pixelW, 800);
-    EXPECT_EQ(ScrRangeRect.right, 800);
-    EXPECT_EQ(ScrRangeRect.bottom, 640);
+    EXPECT_EQ((Ints{SprTbl[MapSpr]->priority, MapData->viewW, MapData->halfViewH, MapData->viewChipW, MapData->pixelW,
+                    ScrRangeRect.right, ScrRangeRect.bottom}),
+              (Ints{161, 640, 240, 40, 800, 800, 640}));
 
     // The 'L' stage and another sub are other files.
     test::DebugCapture debug;
@@ -192,10 +188,8 @@ TEST_F(MapOpenTest, CloseReleasesEverythingAndMayRepeat) {
     MAP_LoadBg();
     MAP_LoadBg();  // again: the first picture and sprite are not leaked
     ASSERT_NE(SPR_GetTSpr(MapBgSpr), nullptr);
-    EXPECT_EQ(SprTbl[MapBgSpr]->priority, 162);
-    EXPECT_EQ(SprTbl[MapBgSpr]->x, 24);
-    EXPECT_EQ(SprTbl[MapBgSpr]->y, 32);
-    EXPECT_EQ(SurfTbl[MapBgSurf].useCount, 1);
+    EXPECT_EQ((Ints{SprTbl[MapBgSpr]->priority, SprTbl[MapBgSpr]->x, SprTbl[MapBgSpr]->y, SurfTbl[MapBgSurf].useCount}),
+              (Ints{162, 24, 32, 1}));
     MAP_ShowLayer(0);
     EXPECT_EQ(SprTbl[MapSpr]->view, 0);
     MAP_ShowLayer(1);

@@ -37,23 +37,9 @@ protected:
         SCR_DrawScrBuf(DispBackBuffer, 0, 0, 0);
         return test::ReadSurface(DispBackBuffer);
     }
-    // Pixels of the view that differ from the map under it (blank chips outside the map).
-    int Mismatches(const std::vector<u16>& view, i32* firstX = nullptr, i32* firstY = nullptr) {
-        const MAP_DATA& m = *MapData;
-        const i32 pw = m.pixelW + 2 * test::kPaintMargin;
-        int bad = 0;
-        for (i32 y = 0; y < 480; ++y)
-            for (i32 x = 0; x < 640; ++x) {
-                const i32 px = m.scrollX + x + test::kPaintMargin, py = m.scrollY + y + test::kPaintMargin;
-                const u16 want = whole_[size_t(py) * pw + px];
-                if (view[size_t(y) * 640 + x] == want) continue;
-                if (!bad++ && firstX) *firstX = x, *firstY = y;
-            }
-        return bad;
-    }
     void ExpectViewMatches(const char* what) {
         i32 x = -1, y = -1;
-        const int bad = Mismatches(View(), &x, &y);
+        const int bad = test::ViewMismatches(View(), whole_, &x, &y);
         EXPECT_EQ(bad, 0) << what << ": scroll (" << MapData->scrollX << ", " << MapData->scrollY << "), origin ("
                           << MapData->originX << ", " << MapData->originY << "), first at (" << x << ", " << y << ")";
     }

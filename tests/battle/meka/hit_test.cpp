@@ -147,10 +147,8 @@ TEST_F(Hit, DamageFormula) {
     EXPECT_EQ(a->meka->stepMark, 1);
     EXPECT_EQ(a->meka->wazaHitCnt, 8);
     // Half of it goes to the group's damage experience; the player's counters add up.
-    EXPECT_EQ(GameData.exp[0].damage, 50 + 100 + 16 + 75 + 8 + 45 + 80 + 0);
-    EXPECT_EQ(a->meka->hitCnt, 8);
-    EXPECT_EQ(a->meka->hitDamage[0], 750);
-    EXPECT_EQ(a->meka->hitDamage[2], 650);
+    EXPECT_EQ((Ints{GameData.exp[0].damage, a->meka->hitCnt, a->meka->hitDamage[0], a->meka->hitDamage[2]}),
+              (Ints{50 + 100 + 16 + 75 + 8 + 45 + 80 + 0, 8, 750, 650}));
 }
 
 TEST_F(Hit, EnduranceAbsorbsOrGivesWay) {
@@ -235,13 +233,8 @@ TEST_F(Hit, FatalHitsBlowTheMechAwayWithALongerHitStop) {
     v->meka->life = 10;
     v->meka->lifeBar = 0;
     HIT_Damage(v, a);
-    EXPECT_EQ(v->meka->life, 0);
-    EXPECT_EQ(v->meka->lifeBar, -1);
-    EXPECT_EQ(v->meka->act, 7);
-    EXPECT_EQ(v->flagA, 1);
-    EXPECT_EQ(v->flagB, 100);
-    EXPECT_EQ(v->zSpeed, 12);
-    EXPECT_EQ(v->meka->knockSpeed, 9);
+    EXPECT_EQ((Ints{v->meka->life, v->meka->lifeBar, v->meka->act, v->flagA, v->flagB, v->zSpeed, v->meka->knockSpeed}),
+              (Ints{0, -1, 7, 1, 100, 12, 9}));
     EXPECT_EQ((Ints{HitMarkSlot, HitStopCnt, SE_IsPlaying(HIT_SE_FATAL), BTL_GetState(0)}), (Ints{1, 10, 1, 6}));
     // The reaction reads the mech's own copy of the block.
     EXPECT_EQ(v->meka->lastHit.blowZSpeed, 12);
@@ -434,11 +427,9 @@ TEST_F(Hit, AFrameStrikingAShotCountsAWeaponHit) {
     s->boxHeight = 60;
     CurObj = a;
     Motion(0).hitCount = 66;
-    EXPECT_EQ(HIT_Check(1, 0), 2);
-    EXPECT_EQ(s->tama->struck, 1);
-    EXPECT_EQ(a->meka->wazaHitCnt, 1);
-    EXPECT_EQ(a->meka->hitDelay, 3);
-    EXPECT_EQ(SE_IsPlaying(HIT_SE_WEAPON), 1);
+    EXPECT_EQ((Ints{HIT_Check(1, 0), s->tama->struck, a->meka->wazaHitCnt, a->meka->hitDelay,
+                    SE_IsPlaying(HIT_SE_WEAPON)}),
+              (Ints{2, 1, 1, 3, 1}));
     ASSERT_FALSE(test::LiveEffects().empty());
     EXPECT_EQ(test::LiveEffects().back(), (std::array<int, 5>{HIT_EFT_ABSORB, -1, 115, 200, 0}));
 }

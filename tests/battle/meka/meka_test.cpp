@@ -107,11 +107,8 @@ TEST_F(Meka, CpuStatsScaleWithTheMechType) {
         if (!c.params.empty()) WriteCpu(c.type, c.params);
         LIST_DATA* obj = Make(4, 1, MEKA_CTRL_CPU, c.type);
         const MEKA_WORK* m = obj->meka;
-        EXPECT_EQ(m->lifeBarMax, c.bars) << c.type;
-        EXPECT_EQ(m->lifeBar, c.bars) << c.type;
-        EXPECT_EQ(m->endureMax, c.endure) << c.type;
-        EXPECT_EQ(m->stat3, c.stat3) << c.type;
-        EXPECT_EQ(m->stat7, c.stat7) << c.type;
+        EXPECT_EQ((Ints{m->lifeBarMax, m->lifeBar, m->endureMax, m->stat3, m->stat7}),
+                  (Ints{c.bars, c.bars, c.endure, c.stat3, c.stat7})) << c.type;
         EXPECT_EQ((Ints{CpuWorkTbl[4].type, CpuWorkTbl[4].level, CpuWorkTbl[4].mode, CpuWorkTbl[4].atkState}),
                   (Ints{c.type, 3, -1, 3}));
     }

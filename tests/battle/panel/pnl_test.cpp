@@ -21,6 +21,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 // A strip as the tests compare it: x, y, left, right, top row.
 using Strip = std::array<int, 5>;
 Strip S(const PNL_STRIP& s) { return {s.x, s.y, s.src.left, s.src.right, s.src.top}; }
@@ -81,10 +83,8 @@ TEST_F(Pnl, PanelsStackPerSideAndStartFull) {
         EXPECT_EQ(S(p.damageB), (Strip{x + 130, y, 130, 130, 50})) << slot;
         EXPECT_EQ(S(p.gauge), (Strip{x, p.y + 27, 0, 40, 55})) << slot;
         const TSPR_DATA* life = SPR_GetTSpr(p.life.spr);
-        EXPECT_EQ(life->x, x);
-        EXPECT_EQ(life->drawW, 130);
-        EXPECT_EQ(SPR_GetTSpr(p.overSpr)->attr, 4u);
-        EXPECT_EQ(SPR_GetTSpr(p.overSpr)->level, 16);
+        EXPECT_EQ((Ints{life->x, life->drawW, int(SPR_GetTSpr(p.overSpr)->attr), SPR_GetTSpr(p.overSpr)->level}),
+                  (Ints{x, 130, 4, 16}));
     }
     EXPECT_EQ(PnlTbl[5].use, 0);
 }
@@ -153,10 +153,7 @@ TEST_F(Pnl, DamageEdgeCases) {
     m->meka->life = 100;
     PNL_ResetGauge(0);
     Hit(m, 200);
-    EXPECT_EQ(m->meka->lifeBar, -1);
-    EXPECT_EQ(p.twoTrail, 0);
-    EXPECT_EQ(p.life.src.top, 5);
-    EXPECT_EQ(p.life.src.left, 6);
+    EXPECT_EQ((Ints{m->meka->lifeBar, p.twoTrail, p.life.src.top, p.life.src.left}), (Ints{-1, 0, 5, 6}));
 
     // A hit of several bars: the overflow clamps to one bar, no strip turns inside out.
     m->meka->lifeBar = 3;
@@ -174,10 +171,7 @@ TEST_F(Pnl, DamageEdgeCases) {
     // Chips: one pixel from column 128; an overflow above 130 makes one more chip of at most 130.
     const int one = PNL_CreateChip(m, 50, 49);
     const TSPR_DATA* c = SPR_GetTSpr(OBJ_Get(one)->spr);
-    EXPECT_EQ(c->src.left, 128);
-    EXPECT_EQ(c->src.right, 129);
-    EXPECT_EQ(c->x, 4 + 49 + 57);
-    EXPECT_EQ(PNL_CreateChip(m, 30, 30), -999);
+    EXPECT_EQ((Ints{c->src.left, c->src.right, c->x, PNL_CreateChip(m, 30, 30)}), (Ints{128, 129, 4 + 49 + 57, -999}));
     PnlChipCnt = 0;
     m->meka->lifeBar = 0;
     const int big = PNL_CreateChip(m, 30, -400);
@@ -387,11 +381,9 @@ TEST_F(Pnl, ReleasesRunTwiceDropOneUseOnly) {
         PNL_DeleteMarker();
         PNL_Term();
         EFT_Term();
-        EXPECT_EQ(SurfTbl[parts].useCount, 1) << twice;
-        EXPECT_EQ(SurfTbl[icons].useCount, 0) << twice;
-        EXPECT_EQ(PnlPartsSurf, -1);
-        EXPECT_EQ(PnlHud.slotSurf, -1);
-        EXPECT_EQ(PnlHud.markerSpr, -1);
+        EXPECT_EQ((Ints{SurfTbl[parts].useCount, SurfTbl[icons].useCount, PnlPartsSurf, PnlHud.slotSurf,
+                        PnlHud.markerSpr}),
+                  (Ints{1, 0, -1, -1, -1})) << twice;
     }
     SPR_DelSurfDat(parts);
 }
