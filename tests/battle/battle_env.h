@@ -52,8 +52,8 @@ protected:
     }
     // Every sound effect as a short wave, mixed by hand at 8000 Hz.
     void LoadSounds(int samples = 400) {
-        for (int i = 0; i < kSeCount; ++i)
-            dir_.Write(std::string("Wav/") + SeTbl[i].stem + ".wav", tools::MakeWave({}, tools::IndexSamples16(samples)));
+        const std::vector<u8> wave = tools::MakeWave({}, tools::IndexSamples16(samples));
+        for (int i = 0; i < kSeCount; ++i) dir_.Write(std::string("Wav/") + SeTbl[i].stem + ".wav", wave);
         plat::AudioSetManualMix(8000);
         ASSERT_EQ(SND_InitDevice(nullptr), 1);
         sound_ = true;

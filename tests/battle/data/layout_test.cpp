@@ -60,9 +60,11 @@ TEST(DataLayout, RecordsRoundTripAndPlaceTheirFields) {
         SCOPED_TRACE("WAZA_DATA");
         using Rec = WAZA_DATA;
         CheckLayout<Rec>({FIELD(0, name[0]), FIELD(44, cost), FIELD(52, expBase), FIELD(85, stepTbl[31]),
-                          FIELD(97, loop[3].count), FIELD(144, branch[7].window), FIELD(146 + 159, motion[0].frame[9].armourRate),
-                          FIELD(146 + 256 + 170, motion[1].speed), FIELD(146 + 15 * 256 + 218, motion[15].fire.weapon),
-                          FIELD(146 + 15 * 256 + 254, motion[15].debris), FIELD(WAZA_FILE_SIZE - 1, motion[15].unused255)},
+                          FIELD(97, loop[3].count), FIELD(144, branch[7].window),
+                          FIELD(146 + 159, motion[0].frame[9].armourRate), FIELD(146 + 256 + 170, motion[1].speed),
+                          FIELD(146 + 15 * 256 + 218, motion[15].fire.weapon),
+                          FIELD(146 + 15 * 256 + 254, motion[15].debris),
+                          FIELD(WAZA_FILE_SIZE - 1, motion[15].unused255)},
                          WAZA_FILE_SIZE, WAZA_WriteRecord, WAZA_ReadRecord);
     }
     {
@@ -77,8 +79,9 @@ TEST(DataLayout, RecordsRoundTripAndPlaceTheirFields) {
     {
         SCOPED_TRACE("CPU_DATA");
         using Rec = CPU_DATA;
-        CheckLayout<Rec>({FIELD(46, param[23]), FIELD(48 + 40 + 20, mode[1].rangeMax), FIELD(48 + 600 + 36, mode[15].delay),
-                          FIELD(688 + 184, group[1].join), FIELD(688 + 184 * 23 + 4 + 144 + 32, group[23].atk[4].joinChance),
+        CheckLayout<Rec>({FIELD(46, param[23]), FIELD(48 + 40 + 20, mode[1].rangeMax),
+                          FIELD(48 + 600 + 36, mode[15].delay), FIELD(688 + 184, group[1].join),
+                          FIELD(688 + 184 * 23 + 4 + 144 + 32, group[23].atk[4].joinChance),
                           FIELD(5104 + 10, counter[0].delay), FIELD(5104 + 28 * 159 + 26, counter[159].priority)},
                          CPU_DATA_SIZE, CPU_WriteRecord, CPU_ReadRecord);
     }

@@ -94,7 +94,8 @@ TEST_F(Eft, EveryTypeStartsItsSequenceWithItsLookAndFlags) {
         EXPECT_EQ((Ints{s->step, s->last, int(s->attr), s->scaleX, s->scaleY, s->pageOffset, EftCnt - before - 1}),
                   (Ints{c.seq, c.loop, int(c.attr), c.scale, c.scale, c.facing, c.children}));
         // Every type: priority 128, the height given, no team and no owner.
-        EXPECT_EQ((Ints{s->priority, s->height, s->owner, e->level, e->team, e->owner}), (Ints{128, 12, e->index, 4, 255, -999}));
+        EXPECT_EQ((Ints{s->priority, s->height, s->owner, e->level, e->team, e->owner}),
+                  (Ints{128, 12, e->index, 4, 255, -999}));
     }
     // The trail's blend level and the small debris halted on its first page.
     EXPECT_EQ(Spr(Make(12, nullptr, 0, 0, 0))->level, 16);

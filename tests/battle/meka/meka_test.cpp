@@ -79,7 +79,8 @@ TEST_F(Meka, CreateSetsEveryFieldItsKindReadsEvenInAReusedRecord) {
                     obj->subStep, int(obj->shadow), obj->x, obj->y16}),
               (Ints{0, -999, -1, -1, 1, 3, 5, 1, 4, 1, 120, 340 << 16}));
     EXPECT_EQ((Ints{spr->owner, spr->priority, spr->step, spr->last}), (Ints{900, 128, 6, 0}));  // animation 6, once
-    EXPECT_EQ((Ints{m->gaugeMax, m->timedState, m->pendingWaza, m->wazaHist[24], m->act}), (Ints{130, -1, -1, -999, 0}));
+    EXPECT_EQ((Ints{m->gaugeMax, m->timedState, m->pendingWaza, m->wazaHist[24], m->act}),
+              (Ints{130, -1, -1, -999, 0}));
 }
 
 TEST_F(Meka, PlayerStatsComeFromTheGameRecord) {

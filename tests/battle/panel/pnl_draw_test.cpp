@@ -11,6 +11,7 @@
 #include "battle/map/cam.h"
 #include "battle/map/map.h"
 #include "battle/map/scr.h"
+#include "battle/meka/hit.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
@@ -74,13 +75,8 @@ TEST_F(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
     // The player: a 60-pixel hit, a chip, then 20 pixels back. The enemy: a hit, then one that empties
     // its bar (two trails), a chip for each, and a few frames of catch-up.
     auto hit = [](LIST_DATA* m, int damage) {
-        MEKA_WORK* r = m->meka;
-        const int u0 = r->life, b0 = r->lifeBar, lost = u0 - damage;
-        r->life = i16(lost >= 1 ? lost : lost + MEKA_LIFE_UNITS);
-        if (lost < 1) r->lifeBar--;
-        PNL_SetDamageGauge(m, u0 / 16, lost / 16, lost, b0);
-        PNL_CreateChip(m, u0 / 16, lost / 16);
-        PNL_SetDamageWait(m->mekaNo, 0);
+        HIT_SubLife(m, m, damage);
+        PNL_SetDamageWait(m->mekaNo, 0);  // the trail starts catching up at once
     };
     hit(player, 960);
     PNL_AddLife(player, 320, 2);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "battle/data/meka_type.h"
+#include "battle/meka/hit.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
@@ -47,19 +48,8 @@ protected:
         EXPECT_EQ(PNL_Create(slot, slot % 2, 4, 436), 1);
         return m;
     }
-    // A hit as the damage code reports it: units lost, the carry done on the mech first.
-    static void Hit(LIST_DATA* m, int damage) {
-        MEKA_WORK* r = m->meka;
-        const int u0 = r->life, b0 = r->lifeBar, lost = u0 - damage;
-        int units = lost, bars = b0;
-        while (units < 1 && bars >= 0) {
-            bars--;
-            units = bars >= 0 ? units + MEKA_LIFE_UNITS : 0;
-        }
-        r->life = i16(units < 1 ? 0 : units);
-        r->lifeBar = i16(bars);
-        PNL_SetDamageGauge(m, u0 / 16, lost / 16, lost, b0);
-    }
+    // A hit through the damage code: the carry on the mech, then the panel and its chips.
+    static void Hit(LIST_DATA* m, int damage) { HIT_SubLife(m, m, damage); }
 };
 
 TEST_F(Pnl, PanelsStackPerSideAndStartFull) {
