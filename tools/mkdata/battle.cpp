@@ -73,20 +73,6 @@ WAZA_DATA Technique(int n) {
     return w;
 }
 
-tools::GrpImage Picture(u32 w, u32 h, u16 (*colour)(u32 x, u32 y)) {
-    tools::GrpImage img;
-    img.width = w;
-    img.height = h;
-    img.pixels.resize(std::size_t(w) * h * 2);
-    for (u32 y = 0; y < h; y++)
-        for (u32 x = 0; x < w; x++) {
-            const u16 c = colour(x, y);
-            img.pixels[(std::size_t(y) * w + x) * 2] = u8(c);
-            img.pixels[(std::size_t(y) * w + x) * 2 + 1] = u8(c >> 8);
-        }
-    return img;
-}
-
 bool BuildMap(const std::string& dir) {
     tools::MapDef map;
     map.width = kMapW;
@@ -120,8 +106,8 @@ bool BuildMap(const std::string& dir) {
         return dx > -5 && dx < 5 ? u16(0x2885) : 0;
     };
     return tools::SaveFile(base + ".map", tools::MapBytes(map)) &&
-           tools::SaveGrp(base + "_f.grp", Picture(640, 16, chips), true) &&
-           tools::SaveGrp(base + "_o.grp", Picture(48, 96, tree_), true) &&
+           tools::SaveGrp(base + "_f.grp", tools::Grp16(640, 16, chips), true) &&
+           tools::SaveGrp(base + "_o.grp", tools::Grp16(48, 96, tree_), true) &&
            tools::SaveFile(base + "_o.csp", tools::CspBytes({tree}));
 }
 
