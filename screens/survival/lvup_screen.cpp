@@ -8,6 +8,7 @@
 #include "battle/meka/waza.h"
 #include "battle/object/obj.h"
 #include "graphics/blit/blt.h"
+#include "graphics/display/disp.h"
 #include "graphics/display/surf.h"
 #include "graphics/sprite/spr.h"
 #include "platform/clock.h"
@@ -130,9 +131,9 @@ void TakeGains(int r, int c) {
 void Build() {
     CUR_Show(0);
     if (plat::Surface* work = Work()) {
-        plat::Surface** saved = SPR_SetDrawSurf(&SurfTbl[ScreenWorkSurf].surface);
+        SPR_SetDrawSurf(&SurfTbl[ScreenWorkSurf].surface);
         BTL_DrawWorld(0, 0);
-        SPR_SetDrawSurf(saved);
+        SPR_SetDrawSurf(&DispBackBuffer);
         BLT_Tint(work, nullptr, 0, 100, 0, 10);
     }
     SPR_SetViewAll(0);

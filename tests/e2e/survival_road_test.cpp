@@ -18,6 +18,8 @@
 
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
+#include "graphics/display/disp.h"
+#include "graphics/sprite/spr.h"
 #include "platform/clock.h"
 #include "platform/input_fake.h"
 #include "platform/settings.h"
@@ -54,6 +56,7 @@ bool Updating() {
 struct Road {
     std::vector<std::string> log;
     bool levelUpSeen = false, levelUpFilled = false, rankingSeen = false, backOnTitle = false;
+    bool drawTargetKept = true;
     int wavesAtLevelUp = -1;
     int turns = 0;
 };
@@ -165,6 +168,8 @@ protected:
                 click = waiting && waits++ % 8 == 7;
             }
             Turn(keys, click);
+            // The screens draw the battle into the work surface and must give the target back.
+            road.drawTargetKept &= SprDrawSurf == &DispBackBuffer;
             const std::string head = Headline();
             if (head != last || turn % 30 == 0) {
                 std::string line = std::to_string(turn) + " " + head;
@@ -205,6 +210,7 @@ TEST_F(SurvivalRoad, FromTheTitleThroughTwoWavesAndTheRankingBackToTheTitleAndAg
     EXPECT_TRUE(road.levelUpFilled) << "the techniques used in wave 1 gain something";
     ASSERT_TRUE(road.rankingSeen) << Joined(road.log);
     ASSERT_TRUE(road.backOnTitle) << Joined(road.log);
+    EXPECT_TRUE(road.drawTargetKept);
     EXPECT_EQ(HisData.entry[0].waves, 1);
     const std::string history = ReadText(data_.File("History.dat"));
     ASSERT_EQ(history.size(), size_t(HIS_DATA_SIZE));

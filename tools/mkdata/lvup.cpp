@@ -60,9 +60,10 @@ bool BuildLevelUp(const std::string& dataDir, std::string* error) {
     }
     // Gain digits 0..9 in 6 × 9 cells from (512, 0).
     for (int d = 0; d < 10; ++d) s.Digit(512 + 6 * d, 1, 5, 7, 1, d, Rgb(255, 255, 120));
-    // The level-up banner.
-    for (int y = 228; y < 268; ++y) s.Fill(380, y, 608, y + 1, Rgb(120 + (y - 228) * 3, 60, 20));
-    Letters(s, 390, 232, 598, 264, Rgb(255, 250, 200));
+    // The level-up banner, dark enough to be added over the bright plates.
+    for (int y = 228; y < 268; ++y) s.Fill(380, y, 608, y + 1, Rgb(40 + (y - 228) * 2, 16, 8));
+    s.Frame(380, 228, 608, 268, 2, Rgb(150, 90, 20));
+    Letters(s, 390, 232, 598, 264, Rgb(150, 130, 60));
     // A 96 × 16 icon for each technique group, six a row from y 272, showing its number.
     for (int g = 0; g < kGroups; ++g) {
         const int x = 96 * (g % 6), y = 272 + 16 * (g / 6);

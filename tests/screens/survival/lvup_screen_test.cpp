@@ -10,6 +10,7 @@
 #include "../btl/btl_support.h"
 #include "battle/data/waza_data.h"
 #include "battle/meka/waza.h"
+#include "graphics/display/disp.h"
 #include "platform/audio.h"
 #include "platform/surface.h"
 #include "screens/save/save.h"
@@ -133,6 +134,7 @@ protected:
 TEST_F(LevelUpScreen, BuildPlacesTheBarsAndTakesTheGains) {
     EXPECT_EQ(Frame(), 0);
     EXPECT_EQ(LvupStep, 1);
+    EXPECT_EQ(SprDrawSurf, &DispBackBuffer);
     EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 1);
     EXPECT_EQ(SPR_GetAnySpr(MEKA_GetSlot(0)->spr)->view, 0);
     for (int r = 0; r < 4; r++)
