@@ -173,7 +173,11 @@ bool FillOne(int r, int c) {
     LVUP_BAR& bar = LvupBarTbl[kCols * r + c];
     if (bar.flags == 0) return true;
     const int t = GameData.equip[kCols * r + c];
-    WAZA_EXP& exp = GameData.exp[t / 3];  // flags are set only for a technique the player holds
+    if (t < 0 || t / 3 >= GAME_EXP_MAX) {
+        bar.flags = 0;
+        return true;
+    }
+    WAZA_EXP& exp = GameData.exp[t / 3];
     plat::Surface* work = Work();
     const i32 y = LVUP_LineY(r, c);
     const bool counting = bar.countdown > 0;

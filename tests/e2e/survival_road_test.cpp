@@ -3,7 +3,8 @@
 // screen, wave 2 lost by an idle player, the ranking entering the run and writing both history files,
 // the title again; then a second start loads the history and the title's cancel shows it.
 // The turn log and the history bytes are compared with tests/data/survival_road.log and
-// survival_road_history.dat; KORVANE_UPDATE_GOLDEN=1 rewrites both (and skips).
+// survival_road_history.dat; KORVANE_UPDATE_GOLDEN=1 rewrites both:
+//   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy KORVANE_UPDATE_GOLDEN=1 build-test/tests/test_e2e --gtest_filter='SurvivalRoad.*'
 #include <gtest/gtest.h>
 
 #include <cstdio>
