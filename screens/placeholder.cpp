@@ -60,19 +60,3 @@ void MENU_SetBG(int mode) {
 }
 
 void MENU_SetMode(int mode) { ScreensStandIn.menuMode.push_back(mode); }
-
-// ---- the weapon level-up screen ----
-// Counts the wave; every third one up to the sixteenth portrait hides the battle, as the screen's
-// build does, so that the portrait's restore finds saved flags.
-int SVV_LevelUp() {
-    ScreensStandIn.levelUp++;
-    SVV_NextWave();
-    if (SvvWave % 3 == 0 && SvvWave / 3 < 17) {
-        SPR_SetViewAll(0);
-        SPR_SetAnimeAll(0);
-        BTL_SetState(18);
-    } else {
-        BTL_SetState(15);
-    }
-    return 1;
-}

@@ -35,6 +35,9 @@ bool BuildEffectsAndHud(const std::string& dataDir, std::string* error);
 // The ranking screen's pictures (".grp"): "Bmp\etc\Ranking", "bmp\etc\ttt" and "etc_t01" in both folders.
 bool BuildRanking(const std::string& dataDir, std::string* error);
 
+// The weapon level-up screen's picture "Bmp\WpnLvUp" (".grp", 640 × 704).
+bool BuildLevelUp(const std::string& dataDir, std::string* error);
+
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 

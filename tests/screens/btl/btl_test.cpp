@@ -114,9 +114,16 @@ TEST_F(BattleMode, TheSurvivalRoadFromInitToTheFirstBannerFrame) {
         frames++;
     }
     EXPECT_EQ(BTL_GetState(0), 5);
-    // Level-up stand-in: wave 1 cleared, no portrait yet.
+    // The level-up waits for a click: wave 1 cleared, no portrait yet.
     BTL_SetState(17);
-    BTL_Loop();
+    frames = 0;
+    while (BTL_GetState(0) == 17 && frames < 200) {
+        input_.button[0] = frames % 10 == 9;
+        BTL_Loop();
+        clock_.Advance(16);
+        frames++;
+    }
+    input_.button[0] = false;
     EXPECT_EQ(SvvWave, 1);
     EXPECT_EQ(BTL_GetState(0), 15);
     // Game over runs the ranking (entry mode) to its end, frees the survival picture and tears down.
