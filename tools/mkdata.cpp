@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
         {"effects and HUD", [&](std::string* e) { return mkdata::BuildEffectsAndHud(dir, e); }},
         {"battle", [&](std::string* e) { return mkdata::BuildBattle(dir, e); }},
         {"ranking pictures", [&](std::string* e) { return mkdata::BuildRanking(dir, e); }},
+        {"title pictures", [&](std::string* e) { return mkdata::BuildTitle(dir, font, e); }},
         {"tutorial scripts", [&](std::string* e) { return mkdata::BuildTutorials(dir, KORVANE_SCRIPT_SRC_DIR, e); }},
     };
     for (const auto& [name, build] : parts) {

@@ -35,6 +35,10 @@ bool BuildEffectsAndHud(const std::string& dataDir, std::string* error);
 // The ranking screen's pictures (".grp"): "Bmp\etc\Ranking", "bmp\etc\ttt" and "etc_t01" in both folders.
 bool BuildRanking(const std::string& dataDir, std::string* error);
 
+// The title's pictures "bmp\etc\title.bmp" and "bmp\etc\etc_t00.bmp" and the opening's logo
+// "bmp\etc\logo.bmp" (as ".grp"), captions from the CJK font file.
+bool BuildTitle(const std::string& dataDir, const std::string& fontFile, std::string* error);
+
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 
