@@ -26,10 +26,10 @@ constexpr u32 kLogoFadeMs = 800;
 constexpr u32 kLogoHoldMs = 400;
 constexpr u32 kFadeMs = 1000;
 
-// level × elapsed / duration in 64 bits, so a long stall cannot overflow it; held to 0..level.
-i32 Rate(i32 level, u32 elapsed, u32 duration) {
-    const i64 v = i64(level) * elapsed / duration;
-    return v > level ? level : i32(v);
+// level × (now − start) / duration over the wrapping clock in 64 bits, held to level.
+i32 Rate(i32 level, u32 start, u32 duration) {
+    TIME_DATA timer{1, duration, start};
+    return TIME_GetTimeRate(&timer, level, 1);
 }
 
 void SetLogo(u32 attr, i32 level) {
@@ -99,7 +99,7 @@ void OP_Logo() {
             SetLogo(0, 0);
             OpLogoStep = 2;
         } else {
-            SetLogo(kAttrDark, Rate(32, now - OpLogoStart, kLogoFadeMs));
+            SetLogo(kAttrDark, Rate(32, OpLogoStart, kLogoFadeMs));
         }
         break;
     case 2:
@@ -117,7 +117,7 @@ void OP_Logo() {
             FreeLogo();
             DWWL_Play(OpMovie);
         } else {
-            SetLogo(kAttrDark, 32 - Rate(32, elapsed, kLogoFadeMs));
+            SetLogo(kAttrDark, 32 - Rate(32, OpLogoStart, kLogoFadeMs));
         }
         break;
     default: break;
@@ -156,8 +156,7 @@ void OP_Draw() {
     case 2: DWWL_Draw(OpMovie, DispBackBuffer); break;
     case 3:
         if (plat::Surface* work = SPR_GetSlotSurf(ScreenWorkSurf))
-            DWW_FadeInBlack(DispBackBuffer, 0, 0, work, nullptr, 32 - Rate(32, plat::GetTimeMs() - OpFadeStart, kFadeMs),
-                            0x10000);
+            DWW_FadeInBlack(DispBackBuffer, 0, 0, work, nullptr, 32 - Rate(32, OpFadeStart, kFadeMs), 0x10000);
         break;
     default: break;
     }

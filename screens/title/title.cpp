@@ -430,10 +430,9 @@ void TITLE_Draw() {
         if (W.highlight <= kHighlightLow) W.highlightDir = 2;
     }
     if (W.fadeFlag == 0) {
-        const u32 elapsed = plat::GetTimeMs() - W.fadeStart;
-        const i64 dark = i64(32) * elapsed / W.fadeDuration;
+        TIME_DATA fade{1, W.fadeDuration, W.fadeStart};
         if (plat::Surface* work = SPR_GetSlotSurf(ScreenWorkSurf))
-            DWW_FadeInBlack(DispBackBuffer, 0, 0, work, nullptr, dark > 32 ? 0 : i32(32 - dark), 0x10000);
+            DWW_FadeInBlack(DispBackBuffer, 0, 0, work, nullptr, 32 - TIME_GetTimeRate(&fade, 32, 1), 0x10000);
     } else {
         SPR_DrawAllSpr(-1);
     }
