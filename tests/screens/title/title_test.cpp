@@ -392,23 +392,6 @@ TEST_F(TitleScreen, TheHighlightBouncesBetween128And196By2) {
     EXPECT_EQ(outside, 0);
 }
 
-TEST_F(TitleScreen, TheDebugDigitsToggleTheIntroPiecesEveryFrame) {
-    ToMenu();
-    struct Case {
-        int key;
-        int elem;
-    };
-    for (const Case c : {Case{'2', TITLE_ELEM_PIECE_A}, Case{'3', TITLE_ELEM_PIECE_B}, Case{'4', TITLE_ELEM_PICTURE}}) {
-        const u8 before = Spr(c.elem)->view;
-        input_.asyncKeys[size_t(c.key)] = true;
-        Frame();
-        EXPECT_NE(Spr(c.elem)->view, before) << char(c.key);
-        Frame();
-        EXPECT_EQ(Spr(c.elem)->view, before) << char(c.key);
-        input_.asyncKeys[size_t(c.key)] = false;
-    }
-}
-
 TEST_F(TitleScreen, MissingPicturesLeaveEveryElementWithoutASpriteAndTheRoadIntact) {
     test::TempDir empty;
     test::ScopedCwd cwd(empty.path());
