@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
         {"battle", [&](std::string* e) { return mkdata::BuildBattle(dir, e); }},
         {"ranking pictures", [&](std::string* e) { return mkdata::BuildRanking(dir, e); }},
         {"level-up picture", [&](std::string* e) { return mkdata::BuildLevelUp(dir, e); }},
+        {"title pictures", [&](std::string* e) { return mkdata::BuildTitle(dir, font, e); }},
         {"tutorial scripts", [&](std::string* e) { return mkdata::BuildTutorials(dir, KORVANE_SCRIPT_SRC_DIR, e); }},
     };
     for (const auto& [name, build] : parts) {

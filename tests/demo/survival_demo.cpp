@@ -1,8 +1,9 @@
-// Demonstration of the survival waves on the sample data through the real scene switch: a click on
-// the title starts the run, the first wave's banner plays over the stage, the fight runs, a cleared
-// third wave shows the level-up screen and its portrait, and a click goes on to the next wave. The
-// pictures are written as 24-bit ".bmp" files (<prefix>_banner.bmp, _fight.bmp, _levelup.bmp,
-// _portrait.bmp). KORVANE_DEBUG shows the battle's debug overlay on all of them.
+// Demonstration of the survival waves on the sample data through the real scene switch: the title's
+// battle entry starts the run (a click skips the intro, a decide takes the entry), the first wave's
+// banner plays over the stage, the fight runs, a cleared third wave shows the level-up screen and its
+// portrait, and a click goes on to the next wave. The pictures are written as 24-bit ".bmp" files
+// (<prefix>_banner.bmp, _fight.bmp, _levelup.bmp, _portrait.bmp). KORVANE_DEBUG shows the battle's
+// debug overlay on all of them.
 //   survival_demo <output prefix>      (run in the sample data folder; scripts/survival_demo.sh)
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include "screens/save/save.h"
 #include "screens/survival/lvup.h"
 #include "screens/survival/svv.h"
+#include "screens/title/title.h"
 #include "shell/input/inp.h"
 #include "platform/surface.h"
 #include "shell/sys.h"
@@ -59,7 +61,10 @@ int main(int argc, char** argv) {
     for (int turn = 0; turn < 1500 && !done; ++turn) {
         const u32 start = plat::GetTimeMs();
         PumpMessages();
-        g_input.button[0] = turn == 5 || clickNext;
+        g_input.button[0] = turn == 5 || clickNext;  // the first skips the title's intro
+        // In the title's menu a decide takes its first entry, the battle.
+        if (SYS_GetSeq(0) == 2 && TitleWork.step == 4) TitleWork.selected = 0;
+        g_input.keys[44] = SYS_GetSeq(0) == 2 && TitleWork.step == 4 ? 0x80 : 0;
         clickNext = false;
         // A bare X server gives the window no focus, and the devices follow the focus.
         INP_Acquire();

@@ -117,6 +117,7 @@ protected:
     void CheckWeapons();
     void CheckBattle();
     void CheckSurvival();
+    void CheckTitle();
 
     test::TempDir dir_;
 };
@@ -441,6 +442,39 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckWeapons();
     CheckBattle();
     CheckSurvival();
+    CheckTitle();
+}
+
+// Every rectangle the title and the opening cut from their pictures has ink.
+void SampleData::CheckTitle() {
+    struct Cut {
+        const char* file;
+        u32 width, height;
+        RECT rect;
+    };
+    const Cut cuts[] = {
+        {"bmp/etc/title.grp", 640, 912, {16, 0, 416, 32}},     {"bmp/etc/title.grp", 640, 912, {32, 48, 400, 128}},
+        {"bmp/etc/title.grp", 640, 912, {32, 256, 400, 336}},  {"bmp/etc/title.grp", 640, 912, {0, 356, 432, 596}},
+        {"bmp/etc/title.grp", 640, 912, {8, 732, 232, 734}},   {"bmp/etc/title.grp", 640, 912, {16, 848, 240, 864}},
+        {"bmp/etc/title.grp", 640, 912, {16, 896, 240, 912}},  {"bmp/etc/title.grp", 640, 912, {248, 736, 472, 752}},
+        {"bmp/etc/title.grp", 640, 912, {248, 800, 472, 816}}, {"bmp/etc/etc_t00.grp", 496, 64, {0, 0, 128, 64}},
+        {"bmp/etc/etc_t00.grp", 496, 64, {128, 0, 496, 56}},   {"bmp/etc/logo.grp", 560, 208, {0, 0, 560, 208}},
+    };
+    for (const Cut& c : cuts) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.rect.left) + "," + std::to_string(c.rect.top));
+        GRP_DATA g{};
+        ASSERT_EQ(SURF_ReadGrp(File(c.file).c_str(), &g), 1);
+        EXPECT_EQ(g.width, c.width);
+        EXPECT_EQ(g.height, c.height);
+        int ink = 0;
+        for (i32 y = c.rect.top; y < c.rect.bottom; ++y)
+            for (i32 x = c.rect.left; x < c.rect.right; ++x) {
+                const size_t at = (size_t(y) * g.width + size_t(x)) * 2;
+                ink += (g.pixels[at] | g.pixels[at + 1]) != 0;
+            }
+        EXPECT_GT(ink, 0);
+        SURF_FreeGrp(&g);
+    }
 }
 
 // Everything a battle opens, read back through the battle's own loaders.

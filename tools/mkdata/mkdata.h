@@ -38,6 +38,10 @@ bool BuildRanking(const std::string& dataDir, std::string* error);
 // The weapon level-up screen's picture "Bmp\WpnLvUp" (".grp", 640 × 704).
 bool BuildLevelUp(const std::string& dataDir, std::string* error);
 
+// The title's pictures "bmp\etc\title.bmp" and "bmp\etc\etc_t00.bmp" and the opening's logo
+// "bmp\etc\logo.bmp" (as ".grp"), captions from the CJK font file.
+bool BuildTitle(const std::string& dataDir, const std::string& fontFile, std::string* error);
+
 // "Dat\Tama.dat" with a few weapons.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 

@@ -10,6 +10,7 @@
 #include "btl_support.h"
 #include "screens/ranking/his.h"
 #include "screens/save/save.h"
+#include "screens/title/title.h"
 
 namespace {
 
@@ -362,9 +363,9 @@ TEST_F(BattleMode, DebugOverlayDrawsItsEnabledRowsWithTheGlyphCells) {
     EXPECT_EQ(pixel(64 + 7 * 8 + 1, 64 + 1), two);
 }
 
-// Through the real scene switch, 34 ms a turn: a left click on the title starts the survival, the
+// Through the real scene switch, 34 ms a turn: the title's battle entry starts the survival, the
 // first wave's banner runs into the fight, and a lost fight returns to the title.
-TEST_F(BattleMode, ATitleClickStartsTheSurvivalAndAGameOverReturnsToTheTitle) {
+TEST_F(BattleMode, TheTitlesBattleEntryStartsTheSurvivalAndAGameOverReturnsToTheTitle) {
     SYS_SetSeq(2);
     SysRenewTime = SysDrawTime = clock_.now();
     auto turn = [&] {
@@ -373,9 +374,17 @@ TEST_F(BattleMode, ATitleClickStartsTheSurvivalAndAGameOverReturnsToTheTitle) {
     };
     turn();
     EXPECT_EQ(SYS_GetSeq(0), 2u);
+    // A click skips the intro; in the menu a decide takes the first entry after the fade.
     input_.button[0] = true;
     turn();
     input_.button[0] = false;
+    for (int t = 0; t < 10 && TitleWork.step != 4; t++) turn();
+    ASSERT_EQ(TitleWork.step, 4);
+    TitleWork.selected = 0;
+    input_.Press(44);
+    turn();
+    input_.Let(44);
+    for (int t = 0; t < 60 && SYS_GetSeq(0) == 2; t++) turn();
     EXPECT_EQ(SYS_GetSeq(0), 4u);
     std::vector<int> road;
     for (int t = 0; t < 200 && BTL_GetState(0) != 5; t++) {
