@@ -4,9 +4,6 @@
 
 struct SCREENS_STANDIN_LOG {
     int levelUp = 0;            // SVV_LevelUp calls
-    std::vector<int> menuBg;    // MENU_SetBG
-    std::vector<int> menuMode;  // MENU_SetMode
-    int menuRenew = 0;          // MENU_Renew calls
 };
 
 extern SCREENS_STANDIN_LOG ScreensStandIn;
