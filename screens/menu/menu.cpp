@@ -196,6 +196,28 @@ int MENU_ReadButtons(MENU_WORK* m, bool rightCancels) {
     return MENU_IN_NONE;
 }
 
+void MENU_SetHover(MENU_WORK* m, int hit, void (*select)(int)) {
+    if (hit < 0) {
+        if (m->hover >= 0) {
+            MENU_HelpMsg_Reset();
+            m->help = -1;
+        }
+        m->hover = -1;
+        CUR_SetType(0);
+        return;
+    }
+    if (hit != m->cursor) select(hit);
+    m->hover = i16(hit);
+    CUR_SetType(1);
+}
+
+int MENU_ListStep(int i, int dir, int count) {
+    i += (dir == 0 || dir == 2) ? -1 : 1;
+    if (i < 0) i = count - 1;
+    if (i >= count) i = 0;
+    return i;
+}
+
 void MENU_WarpMouse(i32 x, i32 y) { INP_SetMousePos(x, y); }
 
 int MENU_NewTSpr(int priority, i32 x, i32 y, int surf, const RECT* src) {
@@ -342,12 +364,7 @@ int MENU_MAIN_KeyCheck() {
     const int count = MainCount();
     return MENU_RepeatKey(
         &MenuMain, "MENU_MAIN_KeyCheck", count,
-        [count](int i, int dir) {
-            i += (dir == 0 || dir == 2) ? -1 : 1;
-            if (i < 0) i = count - 1;
-            if (i >= count) i = 0;
-            return i;
-        },
+        [count](int i, int dir) { return MENU_ListStep(i, dir, count); },
         MainUsable,
         [] {
             for (int i = 0; i < MENU_MAIN_ITEMS; ++i)
@@ -366,19 +383,7 @@ int MENU_MAIN_Exec() {
     if (MENU_MAIN_KeyCheck() >= 0) return 1;
     i32 mx = 0, my = 0;
     INP_GetMouse(&mx, &my, nullptr);
-    const int hit = MainHit(mx, my);
-    if (hit < 0) {
-        if (MenuMain.hover >= 0) {
-            MENU_HelpMsg_Reset();
-            MenuMain.help = -1;
-        }
-        MenuMain.hover = -1;
-        CUR_SetType(0);
-    } else {
-        if (hit != MenuMain.cursor) MENU_MAIN_Select(hit);
-        MenuMain.hover = i16(hit);
-        CUR_SetType(1);
-    }
+    MENU_SetHover(&MenuMain, MainHit(mx, my), MENU_MAIN_Select);
     switch (MENU_ReadButtons(&MenuMain, false)) {
         case MENU_IN_DECIDE: MainAction(MenuMainItem[MenuMain.chosen].action); return 1;
         case MENU_IN_CANCEL:

@@ -84,6 +84,11 @@ constexpr int MENU_IN_HELP = 3;
 // Latch and buttons: decide needs an item hovered; cancel takes the right button only with nothing
 // hovered unless rightCancels. Sets chosen, result and the latch for decide and cancel.
 int MENU_ReadButtons(MENU_WORK* m, bool rightCancels);
+// The hover of an input frame: the item hit (-1 none) becomes the hovered one and, through select,
+// the cursor; the pointer's shape follows, and leaving every item resets the balloon.
+void MENU_SetHover(MENU_WORK* m, int hit, void (*select)(int));
+// One step of a list cursor: up and left -1, down and right +1, wrapping over count entries.
+int MENU_ListStep(int i, int dir, int count);
 void MENU_WarpMouse(i32 x, i32 y);
 // A surface sprite at the priority, -1 when none could be made.
 int MENU_NewTSpr(int priority, i32 x, i32 y, int surf, const RECT* src);

@@ -199,12 +199,7 @@ void HoverSelect(MENU_EQUIP_DATA& e) {
 int KeyCheck(MENU_EQUIP_DATA& e, const char* name) {
     return MENU_RepeatKey(
         &e.work, name, e.slotMax,
-        [&e](int i, int dir) {
-            i += (dir == 0 || dir == 2) ? -1 : 1;
-            if (i < 0) i = e.slotMax - 1;
-            if (i >= e.slotMax) i = 0;
-            return i;
-        },
+        [&e](int i, int dir) { return MENU_ListStep(i, dir, e.slotMax); },
         [&e](int i) { return SlotUsable(e, i); }, [&e] { return AnySlot(e); },
         [&e](int to) {
             Select(e, to);
@@ -302,16 +297,8 @@ void Input(MENU_EQUIP_DATA& e, bool second) {
     if (dir >= 0) return;
     i32 mx = 0, my = 0;
     INP_GetMouse(&mx, &my, nullptr);
-    const int hit = MENU_EQUIP_HitSlot(e, mx, my);
-    if (hit < 0) {
-        if (e.work.hover >= 0) MENU_HelpMsg_Reset();
-        e.work.hover = -1;
-        CUR_SetType(0);
-    } else {
-        if (hit != e.work.cursor) Select(e, hit);
-        e.work.hover = i16(hit);
-        CUR_SetType(1);
-    }
+    MENU_SetHover(&e.work, MENU_EQUIP_HitSlot(e, mx, my),
+                  second ? +[](int n) { Select(MenuEquip2, n); } : +[](int n) { Select(MenuEquip, n); });
     switch (MENU_ReadButtons(&e.work, false)) {
         case MENU_IN_DECIDE:
             if (second) {

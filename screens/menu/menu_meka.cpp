@@ -103,16 +103,7 @@ void MekaBuild() {
 void MekaHover() {
     i32 mx = 0, my = 0;
     INP_GetMouse(&mx, &my, nullptr);
-    const int hit = MENU_MEKA_HitCard(mx, my);
-    if (hit < 0) {
-        if (MenuMeka.hover >= 0) MENU_HelpMsg_Reset();
-        MenuMeka.hover = -1;
-        CUR_SetType(0);
-    } else {
-        if (hit != MenuMeka.cursor) MekaSelect(hit);
-        MenuMeka.hover = i16(hit);
-        CUR_SetType(1);
-    }
+    MENU_SetHover(&MenuMeka, MENU_MEKA_HitCard(mx, my), MekaSelect);
 }
 
 void MekaInput() {
@@ -205,14 +196,7 @@ void WazaInput() {
         const MENU_ITEM& it = MenuWazaItem[i];
         if (WazaUsable(i) && mx >= it.x && mx <= it.x + it.w && my >= it.y && my <= it.y + it.h) hit = i;
     }
-    if (hit < 0) {
-        MenuWaza.hover = -1;
-        CUR_SetType(0);
-    } else {
-        if (hit != MenuWaza.cursor) WazaSelect(hit);
-        MenuWaza.hover = i16(hit);
-        CUR_SetType(1);
-    }
+    MENU_SetHover(&MenuWaza, hit, WazaSelect);
     switch (MENU_ReadButtons(&MenuWaza, true)) {
         case MENU_IN_DECIDE: WazaCommand(MenuWaza.chosen); break;
         case MENU_IN_CANCEL: MenuWaza.state = 5; break;
@@ -432,12 +416,7 @@ int MENU_WAZA_KeyCheck() {
     const int count = MenuWazaCnt;
     return MENU_RepeatKey(
         &MenuWaza, "MENU_WAZA_KeyCheck", count,
-        [count](int i, int dir) {
-            i += (dir == 0 || dir == 2) ? -1 : 1;
-            if (i < 0) i = count - 1;
-            if (i >= count) i = 0;
-            return i;
-        },
+        [count](int i, int dir) { return MENU_ListStep(i, dir, count); },
         WazaUsable,
         [count] {
             for (int i = 0; i < count; ++i)
