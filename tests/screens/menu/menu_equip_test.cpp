@@ -44,6 +44,15 @@ protected:
     }
 };
 
+// A grid entry whose group has no icon leaves the frame's well as it is.
+TEST_F(EquipTest, GridEntriesOutsideTheGroupsDrawNoIcon) {
+    GameData.equip[0] = -3;
+    GameData.equip[1] = 45 * 3;
+    OpenEquip();
+    for (int c : {0, 1})
+        for (i32 x : {3, 50}) EXPECT_EQ(Pixel(MenuEquipPanel[0].surf, 84 + 100 * c + x, 18), Pixel(EquipSurf, 16 + 100 * c + x, 18)) << c;
+}
+
 TEST_F(EquipTest, DownFromTheLastTakenSlotWrapsOverTheFreeEntries) {
     OpenEquip();
     MENU_EQUIP_KeyCheck();  // nothing held
@@ -151,6 +160,31 @@ TEST_F(EquipTest, PeekShowsTheBattleUntilTheNextClickOrDecide) {
         EXPECT_EQ(SPR_GetTSpr(MenuEquipPanel[0].spr)->view, 1);
         EXPECT_EQ(SPR_GetTSpr(MenuEquipPanel[0].spr)->attr, 0u);
     }
+}
+
+// From the category menu both menus fade out; the grid comes back dimmed behind its child.
+TEST_F(EquipTest, PeekFromTheCategoryMenuKeepsTheGridDimmed) {
+    OpenEquip();
+    Click(MenuEquip, 4);
+    for (int f = 0; f < 20 && MenuEquip2.work.state != 2; ++f) Frame({}, false, false, 630, 470);
+    Frame();
+    Click(MenuEquip2, 0, true);
+    EXPECT_EQ(MenuEquip2.work.state, 5);
+    EXPECT_EQ(MenuEquip.work.state, 7);
+    Idle(4);
+    EXPECT_EQ(MenuEquip2.work.state, 7);
+    EXPECT_EQ(MenuEquip.work.state, 0);
+    EXPECT_EQ(SPR_GetTSpr(MenuEquipPanel[0].spr)->view, 0);
+    EXPECT_EQ(SPR_GetTSpr(MenuEquip2Panel[0].spr)->view, 0);
+    Frame({kDikDecide});
+    EXPECT_EQ(MenuEquip2.work.state, 6);
+    EXPECT_EQ(MenuEquip.work.state, 8);
+    Idle(4);
+    EXPECT_EQ(MenuEquip2.work.state, 2);
+    EXPECT_EQ(MenuEquip.work.state, 0);
+    EXPECT_EQ(SPR_GetTSpr(MenuEquipPanel[0].spr)->attr, 512u);
+    EXPECT_EQ(SPR_GetTSpr(MenuEquipPanel[0].spr)->level, 12);
+    EXPECT_EQ(SPR_GetTSpr(MenuEquip2Panel[0].spr)->attr, 0u);
 }
 
 // Cancel slides the grid out and restarts the main menu; nothing of the grid stays behind.

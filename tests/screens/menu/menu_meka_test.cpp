@@ -110,6 +110,35 @@ TEST(MenuRecordName, NewTechniqueNameConvertsToDrawnText) {
     const std::string stored("\x81\x69\x90\x56\x8B\x4B\x8B\x5A\x81\x6A");
     EXPECT_EQ(plat::Utf8ToDrawnText(plat::RecordNameToUtf8(stored)), "\xA1\x5D\xB7\x73\xB3\x57\xA7\xDE\xA1\x5E");
     EXPECT_EQ(plat::Utf8ToRecordName("（新規技）"), stored);
+    // Under the Big5 setting the same name is stored and read as Big5.
+    plat::SetRecordNameEncoding(plat::RecordEncoding::Big5);
+    const std::string big5 = plat::Utf8ToRecordName("（新規技）");
+    EXPECT_TRUE(plat::IsRecordNameLead(u8(big5[0])));
+    EXPECT_EQ(plat::RecordNameToUtf8(big5), "（新規技）");
+    plat::SetRecordNameEncoding(plat::RecordEncoding::ShiftJis);
+}
+
+// Cost kinds beyond the picture's eight rows get no background; the number and name still show.
+TEST_F(MenuTest, TechniqueLineOfAnUnknownCostKindHasNoBackground) {
+    std::vector<WAZA_DATA> v{tools::NewWaza("a"), tools::NewWaza("b")};
+    v[0].costKind = 2;
+    v[1].costKind = 200;
+    dir_.Write("Dat/zako01.waz", tools::WazFile(v));
+    MENU_LoadBmp();
+    MenuMeka.chosen = 1;
+    MENU_WAZA_Start();
+    Frame({}, false, false, 630, 470);
+    ASSERT_EQ(MenuWazaCnt, 8);
+    auto pixel = [](int surf, i32 x, i32 y) {
+        plat::Surface* s = SPR_GetSlotSurf(surf);
+        plat::SurfaceDesc d;
+        if (!s || SURF_Lock(s, &d) != 0) return u16(0xFFFF);
+        const u16 v = reinterpret_cast<const u16*>(static_cast<const u8*>(d.pixels) + y * d.pitch)[x];
+        SURF_Unlock(s);
+        return v;
+    };
+    EXPECT_NE(pixel(MenuWazaItem[6].surf, 128, 8), 0);
+    EXPECT_EQ(pixel(MenuWazaItem[7].surf, 128, 8), 0);
 }
 
 TEST_F(MenuTest, TechniqueCommandsAddSaveAndOpenTheEditors) {
