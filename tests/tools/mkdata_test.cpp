@@ -373,6 +373,18 @@ void SampleData::CheckMainMenu() {
     }
     EXPECT_NE(pixel(40, 16), pixel(40, 48)) << "the buttons differ";
     SURF_FreeGrp(&sheet);
+    // The other menu pictures, at the sizes their rectangles need.
+    const struct {
+        const char* name;
+        u32 w, h;
+    } others[] = {{"Bmp/Menu.grp", 200, 320}, {"Bmp/Equip.grp", 640, 360}, {"Bmp/MenuBG00.grp", 640, 480}, {"Bmp/MenuBG06.grp", 640, 480}};
+    for (const auto& o : others) {
+        GRP_DATA g{};
+        ASSERT_EQ(SURF_ReadGrp(File(o.name).c_str(), &g), 1) << o.name;
+        EXPECT_EQ(g.width, o.w) << o.name;
+        EXPECT_EQ(g.height, o.h) << o.name;
+        SURF_FreeGrp(&g);
+    }
 }
 
 void SampleData::CheckWeapons() {

@@ -26,7 +26,8 @@ bool BuildSounds(const std::string& dataDir, std::string* error);
 // "opening.mpg", a few seconds of title with a tone.
 bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
-// "Bmp\MainMenu.bmp" as its ".grp": five 96×32 buttons at (0, 32i), their overlays at (96, 32i).
+// The menus' pictures (".grp"): "Bmp\MainMenu.bmp" (five 96×32 buttons at (0, 32i), their overlays at
+// (96, 32i)), "Bmp\Menu.bmp", "Bmp\Equip.bmp" and "Bmp\MenuBG00.bmp" .. "Bmp\MenuBG06.bmp".
 bool BuildMainMenu(const std::string& dataDir, std::string* error);
 
 // "Bmp\Effect\Effect.spr" with its picture, "Bmp\Parts.bmp" and "Bmp\MekaPnl.bmp" (as ".grp").

@@ -8,6 +8,7 @@
 #include "battle/map/cam.h"
 #include "battle/map/mapobj.h"
 #include "btl_support.h"
+#include "screens/menu/menu.h"
 #include "screens/ranking/his.h"
 #include "screens/save/save.h"
 #include "screens/title/title.h"
@@ -68,22 +69,35 @@ TEST_F(BattleMode, PhaseStatesRunTheirStep) {
 }
 
 TEST_F(BattleMode, MenuPhasesAndSetUpMoveOn) {
+    // The cancel key every other frame until the menus let the sub-state go.
+    auto CancelMenus = [&](int state) {
+        for (int f = 0; f < 40 && BTL_GetState(0) == state; ++f) {
+            input_.keys[45] = f % 2 ? 0x80 : 0;
+            BTL_Loop();
+            clock_.Advance(33);
+        }
+        input_.keys[45] = 0;
+    };
     // 3 sets a fight up.
     BTL_SetState(3);
     BTL_Loop();
     EXPECT_EQ(BTL_GetState(0), 5);
-    // 1 polls the menu in the same frame: the stand-in menu ends at once, so 2 leaves for 20.
+    // 1 polls the menu in the same frame: the menus open over a background picture (here without
+    // the menu pictures); cancel closes the main menu, the menu mode ends and 2 leaves for 20.
+    KEY_Init(&SysKey, nullptr, nullptr);
     BTL_SetState(1);
     BTL_Loop();
-    EXPECT_EQ(BTL_GetState(0), 20);
+    EXPECT_EQ(BTL_GetState(0), 2);
     EXPECT_EQ(BTL_GetState(2), 1);
-    EXPECT_EQ(ScreensStandIn.menuRenew, 1);
-    EXPECT_EQ(ScreensStandIn.menuBg, std::vector<int>{0});
-    EXPECT_EQ(ScreensStandIn.menuMode, std::vector<int>{0});
-    // 12 restores the sprites and returns to the state before it.
+    EXPECT_EQ(MENU_GetMode(0), 1);
+    EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 1);
+    CancelMenus(2);
+    EXPECT_EQ(BTL_GetState(0), 20);
+    EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 0);
+    // 12 restores the sprites and returns to the state before it once the menus end.
     BTL_SetState(6);
     BTL_SetState(12);
-    BTL_Loop();
+    CancelMenus(12);
     EXPECT_EQ(BTL_GetState(0), 6);
     // 11 clears the work picture, frees the battle and reloads through 13 to 1.
     BTL_InitBattle();
@@ -191,7 +205,7 @@ TEST_F(BattleMode, DebugKeysLeadIntoTheMenuPhasesOnlyWithTheFlag) {
         EXPECT_EQ(FightOver, r.next == 5 ? 2 : 1);
         FightOver = 0;
         if (r.next == 12) {
-            EXPECT_EQ(ScreensStandIn.menuBg.back(), 1);
+            EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 1) << "the tinted snapshot";
         }
         // Held down it is no fresh press.
         BTL_SetState(5);
