@@ -20,6 +20,7 @@
 #include "screens/btl/btl.h"
 #include "screens/save/save.h"
 #include "screens/screens.h"
+#include "shell/input/cur.h"
 #include "shell/sound/sound.h"
 
 namespace harness {
@@ -63,6 +64,7 @@ void SetupBattle(const std::vector<int>& cpuTypes) {
     ScrQuake = ScrQuakeOfs = 0;
     ScrQuakeCnt = 0;
     HitSlowCnt = HitStopCnt = 0;
+    CUR_Show(0);  // as the battle mode's first state
     SAVE_InitGameData();
     BtlBattleType = 1;
     OBJ_Init();
