@@ -1,10 +1,11 @@
-// What a survival battle reads: the player's and three CPU types' mech sets, technique and CPU files,
-// stage map 0 with its chip sheet and background objects.
+// What a battle reads: the mech sets of the player and of the 13 enemy types of the survival line-up,
+// their technique and CPU files, and stage map 0 with its chip sheet and background objects.
 #include <string>
 #include <vector>
 
 #include "battle/data/cpu_data.h"
 #include "battle/data/meka_type.h"
+#include "screens/survival/svv.h"
 #include "tools/mkdata/mkdata.h"
 #include "tools/writers/battle_data_writer.h"
 #include "tools/writers/byte_writer.h"
@@ -16,10 +17,12 @@ namespace mkdata {
 
 namespace {
 
-constexpr int kCpuTypes[] = {4, 7, 5};  // the survival line-up's first types
 constexpr int kPlayerTechniques = 90;
 constexpr u16 kMapW = 100;
 constexpr u16 kMapH = 80;
+
+// Weapons of "Dat\Tama.dat" (weapons.cpp).
+constexpr i16 kShot = 0, kLaser = 2, kMissile = 4;
 
 // Every page carries the rectangles the battle reads: attack (1, 2), the box and footprint, the
 // shot mouth (5, 6), and the spots of sparks and debris.
@@ -39,38 +42,143 @@ tools::SprSetDef MekaSet(const std::string& stem) {
     return set;
 }
 
-// A melee strike on motion 0, or a shot of the weapon; the strike's hit makes a short hit-stop.
-WAZA_DATA Technique(int n) {
-    WAZA_DATA w = tools::NewWaza();
-    w.cost = 0;
-    w.airFlag = 1;
-    WAZA_MOTION& mo = w.motion[0];
-    mo.frame[0].anim = u8(20 + n % 4);
-    mo.frame[0].wait = 8;
-    mo.frame[0].hitField = 1u << 2;  // the attack rectangle
+enum class Kind { Strike, Shot, Missile, CutInLaser, Dash, Boost, Special };
+
+// The new-game equipment grid's groups (technique / 3) get the kinds its rows are for: near strikes,
+// far shots (the C column's far technique opens with its cut-in), dash and boost strikes. Groups off
+// the grid take turns.
+Kind KindOf(int group) {
+    switch (group) {
+        case 1: case 9: case 14: return Kind::Strike;
+        case 29: return Kind::Missile;
+        case 6: return Kind::Shot;
+        case 17: return Kind::CutInLaser;
+        case 2: case 8: case 27: return Kind::Dash;
+        case 22: case 23: case 24: return Kind::Boost;
+        default: break;
+    }
+    constexpr Kind kTurns[] = {Kind::Strike, Kind::Shot, Kind::Missile, Kind::Dash, Kind::Boost, Kind::Special};
+    return kTurns[group % 6];
+}
+
+// A strike on the attack rectangle that knocks the mech back with a short hit-stop.
+void Strike(WAZA_MOTION& mo, u8 anim, i16 power) {
+    mo.frame[0].anim = anim;
+    mo.frame[0].wait = 10;
+    mo.frame[0].hitField = 1u << 2;
     mo.mekaHitLimit = 1;
     mo.shotHitLimit = 255;
-    mo.hitPower = i16(120 + 10 * (n % 5));
+    mo.hitPower = power;
     mo.hitMinDamage = 20;
     mo.hitStop = 3;
     mo.knockSpeed = 6;
     mo.reactTime = 12;
+    mo.forceReact = 1;
     mo.sparkEffect = 1;
     mo.sparkCount = 3;
     mo.hitSound = 6;
-    const int row = (n / 3) % 4;  // the equipment grid's rows: 0 and 1 near, 2 and 3 far
-    if (row >= 2) {
-        mo.fire.weapon = i16(n % 4 == 2 ? 0 : n % 4);  // the straight shot, the bomb, the beam
-        mo.fire.startMask = 1;
-        mo.fire.rangeType = 1;
-        mo.fire.interval = 4;
-        mo.fire.shots = 1;
-        mo.fire.loops = 2;
-        mo.hitPower = 0;
+}
+
+// Fires the weapon from the shot mouth at the target for as long as the frame lasts.
+void Fire(WAZA_MOTION& mo, u8 anim, i16 weapon, u16 shots, u16 loops, u16 interval) {
+    mo.frame[0].anim = anim;
+    mo.frame[0].wait = i16(interval * loops + 4);
+    mo.hitPower = 0;
+    TAMA_FIRE& f = mo.fire;
+    f.weapon = weapon;
+    f.aimMask = 1;
+    f.startMask = 1;
+    f.holdMask = 1;
+    f.firePos = 5;
+    f.rangeType = 1;
+    f.interval = interval;
+    f.shots = shots;
+    f.loops = loops;
+    if (shots > 1) f.fireType = 3, f.value1 = 20;  // a fan
+    if (weapon == kLaser) f.fireType = 4, f.loops = 1;
+}
+
+WAZA_DATA Technique(int n) {
+    WAZA_DATA w = tools::NewWaza();
+    w.cost = 0;
+    w.airFlag = 1;
+    w.expBase = 20;
+    const int level = n % 3;  // a group's three levels hit harder
+    const i16 power = i16(180 + 30 * level);
+    WAZA_MOTION& mo = w.motion[0];
+    switch (KindOf(n / 3)) {
+        case Kind::Strike: Strike(mo, u8(20 + n % 4), power); break;
+        case Kind::Shot: Fire(mo, 24, kShot, u16(1 + level), 3, 5); break;
+        case Kind::Missile: Fire(mo, 25, kMissile, u16(1 + level), 1, 4); break;
+        case Kind::CutInLaser:
+            // Step 0 is the cut-in pose, step 1 the beam.
+            mo.frame[0].anim = 26;
+            mo.frame[0].wait = 24;
+            mo.cutIn = 1;
+            w.stepTbl[1] = 1;
+            Fire(w.motion[1], 27, kLaser, 1, 1, 1);
+            w.motion[1].frame[0].wait = 30;
+            w.motion[1].fire.interval = 2;
+            break;
+        case Kind::Dash:
+            Strike(mo, 28, power);
+            mo.velocityMode = 1;
+            mo.speed = 12;
+            break;
+        case Kind::Boost:
+            Strike(mo, 29, power);
+            mo.velocityMode = 1;
+            mo.speed = 16;
+            mo.zSpeed = 4;
+            mo.zSpeedAdd = -1;
+            break;
+        case Kind::Special:
+            Strike(mo, 30, i16(power * 2));
+            w.cost = 40;
+            w.costKind = 2;
+            mo.hitStop = 6;
+            break;
     }
-    if (n == 9) mo.cutIn = 1;  // a special technique with its cut-in
-    if (n % 3 == 2) mo.velocityMode = 1, mo.speed = 12;  // dash strikes
     return w;
+}
+
+// A CPU type: walks, wanders, boosts and dashes in turn, attacks in chains of a strike and a volley,
+// and answers some of the player's groups.
+CPU_DATA Cpu(int type) {
+    CPU_DATA cpu = tools::NewCpu();
+    cpu.param[CPU_PRM_LIFE] = 1;
+    cpu.param[CPU_PRM_LIFE_STEP] = 0;
+    cpu.param[CPU_PRM_ARMOUR] = 2;
+    cpu.param[CPU_PRM_STRIKE_POWER] = 20;
+    cpu.param[CPU_PRM_SHOT_POWER] = 20;
+    cpu.param[CPU_PRM_DEFENCE] = 0;
+    cpu.param[CPU_PRM_DEFENCE + 10] = 2;  // the defence step per level
+    const i8 moves[] = {0, 1, 1, 2, 3, 4, 5};  // stand, walk toward, wander, boost, the three dashes
+    for (std::size_t i = 0; i < sizeof(moves); i++) {
+        cpu.mode[i].move = moves[i];
+        cpu.mode[i].dirKind = i == 2 ? 2 : 0;
+        cpu.mode[i].time = i16(20 + 4 * (type % 3));
+        cpu.mode[i].chance = 300;
+        cpu.mode[i].atkChance = 300;
+    }
+    // Group g opens with technique g % 3 and follows with the next one.
+    for (int g = 0; g < 3; g++) {
+        for (int k = 0; k < 2; k++) {
+            CPU_ATK& a = cpu.group[g].atk[k];
+            a.waza = i16((g + k) % 3);
+            a.chance = 600;
+            a.rangeMax = a.waza == 0 ? 140 : 600;
+            a.lifeLimit = 99;
+            a.time = 14;
+            a.joinChance = 0;
+        }
+    }
+    for (int t : {1, 9, 29}) {  // step aside from the player's first strikes and the missile
+        cpu.counter[t].type = 1;
+        cpu.counter[t].action = 6;
+        cpu.counter[t].chance = 300;
+    }
+    return cpu;
 }
 
 tools::GrpImage Picture(u32 w, u32 h, u16 (*colour)(u32 x, u32 y)) {
@@ -87,6 +195,14 @@ tools::GrpImage Picture(u32 w, u32 h, u16 (*colour)(u32 x, u32 y)) {
     return img;
 }
 
+// Blocks inside the map, kept off survival stage 0's meeting point and its whole formation.
+bool Block(int x, int y) {
+    const SVV_STAGE& st = SvvStageTbl[0];
+    const int px = x * 16, py = y * 16;
+    if (px >= st.x - 200 && px < st.x + 300 && py >= st.y - 160 && py < st.y + 160) return false;
+    return (x / 6) % 4 == 3 && (y / 6) % 4 == 3 && x % 6 < 2 && y % 6 < 2;
+}
+
 bool BuildMap(const std::string& dir) {
     tools::MapDef map;
     map.width = kMapW;
@@ -100,9 +216,9 @@ bool BuildMap(const std::string& dir) {
         for (u16 x = 0; x < kMapW; x++) {
             const std::size_t at = std::size_t(y) * kMapW + x;
             const bool border = x == 0 || y == 0 || x == kMapW - 1 || y == kMapH - 1;
-            const bool block = (x / 6) % 4 == 3 && (y / 6) % 4 == 3 && x % 6 < 2 && y % 6 < 2;
-            map.chips[at] = u16(border || block ? 2 : (x + y) % 2);
-            map.attrA[at] = border || block ? 1 : 0;
+            const bool wall = border || Block(x, y);
+            map.chips[at] = u16(wall ? 2 : (x + y) % 2);
+            map.attrA[at] = wall ? 1 : 0;
         }
     // Trees the mechs pass behind, one near (800, 600).
     for (auto [x, y] : {std::pair{50, 38}, {20, 20}, {70, 30}, {30, 60}, {80, 65}}) map.objs[std::size_t(y) * kMapW + x] = 1;
@@ -137,32 +253,13 @@ bool BuildBattle(const std::string& dataDir, std::string* error) {
     for (int n = 0; n < kPlayerTechniques; n++) player.push_back(Technique(n));
     if (!tools::SaveFile(dataDir + "/Dat/player.waz", tools::WazFile(player))) return fail("Dat/player.waz");
 
-    for (int type : kCpuTypes) {
+    for (int type : SvvKindTbl) {
         const std::string stem = MekaNameTbl[type];
         if (!tools::SaveMekaSet(dataDir, stem, MekaSet(stem))) return fail(stem + ".spr");
-        if (!tools::SaveFile(dataDir + "/Dat/" + stem + ".waz", tools::WazFile({Technique(0), Technique(6)})))
-            return fail(stem + ".waz");
-        CPU_DATA cpu = tools::NewCpu();
-        const i8 moves[] = {0, 1, 1, 2, 3, 4, 5};  // stand, walk toward, wander, boost, the three dashes
-        for (std::size_t i = 0; i < sizeof(moves); i++) {
-            cpu.mode[i].move = moves[i];
-            cpu.mode[i].dirKind = i == 2 ? 2 : 0;
-            cpu.mode[i].time = 20;
-            cpu.mode[i].chance = 300;
-            cpu.mode[i].atkChance = 60;
-        }
-        for (int k = 0; k < 2; k++) {
-            CPU_ATK& a = cpu.group[0].atk[k];
-            a.waza = i16(k);
-            a.chance = 400;
-            a.rangeMax = k ? 600 : 140;
-            a.time = 10;
-        }
-        cpu.counter[0].type = 1;  // the player's first group: step aside
-        cpu.counter[0].action = 6;
-        cpu.counter[0].chance = 300;
-        std::vector<u8> bytes = tools::CpuFile(cpu);
-        if (!tools::SaveFile(dataDir + "/Dat/" + stem + ".cpu", bytes)) return fail(stem + ".cpu");
+        // The player's first strike, volley of shots and missile.
+        const std::vector<WAZA_DATA> waza = {Technique(3), Technique(18), Technique(87)};
+        if (!tools::SaveFile(dataDir + "/Dat/" + stem + ".waz", tools::WazFile(waza))) return fail(stem + ".waz");
+        if (!tools::SaveFile(dataDir + "/Dat/" + stem + ".cpu", tools::CpuFile(Cpu(type)))) return fail(stem + ".cpu");
     }
     if (!BuildMap(dataDir)) return fail("stage map 0");
     return true;

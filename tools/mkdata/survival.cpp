@@ -1,6 +1,6 @@
-// The survival mode's data: the mech sprite sets of the player and the 13 enemy kinds, the 15 stage
-// maps with their chip and object sheets, the banner picture, the loading picture, the portraits and
-// the result picture. Plain generated art, each stem with its own colour.
+// The survival mode's data: the 15 stage maps with their chip and object sheets, the banner picture,
+// the loading picture, the portraits and the result picture (the mechs come from the battle's part).
+// Plain generated art, each stem with its own colour.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +11,6 @@
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/grp_writer.h"
 #include "tools/writers/map_writer.h"
-#include "tools/writers/meka_set_writer.h"
 
 namespace mkdata {
 
@@ -50,8 +49,6 @@ struct Picture {
     }
 };
 
-const char* const kMekaStems[] = {"player", "zako04", "zako07", "zako05", "zako14", "zako10", "zako09", "zako01",
-                                  "zako06", "zako16", "zako11", "chara01", "chara02", "chara04"};
 const char* const kMapStems[] = {"00_0_L", "00_0_D", "05_0_L", "05_0_D", "02_0_L", "05_1_L", "05_1_D", "03_0_L",
                                  "03_0_D", "05_2_L", "05_2_D", "09_0_D", "05_3_L", "05_3_D", "10_0_D"};
 const char* const kSheetStems[] = {"00_0_L", "00_0_D", "05_0_L", "05_0_D", "02_0_L", "03_0_L", "03_0_D", "09_0_D",
@@ -93,13 +90,7 @@ bool WriteSheets(const std::string& dir, const std::string& stem, int index) {
 
 bool BuildSurvival(const std::string& dataDir, std::string* error) {
     std::error_code ec;
-    for (const char* sub : {"/Bmp/Map", "/Bmp/Svv", "/Bmp/Meka"}) std::filesystem::create_directories(dataDir + sub, ec);
-    for (const char* stem : kMekaStems) {
-        if (!tools::SaveSimpleMekaSet(dataDir, stem)) {
-            *error = std::string(stem) + ".spr: cannot write";
-            return false;
-        }
-    }
+    for (const char* sub : {"/Bmp/Map", "/Bmp/Svv"}) std::filesystem::create_directories(dataDir + sub, ec);
     const std::string mapDir = dataDir + "/Bmp/Map/";
     for (const char* stem : kMapStems) {
         if (!WriteMap(mapDir + stem + ".map")) {
