@@ -1,5 +1,6 @@
 // What a battle reads: the mech sets of the player and of the 13 enemy types of the survival line-up,
 // their technique and CPU files, and stage map 0 with its chip sheet and background objects.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -7,9 +8,9 @@
 #include "battle/data/meka_type.h"
 #include "screens/survival/svv.h"
 #include "tools/mkdata/mkdata.h"
+#include "tools/mkdata/picture.h"
 #include "tools/writers/battle_data_writer.h"
 #include "tools/writers/byte_writer.h"
-#include "tools/writers/grp_writer.h"
 #include "tools/writers/map_writer.h"
 #include "tools/writers/meka_set_writer.h"
 
@@ -23,12 +24,41 @@ constexpr u16 kMapH = 80;
 
 // Weapons of "Dat\Tama.dat" (weapons.cpp).
 constexpr i16 kShot = 0, kLaser = 2, kMissile = 4;
+bool IsLaser(i16 weapon) { return weapon == kLaser || weapon == 10 || weapon == 11; }
+// What the volleys off the equipment grid fire, in turn: the other weapons.
+constexpr i16 kVolleyWeapons[] = {1, 3, 5, 6, 7, 8, 9, 10, 11};
 
-// Every page carries the rectangles the battle reads: attack (1, 2), the box and footprint, the
-// shot mouth (5, 6), and the spots of sparks and debris.
+constexpr u32 kCellW = 64, kCellH = 96;
+constexpr int kDirs[8][2] = {{0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}};
+
+// A robot per facing, side by side: a body in the type's own colour with its type number on the
+// chest, and a dark visor toward the facing.
+Picture MekaPicture(int type) {
+    Picture pic(kCellW * 8, kCellH);
+    const u16 body = Rgb(80 + type * 37 % 170, 70 + type * 59 % 180, 60 + type * 83 % 190);
+    for (int f = 0; f < 8; f++) {
+        const int x0 = f * int(kCellW);
+        pic.Rect(x0 + 10, 30, x0 + 54, 84, body);   // the trunk
+        pic.Rect(x0 + 16, 84, x0 + 26, 96, body);   // the legs
+        pic.Rect(x0 + 38, 84, x0 + 48, 96, body);
+        pic.Rect(x0 + 18, 6, x0 + 46, 30, Rgb(200, 200, 210));  // the head
+        const int vx = x0 + 32 + 8 * kDirs[f][0], vy = 18 + 5 * kDirs[f][1];
+        pic.Rect(vx - 6, vy - 4, vx + 6, vy + 4, Rgb(20, 30, 60));
+        pic.Digit(x0 + 14, 40, 4, type / 10, Rgb(250, 250, 250));
+        pic.Digit(x0 + 34, 40, 4, type % 10, Rgb(250, 250, 250));
+    }
+    return pic;
+}
+
+// Pages for the 8 facings, each showing its own robot, with every rectangle the battle reads: the
+// body, box and footprint, attack (1, 2), the shot mouth (5, 6), and the spots of sparks and debris;
+// every animation the mech code and the techniques play.
 tools::SprSetDef MekaSet(const std::string& stem) {
     tools::SprSetDef set = tools::SimpleMekaSet(stem);
-    for (tools::SprPageDef& page : set.pages) {
+    for (std::size_t f = 0; f < set.pages.size(); f++) {
+        tools::SprPageDef& page = set.pages[f];
+        const i32 x0 = i32(f % 8 * kCellW);
+        page.parts = {{0, RECT{-32, -96, 32, 0}, RECT{x0, 0, x0 + i32(kCellW), i32(kCellH)}, 0}};
         page.hit[1] = RECT{-40, -90, 40, 0};
         page.hit[2] = RECT{-90, -90, 90, 10};
         page.hit[5] = RECT{20, -60, 24, -56};
@@ -42,7 +72,12 @@ tools::SprSetDef MekaSet(const std::string& stem) {
     return set;
 }
 
-enum class Kind { Strike, Shot, Missile, CutInLaser, Dash, Boost, Special };
+bool SaveMeka(const std::string& dir, int type) {
+    const std::string base = dir + "/Bmp/Meka/" + MekaNameTbl[type];
+    return MekaPicture(type).Save(base + ".grp") && tools::SaveFile(base + ".spr", tools::SprFile(MekaSet(MekaNameTbl[type])));
+}
+
+enum class Kind { Strike, Shot, Missile, CutInLaser, Dash, Boost, Special, Volley };
 
 // The new-game equipment grid's groups (technique / 3) get the kinds its rows are for: near strikes,
 // far shots (the C column's far technique opens with its cut-in), dash and boost strikes. Groups off
@@ -57,7 +92,7 @@ Kind KindOf(int group) {
         case 22: case 23: case 24: return Kind::Boost;
         default: break;
     }
-    constexpr Kind kTurns[] = {Kind::Strike, Kind::Shot, Kind::Missile, Kind::Dash, Kind::Boost, Kind::Special};
+    constexpr Kind kTurns[] = {Kind::Strike, Kind::Volley, Kind::Dash, Kind::Boost, Kind::Special, Kind::Volley};
     return kTurns[group % 6];
 }
 
@@ -95,7 +130,7 @@ void Fire(WAZA_MOTION& mo, u8 anim, i16 weapon, u16 shots, u16 loops, u16 interv
     f.shots = shots;
     f.loops = loops;
     if (shots > 1) f.fireType = 3, f.value1 = 20;  // a fan
-    if (weapon == kLaser) f.fireType = 4, f.loops = 1;
+    if (IsLaser(weapon)) f.fireType = 4, f.loops = 1;
 }
 
 WAZA_DATA Technique(int n) {
@@ -132,6 +167,18 @@ WAZA_DATA Technique(int n) {
             mo.zSpeed = 4;
             mo.zSpeedAdd = -1;
             break;
+        case Kind::Volley: {
+            // Circling, radial and set-direction volleys in turn; lasers fire as lasers.
+            const i16 weapon = kVolleyWeapons[(n / 3) % std::size(kVolleyWeapons)];
+            Fire(mo, 25, weapon, 3, 2, 6);
+            TAMA_FIRE& f = mo.fire;
+            if (f.fireType != 4) {
+                f.fireType = u8((n / 3) % 3);
+                f.value1 = f.fireType == 1 ? 120 : 15;
+                f.value2 = f.fireType == 2 ? 45 : 0;
+            }
+            break;
+        }
         case Kind::Special:
             Strike(mo, 30, i16(power * 2));
             w.cost = 40;
@@ -181,20 +228,6 @@ CPU_DATA Cpu(int type) {
     return cpu;
 }
 
-tools::GrpImage Picture(u32 w, u32 h, u16 (*colour)(u32 x, u32 y)) {
-    tools::GrpImage img;
-    img.width = w;
-    img.height = h;
-    img.pixels.resize(std::size_t(w) * h * 2);
-    for (u32 y = 0; y < h; y++)
-        for (u32 x = 0; x < w; x++) {
-            const u16 c = colour(x, y);
-            img.pixels[(std::size_t(y) * w + x) * 2] = u8(c);
-            img.pixels[(std::size_t(y) * w + x) * 2 + 1] = u8(c >> 8);
-        }
-    return img;
-}
-
 // Blocks inside the map, kept off survival stage 0's meeting point and its whole formation.
 bool Block(int x, int y) {
     const SVV_STAGE& st = SvvStageTbl[0];
@@ -235,9 +268,8 @@ bool BuildMap(const std::string& dir) {
         if (y < 60) return dx * dx + (int(y) - 30) * (int(y) - 30) < 22 * 22 ? u16(0x0160 + (y % 8) * 0x20) : 0;
         return dx > -5 && dx < 5 ? u16(0x2885) : 0;
     };
-    return tools::SaveFile(base + ".map", tools::MapBytes(map)) &&
-           tools::SaveGrp(base + "_f.grp", Picture(640, 16, chips), true) &&
-           tools::SaveGrp(base + "_o.grp", Picture(48, 96, tree_), true) &&
+    return tools::SaveFile(base + ".map", tools::MapBytes(map)) && Picture(640, 16).Fill(chips).Save(base + "_f.grp") &&
+           Picture(48, 96).Fill(tree_).Save(base + "_o.grp") &&
            tools::SaveFile(base + "_o.csp", tools::CspBytes({tree}));
 }
 
@@ -248,14 +280,16 @@ bool BuildBattle(const std::string& dataDir, std::string* error) {
         *error = "cannot write " + what;
         return false;
     };
-    if (!tools::SaveMekaSet(dataDir, MekaNameTbl[0], MekaSet(MekaNameTbl[0]))) return fail("the player's mech set");
+    std::error_code ec;
+    std::filesystem::create_directories(dataDir + "/Bmp/Meka", ec);
+    if (!SaveMeka(dataDir, 0)) return fail("the player's mech set");
     std::vector<WAZA_DATA> player;
     for (int n = 0; n < kPlayerTechniques; n++) player.push_back(Technique(n));
     if (!tools::SaveFile(dataDir + "/Dat/player.waz", tools::WazFile(player))) return fail("Dat/player.waz");
 
     for (int type : SvvKindTbl) {
         const std::string stem = MekaNameTbl[type];
-        if (!tools::SaveMekaSet(dataDir, stem, MekaSet(stem))) return fail(stem + ".spr");
+        if (!SaveMeka(dataDir, type)) return fail(stem + ".spr");
         // The player's first strike, volley of shots and missile.
         const std::vector<WAZA_DATA> waza = {Technique(3), Technique(18), Technique(87)};
         if (!tools::SaveFile(dataDir + "/Dat/" + stem + ".waz", tools::WazFile(waza))) return fail(stem + ".waz");
