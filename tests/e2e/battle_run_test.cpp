@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "battle/data/meka_type.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "graphics/sprite/spr.h"
@@ -20,6 +21,7 @@
 #include "platform/settings.h"
 #include "platform/window.h"
 #include "screens/btl/btl.h"
+#include "screens/survival/svv.h"
 #include "shell/sys.h"
 #include "test_support.h"
 #include "tests/harness/battle_harness.h"
@@ -190,6 +192,22 @@ TEST_F(BattleRun, IdlePlayerLoses) {
     ExpectGolden("battle_run_b.log", a);
     EXPECT_EQ(a.endState, 19);
     EXPECT_LT(a.frames, 3600);
+}
+
+// Every enemy type of the survival line-up fights: against an idle player it comes close enough to
+// hurt within a few seconds.
+TEST_F(BattleRun, EverySurvivalEnemyFights) {
+    for (i32 type : SvvKindTbl) {
+        SCOPED_TRACE(MekaNameTbl[type]);
+        harness::SetupBattle({type});
+        ASSERT_NE(MEKA_GetSlot(1), nullptr);
+        const harness::RunResult r = harness::RunBattle(input_, {}, 77, 600);
+        harness::TeardownBattle();
+        const Frame first = Parse(r.log.front()), last = Parse(r.log.back());
+        EXPECT_TRUE(!last.meka[0].present || last.meka[0].bars * MEKA_LIFE_UNITS + last.meka[0].life <
+                                                 first.meka[0].bars * MEKA_LIFE_UNITS + first.meka[0].life);
+    }
+    EXPECT_FALSE(debug_.Contains("Open error")) << debug_.text();
 }
 
 }  // namespace
