@@ -30,11 +30,18 @@ namespace {
 
 using harness::HeldKey;
 
-// Walks in, strikes near, fires far, dashes, boosts, and keeps pressing toward the CPU mech.
+// Walks in, strikes near, fires far, dashes, opens the cut-in, then keeps walking toward the CPU mech
+// and attacking; every fourth approach is a boost (a double tap) with a boost strike.
 std::vector<HeldKey> ScriptA() {
     std::vector<HeldKey> s = {{0, 20, harness::kDikPad6}, {25, 26, harness::kDikZ}, {40, 41, harness::kDikX},
                               {60, 62, harness::kDikPad5}, {80, 81, harness::kDikC}};
     for (int f = 100; f < 3600; f += 24) {
+        if ((f / 24) % 4 == 1) {
+            s.push_back({f, f, harness::kDikPad6});
+            s.push_back({f + 2, f + 8, harness::kDikPad6});
+            s.push_back({f + 4, f + 5, harness::kDikZ});
+            continue;
+        }
         s.push_back({f, f + 8, harness::kDikPad6});
         s.push_back({f + 10, f + 11, (f / 24) % 3 == 0 ? harness::kDikX : harness::kDikZ});
     }
@@ -160,7 +167,7 @@ TEST_F(BattleRun, ScriptedPlayerWins) {
 
     // Shots and effects come and go, both mechs lose life, and the CPU walks, boosts and dashes.
     bool shots = false, shotsGone = false, effects = false, effectsGone = false, walks = false, boosts = false,
-         dashes = false;
+         dashes = false, playerBoosts = false, playerDashes = false;
     int lowest[2] = {1 << 30, 1 << 30};
     for (const std::string& line : a.log) {
         const Frame f = Parse(line);
@@ -171,6 +178,8 @@ TEST_F(BattleRun, ScriptedPlayerWins) {
         for (int slot = 0; slot < 2; slot++)
             if (f.meka[slot].present)
                 lowest[slot] = std::min(lowest[slot], f.meka[slot].bars * MEKA_LIFE_UNITS + f.meka[slot].life);
+        playerBoosts |= f.meka[0].present && f.meka[0].act == 2;
+        playerDashes |= f.meka[0].present && f.meka[0].act == 5;
         if (!f.meka[1].present) continue;
         walks |= f.meka[1].act == 1;
         boosts |= f.meka[1].act == 2;
@@ -184,6 +193,8 @@ TEST_F(BattleRun, ScriptedPlayerWins) {
     EXPECT_TRUE(walks);
     EXPECT_TRUE(boosts);
     EXPECT_TRUE(dashes);
+    EXPECT_TRUE(playerBoosts);
+    EXPECT_TRUE(playerDashes);
 }
 
 TEST_F(BattleRun, IdlePlayerLoses) {
