@@ -3,7 +3,6 @@
 #include <string>
 
 #include "tools/mkdata/mkdata.h"
-#include "tools/writers/byte_writer.h"
 #include "tools/writers/hud_writer.h"
 
 namespace mkdata {
@@ -33,8 +32,7 @@ tools::SprSetDef WithShots(tools::SprSetDef set) {
 }  // namespace
 
 bool BuildEffectsAndHud(const std::string& dataDir, std::string* error) {
-    if (!tools::SaveEffectSet(dataDir) ||
-        !tools::SaveFile(dataDir + "/Bmp/Effect/Effect.spr", tools::SprFile(WithShots(tools::EffectSet())))) {
+    if (!tools::SaveEffectSet(dataDir, WithShots(tools::EffectSet()))) {
         *error = "cannot write Bmp/Effect/Effect.spr";
         return false;
     }
