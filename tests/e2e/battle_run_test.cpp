@@ -4,7 +4,7 @@
 //
 // The golden logs are tests/data/battle_run_a.log and battle_run_b.log. When the battle's behaviour or
 // the sample data change on purpose, rewrite them with
-//   KORVANE_UPDATE_GOLDEN=1 ctest --test-dir build-test -R test_e2e
+//   KORVANE_UPDATE_GOLDEN=1 ctest --test-dir build-test -R BattleRun
 // and review the diff before committing it.
 #include <gtest/gtest.h>
 
