@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         {"main menu picture", [&](std::string* e) { return mkdata::BuildMainMenu(dir, e); }},
         {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
         {"weapons", [&](std::string* e) { return mkdata::BuildWeapons(dir, e); }},
-        // Before the battle, whose richer mech sets and stage map 0 replace the survival's plain ones.
+        // Before the battle, whose stage map 0 replaces the survival's plain one.
         {"survival", [&](std::string* e) { return mkdata::BuildSurvival(dir, e); }},
         {"effects and HUD", [&](std::string* e) { return mkdata::BuildEffectsAndHud(dir, e); }},
         {"battle", [&](std::string* e) { return mkdata::BuildBattle(dir, e); }},

@@ -75,8 +75,8 @@ TEST(StartUp, RunsOnTheSampleDataAndShutsDownThroughTheWindow) {
     EXPECT_NE(SPR_GetSlotSurf(DebugFontSurf), nullptr);
     EXPECT_NE(SPR_GetSlotSurf(DBG_GlyphSurf), nullptr);
     EXPECT_EQ(DBG_TextDisp, 1);
-    EXPECT_EQ(TamaDataCount, 4);
-    EXPECT_EQ(TamaListCount, 4);
+    EXPECT_EQ(TamaDataCount, 12);
+    EXPECT_EQ(TamaListCount, 12);
     int loadedEffects = 0;
     for (int i = 0; i < kSeCount; ++i) loadedEffects += SeBuffer[i] != nullptr;
     EXPECT_EQ(loadedEffects, 55);

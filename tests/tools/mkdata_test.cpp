@@ -15,6 +15,7 @@
 #include "battle/effect/eft.h"
 #include "battle/map/map.h"
 #include "battle/panel/pnl.h"
+#include "battle/tama/tama.h"
 #include "shell/common.h"
 #include "display_support.h"
 #include "battle/data/tama_data.h"
@@ -30,6 +31,7 @@
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
+#include "tools/mkdata/mkdata.h"
 
 namespace {
 
@@ -390,9 +392,10 @@ void SampleData::CheckMainMenu() {
 void SampleData::CheckWeapons() {
     test::ScopedCwd cwd(dir_.path());
     ASSERT_EQ(TAMA_LoadData(), 1);
-    ASSERT_EQ(TamaDataCount, 4);
-    EXPECT_EQ(TamaListCount, 4);
-    const char* const names[] = {"Shot", "Bomb", "Beam", "Barrier"};
+    const char* const names[] = {"Shot",     "Bomb", "Beam",  "Barrier", "Missile", "Wobble",
+                                 "Mine",     "Inertial", "Ring", "Chips",   "Tracker", "Sweeper"};
+    ASSERT_EQ(TamaDataCount, int(std::size(names)));
+    EXPECT_EQ(TamaListCount, TamaDataCount);
     for (int i = 0; i < TamaDataCount; ++i) {
         const TAMA_DATA* d = TamaDataTbl[i];
         EXPECT_STREQ(d->name, names[i]);
@@ -405,13 +408,21 @@ void SampleData::CheckWeapons() {
                 EXPECT_LT(next, TAMA_PHASE_MAX);
             EXPECT_LT(p.fire.weapon, TamaDataCount);
         }
+        // Every shot sequence a weapon shows is in the effect set.
+        EXPECT_LT(d->phase[0].step[0].anim, mkdata::kShotSeq + mkdata::kShotSeqCount);
     }
+    // Every missile, force-field and laser behaviour has a weapon.
+    bool kinds[3][5] = {};
+    for (int i = 0; i < TamaDataCount; ++i) kinds[TamaDataTbl[i]->phase[0].kind][TamaDataTbl[i]->phase[0].moveType] = true;
+    for (int t = 0; t < TAMA_MSL_TYPES; ++t) EXPECT_TRUE(kinds[0][t]) << "missile " << t;
+    for (int t = 0; t < TAMA_FLD_TYPES; ++t) EXPECT_TRUE(kinds[1][t]) << "force field " << t;
+    for (int t = 0; t < TAMA_LSR_TYPES; ++t) EXPECT_TRUE(kinds[2][t]) << "laser " << t;
     TAMA_ClearData();
 }
 
 // Every stage map loads and its meeting point, with the whole formation, stands on open ground well
-// inside the walls; every sprite set and picture the survival opens is there. Stage map 0 is the
-// battle's, with its scattered blocks: only its bounds are checked here (CheckBattle reads it).
+// inside the walls (stage map 0's blocks included); every sprite set and picture the survival opens is
+// there.
 void SampleData::CheckSurvival() {
     MAP_DATA map{};
     MAP_SetMapPtr(&map);
@@ -420,15 +431,12 @@ void SampleData::CheckSurvival() {
         std::snprintf(stem, sizeof stem, "%02d_%d_%c", st.mapNo, st.subNo, st.flag ? 'D' : 'L');
         SCOPED_TRACE(stem);
         ASSERT_EQ(MAP_LoadMap(File(std::string("Bmp/Map/") + stem + ".map").c_str()), 1);
-        const bool battleMap = std::string(stem) == "00_0_L";
         for (i32 y = st.y - 100; y <= st.y + 100; y += 8)
             for (i32 x = st.x - 164; x <= st.x + 264; x += 8) {
                 ASSERT_GE(x / 16, 4);
                 ASSERT_LT(x / 16, map.width - 4);
                 ASSERT_LT(y / 16, map.height - 4);
-                if (!battleMap) {
-                    EXPECT_EQ(map.cells[size_t(y / 16) * size_t(map.width) + size_t(x / 16)].attrA & 1, 0);
-                }
+                EXPECT_EQ(map.cells[size_t(y / 16) * size_t(map.width) + size_t(x / 16)].attrA & 1, 0);
             }
         std::snprintf(stem, sizeof stem, "%02d_0_%c", st.mapNo, st.flag ? 'D' : 'L');
         for (const char* part : {"_f.grp", "_o.grp", "_o.csp"})
@@ -495,14 +503,21 @@ void SampleData::CheckBattle() {
     ASSERT_TRUE(display.ok());
     SPR_Init();
     test::ScopedCwd cwd(dir_.path());
-    for (int type : {0, 4, 5, 7}) {
+    ASSERT_EQ(TAMA_LoadData(), 1);
+    std::vector<int> types = {0};
+    types.insert(types.end(), std::begin(SvvKindTbl), std::end(SvvKindTbl));
+    for (int type : types) {
         SCOPED_TRACE(MekaNameTbl[type]);
         ASSERT_EQ(SPR_LoadSprGrp(0, MakeFilePath("Bmp\\Meka\\%s.spr", MekaNameTbl[type]), 0), 1);
         EXPECT_GE(SprGrpTbl[0].pageCount, 8);
         EXPECT_GE(SprSeqTbl[0][2].count, 8);
         SPR_DelSprGrp(0);
         ASSERT_EQ(WAZA_LoadData(type), 1);
-        EXPECT_GE(MekaTypeTbl[type].wazaCount, type == 0 ? 90 : 2);
+        EXPECT_GE(MekaTypeTbl[type].wazaCount, type == 0 ? 90 : 3);
+        // Every technique fires a weapon there is, or strikes.
+        for (int n = 0; n < MekaTypeTbl[type].wazaCount; ++n)
+            for (const WAZA_MOTION& mo : WAZA_GetData(type, n)->motion)
+                EXPECT_TRUE(mo.fire.weapon < 0 || TAMA_GetData(mo.fire.weapon) != nullptr) << n;
         WAZA_ReleaseData(type);
         if (type) {
             EXPECT_EQ(CPU_LoadData(type), 1);
@@ -530,6 +545,7 @@ void SampleData::CheckBattle() {
     PNL_Term();
     EFT_Term();
     SPR_Release();
+    TAMA_ClearData();
 }
 
 }  // namespace

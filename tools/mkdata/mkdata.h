@@ -43,15 +43,20 @@ bool BuildLevelUp(const std::string& dataDir, std::string* error);
 // "bmp\etc\logo.bmp" (as ".grp"), captions from the CJK font file.
 bool BuildTitle(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
-// "Dat\Tama.dat" with a few weapons.
+// The effect set's five shot sequences (shot, bomb, blast, beam, barrier) begin here; the sample
+// weapons show them and their pages carry the boxes shots read.
+constexpr int kShotSeq = 0;
+constexpr int kShotSeqCount = 5;
+
+// "Dat\Tama.dat": weapons of every firing type, missile, force-field and laser behaviour.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 
-// The survival mode: mech sprite sets, the 15 stage maps and their sheets, the banner, loading,
-// portrait and result pictures.
+// The survival mode: the 15 stage maps and their sheets, the banner, loading, portrait and result
+// pictures.
 bool BuildSurvival(const std::string& dataDir, std::string* error);
 
-// The mech sets, technique and CPU files and stage map 0 of a battle; the effect set and HUD pictures
-// come from BuildEffectsAndHud.
+// The mech sets, technique and CPU files of the player and the survival's 13 enemy types, and stage
+// map 0 of a battle; the effect set and HUD pictures come from BuildEffectsAndHud.
 bool BuildBattle(const std::string& dataDir, std::string* error);
 // The five tutorial scripts "script\TT_*.scr", assembled from the sources in sourceDir.
 bool BuildTutorials(const std::string& dataDir, const std::string& sourceDir, std::string* error);
