@@ -3,12 +3,6 @@
 // and the battle's sprite animation step over the same table.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <vector>
-
 #include "battle/btl_draw.h"
 #include "battle/data/meka_type.h"
 #include "battle/map/cam.h"
@@ -16,35 +10,18 @@
 #include "battle/map/scr.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
+#include "bench/bench_stage.h"
 #include "graphics/display/disp.h"
 #include "graphics/display/surf.h"
 #include "graphics/sprite/spr.h"
 #include "platform/memory.h"
 #include "screens/save/save.h"
-#include "shell/common.h"
-#include "tools/writers/byte_writer.h"
-#include "tools/writers/grp_writer.h"
-#include "tools/writers/map_writer.h"
 #include "tools/writers/meka_set_writer.h"
 
 namespace {
 
 constexpr int kMechs = 10;
 constexpr int kEffects = 300;
-
-tools::GrpImage Sheet(u32 w, u32 h, bool holes) {
-    tools::GrpImage img;
-    img.width = w;
-    img.height = h;
-    img.pixels.resize(size_t(w) * h * 2);
-    for (u32 y = 0; y < h; ++y)
-        for (u32 x = 0; x < w; ++x) {
-            const u16 v = holes && (x + y) % 5 == 0 ? 0 : u16(1 + (x * 37 + y * 11) % 0x7FFE);
-            img.pixels[(size_t(y) * w + x) * 2] = u8(v);
-            img.pixels[(size_t(y) * w + x) * 2 + 1] = u8(v >> 8);
-        }
-    return img;
-}
 
 // Four pages of one keyed 32×32 part, for the effects.
 void EffectGroup(int g, int img) {
@@ -61,43 +38,18 @@ void EffectGroup(int g, int img) {
     SprGrpTbl[g].pageCount = 4;
 }
 
-struct BattleScene {
-    BattleScene() {
-        DISP_Init(nullptr, 640, 480, 16, 1, 0, 1);
-        SPR_Init();
-        DISP_SetClipRect(0, 0, 640, 480);
-        std::string tmpl = (std::filesystem::temp_directory_path() / "korvane-btl-XXXXXX").string();
-        dir = mkdtemp(tmpl.data()) ? tmpl : std::string();
-        const std::string base = dir + "/Bmp/Map/01_0_L";
-        std::mt19937 rng(5);
-        tools::MapDef m;
-        m.width = 120;
-        m.height = 90;
-        for (int i = 0; i < 120 * 90; ++i) {
-            m.chips.push_back(u16(rng() % 120));
-            m.objs.push_back(rng() % 20 == 0 ? u16(1 + rng() % 3) : 0);
-            m.attrA.push_back(0);
-            m.attrB.push_back(0);
-        }
-        tools::SaveGrp(base + "_f.grp", Sheet(640, 48, false), false);
-        tools::SaveGrp(base + "_o.grp", Sheet(256, 128, true), false);
-        tools::SaveFile(base + "_o.csp", tools::CspBytes({{0, 0, 48, 80, 16, 64}, {64, 0, 96, 40, 40, 24},
-                                                          {0, 80, 33, 47, 8, 30}}));
-        tools::SaveFile(base + ".map", tools::MapBytes(m));
+struct BattleScene : BenchStage {
+    BattleScene() : BenchStage(5) {
         for (int t = 0; t < 2; ++t) tools::SaveSimpleMekaSet(dir, MekaNameTbl[t]);
-
-        const std::filesystem::path old = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-        InitCommon();
-        MAP_Open(1, 0, 0);
-        OBJ_Init();
-        SAVE_InitGameData();
-        // The mechs stand around the view's centre, among the map's objects.
-        for (int slot = 0; slot < kMechs; ++slot)
-            MEKA_Create(slot, slot ? 1 : 0, slot ? MEKA_CTRL_CPU : MEKA_CTRL_PLAYER, slot ? 1 : 0,
-                        700 + int(rng() % 560), 500 + int(rng() % 400));
-        std::filesystem::current_path(old);
-        InitCommon();
+        InFolder([this] {
+            MAP_Open(1, 0, 0);
+            OBJ_Init();
+            SAVE_InitGameData();
+            // The mechs stand around the view's centre, among the map's objects.
+            for (int slot = 0; slot < kMechs; ++slot)
+                MEKA_Create(slot, slot ? 1 : 0, slot ? MEKA_CTRL_CPU : MEKA_CTRL_PLAYER, slot ? 1 : 0,
+                            700 + int(rng() % 560), 500 + int(rng() % 400));
+        });
 
         const int img = SPR_CreateSurf(32, 32, 0);
         const RECT inner{4, 4, 28, 28};
@@ -127,19 +79,12 @@ struct BattleScene {
     ~BattleScene() {
         for (int slot = 0; slot < kMechs; ++slot) MEKA_Delete(slot);
         OBJ_FreeAll();
-        MAP_Close();
-        SPR_Release();
-        SPR_ReleaseSurfAll();
-        DISP_Release();
-        std::error_code ec;
-        if (!dir.empty()) std::filesystem::remove_all(dir, ec);
     }
     // The camera wanders between two points, so the map scrolls in most frames.
     void NextTarget(int frame) {
         CamData.fixX = (frame / 20) % 2 ? 1100 : 860;
         CamData.fixY = (frame / 30) % 2 ? 780 : 620;
     }
-    std::string dir;
 };
 
 void BM_BattleWorldFrame(benchmark::State& state) {

@@ -183,20 +183,19 @@ void EDIT_PlayComboSound(int row) {
 }
 
 std::string EDIT_NameToUtf8(const char* name, int size) {
-    return plat::SjisToUtf8(std::string_view(name, strnlen(name, size)));
+    return plat::RecordNameToUtf8(std::string_view(name, strnlen(name, size)));
 }
 
 void EDIT_NameFromUtf8(std::string_view utf8, char* name, int size) {
-    const std::string sjis = plat::Utf8ToSjis(utf8);
+    const std::string bytes = plat::Utf8ToRecordName(utf8);
     size_t n = 0;
-    while (n < sjis.size()) {
-        const auto lead = static_cast<u8>(sjis[n]);
-        const size_t len = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) ? 2 : 1;
-        if (n + len > static_cast<size_t>(size - 1) || n + len > sjis.size()) break;
+    while (n < bytes.size()) {
+        const size_t len = plat::IsRecordNameLead(static_cast<u8>(bytes[n])) ? 2 : 1;
+        if (n + len > static_cast<size_t>(size - 1) || n + len > bytes.size()) break;
         n += len;
     }
     std::memset(name, 0, size);
-    std::memcpy(name, sjis.data(), n);
+    std::memcpy(name, bytes.data(), n);
 }
 
 std::string EDIT_PadLeft(std::string_view utf8, int width) {

@@ -78,9 +78,9 @@ extern int (*EditSePlay)(int no, int loop);
 void EDIT_PlayComboSound(int row);
 
 // ---- names and rows ----
-// A record name (Shift-JIS, NUL-terminated within size bytes) as UTF-8.
+// A record name (the record-name encoding, NUL-terminated within size bytes) as UTF-8.
 std::string EDIT_NameToUtf8(const char* name, int size);
-// Stores UTF-8 text as a record name: Shift-JIS, cut to size - 1 bytes without splitting a character,
+// Stores UTF-8 text as a record name in the record-name encoding, cut to size - 1 bytes without splitting a character,
 // zeros to the end.
 void EDIT_NameFromUtf8(std::string_view utf8, char* name, int size);
 // Right-aligns text in a field of width columns; a non-ASCII character counts two.

@@ -172,4 +172,24 @@ std::string Utf8ToSjis(std::string_view utf8) {
     });
 }
 
+namespace {
+RecordEncoding RecordNameEncoding = RecordEncoding::ShiftJis;
+}  // namespace
+
+void SetRecordNameEncoding(RecordEncoding encoding) { RecordNameEncoding = encoding; }
+RecordEncoding GetRecordNameEncoding() { return RecordNameEncoding; }
+
+std::string RecordNameToUtf8(std::string_view name) {
+    return RecordNameEncoding == RecordEncoding::Big5 ? Big5ToUtf8(name) : SjisToUtf8(name);
+}
+
+std::string Utf8ToRecordName(std::string_view utf8) {
+    return RecordNameEncoding == RecordEncoding::Big5 ? Utf8ToBig5(utf8) : Utf8ToSjis(utf8);
+}
+
+bool IsRecordNameLead(unsigned char byte) {
+    if (RecordNameEncoding == RecordEncoding::Big5) return byte >= 0x81 && byte <= 0xFE;
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 }  // namespace plat

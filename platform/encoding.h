@@ -23,4 +23,14 @@ std::string Utf8ToDrawnText(std::string_view utf8);
 std::string SjisToUtf8(std::string_view sjis);
 std::string Utf8ToSjis(std::string_view utf8);
 
+// Technique and weapon names lie verbatim in their records, in one encoding for all of them:
+// Shift-JIS unless set otherwise. Records are never re-encoded; only the copies shown are converted.
+enum class RecordEncoding { ShiftJis, Big5 };
+void SetRecordNameEncoding(RecordEncoding encoding);
+RecordEncoding GetRecordNameEncoding();
+std::string RecordNameToUtf8(std::string_view name);
+std::string Utf8ToRecordName(std::string_view utf8);
+// Whether the byte starts a two-byte character of the record-name encoding.
+bool IsRecordNameLead(unsigned char byte);
+
 }  // namespace plat

@@ -2,9 +2,6 @@
 #pragma once
 #include "screens/ranking/his.h"  // SVV_LoadHistory, HIS_Loop, HIS_Draw
 #include "screens/save/save.h"    // SAVE_ScanSlots
-
-void OP_Renew();
-void OP_Draw();
-void TITLE_Renew();
-void TITLE_Draw();
+#include "screens/op.h"           // OP_Renew, OP_Draw, OP_ReleaseMovie
+#include "screens/title/title.h"  // TITLE_Renew, TITLE_Draw
 int BTL_Loop();

@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-battle.png}")
 build=$(realpath -m "${2:-$root/build-test}")
-display=:78
+display=":$((RANDOM % 500 + 100))"  # a display of its own beside other servers
 Xvfb $display -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Developer aid: runs the survival demonstration on the sample data under a virtual X server (Xvfb)
-# and writes three pictures of the screen: <prefix>_banner.bmp (the first wave's banner over the
-# stage), <prefix>_fight.bmp (the fight with its HUD) and <prefix>_portrait.bmp, each with the debug
-# overlay. Uses the test build (build-test, or $BUILD) and the package xvfb.
+# and writes four pictures of the screen: <prefix>_banner.bmp (the first wave's banner over the
+# stage), <prefix>_fight.bmp (the fight with its HUD), <prefix>_levelup.bmp (the weapon level-up
+# screen after its bars filled) and <prefix>_portrait.bmp, each with the debug overlay. Uses the test build (build-test, or $BUILD) and the package xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$root/build-test}

@@ -96,6 +96,8 @@ void SYS_InitSound() {
 }
 
 void SYS_ReleaseSound() {
+    // A window closed during the opening leaves its movie open; its sound must go before the device.
+    OP_ReleaseMovie();
     SND_StreamStop();
     SND_TermAll();
     SND_TermDevice();

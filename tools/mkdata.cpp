@@ -36,11 +36,13 @@ int main(int argc, char** argv) {
         {"main menu picture", [&](std::string* e) { return mkdata::BuildMainMenu(dir, e); }},
         {"opening movie", [&](std::string* e) { return mkdata::BuildMovie(dir, font, e); }},
         {"weapons", [&](std::string* e) { return mkdata::BuildWeapons(dir, e); }},
-        // Before the battle, whose richer mech sets and stage map 0 replace the survival's plain ones.
+        // Before the battle, whose stage map 0 replaces the survival's plain one.
         {"survival", [&](std::string* e) { return mkdata::BuildSurvival(dir, e); }},
         {"effects and HUD", [&](std::string* e) { return mkdata::BuildEffectsAndHud(dir, e); }},
         {"battle", [&](std::string* e) { return mkdata::BuildBattle(dir, e); }},
         {"ranking pictures", [&](std::string* e) { return mkdata::BuildRanking(dir, e); }},
+        {"level-up picture", [&](std::string* e) { return mkdata::BuildLevelUp(dir, e); }},
+        {"title pictures", [&](std::string* e) { return mkdata::BuildTitle(dir, font, e); }},
         {"tutorial scripts", [&](std::string* e) { return mkdata::BuildTutorials(dir, KORVANE_SCRIPT_SRC_DIR, e); }},
     };
     for (const auto& [name, build] : parts) {

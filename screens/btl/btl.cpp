@@ -240,6 +240,9 @@ void BTL_ResetBattleWork() {
     HitMarkSlot = -1;
     CutInTbl[0] = -1;
     CutInTbl[1] = -1;
+    // The pointer animates with the battle's sprites: started afresh, a battle's pictures follow from
+    // its seed and input alone, not from how long the pointer ran before it.
+    CUR_Restart();
     for (WAZA_EXP& e : GameData.exp) {
         e.shownExp = e.exp;
         e.penalty = 0;

@@ -147,9 +147,9 @@ void HIS_Init() {
     if (S.mode == 0) {
         CUR_Show(0);
         if (work) {
-            plat::Surface** saved = SPR_SetDrawSurf(&SurfTbl[ScreenWorkSurf].surface);
+            SPR_SetDrawSurf(&SurfTbl[ScreenWorkSurf].surface);
             BTL_DrawWorld(0, 0);
-            SPR_SetDrawSurf(saved);
+            SPR_SetDrawSurf(&DispBackBuffer);
             BLT_Tint(work, nullptr, 0, 0, 100, 10);
         }
         SPR_SetViewAll(0);

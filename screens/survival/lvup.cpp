@@ -43,6 +43,7 @@ int LVUP_FillStep(LVUP_BAR* bar, WAZA_EXP* exp) {
     if ((bar->flags & LVUP_FLAG_EXP) && bar->shownExp < exp->exp) {
         bar->shownExp += std::min<i32>(10, exp->exp - bar->shownExp);
         if (bar->shownExp >= kExpMax) {
+            events |= LVUP_EVENT_TOP;
             if (exp->level >= 2) {
                 bar->shownExp = exp->exp = kExpMax;
             } else if (exp->level == 1) {

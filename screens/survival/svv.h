@@ -62,6 +62,7 @@ int SVV_ShowPortrait();
 int SVV_GameOver();
 void SVV_Release();
 
-// ---- the weapon level-up screen ----
-// Counts the wave and picks the next sub-state (15, or 18 for a portrait); 1 when done.
+// ---- the weapon level-up screen (screens/survival/lvup.h) ----
+// One step a frame: build, fill, wait, end; the end counts the wave, sets the battle sub-state (18 for
+// a portrait, else 15) and returns 1.
 int SVV_LevelUp();

@@ -62,6 +62,10 @@ void CUR_SetPri(int priority) {
     }
 }
 
+void CUR_Restart() {
+    if (Sprite() && CurType >= 0) SPR_SetSeq(CurSprite, CurType, 1, 1);
+}
+
 int CUR_Renew(HWND window) {
     SPR_DATA* spr = Sprite();
     if (!spr) return 0;

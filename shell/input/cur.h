@@ -12,3 +12,5 @@ void CUR_SetType(int type);
 int CUR_GetType();
 void CUR_Show(u8 flag);
 void CUR_SetPri(int priority);
+// Starts the shown type's sequence again from its first step (nothing while hidden by type -1).
+void CUR_Restart();

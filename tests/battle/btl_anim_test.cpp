@@ -22,6 +22,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 class BtlAnim : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -327,10 +329,9 @@ TEST(BtlZoom, GrowsToItsTargetInsideTheLimits) {
         EXPECT_EQ(BtlZoomRect.size, c.target);
     }
 
-    EXPECT_EQ(BTL_StartZoomRect(1, 100, 50, 640, 480, 10, 20, 10), 0);
-    EXPECT_EQ(BTL_RenewZoomRect(), 2);
-    EXPECT_EQ(BTL_RenewZoomRect(), -1);
-    EXPECT_EQ(BtlZoomRect.state, 0);
+    EXPECT_EQ((Ints{BTL_StartZoomRect(1, 100, 50, 640, 480, 10, 20, 10), BTL_RenewZoomRect(), BTL_RenewZoomRect(),
+                    BtlZoomRect.state}),
+              (Ints{0, 2, -1, 0}));
 }
 
 }  // namespace

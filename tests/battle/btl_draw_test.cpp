@@ -21,6 +21,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 using test::BltCall;
 using test::PageDef;
 
@@ -213,10 +215,7 @@ TEST_F(BtlDraw, FlipsOfSpritePageAndPartCombine) {
         spy_.Clear();
         BTL_DrawSpr(0);
         const BltCall& call = Only();
-        EXPECT_EQ(call.blt, c.blt);
-        EXPECT_EQ(call.args.x, c.x);
-        EXPECT_EQ(call.args.y, c.y);
-        EXPECT_EQ(call.args.flags, c.flags);
+        EXPECT_EQ((Ints{call.blt, call.args.x, call.args.y, call.args.flags}), (Ints{c.blt, c.x, c.y, c.flags}));
     }
 }
 
@@ -488,9 +487,8 @@ TEST_F(Passes, TheWorldPassMakesEachOwnerTheCurrentObjectAndOffsetsOnlyTheWorld)
     CurObj = before;
     DrawAll(33, 44);
     EXPECT_EQ(seen[0], o);
-    EXPECT_EQ(offset[0], 33);
-    EXPECT_EQ(offset[1], 0);
     EXPECT_EQ(CurObj, before);
+    EXPECT_EQ((Ints{offset[0], offset[1]}), (Ints{33, 0}));
 }
 
 // ---- the battle draw ----

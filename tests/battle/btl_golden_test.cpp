@@ -41,21 +41,6 @@ constexpr i32 kCamX = 480, kCamY = 320;  // a map point (x, y) lies on the scree
 u16 Rgb555(int r, int g, int b) { return u16((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)); }
 u16 Rgb(int r, int g, int b) { return DISP_PackRGB(u32(r), u32(g), u32(b)); }
 
-tools::GrpImage Picture(u32 w, u32 h, u16 (*pixel)(u32 x, u32 y)) {
-    tools::GrpImage img;
-    img.bpp = 16;
-    img.width = w;
-    img.height = h;
-    img.pixels.resize(size_t(w) * h * 2);
-    for (u32 y = 0; y < h; ++y)
-        for (u32 x = 0; x < w; ++x) {
-            const u16 v = pixel(x, y);
-            img.pixels[(size_t(y) * w + x) * 2] = u8(v);
-            img.pixels[(size_t(y) * w + x) * 2 + 1] = u8(v >> 8);
-        }
-    return img;
-}
-
 // Chips 0 and 2 grass, 1 a sandy path.
 u16 ChipPixel(u32 x, u32 y) {
     const u32 chip = x / 16, px = x % 16, py = y % 16;
@@ -84,8 +69,8 @@ void WriteStage(const test::TempDir& dir) {
             m.attrB.push_back(0);
         }
     const std::string base = dir.path() + "/Bmp/Map/";
-    ASSERT_TRUE(tools::SaveGrp(base + "03_0_L_f.grp", Picture(640, 16, ChipPixel), false));
-    ASSERT_TRUE(tools::SaveGrp(base + "03_0_L_o.grp", Picture(64, 96, TreePixel), false));
+    ASSERT_TRUE(tools::SaveGrp(base + "03_0_L_f.grp", tools::Grp16(640, 16, ChipPixel), false));
+    ASSERT_TRUE(tools::SaveGrp(base + "03_0_L_o.grp", tools::Grp16(64, 96, TreePixel), false));
     ASSERT_TRUE(tools::SaveFile(base + "03_0_L_o.csp", tools::CspBytes({{0, 0, 64, 96, 32, 88}})));
     ASSERT_TRUE(tools::SaveFile(base + "03_0_L.map", tools::MapBytes(m)));
 }

@@ -16,6 +16,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 using test::MekaDrive;
 
 class BtlRenew : public MekaDrive {
@@ -112,15 +114,10 @@ TEST_F(BtlRenew, RoundEndWonRefillsThenResetsThePlayerForTheNextWave) {
         BTL_Renew();
         frames++;
     }
-    EXPECT_EQ(frames, 39);
-    EXPECT_EQ(BtlState, 17);
-    EXPECT_EQ(m->life, 100 + 39 * 16);
-    EXPECT_EQ(m->lifeBar, 1);
+    EXPECT_EQ((Ints{frames, BtlState, m->life, m->lifeBar}), (Ints{39, 17, 100 + 39 * 16, 1}));
     EXPECT_FALSE(Alive(e));
-    EXPECT_EQ(SE_IsPlaying(3), 0);
-    EXPECT_EQ(BtlSkipFlag, 1);
+    EXPECT_EQ((Ints{SE_IsPlaying(3), BtlSkipFlag, m->act}), (Ints{0, 1, 0}));
     EXPECT_EQ(MekaSlotTbl[0], player_);
-    EXPECT_EQ(m->act, 0);
 }
 
 TEST_F(BtlRenew, RoundEndLostResetsTheOthersAndDropsTheirPanels) {
@@ -135,10 +132,7 @@ TEST_F(BtlRenew, RoundEndLostResetsTheOthersAndDropsTheirPanels) {
     EXPECT_EQ(frames, 39);
     EXPECT_EQ(BtlState, 19);
     EXPECT_EQ(cpu_->meka->act, 0);
-    EXPECT_EQ(PnlTbl[1].use, 0);
-    EXPECT_EQ(PnlHud.popupSpr, -1);
-    EXPECT_EQ(PnlHud.markerSpr, -1);
-    EXPECT_EQ(BtlSkipFlag, 1);
+    EXPECT_EQ((Ints{PnlTbl[1].use, PnlHud.popupSpr, PnlHud.markerSpr, BtlSkipFlag}), (Ints{0, -1, -1, 1}));
 }
 
 TEST_F(BtlRenew, HitStopRunsSlowThenStopFrames) {
@@ -163,10 +157,8 @@ TEST_F(BtlRenew, HitStopRunsSlowThenStopFrames) {
             frame++;
             if (SPR_GetSpr(s)->wait != 50) anim.push_back(frame);
         }
-        EXPECT_EQ(frame, c.frames) << c.slow;
+        EXPECT_EQ((Ints{frame, BtlState, BtlPhaseCnt}), (Ints{c.frames, 5, 0})) << c.slow;
         EXPECT_EQ(anim, c.animFrames) << c.slow;
-        EXPECT_EQ(BtlState, 5);
-        EXPECT_EQ(BtlPhaseCnt, 0);
     }
     BtlState = 7;
     HitMarkSlot = 1;
@@ -245,10 +237,9 @@ TEST_F(BtlRenew, CutInShowsOnlyItsMechOverTheSnapshotAndEndsWithTheTechnique) {
     EXPECT_EQ(BtlState, 9);
     EXPECT_EQ(BtlPrevState, 5);
     EXPECT_TRUE(SE_IsPlaying(35));
-    EXPECT_EQ(SPR_GetSpr(cpu_->spr)->view, 1);
-    EXPECT_EQ(SPR_GetSpr(player_->spr)->view, 0);
-    EXPECT_EQ(SPR_GetSpr(ObjTbl[effect]->spr)->view, 0);
-    EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 1);
+    EXPECT_EQ((Ints{SPR_GetSpr(cpu_->spr)->view, SPR_GetSpr(player_->spr)->view, SPR_GetSpr(ObjTbl[effect]->spr)->view,
+                    SPR_GetTSpr(ScreenWorkSpr)->view}),
+              (Ints{1, 0, 0, 1}));
 
     // The snapshot was taken and tinted: the empty work surface reads the tint's colour.
     plat::Surface* work = SPR_GetSlotSurf(ScreenWorkSurf);
@@ -259,12 +250,9 @@ TEST_F(BtlRenew, CutInShowsOnlyItsMechOverTheSnapshotAndEndsWithTheTechnique) {
     EXPECT_NE(ground, 0);
 
     // The CPU mech runs no technique: its entry ends in the first cut-in frame and play comes back.
-    EXPECT_EQ(BTL_RenewCutIn(), 0);
-    EXPECT_EQ(CutInTbl[1], -1);
-    EXPECT_EQ(BtlState, 5);
-    EXPECT_EQ(SPR_GetSpr(player_->spr)->view, 1);
-    EXPECT_EQ(SPR_GetSpr(ObjTbl[effect]->spr)->view, 1);
-    EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 0);
+    EXPECT_EQ((Ints{BTL_RenewCutIn(), CutInTbl[1], BtlState, SPR_GetSpr(player_->spr)->view,
+                    SPR_GetSpr(ObjTbl[effect]->spr)->view, SPR_GetTSpr(ScreenWorkSpr)->view}),
+              (Ints{0, -1, 5, 1, 1, 0}));
 }
 
 TEST_F(BtlRenew, ScriptStepWaitsWhileTheBattleScriptIsOff) {

@@ -1,5 +1,5 @@
-// The real start-up on the sample data, the real loop for a number of frames, a close through the
-// platform's event path and the real shut-down, headless.
+// The real start-up on the sample data, the real loop through the opening and the title, a close
+// through the platform's event path during the opening's movie and the real shut-down, headless.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +18,7 @@
 #include "platform/picture.h"
 #include "platform/settings.h"
 #include "platform/window.h"
+#include "screens/op.h"
 #include "shell/input/cur.h"
 #include "shell/input/inp.h"
 #include "shell/sound/sound.h"
@@ -74,8 +75,8 @@ TEST(StartUp, RunsOnTheSampleDataAndShutsDownThroughTheWindow) {
     EXPECT_NE(SPR_GetSlotSurf(DebugFontSurf), nullptr);
     EXPECT_NE(SPR_GetSlotSurf(DBG_GlyphSurf), nullptr);
     EXPECT_EQ(DBG_TextDisp, 1);
-    EXPECT_EQ(TamaDataCount, 4);
-    EXPECT_EQ(TamaListCount, 4);
+    EXPECT_EQ(TamaDataCount, 12);
+    EXPECT_EQ(TamaListCount, 12);
     int loadedEffects = 0;
     for (int i = 0; i < kSeCount; ++i) loadedEffects += SeBuffer[i] != nullptr;
     EXPECT_EQ(loadedEffects, 55);
@@ -89,26 +90,47 @@ TEST(StartUp, RunsOnTheSampleDataAndShutsDownThroughTheWindow) {
     EXPECT_FALSE(debug.Contains("Open error")) << debug.text();
     EXPECT_TRUE(boxes.calls().empty());
 
-    // A screen shows the pointer; it is drawn where the mouse is.
-    CUR_Show(1);
+    // The opening runs first, its logo with the pointer hidden.
+    for (int turn = 0; turn < 40; ++turn) {
+        int code = 0;
+        ASSERT_TRUE(SYS_MessageTurn(&code));
+        clock.Advance(10);
+    }
+    EXPECT_EQ(SysSeq, 1u);
+    EXPECT_EQ(OpStep, 1);
+    EXPECT_EQ(SprTbl[cursor]->view, 0);
+
+    // The title shows the pointer; it is drawn where the mouse is, below the intro's pieces.
+    SYS_SetSeq(2);
     i32 wx, wy;
-    plat::PictureToWindow(200, 150, &wx, &wy);
+    plat::PictureToWindow(200, 440, &wx, &wy);
     input.cursorX = wx;
     input.cursorY = wy;
     const u64 presents = plat::GetPresentCount();
     for (int turn = 0; turn < 40; ++turn) {
         int code = 0;
-        INP_RenewMouse();  // as the screens read the mouse every frame
         ASSERT_TRUE(SYS_MessageTurn(&code));
         clock.Advance(10);
     }
+    EXPECT_EQ(SysSeq, 2u);
     EXPECT_GT(plat::GetPresentCount(), presents);
+    EXPECT_EQ(SprTbl[cursor]->view, 1);
     EXPECT_EQ(SprTbl[cursor]->x, 200);
-    EXPECT_EQ(SprTbl[cursor]->y, 150);
+    EXPECT_EQ(SprTbl[cursor]->y, 440);
     bool drawn = false;
     for (i32 dy = -2; dy <= 8 && !drawn; ++dy)
-        for (i32 dx = -2; dx <= 8 && !drawn; ++dx) drawn = BackBufferPixel(200 + dx, 150 + dy) != 0;
+        for (i32 dx = -2; dx <= 8 && !drawn; ++dx) drawn = BackBufferPixel(200 + dx, 440 + dy) != 0;
     EXPECT_TRUE(drawn) << "no cursor pixels near the mouse";
+
+    // Back in the opening until its movie plays: the window is closed during the movie.
+    SYS_SetSeq(1);
+    for (int turn = 0; turn < 1000 && !(OpMovie && OpMovie->playing); ++turn) {
+        int code = 0;
+        ASSERT_TRUE(SYS_MessageTurn(&code));
+        clock.Advance(10);
+    }
+    ASSERT_NE(OpMovie, nullptr);
+    EXPECT_EQ(OpMovie->playing, 1);
 
     // Closing the window ends the loop at the next get.
     plat::SimulateClose(MainWnd);
@@ -122,6 +144,7 @@ TEST(StartUp, RunsOnTheSampleDataAndShutsDownThroughTheWindow) {
     EXPECT_EQ(TamaDataCount, 0);
     for (const TAMA_DATA* d : TamaDataTbl) EXPECT_EQ(d, nullptr);
     EXPECT_EQ(Since(trace, releaseFrom), kReleaseOrder);
+    EXPECT_EQ(OpMovie, nullptr);  // the sound release closed it first
 
     // A full-screen run writes only the mode.
     u32 mode = 7, size = 4;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "editors/tama_editor.h"
 #include "platform/encoding.h"
@@ -44,13 +45,13 @@ TEST(EditNumber, WritesOnlyTheLowBytes) {
     }
 }
 
-class ChipTxt : public ::testing::Test {
-protected:
+TEST(ChipTxt, ReadsOneNamePerLineAndAMissingFileLeavesTheDefaults) {
     test::TempDir dir;
-    test::ScopedCwd cwd{dir.path()};
-};
+    test::ScopedCwd cwd(dir.path());
+    std::strcpy(EditChipNameTbl[7], "stale");
+    EXPECT_EQ(EDIT_LoadChipTxt("none"), 0);
+    for (const auto& name : EditChipNameTbl) EXPECT_STREQ(name, "---------------");
 
-TEST_F(ChipTxt, ReadsOneNamePerLine) {
     std::string text = "/ comment\r\nfirst second\r\n\r\n   third\n";
     text += std::string(300, 'x') + "\n";
     for (int i = 0; i < 200; i++) text += "n" + std::to_string(i) + "\n";
@@ -63,25 +64,6 @@ TEST_F(ChipTxt, ReadsOneNamePerLine) {
     EXPECT_EQ(std::string(EditChipNameTbl[4]), std::string(45, 'x'));
     EXPECT_STREQ(EditChipNameTbl[5], "n0");
     EXPECT_STREQ(EditChipNameTbl[127], "n122");
-}
-
-TEST_F(ChipTxt, MissingFileLeavesTheDefaults) {
-    std::strcpy(EditChipNameTbl[7], "stale");
-    EXPECT_EQ(EDIT_LoadChipTxt("none"), 0);
-    for (const auto& name : EditChipNameTbl) EXPECT_STREQ(name, "---------------");
-}
-
-TEST(EditCombos, HoldThePartsLabels) {
-    EXPECT_STREQ(EditHitMarkTbl[0], "無");
-    EXPECT_STREQ(EditHitMarkTbl[1], "機甲全毀爆炸");
-    EXPECT_STREQ(EditHitMarkTbl[2], "【不可使用】");
-    EXPECT_STREQ(EditHitMarkTbl[23], "命中記號(雷射)");
-    EXPECT_STREQ(EditHitMarkTbl[24], "游標");
-    EXPECT_STREQ(EditHitMarkTbl[25], "【不可使用】");
-    EXPECT_STREQ(EditSoundTbl[0], "無し");
-    EXPECT_STREQ(EditSoundTbl[1], "防護罩");
-    EXPECT_STREQ(EditSoundTbl[48], "選單02");
-    EXPECT_STREQ(EditSoundTbl[55], "取得武器");
 }
 
 TEST(EditNames, ConvertBetweenShiftJisAndUtf8) {
@@ -105,13 +87,10 @@ TEST(EditNames, ConvertBetweenShiftJisAndUtf8) {
     EXPECT_STREQ(name, "A?B");
 }
 
-TEST(EditRows, PadCountingWideCharactersTwice) {
+TEST(EditRows, ShowPhasesAndStepsPaddedCountingWideCharactersTwice) {
     EXPECT_EQ(EDIT_PadLeft("ab", 5), "   ab");
     EXPECT_EQ(EDIT_PadLeft("縮短　", 8), "  縮短　");
     EXPECT_EQ(EDIT_PadLeft("全彈發射", 8), "全彈發射");
-}
-
-TEST(EditRows, ShowPhasesAndSteps) {
     TAMA_DATA d{};
     TAMA_SetNewData(&d);
     std::strcpy(EditChipNameTbl[5], "spark");
@@ -157,11 +136,8 @@ TEST(EditRecords, InsertAndDeleteShiftPhasesAndSteps) {
     EXPECT_EQ(p.step[1].anim, 3);
     EXPECT_EQ(p.step[2].anim, 4);
     const TAMA_STEP& last = p.step[3];
-    EXPECT_EQ(last.anim, 99);
-    EXPECT_EQ(last.facing, 0);
-    EXPECT_EQ(last.hitFlag, 0);
-    EXPECT_EQ(last.timing, 0);
-    EXPECT_EQ(last.duration, -1);
+    EXPECT_EQ(std::vector<i32>({last.anim, last.facing, last.hitFlag, last.timing, last.duration}),
+              std::vector<i32>({99, 0, 0, 0, -1}));
 
     p.step[2].duration = -1;
     p.step[3].duration = -1;
@@ -169,19 +145,12 @@ TEST(EditRecords, InsertAndDeleteShiftPhasesAndSteps) {
     EXPECT_EQ(EDIT_TamaStepSel(&p, 1), 1);
 }
 
-class EditCopy : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir.Write("Dat/Tama.dat", tools::TamaFile({tools::NewTama(0, "a"), tools::NewTama(1, "b"), tools::NewTama(2, "c")}));
-        ASSERT_EQ(TAMA_LoadData(), 1);
-    }
-    void TearDown() override { TAMA_ClearData(); }
+TEST(EditCopy, CopiesOnlyBetweenRecordsBelowTheCount) {
     test::TempDir dir;
-    test::ScopedCwd cwd{dir.path()};
+    test::ScopedCwd cwd(dir.path());
     test::DebugCapture debug;
-};
-
-TEST_F(EditCopy, CopiesOnlyBetweenRecordsBelowTheCount) {
+    dir.Write("Dat/Tama.dat", tools::TamaFile({tools::NewTama(0, "a"), tools::NewTama(1, "b"), tools::NewTama(2, "c")}));
+    ASSERT_EQ(TAMA_LoadData(), 1);
     TamaDataTbl[0]->phase[2].power = 321;
     TamaDataTbl[2]->prev = 1;
     ASSERT_TRUE(EDIT_TamaCopy(0, 2));
@@ -197,6 +166,7 @@ TEST_F(EditCopy, CopiesOnlyBetweenRecordsBelowTheCount) {
         TAMA_WriteRecord(TamaDataTbl[0], after);
         EXPECT_EQ(std::memcmp(before, after, TAMA_FILE_SIZE), 0);
     }
+    TAMA_ClearData();
 }
 
 TEST(EditPlacement, FollowsTheGameWindowAndStaysOnScreen) {

@@ -1,45 +1,39 @@
-// The weapon editor's real dialog windows. Runs only under a display (scripts/test.sh starts Xvfb and
-// sets KORVANE_DIALOG_DISPLAY); writes a picture of each dialog into KORVANE_SCREENSHOT_DIR.
-#include <gtest/gtest.h>
-
+// The editors' real dialog windows. Runs only under a display (scripts/test.sh starts Xvfb and sets
+// KORVANE_DIALOG_DISPLAY); writes a picture of each dialog into KORVANE_SCREENSHOT_DIR.
 #include <cstdlib>
+#include <utility>
 #include <string>
 #include <vector>
 
+#include "editor_fixture.h"
 #include "editors/tama_editor.h"
-#include "platform/dialog.h"
+#include "editors/waza_editor.h"
 #include "platform/window.h"
-#include "test_support.h"
-#include "tools/writers/battle_data_writer.h"
 #include "tools/writers/bmp_writer.h"
 
 namespace {
 
-std::string g_shots;
-
 // A picture of the dialog; false when the service could not read it.
 bool Shoot(plat::Dialog* dlg, const std::string& name) {
+    for (int i = 0; i < 10; i++) plat::PumpDialogs();
     std::vector<u8> rgb;
-    i32 w = 0, h = 0;
-    if (!plat::CaptureDialog(dlg, &rgb, &w, &h)) return false;
     tools::BmpImage image;
-    image.width = w;
-    image.height = h;
-    image.pixels.resize(rgb.size());
-    for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
-        image.pixels[i] = rgb[i + 2];
-        image.pixels[i + 1] = rgb[i + 1];
-        image.pixels[i + 2] = rgb[i];
-    }
-    return g_shots.empty() || tools::SaveBmp(g_shots + "/" + name + ".bmp", image);
+    if (!plat::CaptureDialog(dlg, &rgb, &image.width, &image.height)) return false;
+    const char* out = std::getenv("KORVANE_SCREENSHOT_DIR");
+    if (!out) return true;
+    image.pixels = rgb;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(image.pixels[i], image.pixels[i + 2]);
+    return tools::SaveBmp(std::string(out) + "/" + name + ".bmp", image);
 }
 
-class EditorDisplay : public ::testing::Test {
+class EditorDisplay : public test::EditorTest {
 protected:
     void SetUp() override {
         if (!std::getenv("KORVANE_DIALOG_DISPLAY")) GTEST_SKIP() << "needs a display";
         ASSERT_TRUE(plat::InitVideo());  // the screen size for the placement
-        if (const char* out = std::getenv("KORVANE_SCREENSHOT_DIR")) g_shots = out;
+        test::EditorTest::SetUp();
+        plat::UseFakeDialogs(false);
+        dir.Write("ChipTxt/zako01.txt", "stand\nwalk\nslash\n");
         TAMA_DATA shot = tools::NewTama(0, "Shot");
         shot.phase[0].step[0] = {1, 0, -1, 0, 0, 20, 1, 0, 0, 0, 0};
         shot.phase[0].fire.weapon = 1;
@@ -48,37 +42,41 @@ protected:
         ASSERT_EQ(TAMA_LoadData(), 1);
     }
     void TearDown() override {
-        plat::SetModalHandler({});
-        plat::DestroyAllDialogs();
+        if (IsSkipped()) return;
+        test::EditorTest::TearDown();
         for (int i = 0; i < 5; i++) plat::PumpDialogs();
         TAMA_ClearData();
     }
-    test::TempDir dir;
-    test::ScopedCwd cwd{dir.path()};
+    void Shot(int id) {
+        plat::Dialog* dlg = plat::FindDialog(id);
+        ASSERT_NE(dlg, nullptr) << id;
+        EXPECT_TRUE(Shoot(dlg, "dialog" + std::to_string(id)));
+    }
+    // Every modal dialog is photographed, then answered with OK (or cancelled).
+    void ShootModals(const char* suffix = "", int answer = plat::IDOK) {
+        plat::SetModalHandler([this, suffix, answer](plat::Dialog* dlg) {
+            modals.push_back(plat::GetDialogId(dlg));
+            EXPECT_TRUE(Shoot(dlg, "dialog" + std::to_string(modals.back()) + suffix));
+            plat::ClickCtl(dlg, answer);
+        });
+    }
+    std::vector<int> modals;
 };
 
-TEST_F(EditorDisplay, ShowsEveryKindOfDialogAndSavesAnEdit) {
+TEST_F(EditorDisplay, WeaponEditorShowsEveryKindOfDialogAndSavesAnEdit) {
     ASSERT_EQ(EDIT_OpenTamaEditor(), 1);
     plat::Dialog* list = plat::FindDialog(118);
     plat::Dialog* phase = plat::FindDialog(116);
     ASSERT_TRUE(list && phase);
-    for (int i = 0; i < 10; i++) plat::PumpDialogs();
-    EXPECT_TRUE(Shoot(list, "dialog118"));
-    EXPECT_TRUE(Shoot(phase, "dialog116"));
-
-    std::vector<int> shown;
-    plat::SetModalHandler([&shown](plat::Dialog* dlg) {
-        const int id = plat::GetDialogId(dlg);
-        shown.push_back(id);
-        EXPECT_TRUE(Shoot(dlg, "dialog" + std::to_string(id)));
-        plat::ClickCtl(dlg, plat::IDOK);
-    });
+    Shot(118);
+    Shot(116);
+    ShootModals();
     plat::DoubleClickRow(phase, 2716, 0);
     plat::ClickCtl(phase, 1052);
     plat::ClickCtl(list, 1052);
     plat::ClickCtl(phase, 1316);
     EDIT_OpenTamaParamDlg(152, &TamaDataTbl[0]->phase[0]);
-    EXPECT_EQ(shown, (std::vector<int>{115, 119, 161, 146, 152}));
+    EXPECT_EQ(modals, (std::vector<int>{115, 119, 161, 146, 152}));
 
     plat::TypeText(phase, 2524, "4321");
     EXPECT_EQ(plat::GetCtlText(phase, 2524), "4321");
@@ -86,6 +84,44 @@ TEST_F(EditorDisplay, ShowsEveryKindOfDialogAndSavesAnEdit) {
     TAMA_ClearData();
     ASSERT_EQ(TAMA_LoadData(), 1);
     EXPECT_EQ(TamaDataTbl[0]->phase[0].power, 4321);
+}
+
+TEST_F(EditorDisplay, CpuAndTechniqueEditorsShowEveryDialogAndSaveAnEdit) {
+    ASSERT_EQ(EDIT_OpenCpuEditor(test::kCpuType), 1);
+    CPU_DATA* cpu = MekaTypeTbl[test::kCpuType].cpu;
+    cpu->mode[0].move = 1;
+    cpu->mode[0].rangeMax = 300;
+    cpu->group[0].atk[0].waza = 1;
+    plat::Dialog* main = plat::FindDialog(138);
+    EDIT_CpuSetModeList(main, 0);
+    EDIT_CpuSetAtkList(main, 0);
+    Shot(138);
+    plat::DoubleClickRow(main, 1128, 0);
+    Shot(139);
+    plat::DoubleClickRow(main, 1245, 0);
+    Shot(140);
+    ShootModals("", plat::IDCANCEL);
+    plat::ClickCtl(plat::FindDialog(140), 1250);
+    EXPECT_EQ(modals, std::vector<int>{142});
+    plat::DoubleClickRow(main, 1315, 1);
+    plat::TypeText(plat::FindDialog(141), 1299, "250");
+    Shot(141);
+    plat::TypeText(main, 1205, "9");
+    plat::ClickCtl(main, 1040);
+    CPU_DATA saved{};
+    CPU_ReadRecord(reinterpret_cast<const u8*>(dir.Read("Dat/zako01.cpu").data()), &saved);
+    EXPECT_EQ(saved.param[CPU_PRM_MOVE_SPEED], 9);
+    EXPECT_EQ(saved.counter[1].chance, 250);
+
+    WAZA_DATA* w = WAZA_GetData(test::kCpuType, 1);
+    w->motion[0].frame[0] = {2, 0, -1, 0, 1, 12, 2, 0, 0, 25, 1};
+    w->loop[0] = {3, 1, 2};
+    ASSERT_EQ(EDIT_OpenWazaEditor(test::kCpuType, 1), 1);
+    Shot(113);
+    Shot(107);
+    ShootModals("-technique");
+    plat::DoubleClickRow(plat::FindDialog(107), 1300, 0);
+    EXPECT_EQ(modals, (std::vector<int>{142, 115}));
 }
 
 }  // namespace

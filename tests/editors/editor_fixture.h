@@ -1,8 +1,10 @@
-// A data folder with technique and CPU files, fake dialogs, and everything the editors hold given back
-// afterwards.
+// A data folder with technique and CPU files, fake dialogs answered by handlers per dialog number, and
+// everything the editors hold given back afterwards.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,12 +44,23 @@ protected:
         }
         plat::UseFakeDialogs(false);
     }
+    // Every modal dialog goes to the handler of its number; one without a handler is cancelled.
+    void OnModal(int id, std::function<void(plat::Dialog*)> act) {
+        handlers[id] = std::move(act);
+        plat::SetModalHandler([this](plat::Dialog* d) {
+            opened.push_back(plat::GetDialogId(d));
+            auto it = handlers.find(plat::GetDialogId(d));
+            if (it != handlers.end() && it->second) it->second(d);
+        });
+    }
     void WriteWaza(int type, const std::vector<WAZA_DATA>& records) {
         dir.Write(std::string("Dat/") + MekaNameTbl[type] + ".waz", tools::WazFile(records));
     }
     TempDir dir;
     ScopedCwd cwd{dir.path()};
     DebugCapture debug;
+    std::map<int, std::function<void(plat::Dialog*)>> handlers;
+    std::vector<int> opened;  // the modal dialogs' numbers, in order
 };
 
 }  // namespace test

@@ -1,13 +1,11 @@
 // The weapon editor's dialog procedures on the fake dialogs: typing and clicking as the user would.
 #include "editors/tama_editor.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <functional>
-#include <map>
 #include <string>
 #include <vector>
+
+#include "editor_fixture.h"
 
 #include "graphics/display/disp.h"
 #include "platform/encoding.h"
@@ -15,8 +13,6 @@
 #include "platform/window.h"
 #include "shell/sound/sound.h"
 #include "shell/sys.h"
-#include "test_support.h"
-#include "tools/writers/battle_data_writer.h"
 
 namespace {
 
@@ -26,35 +22,24 @@ int RecordPlay(int no, int loop) {
     return 1;
 }
 
-class TamaEditor : public ::testing::Test {
+class TamaEditor : public test::EditorTest {
 protected:
     void SetUp() override {
+        test::EditorTest::SetUp();
         std::vector<TAMA_DATA> records;
         for (int i = 0; i < 10; i++) records.push_back(tools::NewTama(i16(i), i == 7 ? "seven" : nullptr));
         dir.Write("Dat/Tama.dat", tools::TamaFile(records));
         dir.Write("ChipTxt/效果.txt", "spark\nsmoke\n");
         ASSERT_EQ(TAMA_LoadData(), 1);
-        plat::UseFakeDialogs(true);
         EditSePlay = RecordPlay;
         g_played.clear();
         TamaEditState = EDIT_STATE{};
     }
     void TearDown() override {
-        plat::SetModalHandler({});
-        plat::DestroyAllDialogs();
-        plat::UseFakeDialogs(false);
+        test::EditorTest::TearDown();
         EditSePlay = SE_Play;
         TamaEditState = EDIT_STATE{};
         TAMA_ClearData();
-    }
-    // Every modal dialog goes to the handler of its number; one without a handler is cancelled.
-    void OnModal(int id, std::function<void(plat::Dialog*)> act) {
-        handlers[id] = std::move(act);
-        plat::SetModalHandler([this](plat::Dialog* d) {
-            opened.push_back(plat::GetDialogId(d));
-            auto it = handlers.find(plat::GetDialogId(d));
-            if (it != handlers.end() && it->second) it->second(d);
-        });
     }
     static std::vector<u8> Bytes(const TAMA_DATA* d) {
         std::vector<u8> b(TAMA_FILE_SIZE);
@@ -69,11 +54,6 @@ protected:
         return list;
     }
 
-    test::TempDir dir;
-    test::ScopedCwd cwd{dir.path()};
-    test::DebugCapture debug;
-    std::map<int, std::function<void(plat::Dialog*)>> handlers;
-    std::vector<int> opened;
     plat::Dialog* list = nullptr;
     plat::Dialog* phase = nullptr;
 };
@@ -186,7 +166,7 @@ TEST_F(TamaEditor, PickerStoresOnlyADoubleClick) {
     EXPECT_EQ(caption, "未使用");
 }
 
-TEST_F(TamaEditor, DetailButtonsOpenTheDialogOfKindAndType) {
+TEST_F(TamaEditor, KindAndTypeRecaptionTheGroupsAndPickTheDetailDialog) {
     struct Case {
         u8 kind, moveType, laserType;
         int button;
@@ -208,24 +188,7 @@ TEST_F(TamaEditor, DetailButtonsOpenTheDialogOfKindAndType) {
         plat::ClickCtl(phase, c.button);
         EXPECT_EQ(opened, c.want ? std::vector<int>{c.want} : std::vector<int>{}) << int(c.kind) << "/" << int(c.moveType);
     }
-}
-
-TEST_F(TamaEditor, ParameterDialogsWriteNumbersAndRadioPositions) {
-    TAMA_PHASE& p = TamaDataTbl[0]->phase[0];
-    OnModal(152, [](plat::Dialog* dlg) {
-        plat::TypeText(dlg, 1479, "-20000");
-        plat::ClickCtl(dlg, 1389);
-        plat::ClickCtl(dlg, 1400);
-        plat::ClickCtl(dlg, plat::IDOK);
-    });
-    EDIT_OpenTamaParamDlg(152, &p);
-    EXPECT_EQ(p.p[1], -9999);
-    EXPECT_EQ(p.q[15], 2);
-    EXPECT_EQ(p.q[14], 5);
-}
-
-TEST_F(TamaEditor, KindRadiosRecaptionTheTypeGroups) {
-    Open();
+    // The kind radios recaption the type groups.
     plat::ClickCtl(phase, 2402);
     EXPECT_EQ(TamaDataTbl[0]->phase[0].kind, 2);
     EXPECT_EQ(plat::GetCaption(phase, 1033), "搜索一次後固定");
@@ -239,7 +202,7 @@ TEST_F(TamaEditor, KindRadiosRecaptionTheTypeGroups) {
     EXPECT_EQ(plat::GetRadio(phase, 1033), 7);
 }
 
-TEST_F(TamaEditor, ShotValueCaptionsFollowTheFiringType) {
+TEST_F(TamaEditor, ShotAndParameterDialogsWriteClampedNumbersRadiosAndCaptions) {
     Open();
     std::vector<std::string> captions;
     OnModal(119, [&](plat::Dialog* dlg) {
@@ -254,6 +217,19 @@ TEST_F(TamaEditor, ShotValueCaptionsFollowTheFiringType) {
     EXPECT_EQ(captions, (std::vector<std::string>{"回轉角度", "開始座標", "發射倒數", "未定"}));
     EXPECT_EQ(TamaDataTbl[0]->phase[0].fire.fireType, 4);
     EXPECT_EQ(TamaDataTbl[0]->phase[0].fire.value1, -9999);
+
+    // A parameter dialog writes clamped numbers and radio positions.
+    TAMA_PHASE& p = TamaDataTbl[0]->phase[0];
+    OnModal(152, [](plat::Dialog* dlg) {
+        plat::TypeText(dlg, 1479, "-20000");
+        plat::ClickCtl(dlg, 1389);
+        plat::ClickCtl(dlg, 1400);
+        plat::ClickCtl(dlg, plat::IDOK);
+    });
+    EDIT_OpenTamaParamDlg(152, &p);
+    EXPECT_EQ(p.p[1], -9999);
+    EXPECT_EQ(p.q[15], 2);
+    EXPECT_EQ(p.q[14], 5);
 }
 
 TEST_F(TamaEditor, AnimeDialogCancelRestoresTheEntryOnly) {

@@ -1,6 +1,8 @@
 // The technique editor: its rows and record operations, and its dialogs on fake dialogs with the
 // references it holds.
 #include <cstring>
+#include <initializer_list>
+#include <vector>
 
 #include "editor_fixture.h"
 #include "editors/tama_editor.h"
@@ -58,15 +60,16 @@ TEST(WazaRecords, StepsMotionsFramesAndEntriesShift) {
     for (int i = 0; i < WAZA_MOTION_MAX; i++) d.motion[i].speed = static_cast<i16>(i);
     EDIT_WazaInsertMotion(&d, 15);
     for (int i = 0; i < WAZA_MOTION_MAX; i++) EXPECT_EQ(d.motion[i].speed, i);
+    auto speeds = [&](std::initializer_list<int> at) {
+        std::vector<int> v;
+        for (int i : at) v.push_back(d.motion[i].speed);
+        return v;
+    };
     EDIT_WazaInsertMotion(&d, 3);
-    EXPECT_EQ(d.motion[3].speed, 3);
-    EXPECT_EQ(d.motion[4].speed, 3);
-    EXPECT_EQ(d.motion[15].speed, 14);
+    EXPECT_EQ(speeds({3, 4, 15}), (std::vector<int>{3, 3, 14}));
     for (int i = 0; i < WAZA_MOTION_MAX; i++) d.motion[i].speed = static_cast<i16>(i);
     EDIT_WazaDeleteMotion(&d, 3);
-    EXPECT_EQ(d.motion[3].speed, 4);
-    EXPECT_EQ(d.motion[14].speed, 15);
-    EXPECT_EQ(d.motion[15].speed, 15);
+    EXPECT_EQ(speeds({3, 14, 15}), (std::vector<int>{4, 15, 15}));
 
     WAZA_MOTION& m = d.motion[0];
     for (int i = 0; i < WAZA_FRAME_MAX; i++) m.frame[i] = {u8(i), 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
@@ -78,11 +81,8 @@ TEST(WazaRecords, StepsMotionsFramesAndEntriesShift) {
     EDIT_WazaDeleteFrame(&m, 0);
     EXPECT_EQ(m.frame[0].anim, 1);
     const WAZA_FRAME& last = m.frame[9];
-    EXPECT_EQ(last.anim, 99);
-    EXPECT_EQ(last.turn, 0);
-    EXPECT_EQ(last.hitField, 0);
-    EXPECT_EQ(last.waitMode, 0);
-    EXPECT_EQ(last.wait, -1);
+    EXPECT_EQ(std::vector<i32>({last.anim, last.turn, last.hitField, last.waitMode, last.wait}),
+              std::vector<i32>({99, 0, 0, 0, -1}));
 
     EDIT_WazaDeleteLoop(&d, 0);
     EXPECT_EQ(d.loop[0].from, 6);
@@ -157,9 +157,7 @@ TEST_F(WazaEditor, ListsEditTheStepMapLoopsAndJumps) {
     plat::TypeText(head, 1200, "3");
     plat::TypeText(head, 1205, "2");
     plat::ClickCtl(head, 1044);
-    EXPECT_EQ(w->loop[0].from, 3);
-    EXPECT_EQ(w->loop[0].to, 2);
-    EXPECT_EQ(w->loop[0].count, 2);
+    EXPECT_EQ(std::vector<int>({w->loop[0].from, w->loop[0].to, w->loop[0].count}), (std::vector<int>{3, 2, 2}));
     EXPECT_EQ(plat::GetSel(head, 1128), 1);
     EXPECT_EQ(plat::GetRow(head, 1128, 0), "[0]  02→03  002");
     plat::TypeText(head, 1703, "0");

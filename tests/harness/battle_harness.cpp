@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 #include "battle/battle.h"
 #include "battle/btl_draw.h"
@@ -20,6 +22,7 @@
 #include "screens/btl/btl.h"
 #include "screens/save/save.h"
 #include "screens/screens.h"
+#include "shell/input/cur.h"
 #include "shell/sound/sound.h"
 
 namespace harness {
@@ -63,6 +66,7 @@ void SetupBattle(const std::vector<int>& cpuTypes) {
     ScrQuake = ScrQuakeOfs = 0;
     ScrQuakeCnt = 0;
     HitSlowCnt = HitStopCnt = 0;
+    CUR_Show(0);  // as the battle mode's first state
     SAVE_InitGameData();
     BtlBattleType = 1;
     OBJ_Init();
@@ -153,6 +157,38 @@ RunResult RunBattle(plat::FakeInputBackend& input, const std::vector<HeldKey>& s
     for (const HeldKey& k : script) input.Let(k.dik);
     RestoreRandom();
     return r;
+}
+
+GoldenCheck CheckGolden(const std::string& path, const std::vector<std::string>& log) {
+    GoldenCheck c;
+    if (const char* update = std::getenv("KORVANE_UPDATE_GOLDEN"); update && std::string(update) == "1") {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        for (const std::string& line : log) out << line << '\n';
+        out.close();
+        c.written = bool(out);
+        if (!c.written) c.error = "cannot write " + path;
+        return c;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        c.error = "cannot read " + path + " (KORVANE_UPDATE_GOLDEN=1 writes it)";
+        return c;
+    }
+    std::string line;
+    std::size_t n = 0;
+    for (; std::getline(in, line); n++) {
+        if (n >= log.size() || log[n] != line) {
+            c.firstDiff = int(n);
+            c.want = line;
+            c.got = n < log.size() ? log[n] : "";
+            return c;
+        }
+    }
+    if (n < log.size()) {
+        c.firstDiff = int(n);
+        c.got = log[n];
+    }
+    return c;
 }
 
 }  // namespace harness

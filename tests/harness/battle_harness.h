@@ -49,4 +49,14 @@ struct RunResult {
 // Runs BTL_Loop and BTL_Draw per frame until the sub-state is 17 or 19 or maxFrames have run.
 RunResult RunBattle(plat::FakeInputBackend& input, const std::vector<HeldKey>& script, u32 seed, int maxFrames);
 
+// A log against its golden file, line by line. With KORVANE_UPDATE_GOLDEN=1 in the environment the
+// file is rewritten from the log instead (written is then true, or error says why it failed).
+struct GoldenCheck {
+    bool written = false;
+    int firstDiff = -1;  // the first line that differs, or where one of the two ends early; -1 none
+    std::string want, got;  // those lines ("" past an end)
+    std::string error;      // the file could not be read or written
+};
+GoldenCheck CheckGolden(const std::string& path, const std::vector<std::string>& log);
+
 }  // namespace harness

@@ -1,6 +1,10 @@
 #include "test_support.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -80,5 +84,36 @@ MessageBoxCapture::MessageBoxCapture(int answer) {
 }
 
 MessageBoxCapture::~MessageBoxCapture() { plat::SetMessageBoxHook({}); }
+
+FileSizeLimit::FileSizeLimit(u64 bytes) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    oldCur_ = old.rlim_cur;
+    oldMax_ = old.rlim_max;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = bytes;
+    ok_ = setrlimit(RLIMIT_FSIZE, &small) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    const rlimit old{rlim_t(oldCur_), rlim_t(oldMax_)};
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler_);
+}
+
+size_t FileCount(const std::string& dir) {
+    std::error_code ec;
+    size_t n = 0;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) ++n;
+    return n;
+}
+
+int RunProgram(const std::string& program, const std::vector<std::string>& args) {
+    std::string command = "\"" + program + "\"";
+    for (const std::string& a : args) command += " \"" + a + "\"";
+    const int status = std::system((command + " > /dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 }  // namespace test

@@ -1,6 +1,7 @@
 // Helpers shared by the tests: temporary folders, an injectable clock, captured debug output and
 // message boxes. Each helper restores the real service when it goes out of scope.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -73,5 +74,28 @@ public:
 private:
     std::vector<plat::MessageBoxCall> calls_;
 };
+
+// While it lives, a write that would make a file longer than `bytes` fails (a file size limit:
+// permissions would not stop root).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(u64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    u64 oldCur_ = 0;
+    u64 oldMax_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+    bool ok_ = false;
+};
+
+// The number of entries in a folder; 0 when there is none.
+size_t FileCount(const std::string& dir);
+
+// Runs the program with the arguments, its output discarded; its exit status, -1 when it did not exit.
+int RunProgram(const std::string& program, const std::vector<std::string>& args);
 
 }  // namespace test

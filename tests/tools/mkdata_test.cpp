@@ -1,8 +1,9 @@
 // The sample data builder, run into a fresh folder, and its files read back by the game's own readers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <utility>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -14,6 +15,7 @@
 #include "battle/effect/eft.h"
 #include "battle/map/map.h"
 #include "battle/panel/pnl.h"
+#include "battle/tama/tama.h"
 #include "shell/common.h"
 #include "display_support.h"
 #include "battle/data/tama_data.h"
@@ -29,6 +31,7 @@
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
+#include "tools/mkdata/mkdata.h"
 
 namespace {
 
@@ -39,45 +42,34 @@ struct Glyph {
     int width = 0;
     std::vector<u32> rows;  // the row bits as stored
     bool Ink(int x, int y) const { return (rows[size_t(y)] >> (width - x)) & 1; }
-    int Count() const {
-        int n = 0;
+    int Count() const { return int(Ink().size()); }
+    std::vector<std::pair<int, int>> Ink() const {  // the inked (x, y), row by row
+        std::vector<std::pair<int, int>> ink;
         for (int y = 0; y < int(rows.size()); ++y)
-            for (int x = 0; x < width; ++x) n += Ink(x, y);
-        return n;
+            for (int x = 0; x < width; ++x)
+                if (Ink(x, y)) ink.emplace_back(x, y);
+        return ink;
     }
-    std::vector<int> Columns() const {  // the inked columns, left to right
-        std::vector<int> cols;
-        for (int x = 0; x < width; ++x)
-            for (int y = 0; y < int(rows.size()); ++y)
-                if (Ink(x, y)) {
-                    cols.push_back(x);
-                    break;
-                }
-        return cols;
+    int LeftColumn() const {
+        int m = width;
+        for (const auto& p : Ink()) m = std::min(m, p.first);
+        return m;
+    }
+    int RightColumn() const {
+        int m = -1;
+        for (const auto& p : Ink()) m = std::max(m, p.first);
+        return m;
     }
     int FullestColumn() const {
-        int best = -1;
-        int most = 0;
-        for (int x = 0; x < width; ++x) {
-            int n = 0;
-            for (int y = 0; y < int(rows.size()); ++y) n += Ink(x, y);
-            if (n > most) {
-                most = n;
-                best = x;
-            }
-        }
-        return best;
+        std::vector<int> n(size_t(width) + 1);
+        for (const auto& p : Ink()) ++n[size_t(p.first)];
+        return int(std::max_element(n.begin(), n.end()) - n.begin());
     }
-    double MeanX() const {
+    double MeanX() const { return Mean(false); }
+    double MeanY() const { return Mean(true); }
+    double Mean(bool vertical) const {
         double sum = 0;
-        for (int y = 0; y < int(rows.size()); ++y)
-            for (int x = 0; x < width; ++x) sum += Ink(x, y) * x;
-        return sum / Count();
-    }
-    double MeanY() const {
-        double sum = 0;
-        for (int y = 0; y < int(rows.size()); ++y)
-            for (int x = 0; x < width; ++x) sum += Ink(x, y) * y;
+        for (const auto& p : Ink()) sum += vertical ? p.second : p.first;
         return sum / Count();
     }
 };
@@ -101,21 +93,20 @@ Glyph WideSlot(const FONT_DATA& f, u32 slot) {
     return ReadGlyph(f, size_t(96) * f.narrowSize + size_t(slot) * f.wideSize, f.wideRow, f.width);
 }
 
+u32 Slot(u32 lead, u32 trail) { return (lead - 0xA1) * 160 + (trail < 0x80 ? trail - 0x40 : trail - 0x60); }
+
 // The slot of a character given in UTF-8, through the same encoding the game's text takes.
 u32 SlotOf(const char* utf8) {
     const std::string big5 = plat::Utf8ToBig5(utf8);
     EXPECT_EQ(big5.size(), 2u) << utf8;
     if (big5.size() != 2) return 0;
-    const u32 lead = u8(big5[0]);
-    const u32 trail = u8(big5[1]);
-    return (lead - 0xA1) * 160 + (trail < 0x80 ? trail - 0x40 : trail - 0x60);
+    return Slot(u8(big5[0]), u8(big5[1]));
 }
 
 class SampleData : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string command = std::string("\"") + KORVANE_MKDATA + "\" \"" + dir_.path() + "\" > /dev/null";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_EQ(test::RunProgram(KORVANE_MKDATA, {dir_.path()}), 0);
     }
     std::string File(const std::string& rel) const { return dir_.path() + "/" + rel; }
 
@@ -126,9 +117,9 @@ protected:
     void CheckMovie();
     void CheckMainMenu();
     void CheckWeapons();
-    void CheckEffectsAndHud();
     void CheckBattle();
     void CheckSurvival();
+    void CheckTitle();
 
     test::TempDir dir_;
 };
@@ -180,11 +171,11 @@ void SampleData::CheckFont(const char* name, u16 size) {
     const Glyph close = WideSlot(f, SlotOf("」"));
     ASSERT_TRUE(open.Count() > 0 && close.Count() > 0);
     EXPECT_LT(open.MeanY(), close.MeanY());
-    EXPECT_EQ(open.FullestColumn(), open.Columns().front()) << "「 has its upright on the left";
-    EXPECT_EQ(close.FullestColumn(), close.Columns().back()) << "」 has its upright on the right";
+    EXPECT_EQ(open.FullestColumn(), open.LeftColumn()) << "「 has its upright on the left";
+    EXPECT_EQ(close.FullestColumn(), close.RightColumn()) << "」 has its upright on the right";
     EXPECT_EQ(WideSlot(f, 0).Count(), 0) << "the ideographic space";
-    EXPECT_EQ(WideSlot(f, (0xA4 - 0xA1) * 160 + (0x7F - 0x40)).Count(), 0) << "trail 0x7F is no character";
-    EXPECT_EQ(WideSlot(f, (0xA4 - 0xA1) * 160 + (0xA0 - 0x60)).Count(), 0) << "trail 0xA0 is no character";
+    EXPECT_EQ(WideSlot(f, Slot(0xA4, 0x7F)).Count(), 0) << "trail 0x7F is no character";
+    EXPECT_EQ(WideSlot(f, Slot(0xA4, 0xA0)).Count(), 0) << "trail 0xA0 is no character";
 
     // Every character of the file panel's help lines, as they are drawn: lead bytes the fonts take.
     for (int e = 0; e < 4; ++e) {
@@ -193,8 +184,7 @@ void SampleData::CheckFont(const char* name, u16 size) {
             const u32 lead = u8(help[i]);
             const u32 trail = u8(help[i + 1]);
             ASSERT_TRUE(lead >= 0xA1 && lead <= 0xC9) << "help " << e << " byte " << i;
-            const u32 slot = (lead - 0xA1) * 160 + (trail < 0x80 ? trail - 0x40 : trail - 0x60);
-            EXPECT_GT(WideSlot(f, slot).Count(), 0) << "help " << e << " character " << i / 2;
+            EXPECT_GT(WideSlot(f, Slot(lead, trail)).Count(), 0) << "help " << e << " character " << i / 2;
         }
     }
     FONT_DelFont(0);
@@ -385,14 +375,27 @@ void SampleData::CheckMainMenu() {
     }
     EXPECT_NE(pixel(40, 16), pixel(40, 48)) << "the buttons differ";
     SURF_FreeGrp(&sheet);
+    // The other menu pictures, at the sizes their rectangles need.
+    const struct {
+        const char* name;
+        u32 w, h;
+    } others[] = {{"Bmp/Menu.grp", 200, 320}, {"Bmp/Equip.grp", 640, 360}, {"Bmp/MenuBG00.grp", 640, 480}, {"Bmp/MenuBG06.grp", 640, 480}};
+    for (const auto& o : others) {
+        GRP_DATA g{};
+        ASSERT_EQ(SURF_ReadGrp(File(o.name).c_str(), &g), 1) << o.name;
+        EXPECT_EQ(g.width, o.w) << o.name;
+        EXPECT_EQ(g.height, o.h) << o.name;
+        SURF_FreeGrp(&g);
+    }
 }
 
 void SampleData::CheckWeapons() {
     test::ScopedCwd cwd(dir_.path());
     ASSERT_EQ(TAMA_LoadData(), 1);
-    ASSERT_EQ(TamaDataCount, 4);
-    EXPECT_EQ(TamaListCount, 4);
-    const char* const names[] = {"Shot", "Bomb", "Beam", "Barrier"};
+    const char* const names[] = {"Shot",     "Bomb", "Beam",  "Barrier", "Missile", "Wobble",
+                                 "Mine",     "Inertial", "Ring", "Chips",   "Tracker", "Sweeper"};
+    ASSERT_EQ(TamaDataCount, int(std::size(names)));
+    EXPECT_EQ(TamaListCount, TamaDataCount);
     for (int i = 0; i < TamaDataCount; ++i) {
         const TAMA_DATA* d = TamaDataTbl[i];
         EXPECT_STREQ(d->name, names[i]);
@@ -405,37 +408,21 @@ void SampleData::CheckWeapons() {
                 EXPECT_LT(next, TAMA_PHASE_MAX);
             EXPECT_LT(p.fire.weapon, TamaDataCount);
         }
+        // Every shot sequence a weapon shows is in the effect set.
+        EXPECT_LT(d->phase[0].step[0].anim, mkdata::kShotSeq + mkdata::kShotSeqCount);
     }
+    // Every missile, force-field and laser behaviour has a weapon.
+    bool kinds[3][5] = {};
+    for (int i = 0; i < TamaDataCount; ++i) kinds[TamaDataTbl[i]->phase[0].kind][TamaDataTbl[i]->phase[0].moveType] = true;
+    for (int t = 0; t < TAMA_MSL_TYPES; ++t) EXPECT_TRUE(kinds[0][t]) << "missile " << t;
+    for (int t = 0; t < TAMA_FLD_TYPES; ++t) EXPECT_TRUE(kinds[1][t]) << "force field " << t;
+    for (int t = 0; t < TAMA_LSR_TYPES; ++t) EXPECT_TRUE(kinds[2][t]) << "laser " << t;
     TAMA_ClearData();
 }
 
-// The effect set holds every sequence the effects and the marker start; the HUD bitmaps cover the
-// rectangles the panels copy from.
-void SampleData::CheckEffectsAndHud() {
-    test::HeadlessDisplay display;
-    ASSERT_TRUE(display.ok());
-    test::ScopedCwd cwd(dir_.path());
-    SPR_Init();
-    ASSERT_EQ(EFT_Init(), 1);
-    for (int seq : {17, 18, 47, 57, 60, 61, 62, 64, 65, 70, 82, 83, 87, 92, 97, 103, 104, 106, 107, 111, 115, 116, 117})
-        EXPECT_GT(SprSeqTbl[EftSprGrpNo][seq].count, 0) << seq;
-    EXPECT_NE(SPR_GetGrpPage(EftSprGrpNo, 39), nullptr) << "40 facings";
-    ASSERT_EQ(PNL_Init(), 1);
-    i32 w = 0, h = 0;
-    ASSERT_EQ(SPR_GetSurfSize(PnlPartsSurf, &w, &h), PnlPartsSurf);
-    EXPECT_GE(w, 328);
-    EXPECT_GE(h, 300);
-    ASSERT_EQ(SPR_GetSurfSize(PnlIconSurf, &w, &h), PnlIconSurf);
-    EXPECT_GE(w, 320);
-    EXPECT_GE(h, 160);
-    PNL_Term();
-    EFT_Term();
-    SPR_Release();
-}
-
 // Every stage map loads and its meeting point, with the whole formation, stands on open ground well
-// inside the walls; every sprite set and picture the survival opens is there. Stage map 0 is the
-// battle's, with its scattered blocks: only its bounds are checked here (CheckBattle reads it).
+// inside the walls (stage map 0's blocks included); every sprite set and picture the survival opens is
+// there.
 void SampleData::CheckSurvival() {
     MAP_DATA map{};
     MAP_SetMapPtr(&map);
@@ -444,15 +431,12 @@ void SampleData::CheckSurvival() {
         std::snprintf(stem, sizeof stem, "%02d_%d_%c", st.mapNo, st.subNo, st.flag ? 'D' : 'L');
         SCOPED_TRACE(stem);
         ASSERT_EQ(MAP_LoadMap(File(std::string("Bmp/Map/") + stem + ".map").c_str()), 1);
-        const bool battleMap = std::string(stem) == "00_0_L";
         for (i32 y = st.y - 100; y <= st.y + 100; y += 8)
             for (i32 x = st.x - 164; x <= st.x + 264; x += 8) {
                 ASSERT_GE(x / 16, 4);
                 ASSERT_LT(x / 16, map.width - 4);
                 ASSERT_LT(y / 16, map.height - 4);
-                if (!battleMap) {
-                    EXPECT_EQ(map.cells[size_t(y / 16) * size_t(map.width) + size_t(x / 16)].attrA & 1, 0);
-                }
+                EXPECT_EQ(map.cells[size_t(y / 16) * size_t(map.width) + size_t(x / 16)].attrA & 1, 0);
             }
         std::snprintf(stem, sizeof stem, "%02d_0_%c", st.mapNo, st.flag ? 'D' : 'L');
         for (const char* part : {"_f.grp", "_o.grp", "_o.csp"})
@@ -476,9 +460,41 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckMovie();
     CheckMainMenu();
     CheckWeapons();
-    CheckEffectsAndHud();
     CheckBattle();
     CheckSurvival();
+    CheckTitle();
+}
+
+// Every rectangle the title and the opening cut from their pictures has ink.
+void SampleData::CheckTitle() {
+    struct Cut {
+        const char* file;
+        u32 width, height;
+        RECT rect;
+    };
+    const Cut cuts[] = {
+        {"bmp/etc/title.grp", 640, 912, {16, 0, 416, 32}},     {"bmp/etc/title.grp", 640, 912, {32, 48, 400, 128}},
+        {"bmp/etc/title.grp", 640, 912, {32, 256, 400, 336}},  {"bmp/etc/title.grp", 640, 912, {0, 356, 432, 596}},
+        {"bmp/etc/title.grp", 640, 912, {8, 732, 232, 734}},   {"bmp/etc/title.grp", 640, 912, {16, 848, 240, 864}},
+        {"bmp/etc/title.grp", 640, 912, {16, 896, 240, 912}},  {"bmp/etc/title.grp", 640, 912, {248, 736, 472, 752}},
+        {"bmp/etc/title.grp", 640, 912, {248, 800, 472, 816}}, {"bmp/etc/etc_t00.grp", 496, 64, {0, 0, 128, 64}},
+        {"bmp/etc/etc_t00.grp", 496, 64, {128, 0, 496, 56}},   {"bmp/etc/logo.grp", 560, 208, {0, 0, 560, 208}},
+    };
+    for (const Cut& c : cuts) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.rect.left) + "," + std::to_string(c.rect.top));
+        GRP_DATA g{};
+        ASSERT_EQ(SURF_ReadGrp(File(c.file).c_str(), &g), 1);
+        EXPECT_EQ(g.width, c.width);
+        EXPECT_EQ(g.height, c.height);
+        int ink = 0;
+        for (i32 y = c.rect.top; y < c.rect.bottom; ++y)
+            for (i32 x = c.rect.left; x < c.rect.right; ++x) {
+                const size_t at = (size_t(y) * g.width + size_t(x)) * 2;
+                ink += (g.pixels[at] | g.pixels[at + 1]) != 0;
+            }
+        EXPECT_GT(ink, 0);
+        SURF_FreeGrp(&g);
+    }
 }
 
 // Everything a battle opens, read back through the battle's own loaders.
@@ -487,14 +503,21 @@ void SampleData::CheckBattle() {
     ASSERT_TRUE(display.ok());
     SPR_Init();
     test::ScopedCwd cwd(dir_.path());
-    for (int type : {0, 4, 5, 7}) {
+    ASSERT_EQ(TAMA_LoadData(), 1);
+    std::vector<int> types = {0};
+    types.insert(types.end(), std::begin(SvvKindTbl), std::end(SvvKindTbl));
+    for (int type : types) {
         SCOPED_TRACE(MekaNameTbl[type]);
         ASSERT_EQ(SPR_LoadSprGrp(0, MakeFilePath("Bmp\\Meka\\%s.spr", MekaNameTbl[type]), 0), 1);
         EXPECT_GE(SprGrpTbl[0].pageCount, 8);
         EXPECT_GE(SprSeqTbl[0][2].count, 8);
         SPR_DelSprGrp(0);
         ASSERT_EQ(WAZA_LoadData(type), 1);
-        EXPECT_GE(MekaTypeTbl[type].wazaCount, type == 0 ? 90 : 2);
+        EXPECT_GE(MekaTypeTbl[type].wazaCount, type == 0 ? 90 : 3);
+        // Every technique fires a weapon there is, or strikes.
+        for (int n = 0; n < MekaTypeTbl[type].wazaCount; ++n)
+            for (const WAZA_MOTION& mo : WAZA_GetData(type, n)->motion)
+                EXPECT_TRUE(mo.fire.weapon < 0 || TAMA_GetData(mo.fire.weapon) != nullptr) << n;
         WAZA_ReleaseData(type);
         if (type) {
             EXPECT_EQ(CPU_LoadData(type), 1);
@@ -507,11 +530,22 @@ void SampleData::CheckBattle() {
     EXPECT_EQ(MapData->height, 80);
     EXPECT_EQ(MapData->cells[0].attrA & 1, 1);  // the border blocks
     MAP_Close();
-    EXPECT_EQ(EFT_Init(), 1);
-    EFT_Term();
-    EXPECT_EQ(PNL_Init(), 1);
+    // The effect set holds every sequence the effects and the marker start; the HUD bitmaps cover the
+    // rectangles the panels copy from.
+    ASSERT_EQ(EFT_Init(), 1);
+    for (int seq : {17, 18, 47, 57, 60, 61, 62, 64, 65, 70, 82, 83, 87, 92, 97, 103, 104, 106, 107, 111, 115, 116, 117})
+        EXPECT_GT(SprSeqTbl[EftSprGrpNo][seq].count, 0) << seq;
+    EXPECT_NE(SPR_GetGrpPage(EftSprGrpNo, 39), nullptr) << "40 facings";
+    ASSERT_EQ(PNL_Init(), 1);
+    i32 w = 0, h = 0;
+    ASSERT_EQ(SPR_GetSurfSize(PnlPartsSurf, &w, &h), PnlPartsSurf);
+    EXPECT_TRUE(w >= 328 && h >= 300) << w << "x" << h;
+    ASSERT_EQ(SPR_GetSurfSize(PnlIconSurf, &w, &h), PnlIconSurf);
+    EXPECT_TRUE(w >= 320 && h >= 160) << w << "x" << h;
     PNL_Term();
+    EFT_Term();
     SPR_Release();
+    TAMA_ClearData();
 }
 
 }  // namespace

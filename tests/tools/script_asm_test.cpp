@@ -1,9 +1,7 @@
 // The script assembler: byte code of each statement form checked against bytes written out by hand,
 // and errors that name their line and write nothing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -153,10 +151,7 @@ TEST(ScriptAsm, ProgramWritesTheScriptOrNothing) {
     auto run = [&](const std::string& source) {
         dir.Write("in.txt", source);
         std::filesystem::remove(dir.path() + "/out.scr");
-        const std::string cmd = std::string("\"") + KORVANE_SCRASM + "\" \"" + dir.File("in.txt") + "\" \"" +
-                                dir.File("out.scr") + "\" > /dev/null 2>&1";
-        const int status = std::system(cmd.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return test::RunProgram(KORVANE_SCRASM, {dir.File("in.txt"), dir.File("out.scr")});
     };
     ASSERT_EQ(run("call wait 10\n"), 0);
     const std::vector<u8> expect = Asm("call wait 10");

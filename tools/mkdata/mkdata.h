@@ -26,7 +26,8 @@ bool BuildSounds(const std::string& dataDir, std::string* error);
 // "opening.mpg", a few seconds of title with a tone.
 bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
-// "Bmp\MainMenu.bmp" as its ".grp": five 96×32 buttons at (0, 32i), their overlays at (96, 32i).
+// The menus' pictures (".grp"): "Bmp\MainMenu.bmp" (five 96×32 buttons at (0, 32i), their overlays at
+// (96, 32i)), "Bmp\Menu.bmp", "Bmp\Equip.bmp" and "Bmp\MenuBG00.bmp" .. "Bmp\MenuBG06.bmp".
 bool BuildMainMenu(const std::string& dataDir, std::string* error);
 
 // "Bmp\Effect\Effect.spr" with its picture, "Bmp\Parts.bmp" and "Bmp\MekaPnl.bmp" (as ".grp").
@@ -35,15 +36,27 @@ bool BuildEffectsAndHud(const std::string& dataDir, std::string* error);
 // The ranking screen's pictures (".grp"): "Bmp\etc\Ranking", "bmp\etc\ttt" and "etc_t01" in both folders.
 bool BuildRanking(const std::string& dataDir, std::string* error);
 
-// "Dat\Tama.dat" with a few weapons.
+// The weapon level-up screen's picture "Bmp\WpnLvUp" (".grp", 640 × 704).
+bool BuildLevelUp(const std::string& dataDir, std::string* error);
+
+// The title's pictures "bmp\etc\title.bmp" and "bmp\etc\etc_t00.bmp" and the opening's logo
+// "bmp\etc\logo.bmp" (as ".grp"), captions from the CJK font file.
+bool BuildTitle(const std::string& dataDir, const std::string& fontFile, std::string* error);
+
+// The effect set's five shot sequences (shot, bomb, blast, beam, barrier) begin here; the sample
+// weapons show them and their pages carry the boxes shots read.
+constexpr int kShotSeq = 0;
+constexpr int kShotSeqCount = 5;
+
+// "Dat\Tama.dat": weapons of every firing type, missile, force-field and laser behaviour.
 bool BuildWeapons(const std::string& dataDir, std::string* error);
 
-// The survival mode: mech sprite sets, the 15 stage maps and their sheets, the banner, loading,
-// portrait and result pictures.
+// The survival mode: the 15 stage maps and their sheets, the banner, loading, portrait and result
+// pictures.
 bool BuildSurvival(const std::string& dataDir, std::string* error);
 
-// The mech sets, technique and CPU files and stage map 0 of a battle; the effect set and HUD pictures
-// come from BuildEffectsAndHud.
+// The mech sets, technique and CPU files of the player and the survival's 13 enemy types, and stage
+// map 0 of a battle; the effect set and HUD pictures come from BuildEffectsAndHud.
 bool BuildBattle(const std::string& dataDir, std::string* error);
 // The five tutorial scripts "script\TT_*.scr", assembled from the sources in sourceDir.
 bool BuildTutorials(const std::string& dataDir, const std::string& sourceDir, std::string* error);

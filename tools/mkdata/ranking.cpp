@@ -5,64 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "tools/mkdata/canvas.h"
 #include "tools/mkdata/mkdata.h"
-#include "tools/writers/grp_writer.h"
 
 namespace mkdata {
-
-namespace {
-
-constexpr u16 Rgb(int r, int g, int b) { return u16((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)); }
-
-class Canvas {
-public:
-    Canvas(int w, int h) : w_(w), h_(h), px_(size_t(w) * size_t(h), 0) {}
-    void Put(int x, int y, u16 c) {
-        if (x >= 0 && y >= 0 && x < w_ && y < h_) px_[size_t(y) * size_t(w_) + size_t(x)] = c;
-    }
-    void Fill(int l, int t, int r, int b, u16 c) {
-        for (int y = t; y < b; ++y)
-            for (int x = l; x < r; ++x) Put(x, y, c);
-    }
-    void Frame(int l, int t, int r, int b, int width, u16 c) {
-        Fill(l, t, r, t + width, c);
-        Fill(l, b - width, r, b, c);
-        Fill(l, t, l + width, b, c);
-        Fill(r - width, t, r, b, c);
-    }
-    bool Save(const std::string& path) const {
-        tools::GrpImage img;
-        img.width = u32(w_);
-        img.height = u32(h_);
-        img.pixels.resize(px_.size() * 2);
-        for (size_t i = 0; i < px_.size(); ++i) {
-            img.pixels[2 * i] = u8(px_[i]);
-            img.pixels[2 * i + 1] = u8(px_[i] >> 8);
-        }
-        return tools::SaveGrp(path, img, true);
-    }
-
-private:
-    int w_, h_;
-    std::vector<u16> px_;
-};
-
-// Seven segments (a b c d e f g) per digit, drawn in a cell.
-constexpr u8 kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
-
-void Digit(Canvas& c, int x, int y, int d, u16 colour) {
-    const u8 s = kSegments[d];
-    const int l = x + 3, r = x + 12, t = y + 2, m = y + 7, b = y + 13;
-    if (s & 0x01) c.Fill(l, t, r + 1, t + 2, colour);
-    if (s & 0x02) c.Fill(r - 1, t, r + 1, m + 1, colour);
-    if (s & 0x04) c.Fill(r - 1, m, r + 1, b + 1, colour);
-    if (s & 0x08) c.Fill(l, b - 1, r + 1, b + 1, colour);
-    if (s & 0x10) c.Fill(l, m, l + 2, b + 1, colour);
-    if (s & 0x20) c.Fill(l, t, l + 2, m + 1, colour);
-    if (s & 0x40) c.Fill(l, m, r + 1, m + 2, colour);
-}
-
-}  // namespace
 
 bool BuildRanking(const std::string& dataDir, std::string* error) {
     Canvas sheet(640, 256);
@@ -81,7 +27,7 @@ bool BuildRanking(const std::string& dataDir, std::string* error) {
     sheet.Frame(488, 0, 552, 24, 1, Rgb(250, 180, 120));
     for (int x = 494; x < 546; x += 10) sheet.Fill(x, 7, x + 6, 17, Rgb(255, 230, 200));
     // Digits 0..9, 16×16 each, from (0, 56).
-    for (int d = 0; d < 10; ++d) Digit(sheet, 16 * d, 56, d, Rgb(255, 240, 120));
+    for (int d = 0; d < 10; ++d) sheet.Digit(16 * d + 3, 58, 10, 12, 2, d, Rgb(255, 240, 120));
 
     Canvas back(640, 480);
     for (int y = 0; y < 480; ++y)

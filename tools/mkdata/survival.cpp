@@ -1,6 +1,6 @@
-// The survival mode's data: the mech sprite sets of the player and the 13 enemy kinds, the 15 stage
-// maps with their chip and object sheets, the banner picture, the loading picture, the portraits and
-// the result picture. Plain generated art, each stem with its own colour.
+// The survival mode's data: the 15 stage maps with their chip and object sheets, the banner picture,
+// the loading picture, the portraits and the result picture (the mechs come from the battle's part).
+// Plain generated art, each stem with its own colour.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -8,50 +8,15 @@
 #include <vector>
 
 #include "tools/mkdata/mkdata.h"
+#include "tools/mkdata/picture.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/grp_writer.h"
 #include "tools/writers/map_writer.h"
-#include "tools/writers/meka_set_writer.h"
 
 namespace mkdata {
 
 namespace {
 
-constexpr u16 Rgb(int r, int g, int b) { return u16((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)); }
-
-struct Picture {
-    u32 w, h;
-    std::vector<u16> px;
-    Picture(u32 width, u32 height, u16 fill = 0) : w(width), h(height), px(size_t(width) * height, fill) {}
-    void Rect(int x0, int y0, int x1, int y1, u16 c) {
-        for (int y = std::max(0, y0); y < std::min(int(h), y1); y++)
-            for (int x = std::max(0, x0); x < std::min(int(w), x1); x++) px[size_t(y) * w + size_t(x)] = c;
-    }
-    // A blocky digit 0..9 in a 5×7 grid of cells.
-    void Digit(int x, int y, int cell, int d, u16 c) {
-        static const char* const kFont[10] = {"111101101101111", "010110010010111", "111001111100111",
-                                              "111001111001111", "101101111001001", "111100111001111",
-                                              "111100111101111", "111001001001001", "111101111101111",
-                                              "111101111001111"};
-        for (int r = 0; r < 5; r++)
-            for (int col = 0; col < 3; col++)
-                if (kFont[d][r * 3 + col] == '1') Rect(x + col * cell, y + r * cell, x + (col + 1) * cell, y + (r + 1) * cell, c);
-    }
-    bool Save(const std::string& path) const {
-        tools::GrpImage img;
-        img.width = w;
-        img.height = h;
-        img.pixels.resize(px.size() * 2);
-        for (size_t i = 0; i < px.size(); i++) {
-            img.pixels[2 * i] = u8(px[i]);
-            img.pixels[2 * i + 1] = u8(px[i] >> 8);
-        }
-        return tools::SaveGrp(path, img, true);
-    }
-};
-
-const char* const kMekaStems[] = {"player", "zako04", "zako07", "zako05", "zako14", "zako10", "zako09", "zako01",
-                                  "zako06", "zako16", "zako11", "chara01", "chara02", "chara04"};
 const char* const kMapStems[] = {"00_0_L", "00_0_D", "05_0_L", "05_0_D", "02_0_L", "05_1_L", "05_1_D", "03_0_L",
                                  "03_0_D", "05_2_L", "05_2_D", "09_0_D", "05_3_L", "05_3_D", "10_0_D"};
 const char* const kSheetStems[] = {"00_0_L", "00_0_D", "05_0_L", "05_0_D", "02_0_L", "03_0_L", "03_0_D", "09_0_D",
@@ -93,13 +58,7 @@ bool WriteSheets(const std::string& dir, const std::string& stem, int index) {
 
 bool BuildSurvival(const std::string& dataDir, std::string* error) {
     std::error_code ec;
-    for (const char* sub : {"/Bmp/Map", "/Bmp/Svv", "/Bmp/Meka"}) std::filesystem::create_directories(dataDir + sub, ec);
-    for (const char* stem : kMekaStems) {
-        if (!tools::SaveSimpleMekaSet(dataDir, stem)) {
-            *error = std::string(stem) + ".spr: cannot write";
-            return false;
-        }
-    }
+    for (const char* sub : {"/Bmp/Map", "/Bmp/Svv"}) std::filesystem::create_directories(dataDir + sub, ec);
     const std::string mapDir = dataDir + "/Bmp/Map/";
     for (const char* stem : kMapStems) {
         if (!WriteMap(mapDir + stem + ".map")) {

@@ -22,4 +22,18 @@ bool SaveGrp(const std::string& path, const GrpImage& image, bool compressed) {
     return SaveFile(path, GrpBytes(image, compressed));
 }
 
+GrpImage Grp16(u32 width, u32 height, const std::function<u16(u32 x, u32 y)>& pixel) {
+    GrpImage img;
+    img.width = width;
+    img.height = height;
+    img.pixels.reserve(std::size_t(width) * height * 2);
+    for (u32 y = 0; y < height; ++y)
+        for (u32 x = 0; x < width; ++x) {
+            const u16 v = pixel(x, y);
+            img.pixels.push_back(u8(v));
+            img.pixels.push_back(u8(v >> 8));
+        }
+    return img;
+}
+
 }  // namespace tools

@@ -1,5 +1,6 @@
 // ".grp" pictures for tests and sample data: the 13-byte header, then the body raw or as one LZ stream.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,5 +19,7 @@ struct GrpImage {
 // The whole file; variant '2' compresses the body, any other variant byte stores it raw.
 std::vector<u8> GrpBytes(const GrpImage& image, bool compressed);
 bool SaveGrp(const std::string& path, const GrpImage& image, bool compressed);
+// A 16-bit picture whose every pixel comes from pixel(x, y).
+GrpImage Grp16(u32 width, u32 height, const std::function<u16(u32 x, u32 y)>& pixel);
 
 }  // namespace tools

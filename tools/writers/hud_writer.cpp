@@ -64,11 +64,11 @@ SprSetDef EffectSet() {
     return set;
 }
 
-bool SaveEffectSet(const std::string& dir) {
+bool SaveEffectSet(const std::string& dir, const SprSetDef& set) {
     GrpImage img = Blank(256, 32);
     Fill(img, 0, 0, 256, 32, EffectPixel);
     const std::string base = dir + "/Bmp/Effect/Effect";
-    return SaveGrp(base + ".grp", img, true) && SaveFile(base + ".spr", SprFile(EffectSet()));
+    return SaveGrp(base + ".grp", img, true) && SaveFile(base + ".spr", SprFile(set));
 }
 
 u16 PartsBandColour(int band) {

@@ -18,7 +18,8 @@ constexpr RECT kEffectGlowRect{-4, -8, 4, 0};
 constexpr RECT kEffectMapRect{-2, -2, 2, 2};
 
 SprSetDef EffectSet();
-bool SaveEffectSet(const std::string& dir);
+// "<dir>/Bmp/Effect/Effect.spr" from the set given, and its picture.
+bool SaveEffectSet(const std::string& dir, const SprSetDef& set = EffectSet());
 
 // The flat 555 colour of the parts bitmap's 5-row band (rows 5 × band .. + 5, columns 0..130).
 u16 PartsBandColour(int band);

@@ -17,17 +17,17 @@
 #include "battle/data/cpu_data.h"
 #include "battle/map/cam.h"
 #include "tests/battle/meka/meka_drive.h"
-#include "platform/memory.h"
-#include "tools/writers/map_writer.h"
 
 namespace {
+
+using Ints = std::vector<int>;
 
 constexpr int kPass = 0;
 constexpr int kFail = 999;
 constexpr int kMapW = 80;  // chips
 constexpr int kMapH = 60;
 
-// A CPU mech (slot 1) against a standing player on a map read from a ".map" file, with six
+// A CPU mech (slot 1) against a standing player on the fixture's 80×60 map, with six
 // techniques of its own, editable CPU data and a scripted random generator.
 class CpuAi : public test::MekaDrive {
 protected:
@@ -37,7 +37,6 @@ protected:
         w.motion[0].stepMarker = 1;
         WriteWaz(test::kCpuType, std::vector<WAZA_DATA>(6, w));
         WriteWaz(test::kPlayerType, {Tech()});
-        LoadMap([](int, int) { return 0; });
         MakePair(900, 400, 480, 400);
         data_ = MekaTypeTbl[test::kCpuType].cpu;
         ASSERT_NE(data_, nullptr);
@@ -45,31 +44,10 @@ protected:
         m_ = cpu_->meka;
         w_ = &CpuWorkTbl[1];
     }
-    void TearDown() override {
-        MekaDrive::TearDown();
-        FreeMap();
-    }
-    void FreeMap() {
-        if (map_.cells != cells_.data()) plat::GlobalFree(map_.cells);
-        map_.cells = nullptr;
-    }
-    // An 80×60 map whose attribute A comes from `attr` (bit 0 blocks).
-    void LoadMap(const std::function<u8(int, int)>& attr) {
-        FreeMap();
-        tools::MapDef def;
-        def.width = kMapW;
-        def.height = kMapH;
-        def.chips.assign(kMapW * kMapH, 0);
-        def.objs.assign(kMapW * kMapH, 0);
-        def.attrB.assign(kMapW * kMapH, 0);
+    // The fixture's 80×60 map with attribute A from `attr` (bit 0 blocks).
+    void Walls(const std::function<u8(int, int)>& attr) {
         for (int cy = 0; cy < kMapH; cy++)
-            for (int cx = 0; cx < kMapW; cx++) def.attrA.push_back(attr(cx, cy));
-        dir_.Write("cpu.map", tools::MapBytes(def));
-        map_.cells = nullptr;  // the fixture's own cells are not the reader's to free
-        MAP_SetMapPtr(&map_);
-        ASSERT_EQ(MAP_LoadMap("cpu.map"), 1);
-        map_.pixelW = kMapW * 16;
-        map_.pixelH = kMapH * 16;
+            for (int cx = 0; cx < kMapW; cx++) cells_[std::size_t(cy * kMapW + cx)].attrA = attr(cx, cy);
     }
     // Rand() gives these values, then `rest`; drawn_ counts every draw.
     void Script(std::deque<int> values, int rest = kPass) {
@@ -365,11 +343,8 @@ TEST_F(CpuAi, CountersToTheOpponentsTechniques) {
         player_->meka->waza = i16(c.oppWaza);
         m_->wazaFlag = 0;
         Script({}, kPass);
-        EXPECT_EQ(Think(), 1) << c.name;
-        EXPECT_EQ(w_->phase, c.phase) << c.name;
-        EXPECT_EQ(w_->mode, c.mode) << c.name;
-        EXPECT_EQ(m_->act, c.act) << c.name;
-        EXPECT_EQ(w_->atkState, c.atkState) << c.name;
+        EXPECT_EQ((Ints{Think(), w_->phase, w_->mode, m_->act, w_->atkState}),
+                  (Ints{1, c.phase, c.mode, c.act, c.atkState})) << c.name;
         EXPECT_EQ(m_->wazaFlag ? m_->waza : -1, c.tech) << c.name;
     }
     // The delayed counter starts its technique when the shared timer runs out.
@@ -406,10 +381,7 @@ TEST_F(CpuAi, WalkStepsWithFootfallsAndWandersWithoutAMap) {
     map_.mapNo = MAP_NONE;
     Run(2, Mode(1, 2, 100));
     Act();
-    EXPECT_EQ(w_->pointX, cpu_->x);
-    EXPECT_EQ(w_->pointY, cpu_->y);
-    EXPECT_EQ(w_->mode, -1);
-    EXPECT_EQ(m_->act, 0);
+    EXPECT_EQ((Ints{w_->pointX, w_->pointY, w_->mode, m_->act}), (Ints{cpu_->x, cpu_->y, -1, 0}));
 }
 
 TEST_F(CpuAi, WanderWalkEndsNearItsPoint) {
@@ -477,18 +449,15 @@ TEST_F(CpuAi, WallDashLooksFurtherWhileClearAndTurnsToTheClearSide) {
         int wallFrom, wallTo, sign, heading;
     };
     for (const Case c : {Case{0, 24, 1, 25}, Case{25, kMapH - 1, -1, 335}}) {
-        LoadMap([&](int cx, int cy) { return cx == 33 && cy >= c.wallFrom && cy <= c.wallTo ? 1 : 0; });
+        Walls([&](int cx, int cy) { return cx == 33 && cy >= c.wallFrom && cy <= c.wallTo ? 1 : 0; });
         m_->actCnt[1] = i16(-c.sign);  // the entry's random sign is overruled by the scan
         m_->contact = 1;
         w_->angle = 0;
         w_->angleStep = 100;
         w_->scanDone = 0;
         Act();
-        EXPECT_EQ(m_->actCnt[1], c.sign);
-        EXPECT_EQ(w_->angle, c.heading);
-        EXPECT_EQ(w_->angleStep, 80);
-        EXPECT_EQ(w_->scanDone, 1);
-        EXPECT_EQ(m_->moveSpeed, 18 - 220 / 32);
+        EXPECT_EQ((Ints{m_->actCnt[1], w_->angle, w_->angleStep, w_->scanDone, m_->moveSpeed}),
+                  (Ints{c.sign, c.heading, 80, 1, 18 - 220 / 32}));
     }
 }
 
@@ -525,7 +494,7 @@ TEST_F(CpuAi, GaugeCostOfEachState) {
 // A CPU mech against a standing player for 600 frames; the log of its decisions lies in the test's
 // folder as "cpu_decisions.log".
 TEST_F(CpuAi, ClosesInAndAttacksOnAGeneratedMap) {
-    LoadMap([](int cx, int cy) { return cx == 40 && cy >= 10 && cy < 20 ? 1 : 0; });
+    Walls([](int cx, int cy) { return cx == 40 && cy >= 10 && cy < 20 ? 1 : 0; });
     MEKA_SetX(player_, 300);
     MEKA_SetY(player_, 300);
     MEKA_SetX(cpu_, 1100);

@@ -19,6 +19,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 constexpr int kType = 3;  // "zako03"
 const std::string kWaz = "Dat/zako03.waz";
 const std::string kCpu = "Dat/zako03.cpu";
@@ -201,10 +203,8 @@ TEST_F(DataFiles, MissingFiles) {
     EXPECT_EQ(TamaListHead, -1);
 
     // No techniques, but the reference counts: the next load does not read.
-    EXPECT_EQ(WAZA_LoadData(kType), 0);
-    EXPECT_EQ(MekaTypeTbl[kType].wazaRef, 1);
-    EXPECT_EQ(WAZA_GetCount(kType), 0);
-    EXPECT_EQ(WAZA_LoadData(kType), 1);
+    EXPECT_EQ((Ints{WAZA_LoadData(kType), MekaTypeTbl[kType].wazaRef, WAZA_GetCount(kType), WAZA_LoadData(kType)}),
+              (Ints{0, 1, 0, 1}));
 
     // CPU mechs of the type play on the defaults.
     debug.Clear();
@@ -269,10 +269,8 @@ TEST_F(DataFiles, TypesShareOneCopyAndFreeItOnTheLastRelease) {
     }
     EXPECT_EQ(WAZA_GetCount(kType), 0);
     for (int bad : {-1, MEKA_TYPE_MAX}) {
-        EXPECT_EQ(WAZA_SaveData(bad), 0);
-        EXPECT_EQ(WAZA_AddData(bad), 0);
-        EXPECT_EQ(WAZA_ConvertData(bad), 0);
-        EXPECT_EQ(WAZA_GetCount(bad), 0);
+        EXPECT_EQ((Ints{WAZA_SaveData(bad), WAZA_AddData(bad), WAZA_ConvertData(bad), WAZA_GetCount(bad)}),
+                  (Ints{0, 0, 0, 0}));
         EXPECT_EQ(WAZA_GetData(bad, 0), nullptr);
         EXPECT_EQ(CPU_SaveData(bad), 0);
         EXPECT_EQ(CPU_ConvertData(bad), 0);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,76 +14,43 @@
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/tama/tama.h"
-#include "display_support.h"
 #include "graphics/sprite/spr.h"
-#include "platform/audio.h"
 #include "platform/random.h"
 #include "screens/btl/btl.h"
 #include "screens/save/save.h"
 #include "shell/sound/sound.h"
 #include "shell/sys.h"
 #include "test_support.h"
-#include "tests/battle/effect/eft_probe.h"
+#include "tests/battle/battle_env.h"
 #include "tools/writers/meka_set_writer.h"
-#include "tools/writers/wave_writer.h"
 
 extern int BtlFrameState;
 
 namespace {
 
-class Eft : public ::testing::Test {
+using Ints = std::vector<int>;
+
+class Eft : public test::BattleEnv {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(display_.ok());
-        SPR_Init();
-        cwd_ = std::make_unique<test::ScopedCwd>(dir_.path());
-        ASSERT_EQ(OBJ_Init(), 1);
-        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
+        BattleEnv::SetUp();
         SYS_SetSeq(4);
         BtlFrameState = 5;
         plat::SRand(7);
-        cells_.assign(std::size_t(kMapW) * kMapH, MAP_CELL{});
-        map_.mapNo = 1;
-        map_.width = kMapW;
-        map_.height = kMapH;
-        map_.pixelW = kMapW * 16;
-        map_.pixelH = kMapH * 16;
-        map_.cells = cells_.data();
-        MAP_SetMapPtr(&map_);
+        OpenBlankMap(kMapW, kMapH);
     }
     void TearDown() override {
-        plat::SetRandSource({});
-        if (sound_) {
-            SND_TermAll();
-            SND_TermDevice();
-            plat::AudioSetManualMix(0);
-        }
-        MAP_SetMapPtr(nullptr);
-        CurObj = nullptr;
-        CurMeka = nullptr;
-        OBJ_FreeAll();
-        test::UnloadEffectsAndHud();
-        SPR_Release();
-        for (int i = 0; i < SURF_SLOT_MAX; ++i)
-            while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
-        SYS_SetSeq(0);
+        BattleEnv::TearDown();
         BtlFrameState = 0;
     }
-    void LoadSounds() {
-        for (int i = 0; i < kSeCount; ++i)
-            dir_.Write(std::string("Wav/") + SeTbl[i].stem + ".wav", tools::MakeWave({}, tools::IndexSamples16(400)));
-        plat::AudioSetManualMix(8000);
-        ASSERT_EQ(SND_InitDevice(nullptr), 1);
-        SeVolume = 100;
-        SE_LoadAll();
-        sound_ = true;
+    // A mech of type 0 in slot 0 for the effects that follow one.
+    LIST_DATA* Mech(int team = 0) {
+        EXPECT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[0]));
+        SAVE_InitGameData();
+        EXPECT_EQ(MEKA_Create(0, team, MEKA_CTRL_CPU, 0, 300, 200), 1);
+        return MekaSlotTbl[0];
     }
     static LIST_DATA* Make(int type, LIST_DATA* owner, int x, int y, int z) { return OBJ_Get(EFT_Create(type, owner, x, y, z)); }
-    // One frame's walk of effects and chips.
-    static void Walk() {
-        const OBJ_RENEW_FUNC funcs[OBJ_KIND_COUNT] = {nullptr, nullptr, nullptr, EFT_Renew, PNL_RenewChip, nullptr};
-        OBJ_RenewAll(funcs);
-    }
     static SPR_DATA* Spr(const LIST_DATA* o) { return SPR_GetSpr(o->spr); }
     // A shot drawn with the effect set (its pages carry hit rectangles 8 and 15), asking for trails.
     static LIST_DATA* Shot(int x, int y, int z) {
@@ -100,12 +66,6 @@ protected:
     }
 
     static constexpr int kMapW = 40, kMapH = 30;
-    test::HeadlessDisplay display_;
-    test::TempDir dir_;
-    std::unique_ptr<test::ScopedCwd> cwd_;
-    std::vector<MAP_CELL> cells_;
-    MAP_DATA map_{};
-    bool sound_ = false;
 };
 
 TEST_F(Eft, EveryTypeStartsItsSequenceWithItsLookAndFlags) {
@@ -126,38 +86,26 @@ TEST_F(Eft, EveryTypeStartsItsSequenceWithItsLookAndFlags) {
         {23, 116, 0, 0, 256, 0, 0},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
         const int before = EftCnt;
         LIST_DATA* e = Make(c.type, nullptr, 300, 200, 12);
-        ASSERT_NE(e, nullptr) << c.type;
+        ASSERT_NE(e, nullptr);
         const SPR_DATA* s = Spr(e);
-        EXPECT_EQ(s->step, c.seq) << c.type;
-        EXPECT_EQ(s->last, c.loop) << c.type;
-        EXPECT_EQ(s->attr, c.attr) << c.type;
-        EXPECT_EQ(s->scaleX, c.scale) << c.type;
-        EXPECT_EQ(s->scaleY, c.scale) << c.type;
-        EXPECT_EQ(s->pageOffset, c.facing) << c.type;
-        EXPECT_EQ(s->priority, 128);
-        EXPECT_EQ(s->height, 12);
-        EXPECT_EQ(s->owner, e->index);
-        EXPECT_EQ(e->level, 4);
-        EXPECT_EQ(e->team, 255);
-        EXPECT_EQ(e->owner, -999);
-        EXPECT_EQ(EftCnt, before + 1 + c.children) << c.type;
+        EXPECT_EQ((Ints{s->step, s->last, int(s->attr), s->scaleX, s->scaleY, s->pageOffset, EftCnt - before - 1}),
+                  (Ints{c.seq, c.loop, int(c.attr), c.scale, c.scale, c.facing, c.children}));
+        // Every type: priority 128, the height given, no team and no owner.
+        EXPECT_EQ((Ints{s->priority, s->height, s->owner, e->level, e->team, e->owner}),
+                  (Ints{128, 12, e->index, 4, 255, -999}));
     }
     // The trail's blend level and the small debris halted on its first page.
     EXPECT_EQ(Spr(Make(12, nullptr, 0, 0, 0))->level, 16);
     EXPECT_EQ(Spr(Make(15, nullptr, 0, 0, 0))->running, 0);
     const LIST_DATA* debris = Make(14, nullptr, 0, 0, 0);
-    EXPECT_EQ(debris->zSpeed, 1);
-    EXPECT_EQ(debris->subStep, 1);
-    EXPECT_EQ(debris->shadow, 1u);
+    EXPECT_EQ((Ints{debris->zSpeed, debris->subStep, int(debris->shadow)}), (Ints{1, 1, 1}));
 }
 
 TEST_F(Eft, OwnersLendTeamTargetVelocityAndTheAfterImagesPicture) {
-    ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[0]));
-    SAVE_InitGameData();
-    ASSERT_EQ(MEKA_Create(0, 1, MEKA_CTRL_CPU, 0, 300, 200), 1);
-    LIST_DATA* m = MekaSlotTbl[0];
+    LIST_DATA* m = Mech(1);
     m->target = 77;
     m->vx16 = 0x18000;
     m->vy16 = -0x8000;
@@ -166,19 +114,12 @@ TEST_F(Eft, OwnersLendTeamTargetVelocityAndTheAfterImagesPicture) {
     SPR_SetSprScale(m->spr, 300, 310);
 
     LIST_DATA* eight = Make(8, m, 300, 200, 0);
-    EXPECT_EQ(eight->team, 1);
-    EXPECT_EQ(eight->owner, m->index);
-    EXPECT_EQ(eight->target, 77);
-    EXPECT_EQ(eight->vx16, 0x18000);
+    EXPECT_EQ((Ints{eight->team, eight->owner, eight->target, eight->vx16}), (Ints{1, m->index, 77, 0x18000}));
     LIST_DATA* after = Make(24, m, 300, 200, 0);
     ASSERT_NE(after, nullptr);
     const SPR_DATA* as = Spr(after);
-    EXPECT_EQ(as->group, ms->group);
-    EXPECT_EQ(as->page, ms->page + 3);
-    EXPECT_EQ(as->scaleX, 300);
-    EXPECT_EQ(as->scaleY, 310);
-    EXPECT_EQ(as->attr, 64u);
-    EXPECT_EQ(as->level, 30);
+    EXPECT_EQ((Ints{as->group, as->page, as->scaleX, as->scaleY, int(as->attr), as->level}),
+              (Ints{ms->group, ms->page + 3, 300, 310, 64, 30}));
 
     // The chain near its parent's facing, wrapped into 24: rand() & 1 = 0, then 2 - 4 % 5 = -2.
     ms->pageOffset = 1;
@@ -186,7 +127,6 @@ TEST_F(Eft, OwnersLendTeamTargetVelocityAndTheAfterImagesPicture) {
     const int draws[] = {0, 4};
     plat::SetRandSource([&] { return draws[draw++ % 2]; });
     EXPECT_EQ(Spr(Make(10, m, 0, 0, 0))->pageOffset, 23);
-    MEKA_Delete(0);
 }
 
 TEST_F(Eft, CreateRefusesBadTypesMissingOwnersAndFullTables) {
@@ -302,21 +242,15 @@ TEST_F(Eft, OneShotsEndThroughTheAnimationStepAndLoopsDoNot) {
 }
 
 TEST_F(Eft, TheAuraFollowsItsMechUntilTheTimedStateChanges) {
-    ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[0]));
-    SAVE_InitGameData();
-    ASSERT_EQ(MEKA_Create(0, 0, MEKA_CTRL_CPU, 0, 300, 200), 1);
-    LIST_DATA* m = MekaSlotTbl[0];
+    LIST_DATA* m = Mech();
     m->meka->timedState = 1;
     m->meka->timedFrames = 5;
     LIST_DATA* aura = Make(9, m, 0, 0, 0);
     m->x = 320;
     m->z = 4;
     Walk();
-    EXPECT_EQ(aura->x, 320);
-    EXPECT_EQ(aura->y, 216);
-    EXPECT_EQ(aura->z, 36);
-    EXPECT_EQ(Spr(aura)->step, 82);
-    EXPECT_EQ(Spr(aura)->attr & 0x400, 0x400u);
+    EXPECT_EQ((Ints{aura->x, aura->y, aura->z, Spr(aura)->step, int(Spr(aura)->attr & 0x400)}),
+              (Ints{320, 216, 36, 82, 0x400}));
     // Frames read as a signed byte: 200 is negative, the aura's end starts.
     m->meka->timedFrames = 200;
     Walk();
@@ -342,12 +276,8 @@ TEST_F(Eft, TrailsSpawnPastThirtySixPixelsAndFadeOnlyInPlay) {
     Walk();
     ASSERT_EQ(EftCnt, 2);
     LIST_DATA* next = OBJ_Get(trail->next);
-    EXPECT_EQ(next->eft->type, 12);
-    EXPECT_EQ(next->owner, shot->index);
-    EXPECT_EQ(next->x, 108);
-    EXPECT_EQ(next->y, 96);
-    EXPECT_EQ(next->flagA, 16);
-    EXPECT_EQ(trail->flagB, 1);
+    EXPECT_EQ((Ints{next->eft->type, next->owner, next->x, next->y, next->flagA, trail->flagB}),
+              (Ints{12, shot->index, 108, 96, 16, 1}));
     // Outside play the segments keep their level.
     BtlFrameState = 6;
     const int level = Spr(trail)->level;
@@ -408,13 +338,9 @@ TEST_F(Eft, LaserPiecesFollowTheChainAndHideOnAFreshLauncher) {
     lnch->lnch->shots[1] = s1->index;
     lnch->lnch->extension = 3;
     Walk();
-    EXPECT_EQ(Spr(base)->view, 1);
-    EXPECT_EQ(Spr(base)->step, 112);
-    EXPECT_EQ(base->subStep, 3);
-    EXPECT_EQ(Spr(base)->scaleX, 512);
-    EXPECT_EQ(base->x, 100);
-    EXPECT_EQ(Spr(tip)->view, 1);
-    EXPECT_EQ(Spr(tip)->step, 18);
+    EXPECT_EQ((Ints{Spr(base)->view, Spr(base)->step, base->subStep, Spr(base)->scaleX, base->x, Spr(tip)->view,
+                    Spr(tip)->step}),
+              (Ints{1, 112, 3, 512, 100, 1, 18}));
     // The tip at the last shot's box 8; the shot has no owner, so no rise.
     EXPECT_EQ(tip->x, 140 + tools::kEffectTipRect.left);
     EXPECT_EQ(tip->y, 100 + tools::kEffectTipRect.top);
@@ -498,10 +424,7 @@ TEST_F(Eft, SmokeSinksDriftsAndEnds) {
     Walk();
     EXPECT_EQ(s->z, 4);
     Walk();
-    EXPECT_EQ(s->z, 1);
-    EXPECT_EQ(s->dir, 5);
-    EXPECT_EQ(Spr(s)->pageOffset, 5);
-    EXPECT_EQ(s->subStep, 3);
+    EXPECT_EQ((Ints{s->z, s->dir, Spr(s)->pageOffset, s->subStep}), (Ints{1, 5, 5, 3}));
     int frames = 3;
     while (s->use) {
         Walk();
@@ -529,10 +452,7 @@ TEST_F(Eft, AfterImagesFadeSixLevelsOnlyInPlayOrTheScene) {
 }
 
 TEST_F(Eft, DebrisBurstsFromBoxesFourteenAndFifteen) {
-    ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[0]));
-    SAVE_InitGameData();
-    ASSERT_EQ(MEKA_Create(0, 0, MEKA_CTRL_CPU, 0, 300, 200), 1);
-    LIST_DATA* m = MekaSlotTbl[0];
+    LIST_DATA* m = Mech();
     SPR_PAGE* page = SPR_GetGrpPage(Spr(m)->group, Spr(m)->page);
     page->hit[14] = RECT{-10, -30, 10, -10};
     page->hit[15] = RECT{5, -50, 5, -40};  // no width: skipped
@@ -563,13 +483,7 @@ TEST_F(Eft, DebrisBurstsFromBoxesFourteenAndFifteen) {
     EFT_CreateDebris(13, 3, 10);
     const LIST_DATA* e = OBJ_Get(ObjActTail);
     ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->x, left + 3);
-    EXPECT_EQ(e->y, top + 3 - 1);
-    EXPECT_EQ(e->vx16, -0x30000 + 2000 * 16);
-    EXPECT_EQ(e->subStep, 5 + 7 % 6);
-    CurObj = nullptr;
-    CurMeka = nullptr;
-    MEKA_Delete(0);
+    EXPECT_EQ((Ints{e->x, e->y, e->vx16, e->subStep}), (Ints{left + 3, top + 3 - 1, -0x30000 + 2000 * 16, 5 + 7 % 6}));
 }
 
 TEST_F(Eft, TermTwiceReleasesTheSetOnce) {

@@ -12,6 +12,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 class CameraTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -122,9 +124,7 @@ TEST_F(CameraTest, CentreOutOfRangeIsClampedWithoutScrolling) {
     const u32 before = ScrDrawChipCnt;
     SCR_Renew(0);
     EXPECT_EQ(ScrDrawChipCnt, before);
-    EXPECT_EQ(CamData.x, 320);
-    EXPECT_EQ(CamData.y, 1040);
-    EXPECT_EQ(MapData->scrollY, 0);
+    EXPECT_EQ((Ints{CamData.x, CamData.y, MapData->scrollY}), (Ints{320, 1040, 0}));
     // Back toward the middle: the scroll follows only the part inside the range.
     CAM_SetPos(100, 240);
     CAM_Setup(CAM_MODE_POINT, nullptr, nullptr);
@@ -146,10 +146,7 @@ TEST_F(CameraTest, FallbackTakesOverFromAFreedFirstObject) {
     CAM_SetSpeed(-999, -999, 1000);
     OBJ_Free(a->index);
     SCR_Renew(0);
-    EXPECT_EQ(CamData.obj, b->index);
-    EXPECT_EQ(CamData.nextObj, -1);
-    EXPECT_EQ(CamData.x, 900);
-    EXPECT_EQ(CamData.y, 700);
+    EXPECT_EQ((Ints{CamData.obj, CamData.nextObj, CamData.x, CamData.y}), (Ints{b->index, -1, 900, 700}));
     ExpectInSync();
 }
 
@@ -219,11 +216,8 @@ TEST_F(CameraTest, SpritesArePlacedAroundTheCentreExceptChipsAndPieces) {
         ASSERT_EQ(SPR_CreateFSpr(100 + k, 128, nullptr), 1);
     }
     CAM_SetAllObjSpr();
-    EXPECT_EQ(SprTbl[100]->x, 370);
-    EXPECT_EQ(SprTbl[100]->y, 220);
-    EXPECT_EQ(SprTbl[100]->height, 9);
-    EXPECT_EQ(SprTbl[101]->x, 0);
-    EXPECT_EQ(SprTbl[102]->x, 0);
+    EXPECT_EQ((Ints{SprTbl[100]->x, SprTbl[100]->y, SprTbl[100]->height, SprTbl[101]->x, SprTbl[102]->x}),
+              (Ints{370, 220, 9, 0, 0}));
 }
 
 }  // namespace

@@ -17,6 +17,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 // One object picture 64×96 anchored 80 pixels down: placed on cell (40, 40) it covers map pixels
 // (640, 560)..(704, 656) and its foot line is y = 640.
 constexpr i32 kFoot = 640;
@@ -87,23 +89,12 @@ TEST_F(PieceTest, ASpriteBehindTheFootLineGetsTheCoveredPart) {
     MAP_RenewObjSpr();
     const std::vector<LIST_DATA*> p = Pieces();
     ASSERT_EQ(p.size(), 1u);
-    EXPECT_EQ(MapObjSprCnt, 1);
-    EXPECT_EQ(MapObjLiveCnt, 1);
-    EXPECT_EQ(m->outView, 0);
-    EXPECT_EQ(p[0]->level, 4);
-    EXPECT_EQ(p[0]->x, 320 + 644 - 660);
-    EXPECT_EQ(p[0]->y, 240 + kFoot - 520);
-    EXPECT_EQ(p[0]->z, kFoot - 560);
+    EXPECT_EQ((Ints{MapObjSprCnt, MapObjLiveCnt, m->outView, p[0]->level, p[0]->x, p[0]->y, p[0]->z}),
+              (Ints{1, 1, 0, 4, 320 + 644 - 660, 240 + kFoot - 520, kFoot - 560}));
     const RECT src = p[0]->mapObj->src;  // the part (644, 560)..(676, 600) of the picture
-    EXPECT_EQ(src.left, 104);
-    EXPECT_EQ(src.top, 40);
-    EXPECT_EQ(src.right, 136);
-    EXPECT_EQ(src.bottom, 80);
+    EXPECT_EQ((Ints{src.left, src.top, src.right, src.bottom}), (Ints{104, 40, 136, 80}));
     const SPR_HEAD* h = SprTbl[p[0]->spr];
-    EXPECT_EQ(h->priority, 128);
-    EXPECT_EQ(h->owner, p[0]->index);
-    EXPECT_EQ(h->y, p[0]->y);
-    EXPECT_EQ(h->height, p[0]->z);
+    EXPECT_EQ((Ints{h->priority, h->owner, h->y, h->height}), (Ints{128, p[0]->index, p[0]->y, p[0]->z}));
 }
 
 TEST_F(PieceTest, WhoGetsPieces) {
@@ -166,10 +157,8 @@ TEST_F(PieceTest, OutOfViewMarkAndShadowFlag) {
     EXPECT_NE(up->outView, 0);
     EXPECT_EQ(up->shadowView, 1u);
     EXPECT_NE(away->outView, 0);
-    EXPECT_EQ(away->shadowView, 0u);
-    EXPECT_EQ(near->outView, 0);
-    EXPECT_EQ(near->shadowView, 1u);
-    EXPECT_EQ(Pieces().size(), 2u);
+    EXPECT_EQ((Ints{int(away->shadowView), near->outView, int(near->shadowView), int(Pieces().size())}),
+              (Ints{0, 0, 1, 2}));
 }
 
 TEST_F(PieceTest, AFramesPiecesDrawTheObjectAndFreeThemselves) {

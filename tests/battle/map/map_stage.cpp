@@ -8,7 +8,6 @@
 #include "graphics/display/surf.h"
 #include "graphics/sprite/spr.h"
 #include "platform/memory.h"
-#include "tools/writers/bmp_writer.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/grp_writer.h"
 
@@ -18,21 +17,6 @@ namespace {
 
 constexpr u32 kObjSheetW = 256;
 constexpr u32 kObjSheetH = 200;
-
-tools::GrpImage Sheet16(u32 w, u32 h, u16 (*pixel)(u32 x, u32 y)) {
-    tools::GrpImage img;
-    img.bpp = 16;
-    img.width = w;
-    img.height = h;
-    img.pixels.resize(size_t(w) * h * 2);
-    for (u32 y = 0; y < h; ++y)
-        for (u32 x = 0; x < w; ++x) {
-            const u16 v = pixel(x, y);
-            img.pixels[(size_t(y) * w + x) * 2] = u8(v);
-            img.pixels[(size_t(y) * w + x) * 2 + 1] = u8(v >> 8);
-        }
-    return img;
-}
 
 u16 ChipPixel(u32 x, u32 y) {
     const u32 chip = (y / 16) * 40 + x / 16;
@@ -74,7 +58,7 @@ tools::MapDef RandomMap(u16 width, u16 height, u32 seed, int cspCount, int objEv
 }
 
 void WriteBackground(const TempDir& dir) {
-    tools::SaveGrp(MapDir(dir) + "Bg01.grp", Sheet16(32, 24, ObjPixel), false);
+    tools::SaveGrp(MapDir(dir) + "Bg01.grp", tools::Grp16(32, 24, ObjPixel), false);
 }
 
 void WriteMapOnly(const TempDir& dir, const std::string& stem, const std::vector<u8>& bytes) {
@@ -85,10 +69,23 @@ void WriteStage(const TempDir& dir, int mapNo, int subNo, char letter, const Sta
     char sheet[32], map[32];
     std::snprintf(sheet, sizeof(sheet), "%02d_0_%c", mapNo, letter);
     std::snprintf(map, sizeof(map), "%02d_%d_%c", mapNo, subNo, letter);
-    tools::SaveGrp(MapDir(dir) + sheet + "_f.grp", Sheet16(640, 16 * kChipRows, ChipPixel), false);
-    tools::SaveGrp(MapDir(dir) + sheet + "_o.grp", Sheet16(kObjSheetW, kObjSheetH, ObjPixel), false);
+    tools::SaveGrp(MapDir(dir) + sheet + "_f.grp", tools::Grp16(640, 16 * kChipRows, ChipPixel), false);
+    tools::SaveGrp(MapDir(dir) + sheet + "_o.grp", tools::Grp16(kObjSheetW, kObjSheetH, ObjPixel), false);
     tools::SaveFile(MapDir(dir) + sheet + "_o.csp", tools::CspBytes(stage.csp));
     WriteMapOnly(dir, map, tools::MapBytes(stage.map));
+}
+
+int ViewMismatches(const std::vector<u16>& view, const std::vector<u16>& whole, i32* firstX, i32* firstY) {
+    const MAP_DATA& m = *MapData;
+    const i32 pw = m.pixelW + 2 * kPaintMargin;
+    int bad = 0;
+    for (i32 y = 0; y < 480; ++y)
+        for (i32 x = 0; x < 640; ++x) {
+            const i32 px = m.scrollX + x + kPaintMargin, py = m.scrollY + y + kPaintMargin;
+            if (view[size_t(y) * 640 + x] == whole[size_t(py) * pw + px]) continue;
+            if (!bad++ && firstX) *firstX = x, *firstY = y;
+        }
+    return bad;
 }
 
 std::vector<u16> ReadSurface(plat::Surface* surface, i32* width, i32* height) {
@@ -130,21 +127,6 @@ std::vector<u16> PaintWholeMap() {
             }
     }
     return out;
-}
-
-bool SaveBmp565(const std::string& path, const std::vector<u16>& pixels, i32 width, i32 height) {
-    tools::BmpImage img;
-    img.width = width;
-    img.height = height;
-    img.pixels.resize(size_t(width) * height * 3);
-    for (size_t i = 0; i < size_t(width) * height; ++i) {
-        const u16 p = pixels[i];
-        const int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
-        img.pixels[i * 3] = u8(b << 3 | b >> 2);
-        img.pixels[i * 3 + 1] = u8(g << 2 | g >> 4);
-        img.pixels[i * 3 + 2] = u8(r << 3 | r >> 2);
-    }
-    return tools::SaveBmp(path, img);
 }
 
 MapFixtureEnv::MapFixtureEnv() : cwd_(dir_.path()) {

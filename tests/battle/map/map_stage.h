@@ -35,11 +35,12 @@ void WriteMapOnly(const TempDir& dir, const std::string& stem, const std::vector
 // by kPaintMargin on every side.
 constexpr i32 kPaintMargin = 64;
 std::vector<u16> PaintWholeMap();
+// Pixels of a 640×480 view that differ from `whole` (PaintWholeMap's picture) under the open map's
+// scroll position; the first one's place in firstX, firstY.
+int ViewMismatches(const std::vector<u16>& view, const std::vector<u16>& whole, i32* firstX = nullptr,
+                   i32* firstY = nullptr);
 // The pixels of a surface (16 bits), row by row.
 std::vector<u16> ReadSurface(plat::Surface* surface, i32* width = nullptr, i32* height = nullptr);
-
-// Writes 16-bit 565 pixels (width × height, row by row) as a 24-bit ".bmp" picture.
-bool SaveBmp565(const std::string& path, const std::vector<u16>& pixels, i32 width, i32 height);
 
 // A display, the sprite system and a folder to open stages in, for one test.
 class MapFixtureEnv {

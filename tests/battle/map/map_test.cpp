@@ -15,6 +15,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 std::vector<u8> Words(std::initializer_list<u16> v) {
     tools::ByteWriter w;
     for (u16 x : v) w.U16(x);
@@ -82,13 +84,9 @@ TEST_F(DecodeTest, ObjectRunsSkipAndPlace) {
     const std::vector<u8> layer = Words({0, 0, 7, 3, 3, 2, 9, 1});  // record 8 does not exist
     ASSERT_EQ(MAP_DecodeObjLayer(layer.data(), i32(layer.size())), 1);
     ASSERT_EQ(MapObjCnt, 3);
-    EXPECT_EQ(MapObjTbl[0].no, 2);
-    EXPECT_EQ(MapObjTbl[0].x, 7 * 16 - 2);
-    EXPECT_EQ(MapObjTbl[1].no, 2);
-    EXPECT_EQ(MapObjTbl[1].x, 0 - 2);
-    EXPECT_EQ(MapObjTbl[1].y, 16);
-    EXPECT_EQ(MapObjTbl[2].no, 0);
-    EXPECT_EQ(MapObjTbl[2].x, 2 * 16);
+    EXPECT_EQ((Ints{MapObjTbl[0].no, MapObjTbl[0].x, MapObjTbl[1].no, MapObjTbl[1].x, MapObjTbl[1].y, MapObjTbl[2].no,
+                    MapObjTbl[2].x}),
+              (Ints{2, 7 * 16 - 2, 2, 0 - 2, 16, 0, 2 * 16}));
 }
 
 TEST_F(DecodeTest, ObjectListHoldsAThousand) {
@@ -129,13 +127,9 @@ TEST_F(MapOpenTest, OpensTheSheetsOfSubZeroAndTheMapOfItsSub) {
     EXPECT_GE(MapSurf, 0);
     EXPECT_EQ(MapCspCnt, 6);
     EXPECT_NE(SPR_GetFSpr(MapSpr), nullptr);
-    EXPECT_EQ(SprTbl[MapSpr]->priority, 161);
-    EXPECT_EQ(MapData->viewW, 640);
-    EXPECT_EQ(MapData->halfViewH, 240);
-    EXPECT_EQ(MapData->viewChipW, 40);
-    EXPECT_EQ(MapData->pixelW, 800);
-    EXPECT_EQ(ScrRangeRect.right, 800);
-    EXPECT_EQ(ScrRangeRect.bottom, 640);
+    EXPECT_EQ((Ints{SprTbl[MapSpr]->priority, MapData->viewW, MapData->halfViewH, MapData->viewChipW, MapData->pixelW,
+                    ScrRangeRect.right, ScrRangeRect.bottom}),
+              (Ints{161, 640, 240, 40, 800, 800, 640}));
 
     // The 'L' stage and another sub are other files.
     test::DebugCapture debug;
@@ -194,10 +188,8 @@ TEST_F(MapOpenTest, CloseReleasesEverythingAndMayRepeat) {
     MAP_LoadBg();
     MAP_LoadBg();  // again: the first picture and sprite are not leaked
     ASSERT_NE(SPR_GetTSpr(MapBgSpr), nullptr);
-    EXPECT_EQ(SprTbl[MapBgSpr]->priority, 162);
-    EXPECT_EQ(SprTbl[MapBgSpr]->x, 24);
-    EXPECT_EQ(SprTbl[MapBgSpr]->y, 32);
-    EXPECT_EQ(SurfTbl[MapBgSurf].useCount, 1);
+    EXPECT_EQ((Ints{SprTbl[MapBgSpr]->priority, SprTbl[MapBgSpr]->x, SprTbl[MapBgSpr]->y, SurfTbl[MapBgSurf].useCount}),
+              (Ints{162, 24, 32, 1}));
     MAP_ShowLayer(0);
     EXPECT_EQ(SprTbl[MapSpr]->view, 0);
     MAP_ShowLayer(1);
@@ -207,11 +199,7 @@ TEST_F(MapOpenTest, CloseReleasesEverythingAndMayRepeat) {
     MAP_Close();
     MAP_Close();
     EXPECT_TRUE(AllReleased());
-    EXPECT_EQ(MAP_IsOpen(), 0);
-    EXPECT_EQ(MAP_GetMapNo(), MAP_NONE);
-    EXPECT_EQ(MapObjCnt, 0);
-    EXPECT_EQ(MapSurf, -1);
-    EXPECT_EQ(MapSpr, -1);
+    EXPECT_EQ((Ints{MAP_IsOpen(), MAP_GetMapNo(), MapObjCnt, MapSurf, MapSpr}), (Ints{0, MAP_NONE, 0, -1, -1}));
 
     // Map 0 has no sheets and no ".csp": none of map 1's records or objects carry over.
     MAP_Open(1, 0, 0);

@@ -12,7 +12,6 @@
 #include "battle/object/obj.h"
 #include "graphics/sprite/spr.h"
 #include "map_stage.h"
-#include "platform/memory.h"
 #include "shell/common.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/meka_set_writer.h"
@@ -343,38 +342,6 @@ TEST(MapColSprite, PlacementAndCellsUnderRectangleTwo) {
     MAP_SetObjPos(obj, -40, -40, 0);
     EXPECT_EQ(HIT_CheckMapAttr(obj, 4), 0);
     SPR_DelSpr(obj->spr);
-    OBJ_FreeAll();
-}
-
-// A wall from a ".map" file written by the project's writer stops a mech as a wall built in code does.
-TEST(MapColFile, AWallFromAMapFile) {
-    test::MapFixtureEnv env;
-    ASSERT_TRUE(env.ok());
-    ASSERT_EQ(OBJ_Init(), 1);
-    tools::MapDef def;
-    def.width = 8;
-    def.height = 4;
-    def.chips.assign(32, 0);
-    def.objs.assign(32, 0);
-    def.attrA.assign(32, 0);
-    def.attrB.assign(32, 0);
-    for (int cy = 0; cy < 4; cy++) def.attrA[std::size_t(cy * 8 + 2)] = 1;
-    env.dir().Write("wall.map", tools::MapBytes(def));
-    MAP_DATA rec{};
-    MAP_SetMapPtr(&rec);
-    ASSERT_EQ(MAP_LoadMap("wall.map"), 1);
-    rec.mapNo = 0;
-    LIST_DATA* obj = OBJ_Alloc(OBJ_KIND_MEKA);
-    obj->foot1 = obj->foot2 = OBJ_FOOT{0, 0, 16, 16};
-    MEKA_SetX(obj, 14);
-    MEKA_SetY(obj, 16);
-    CurObj = obj;
-    FIX16 nx = 17 << 16, ny = 16 << 16;
-    EXPECT_EQ(HIT_MoveMeka(&nx, &ny, 1, 0), 1);
-    EXPECT_EQ(nx >> 16, 16);
-    CurObj = nullptr;
-    plat::GlobalFree(rec.cells);
-    MAP_SetMapPtr(nullptr);
     OBJ_FreeAll();
 }
 

@@ -16,6 +16,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 std::vector<std::pair<i32, i32>> g_steps;
 void RecordStep(i32 dx, i32 dy) { g_steps.emplace_back(dx, dy); }
 
@@ -35,23 +37,9 @@ protected:
         SCR_DrawScrBuf(DispBackBuffer, 0, 0, 0);
         return test::ReadSurface(DispBackBuffer);
     }
-    // Pixels of the view that differ from the map under it (blank chips outside the map).
-    int Mismatches(const std::vector<u16>& view, i32* firstX = nullptr, i32* firstY = nullptr) {
-        const MAP_DATA& m = *MapData;
-        const i32 pw = m.pixelW + 2 * test::kPaintMargin;
-        int bad = 0;
-        for (i32 y = 0; y < 480; ++y)
-            for (i32 x = 0; x < 640; ++x) {
-                const i32 px = m.scrollX + x + test::kPaintMargin, py = m.scrollY + y + test::kPaintMargin;
-                const u16 want = whole_[size_t(py) * pw + px];
-                if (view[size_t(y) * 640 + x] == want) continue;
-                if (!bad++ && firstX) *firstX = x, *firstY = y;
-            }
-        return bad;
-    }
     void ExpectViewMatches(const char* what) {
         i32 x = -1, y = -1;
-        const int bad = Mismatches(View(), &x, &y);
+        const int bad = test::ViewMismatches(View(), whole_, &x, &y);
         EXPECT_EQ(bad, 0) << what << ": scroll (" << MapData->scrollX << ", " << MapData->scrollY << "), origin ("
                           << MapData->originX << ", " << MapData->originY << "), first at (" << x << ", " << y << ")";
     }
@@ -176,10 +164,7 @@ TEST_F(ScrollTest, RangeNarrowerThanTheViewStaysInForce) {
     RECT r;
     const RECT src{-5, 8, 900, 100};
     SCR_SetScrRect(&r, &src);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 8);
-    EXPECT_EQ(r.right, 592);
-    EXPECT_EQ(r.bottom, 100);
+    EXPECT_EQ((Ints{r.left, r.top, r.right, r.bottom}), (Ints{0, 8, 592, 100}));
     EXPECT_EQ(debug.text(), "");
 }
 
@@ -187,10 +172,8 @@ TEST_F(ScrollTest, DirtyTableHoldsFourStrips) {
     Open(45, 35, 16, 0);
     ScrDirtyCnt = 0;
     for (int i = 0; i < 5; ++i) SCR_AddDirtyRect(SCR_DIRTY_ROW, i, 0, 17, 33, 100, 49);
-    EXPECT_EQ(ScrDirtyCnt, SCR_DIRTY_MAX);
-    EXPECT_EQ(ScrDirtyTbl[3].a, 3);
-    EXPECT_EQ(ScrDirtyTbl[0].rect.left, 16);
-    EXPECT_EQ(ScrDirtyTbl[0].rect.bottom, 48);
+    EXPECT_EQ((Ints{ScrDirtyCnt, ScrDirtyTbl[3].a, ScrDirtyTbl[0].rect.left, ScrDirtyTbl[0].rect.bottom}),
+              (Ints{SCR_DIRTY_MAX, 3, 16, 48}));
 }
 
 TEST_F(ScrollTest, BufferDrawingKeepsTheCallersClip) {
@@ -236,10 +219,8 @@ TEST_F(ScrollTest, DebugLinesMarkTheViewAndTheOrigin) {
     SCR_Redraw(660, 520);  // origin (4, 8)
     SCR_DrawDebugLine(DispBackBuffer, 0, 0, 0);
     const std::vector<u16> screen = test::ReadSurface(DispBackBuffer);
-    EXPECT_EQ(screen[200 * 640 + 4], 1103);
-    EXPECT_EQ(screen[8 * 640 + 200], 1147);
-    EXPECT_EQ(screen[200 * 640 + 639], 13103);
-    EXPECT_EQ(screen[479 * 640 + 200], 13103);
+    EXPECT_EQ((Ints{screen[200 * 640 + 4], screen[8 * 640 + 200], screen[200 * 640 + 639], screen[479 * 640 + 200]}),
+              (Ints{1103, 1147, 13103, 13103}));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,10 +15,7 @@
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/tama/tama.h"
-#include "display_support.h"
 #include "graphics/sprite/spr.h"
-#include "platform/audio.h"
-#include "platform/memory.h"
 #include "platform/random.h"
 #include "screens/btl/btl.h"
 #include "screens/save/save.h"
@@ -27,23 +23,20 @@
 #include "shell/sound/sound.h"
 #include "shell/sys.h"
 #include "test_support.h"
-#include "tests/battle/effect/eft_probe.h"
+#include "tests/battle/battle_env.h"
 #include "tools/writers/battle_data_writer.h"
 #include "tools/writers/byte_writer.h"
-#include "tools/writers/map_writer.h"
 #include "tools/writers/meka_set_writer.h"
-#include "tools/writers/wave_writer.h"
 
 namespace {
 
+using Ints = std::vector<int>;
+
 constexpr RECT kAttackRect{0, -40, 48, 0};  // the frame's attack rectangles, in front of the mech
 
-class Hit : public ::testing::Test {
+class Hit : public test::BattleEnv {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(display_.ok());
-        SPR_Init();
-        cwd_ = std::make_unique<test::ScopedCwd>(dir_.path());
         for (int type : {0, 1, 2}) {
             tools::SprSetDef set = tools::SimpleMekaSet(MekaNameTbl[type]);
             for (tools::SprPageDef& page : set.pages)
@@ -52,8 +45,7 @@ protected:
             const std::vector<WAZA_DATA> records(1, tools::NewWaza());
             ASSERT_TRUE(tools::SaveFile(dir_.File(std::string("Dat/") + MekaNameTbl[type] + ".waz"), tools::WazFile(records)));
         }
-        ASSERT_EQ(OBJ_Init(), 1);
-        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
+        BattleEnv::SetUp();
         SAVE_InitGameData();
         mBSC_Clear();
         SYS_SetSeq(4);
@@ -66,30 +58,8 @@ protected:
         plat::SRand(1);
     }
     void TearDown() override {
-        plat::SetRandSource({});
-        if (sound_) {
-            SND_TermAll();
-            SND_TermDevice();
-            plat::AudioSetManualMix(0);
-        }
-        CurObj = nullptr;
-        for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
-        OBJ_FreeAll();
+        BattleEnv::TearDown();
         TAMA_ClearData();
-        test::UnloadEffectsAndHud();
-        SPR_Release();
-        for (int i = 0; i < SURF_SLOT_MAX; ++i)
-            while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
-        SYS_SetSeq(0);
-    }
-    void LoadSounds() {
-        for (int i = 0; i < kSeCount; ++i)
-            dir_.Write(std::string("Wav/") + SeTbl[i].stem + ".wav", tools::MakeWave({}, tools::IndexSamples16(400)));
-        plat::AudioSetManualMix(8000);
-        ASSERT_EQ(SND_InitDevice(nullptr), 1);
-        SeVolume = 100;
-        SE_LoadAll();
-        sound_ = true;
     }
     // A mech running technique 0, motion 0, frame 0, whose hit block is plain: power, no minimum, no
     // chain growth, no sound, nothing but what a test sets.
@@ -143,10 +113,6 @@ protected:
         return s;
     }
 
-    test::HeadlessDisplay display_;
-    test::TempDir dir_;
-    std::unique_ptr<test::ScopedCwd> cwd_;
-    bool sound_ = false;
 };
 
 TEST_F(Hit, DamageFormula) {
@@ -181,10 +147,8 @@ TEST_F(Hit, DamageFormula) {
     EXPECT_EQ(a->meka->stepMark, 1);
     EXPECT_EQ(a->meka->wazaHitCnt, 8);
     // Half of it goes to the group's damage experience; the player's counters add up.
-    EXPECT_EQ(GameData.exp[0].damage, 50 + 100 + 16 + 75 + 8 + 45 + 80 + 0);
-    EXPECT_EQ(a->meka->hitCnt, 8);
-    EXPECT_EQ(a->meka->hitDamage[0], 750);
-    EXPECT_EQ(a->meka->hitDamage[2], 650);
+    EXPECT_EQ((Ints{GameData.exp[0].damage, a->meka->hitCnt, a->meka->hitDamage[0], a->meka->hitDamage[2]}),
+              (Ints{50 + 100 + 16 + 75 + 8 + 45 + 80 + 0, 8, 750, 650}));
 }
 
 TEST_F(Hit, EnduranceAbsorbsOrGivesWay) {
@@ -269,17 +233,9 @@ TEST_F(Hit, FatalHitsBlowTheMechAwayWithALongerHitStop) {
     v->meka->life = 10;
     v->meka->lifeBar = 0;
     HIT_Damage(v, a);
-    EXPECT_EQ(v->meka->life, 0);
-    EXPECT_EQ(v->meka->lifeBar, -1);
-    EXPECT_EQ(v->meka->act, 7);
-    EXPECT_EQ(v->flagA, 1);
-    EXPECT_EQ(v->flagB, 100);
-    EXPECT_EQ(v->zSpeed, 12);
-    EXPECT_EQ(v->meka->knockSpeed, 9);
-    EXPECT_EQ(HitMarkSlot, 1);
-    EXPECT_EQ(HitStopCnt, 10);
-    EXPECT_EQ(SE_IsPlaying(HIT_SE_FATAL), 1);
-    EXPECT_EQ(BTL_GetState(0), 6);
+    EXPECT_EQ((Ints{v->meka->life, v->meka->lifeBar, v->meka->act, v->flagA, v->flagB, v->zSpeed, v->meka->knockSpeed}),
+              (Ints{0, -1, 7, 1, 100, 12, 9}));
+    EXPECT_EQ((Ints{HitMarkSlot, HitStopCnt, SE_IsPlaying(HIT_SE_FATAL), BTL_GetState(0)}), (Ints{1, 10, 1, 6}));
     // The reaction reads the mech's own copy of the block.
     EXPECT_EQ(v->meka->lastHit.blowZSpeed, 12);
 
@@ -299,10 +255,7 @@ TEST_F(Hit, QuakeAndHitStopOnlyWhenThePlayerTakesPart) {
     EXPECT_EQ(ScrQuake, 0);
     EXPECT_EQ(BTL_GetState(0), 5);
     HIT_Damage(v, p);
-    EXPECT_EQ(HitStopCnt, 5);
-    EXPECT_EQ(HitSlowCnt, 5);
-    EXPECT_EQ(ScrQuake, 25);
-    EXPECT_EQ(BTL_GetState(0), 6);
+    EXPECT_EQ((Ints{HitStopCnt, HitSlowCnt, ScrQuake, BTL_GetState(0)}), (Ints{5, 5, 25, 6}));
     BTL_SetState(5);
     HIT_Damage(p, c);  // a CPU hitting the player
     EXPECT_EQ(BTL_GetState(0), 6);
@@ -316,12 +269,8 @@ TEST_F(Hit, TheScriptSceneLosesNoLifeAndInterruptsTheQueue) {
     SYS_SetSeq(5);
     EXPECT_EQ(Damage(v, a), 0);
     EXPECT_EQ(v->meka->act, 6);
-    EXPECT_EQ(BscQueueTbl[3].cur, BSC_INTERRUPTED);
-    EXPECT_EQ(BscQueueTbl[3].saved, -1);
-    EXPECT_EQ(BscActCnt, 1);
-    EXPECT_EQ(ScrQuake, 25);
-    EXPECT_EQ(HitStopCnt, 3);
-    EXPECT_EQ(BTL_GetState(0), 5);
+    EXPECT_EQ((Ints{BscQueueTbl[3].cur, BscQueueTbl[3].saved, BscActCnt, ScrQuake, HitStopCnt, BTL_GetState(0)}),
+              (Ints{BSC_INTERRUPTED, -1, 1, 25, 3, 5}));
 }
 
 TEST_F(Hit, DataBytesOutOfRangeStaySilentAndMakeNothing) {
@@ -478,29 +427,16 @@ TEST_F(Hit, AFrameStrikingAShotCountsAWeaponHit) {
     s->boxHeight = 60;
     CurObj = a;
     Motion(0).hitCount = 66;
-    EXPECT_EQ(HIT_Check(1, 0), 2);
-    EXPECT_EQ(s->tama->struck, 1);
-    EXPECT_EQ(a->meka->wazaHitCnt, 1);
-    EXPECT_EQ(a->meka->hitDelay, 3);
-    EXPECT_EQ(SE_IsPlaying(HIT_SE_WEAPON), 1);
+    EXPECT_EQ((Ints{HIT_Check(1, 0), s->tama->struck, a->meka->wazaHitCnt, a->meka->hitDelay,
+                    SE_IsPlaying(HIT_SE_WEAPON)}),
+              (Ints{2, 1, 1, 3, 1}));
     ASSERT_FALSE(test::LiveEffects().empty());
     EXPECT_EQ(test::LiveEffects().back(), (std::array<int, 5>{HIT_EFT_ABSORB, -1, 115, 200, 0}));
 }
 
-// A fight on a generated map: the attacker's frame hits every call until the victim's last bar is gone.
+// A fight on an open map: the attacker's frame hits every call until the victim's last bar is gone.
 TEST_F(Hit, AFightToTheLastBar) {
-    tools::MapDef def;
-    def.width = def.height = 40;
-    def.chips.assign(1600, 0);
-    def.objs.assign(1600, 0);
-    def.attrA.assign(1600, 0);
-    def.attrB.assign(1600, 0);
-    dir_.Write("arena.map", tools::MapBytes(def));
-    MAP_DATA rec{};
-    MAP_SetMapPtr(&rec);
-    ASSERT_EQ(MAP_LoadMap("arena.map"), 1);
-    rec.mapNo = 0;
-
+    OpenBlankMap(40, 40, 0);
     LIST_DATA* a = Make(0, 0, MEKA_CTRL_PLAYER, 0, 300, 300);
     LIST_DATA* v = Make(1, 1, MEKA_CTRL_CPU, 1, 330, 300);
     Motion(0).hitPower = 120;
@@ -529,13 +465,8 @@ TEST_F(Hit, AFightToTheLastBar) {
         EXPECT_EQ(log[i].state, 6) << i;
         EXPECT_EQ(log[i].quake, 30) << i;  // max(120 / 4, 1)
     }
-    EXPECT_EQ(log.back().bars, -1);
-    EXPECT_EQ(log.back().life, 0);
-    EXPECT_EQ(log.back().act, 7);
-    EXPECT_EQ(HitMarkSlot, 1);
-    EXPECT_EQ(HitStopCnt, 10);
-    plat::GlobalFree(rec.cells);
-    MAP_SetMapPtr(nullptr);
+    EXPECT_EQ((Ints{log.back().bars, log.back().life, log.back().act, HitMarkSlot, HitStopCnt}),
+              (Ints{-1, 0, 7, 1, 10}));
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 using test::MekaDrive;
 
 constexpr u16 kUp = 1, kDown = 2, kLeft = 4, kRight = 8, kDash = 128;
@@ -251,10 +253,8 @@ TEST_F(MekaAct, RecoveryGoesToIdleMechsNotAimingAtTheRecoveringOne) {
     recovering->meka->lastHit.reactTime = 1;
     recovering->meka->endure = 0;
     Handle(recovering);
-    EXPECT_EQ(recovering->meka->act, 0);
-    EXPECT_EQ(recovering->meka->endure, recovering->meka->endureMax);
-    EXPECT_EQ(cpu_->meka->recovery, 10);
-    EXPECT_EQ(player_->meka->recovery, 0);
+    EXPECT_EQ((Ints{recovering->meka->act, recovering->meka->endure, cpu_->meka->recovery, player_->meka->recovery}),
+              (Ints{0, recovering->meka->endureMax, 10, 0}));
 }
 
 TEST_F(MekaAct, ShakeKeepsTheFrameBlendWhileTheTechniqueRuns) {

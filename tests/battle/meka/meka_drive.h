@@ -1,10 +1,9 @@
-// A battle for the technique and action-state tests: a generated open map, mech sprite sets with
-// chosen sequences, technique files built from new records, the battle key device filled by the
-// test, every sound effect loaded and a seeded generator. Frames are run as the play step runs them.
+// A battle for the technique and action-state tests: a blank open map, mech sprite sets with chosen
+// sequences, technique files built from new records, the battle key device filled by the test,
+// every sound effect loaded and a seeded generator. Frames are run as the play step runs them.
 #pragma once
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,34 +14,26 @@
 #include "battle/meka/meka_act.h"
 #include "battle/meka/waza.h"
 #include "battle/object/obj.h"
-#include "display_support.h"
 #include "graphics/sprite/spr.h"
-#include "platform/audio.h"
 #include "platform/random.h"
 #include "screens/save/save.h"
 #include "shell/input/key.h"
 #include "shell/math.h"
-#include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
-#include "tests/battle/effect/eft_probe.h"
+#include "tests/battle/battle_env.h"
 #include "tools/writers/battle_data_writer.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/meka_set_writer.h"
-#include "tools/writers/wave_writer.h"
 
 namespace test {
 
 constexpr int kPlayerType = 0;
 constexpr int kCpuType = 1;
 
-class MekaDrive : public ::testing::Test {
+class MekaDrive : public BattleEnv {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(display_.ok());
-        SPR_Init();
-        MATH_SetShift(16);
-        cwd_ = std::make_unique<ScopedCwd>(dir_.path());
         tools::SprSetDef set = tools::SimpleMekaSet("player");
         for (tools::SprPageDef& page : set.pages) page.hit[2] = RECT{-120, -90, 120, 0};  // the attack
         // Sequence 20: steps of 3 and 1; 21: one step; 22: four steps of 0.
@@ -53,15 +44,9 @@ protected:
             set.images = {MekaNameTbl[type]};
             ASSERT_TRUE(tools::SaveMekaSet(dir_.path(), MekaNameTbl[type], set));
         }
-        for (int i = 0; i < kSeCount; ++i)
-            dir_.Write(std::string("Wav/") + SeTbl[i].stem + ".wav", tools::MakeWave({}, tools::IndexSamples16(4000)));
-        plat::AudioSetManualMix(8000);
-        ASSERT_EQ(SND_InitDevice(nullptr), 1);
-        SeVolume = 100;
-        SE_LoadAll();
-
-        ASSERT_EQ(OBJ_Init(), 1);
-        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
+        BattleEnv::SetUp();
+        MATH_SetShift(16);
+        LoadSounds(4000);
         SAVE_InitGameData();
         FightOver = 0;
         CutInTbl[0] = CutInTbl[1] = -1;
@@ -69,33 +54,13 @@ protected:
         SysKey.source = KEY_SOURCE_KEYBOARD;
         PadHistIndex = 0;
         plat::SRand(7);
-
-        map_.mapNo = 0;
-        map_.width = 80;
-        map_.height = 60;
-        map_.pixelW = 80 * 16;
-        map_.pixelH = 60 * 16;
-        cells_.assign(80 * 60, MAP_CELL{});
-        map_.cells = cells_.data();
-        MAP_SetMapPtr(&map_);
+        OpenBlankMap(80, 60, 0);
     }
     void TearDown() override {
-        for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
-        MAP_SetMapPtr(nullptr);
-        OBJ_FreeAll();
-        CurObj = nullptr;
-        CurMeka = nullptr;
         CurWaza = nullptr;
         CurMotion = nullptr;
         CurFrame = nullptr;
-        plat::SetRandSource({});
-        SND_TermAll();
-        SND_TermDevice();
-        plat::AudioSetManualMix(0);
-        test::UnloadEffectsAndHud();
-        SPR_Release();
-        for (int i = 0; i < SURF_SLOT_MAX; ++i)
-            while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
+        BattleEnv::TearDown();
     }
 
     // A new record whose motion 0 plays frame 0 of animation `anim` for wait `wait` (mode 0).
@@ -154,11 +119,6 @@ protected:
         if (m->subAct == 1 || m->subAct == 2) MekaSubActTbl[m->subAct](&g);
     }
 
-    HeadlessDisplay display_;
-    TempDir dir_;
-    std::unique_ptr<ScopedCwd> cwd_;
-    MAP_DATA map_{};
-    std::vector<MAP_CELL> cells_;
     LIST_DATA* player_ = nullptr;
     LIST_DATA* cpu_ = nullptr;
 };

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,51 +12,41 @@
 #include "battle/map/map.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
-#include "display_support.h"
 #include "graphics/sprite/spr.h"
-#include "platform/audio.h"
 #include "platform/random.h"
 #include "screens/save/save.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
-#include "tests/battle/effect/eft_probe.h"
+#include "tests/battle/battle_env.h"
 #include "tools/writers/battle_data_writer.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/meka_set_writer.h"
-#include "tools/writers/wave_writer.h"
 
 namespace {
+
+using Ints = std::vector<int>;
 
 constexpr int kPlayer = 0;  // mech type "player"
 constexpr int kZako = 1;    // "zako01"
 
-class Meka : public ::testing::Test {
+class Meka : public test::BattleEnv {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(display_.ok());
-        SPR_Init();
-        cwd_ = std::make_unique<test::ScopedCwd>(dir_.path());
         for (int type : {0, 1, 2, 3, 4, 20}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[type]));
-        ASSERT_EQ(OBJ_Init(), 1);
-        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
+        BattleEnv::SetUp();
         SAVE_InitGameData();
         FightOver = 0;
         ScrQuake = 0;
         HitSlowCnt = HitStopCnt = 0;
     }
     void TearDown() override {
-        plat::SetRandSource({});
         for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
         // Every reference a mech took went back with it.
         for (const MEKA_TYPE_DATA& t : MekaTypeTbl) {
             EXPECT_EQ(t.wazaRef, 0);
             EXPECT_EQ(t.cpuRef, 0);
         }
-        OBJ_FreeAll();
-        test::UnloadEffectsAndHud();
-        SPR_Release();
-        for (int i = 0; i < SURF_SLOT_MAX; ++i)
-            while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
+        BattleEnv::TearDown();
     }
     void WriteCpu(int type, const std::map<int, i16>& params) {
         CPU_DATA cpu = tools::NewCpu();
@@ -72,10 +61,6 @@ protected:
         EXPECT_EQ(MEKA_Create(slot, team, ctrl, type, x, y), 1) << "slot " << slot;
         return MekaSlotTbl[slot];
     }
-
-    test::HeadlessDisplay display_;
-    test::TempDir dir_;
-    std::unique_ptr<test::ScopedCwd> cwd_;
 };
 
 TEST_F(Meka, CreateSetsEveryFieldItsKindReadsEvenInAReusedRecord) {
@@ -87,30 +72,15 @@ TEST_F(Meka, CreateSetsEveryFieldItsKindReadsEvenInAReusedRecord) {
 
     LIST_DATA* obj = Make(3, 1, MEKA_CTRL_PLAYER, kPlayer, 120, 340);
     ASSERT_EQ(obj, ObjTbl[900]);
-    EXPECT_EQ(obj->dir, 0);
-    EXPECT_EQ(obj->child, -999);
-    EXPECT_EQ(obj->owner, -1);
-    EXPECT_EQ(obj->target, -1);
-    EXPECT_EQ(obj->team, 1);
-    EXPECT_EQ(obj->mekaNo, 3);
-    EXPECT_EQ(obj->level, 5);
-    EXPECT_EQ(obj->subStepCnt, 1);
-    EXPECT_EQ(obj->subStep, 4);
-    EXPECT_EQ(obj->shadow, 1u);
-    EXPECT_EQ(obj->x, 120);
-    EXPECT_EQ(obj->y16, 340 << 16);
     const SPR_DATA* spr = SPR_GetSpr(obj->spr);
     ASSERT_NE(spr, nullptr);
-    EXPECT_EQ(spr->owner, 900);
-    EXPECT_EQ(spr->priority, 128);
-    EXPECT_EQ(spr->step, 6);  // animation 6, once
-    EXPECT_EQ(spr->last, 0);
     const MEKA_WORK* m = obj->meka;
-    EXPECT_EQ(m->gaugeMax, 130);
-    EXPECT_EQ(m->timedState, -1);
-    EXPECT_EQ(m->pendingWaza, -1);
-    EXPECT_EQ(m->wazaHist[24], -999);
-    EXPECT_EQ(m->act, 0);
+    EXPECT_EQ((Ints{obj->dir, obj->child, obj->owner, obj->target, obj->team, obj->mekaNo, obj->level, obj->subStepCnt,
+                    obj->subStep, int(obj->shadow), obj->x, obj->y16}),
+              (Ints{0, -999, -1, -1, 1, 3, 5, 1, 4, 1, 120, 340 << 16}));
+    EXPECT_EQ((Ints{spr->owner, spr->priority, spr->step, spr->last}), (Ints{900, 128, 6, 0}));  // animation 6, once
+    EXPECT_EQ((Ints{m->gaugeMax, m->timedState, m->pendingWaza, m->wazaHist[24], m->act}),
+              (Ints{130, -1, -1, -999, 0}));
 }
 
 TEST_F(Meka, PlayerStatsComeFromTheGameRecord) {
@@ -138,15 +108,10 @@ TEST_F(Meka, CpuStatsScaleWithTheMechType) {
         if (!c.params.empty()) WriteCpu(c.type, c.params);
         LIST_DATA* obj = Make(4, 1, MEKA_CTRL_CPU, c.type);
         const MEKA_WORK* m = obj->meka;
-        EXPECT_EQ(m->lifeBarMax, c.bars) << c.type;
-        EXPECT_EQ(m->lifeBar, c.bars) << c.type;
-        EXPECT_EQ(m->endureMax, c.endure) << c.type;
-        EXPECT_EQ(m->stat3, c.stat3) << c.type;
-        EXPECT_EQ(m->stat7, c.stat7) << c.type;
-        EXPECT_EQ(CpuWorkTbl[4].type, c.type);
-        EXPECT_EQ(CpuWorkTbl[4].level, 3);
-        EXPECT_EQ(CpuWorkTbl[4].mode, -1);
-        EXPECT_EQ(CpuWorkTbl[4].atkState, 3);
+        EXPECT_EQ((Ints{m->lifeBarMax, m->lifeBar, m->endureMax, m->stat3, m->stat7}),
+                  (Ints{c.bars, c.bars, c.endure, c.stat3, c.stat7})) << c.type;
+        EXPECT_EQ((Ints{CpuWorkTbl[4].type, CpuWorkTbl[4].level, CpuWorkTbl[4].mode, CpuWorkTbl[4].atkState}),
+                  (Ints{c.type, 3, -1, 3}));
     }
 }
 
@@ -222,21 +187,12 @@ TEST_F(Meka, ResetMakesTheMechFreshInPlaceOrMovesIt) {
     obj->dir = 3;
     obj->child = 7;
     EXPECT_EQ(MEKA_Reset(2, -999, -999), 1);
-    EXPECT_EQ(obj->x, 300);
-    EXPECT_EQ(obj->y, 400);
-    EXPECT_EQ(m->gauge, 0);
-    EXPECT_EQ(m->act, 0);
-    EXPECT_EQ(m->timedState, -1);
-    EXPECT_EQ(m->life, 2080);
-    EXPECT_EQ(m->lifeBar, 2);
-    EXPECT_EQ(m->wazaHist[0], -999);
-    EXPECT_EQ(m->lastHit.power, 0);
-    EXPECT_EQ(obj->dir, 0);
-    EXPECT_EQ(obj->child, -999);
-    EXPECT_EQ(SPR_GetSpr(obj->spr)->last, 1);  // animation 6 now loops
+    // In place, animation 6 now looping.
+    EXPECT_EQ((Ints{obj->x, obj->y, obj->dir, obj->child, SPR_GetSpr(obj->spr)->last}), (Ints{300, 400, 0, -999, 1}));
+    EXPECT_EQ((Ints{m->gauge, m->act, m->timedState, m->life, m->lifeBar, m->wazaHist[0], m->lastHit.power}),
+              (Ints{0, 0, -1, 2080, 2, -999, 0}));
     EXPECT_EQ(MEKA_Reset(2, 10, -999), 1);
-    EXPECT_EQ(obj->x, 10);
-    EXPECT_EQ(obj->y, 400);
+    EXPECT_EQ((Ints{obj->x, obj->y}), (Ints{10, 400}));
     EXPECT_EQ(MEKA_Reset(5, 0, 0), 0);  // empty slot
     EXPECT_EQ(MEKA_Reset(12, 0, 0), 0);
     EXPECT_EQ(MEKA_Delete(5), -999);
@@ -279,11 +235,8 @@ TEST_F(Meka, TargetModes) {
         EXPECT_EQ(MEKA_SelectTarget(me, mode, slot), -1);
         return me->target;
     };
-    EXPECT_EQ(target(0, 7), friendly->index);
-    EXPECT_EQ(target(0, 4), -1);
-    EXPECT_EQ(target(0, 10), -1);
-    EXPECT_EQ(target(1), far->index);
-    EXPECT_EQ(target(3), tieLow->index);
+    EXPECT_EQ((Ints{target(0, 7), target(0, 4), target(0, 10), target(1), target(3)}),
+              (Ints{friendly->index, -1, -1, far->index, tieLow->index}));
     me->target = 77;
     EXPECT_EQ(target(4), 77);
 
@@ -368,16 +321,9 @@ TEST_F(Meka, TestSpawnPlacesAtTheMapsTestPointAndCentresTheCamera) {
     map.mapNo = 14;  // beyond the table: the first point
     MEKA_TestSpawn(0, MEKA_CTRL_PLAYER, 0, kPlayer);
     MAP_SetMapPtr(nullptr);
-    EXPECT_EQ(MekaSlotTbl[0]->x, 876);
-    EXPECT_EQ(MekaSlotTbl[0]->y, 674);
-    EXPECT_EQ(MekaSlotTbl[1]->x, 1030);
-    EXPECT_EQ(MekaSlotTbl[1]->y, 832);
-    EXPECT_EQ(MekaSlotTbl[0]->target, MekaSlotTbl[1]->index);
-    EXPECT_EQ(MekaSlotTbl[1]->target, MekaSlotTbl[0]->index);
-    EXPECT_EQ(CamData.ramp, 0);
-    EXPECT_EQ(CamData.rampStep, 1);
-    EXPECT_EQ(CamData.speed, 12);
-    EXPECT_EQ(ObjLiveCnt, 2);
+    const LIST_DATA *a = MekaSlotTbl[0], *b = MekaSlotTbl[1];
+    EXPECT_EQ((Ints{a->x, a->y, b->x, b->y, a->target, b->target}), (Ints{876, 674, 1030, 832, b->index, a->index}));
+    EXPECT_EQ((Ints{CamData.ramp, CamData.rampStep, CamData.speed, ObjLiveCnt}), (Ints{0, 1, 12, 2}));
 }
 
 TEST_F(Meka, ShowAllHidesAndPausesTheMechs) {
@@ -411,11 +357,7 @@ int RenewOther() {
 }
 
 TEST_F(Meka, ExplodeInsideTheWalk) {
-    for (int i = 0; i < kSeCount; ++i) dir_.Write(std::string("Wav/") + SeTbl[i].stem + ".wav", tools::MakeWave({}, tools::IndexSamples16(400)));
-    plat::AudioSetManualMix(8000);
-    ASSERT_EQ(SND_InitDevice(nullptr), 1);
-    SeVolume = 100;
-    SE_LoadAll();
+    LoadSounds();
 
     LIST_DATA* player = Make(0, 0, MEKA_CTRL_PLAYER, kPlayer, 0, 0);
     LIST_DATA* victim = Make(1, 1, MEKA_CTRL_CPU, kZako, 500, 300);
@@ -446,31 +388,19 @@ TEST_F(Meka, ExplodeInsideTheWalk) {
     ASSERT_EQ(effects.size(), 21u);
     EXPECT_EQ(effects[0], (std::array<int, 5>{0, -1, 500, 300, 0}));
     for (std::size_t i = 1; i < 21; i++) EXPECT_EQ(effects[i], (std::array<int, 5>{14, -1, 436, 364, 0}));
-    EXPECT_EQ(SE_IsPlaying(9), 1);
-    EXPECT_EQ(ScrQuake, 16);  // the quake alone, no hit-stop
-    EXPECT_EQ(HitSlowCnt, 0);
-    EXPECT_EQ(HitStopCnt, 0);
-    EXPECT_EQ(PnlTbl[1].use, 0);
+    // The quake alone, no hit-stop; the panel gone, the nearest opponent left targeted, the chain's
+    // marks cleared, the fight not yet decided.
+    EXPECT_EQ((Ints{SE_IsPlaying(9), ScrQuake, HitSlowCnt, HitStopCnt, PnlTbl[1].use, player->target, FightOver}),
+              (Ints{1, 16, 0, 0, 0, next->index, 0}));
     EXPECT_EQ(MekaSlotTbl[1], nullptr);
-    EXPECT_EQ(player->target, next->index);  // the nearest opponent left
-    EXPECT_EQ(test::Pixel16(slotPanel, 45, 29), unmarked);  // the chain's marks cleared
-    EXPECT_EQ(FightOver, 0);
+    EXPECT_EQ(test::Pixel16(slotPanel, 45, 29), unmarked);
 
     // The player's last opponent: the fight is decided.
     explodeSlot = 2;
     OBJ_RenewAll(funcs);
-    EXPECT_EQ(player->target, -1);
-    EXPECT_EQ(FightOver, 1);
-    EXPECT_EQ(ScrQuake, 20);
-    EXPECT_EQ(HitSlowCnt, 5);
-    EXPECT_EQ(HitStopCnt, 5);
-    EXPECT_EQ(ObjLiveCnt - EftCnt, 2);
+    EXPECT_EQ((Ints{player->target, FightOver, ScrQuake, HitSlowCnt, HitStopCnt, ObjLiveCnt - EftCnt}),
+              (Ints{-1, 1, 20, 5, 5, 2}));
     explodeSlot = -1;
-    CurMeka = nullptr;
-
-    SND_TermAll();
-    SND_TermDevice();
-    plat::AudioSetManualMix(0);
 }
 
 }  // namespace

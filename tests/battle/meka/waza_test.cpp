@@ -10,6 +10,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 using test::MekaDrive;
 
 class Waza : public MekaDrive {
@@ -199,10 +201,7 @@ TEST_F(Waza, AddedRecordHitsAtFullScale) {
     int g = 0;
     WAZA_RenewFrame(&g);
     const SPR_DATA* spr = SPR_GetSpr(player_->spr);
-    EXPECT_EQ(spr->scaleX, 256);
-    EXPECT_EQ(spr->scaleY, 256);
-    EXPECT_EQ(spr->attr, 64u);
-    EXPECT_EQ(spr->level, 0);
+    EXPECT_EQ((Ints{spr->scaleX, spr->scaleY, int(spr->attr), spr->level}), (Ints{256, 256, 64, 0}));
     EXPECT_LT(cpu_->meka->life, life);
     EXPECT_EQ(player_->meka->wazaHitCnt, 1);
 }
@@ -268,10 +267,8 @@ TEST_F(Waza, TriggerRefusals) {
     EXPECT_EQ(WAZA_CheckTrigger(0), -1) << "air flag 0 in the air";
     player_->z = 0;
     GameData.equip[0] = 30;  // no such technique
-    EXPECT_EQ(WAZA_CheckTrigger(0), -1);
-    EXPECT_EQ(WAZA_Start(player_, 30), 0);
-    EXPECT_EQ(WAZA_Start(player_, -1), 0);
-    EXPECT_EQ(m->subAct, 0);
+    EXPECT_EQ((Ints{WAZA_CheckTrigger(0), WAZA_Start(player_, 30), WAZA_Start(player_, -1), m->subAct}),
+              (Ints{-1, 0, 0, 0}));
 
     // Without a ".waz" file the type has no techniques at all.
     MEKA_Delete(0);

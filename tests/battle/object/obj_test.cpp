@@ -16,6 +16,8 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 class ObjPool : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(OBJ_Init(), 1); }
@@ -197,13 +199,9 @@ TEST_F(ObjPool, FreeAllResetsTheListsAndTheKindCounters) {
     MekaSlotTbl[3] = ObjTbl[0];
     for (int round = 0; round < 2; round++) {  // the second round frees an empty table
         OBJ_FreeAll();
-        EXPECT_EQ(ObjActHead, -1);
-        EXPECT_EQ(ObjActTail, -1);
-        EXPECT_EQ(ObjFreeHead, -1);
-        EXPECT_EQ(ObjFreeTail, -1);
-        EXPECT_EQ(ObjWalkNext, -1);
-        EXPECT_EQ(ObjLiveCnt, 0);
-        EXPECT_EQ(TamaShotCnt + EftCnt + MapObjLiveCnt, 0);
+        EXPECT_EQ((Ints{ObjActHead, ObjActTail, ObjFreeHead, ObjFreeTail, ObjWalkNext, ObjLiveCnt,
+                        TamaShotCnt + EftCnt + MapObjLiveCnt}),
+                  (Ints{-1, -1, -1, -1, -1, 0, 0}));
         EXPECT_EQ(ObjTbl[0], nullptr);
         EXPECT_EQ(MekaSlotTbl[3], nullptr);
         EXPECT_EQ(OBJ_Alloc(OBJ_KIND_CHIP), nullptr);
@@ -325,11 +323,8 @@ TEST_F(ObjWalk, CurrentOwnerAndTargetAreLiveRecordsOrNone) {
     OBJ_Free(3);
     OBJ_RenewAll(kAll);
     ASSERT_EQ(visits.size(), 3u);
-    EXPECT_EQ(visits[0].owner, -1);
-    EXPECT_EQ(visits[0].target, 1);
-    EXPECT_EQ(visits[1].owner, 0);
-    EXPECT_EQ(visits[1].target, -1);
-    EXPECT_EQ(visits[2].owner, -1);
+    EXPECT_EQ((Ints{visits[0].owner, visits[0].target, visits[1].owner, visits[1].target, visits[2].owner}),
+              (Ints{-1, 1, 0, -1, -1}));
     EXPECT_EQ(visits[2].target, -1);  // freed target
 }
 

@@ -1,10 +1,8 @@
 // A battle frame with two HUD panels after scripted damage, chips and a refill, effects over the
 // stage, the slot panel, the hit-count popup and the target marker, drawn through the battle
-// renderer: every pixel of the strip rows shows the front-most strip's colour band. The picture is
-// written beside the test binary (with the chips, before they fade) as "hud_frame.bmp" for a human to look at.
+// renderer: every pixel of the strip rows shows the front-most strip's colour band.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,10 +11,10 @@
 #include "battle/map/cam.h"
 #include "battle/map/map.h"
 #include "battle/map/scr.h"
+#include "battle/meka/hit.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
-#include "display_support.h"
 #include "graphics/display/disp.h"
 #include "graphics/sprite/spr.h"
 #include "platform/random.h"
@@ -24,7 +22,7 @@
 #include "screens/save/save.h"
 #include "shell/sys.h"
 #include "test_support.h"
-#include "tests/battle/effect/eft_probe.h"
+#include "tests/battle/battle_env.h"
 #include "tests/battle/map/map_stage.h"
 #include "tools/writers/meka_set_writer.h"
 
@@ -45,23 +43,17 @@ int StripColour(const PNL_DATA& p, int x) {
     return -1;
 }
 
-TEST(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
-    const std::string out = std::filesystem::current_path().string() + "/hud_frame.bmp";
-    test::HeadlessDisplay display;
-    ASSERT_TRUE(display.ok());
-    test::TempDir dir;
-    test::ScopedCwd cwd(dir.path());
-    SPR_Init();
+using PnlDraw = test::BattleEnv;
+
+TEST_F(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
     DISP_SetClipRect(0, 0, 640, 480);
-    ASSERT_EQ(OBJ_Init(), 1);
     SAVE_InitGameData();
     SYS_SetSeq(4);
     plat::SRand(11);
     ScrQuake = ScrQuakeOfs = 0;  // a still frame
     ScrQuakeCnt = 0;
-    for (int type : {0, 1}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir.path(), MekaNameTbl[type]));
-    ASSERT_TRUE(test::LoadEffectsAndHud(dir.path()));
-    test::WriteStage(dir, 9, 0, 'L', {test::RandomMap(60, 45, 21, 6, 40), test::OddCsp()});
+    for (int type : {0, 1}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[type]));
+    test::WriteStage(dir_, 9, 0, 'L', {test::RandomMap(60, 45, 21, 6, 40), test::OddCsp()});
     MAP_Open(9, 0, 0);
     ASSERT_EQ(MAP_IsOpen(), 1);
     CAM_Setup(CAM_MODE_FIXED, nullptr, nullptr);
@@ -83,13 +75,8 @@ TEST(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
     // The player: a 60-pixel hit, a chip, then 20 pixels back. The enemy: a hit, then one that empties
     // its bar (two trails), a chip for each, and a few frames of catch-up.
     auto hit = [](LIST_DATA* m, int damage) {
-        MEKA_WORK* r = m->meka;
-        const int u0 = r->life, b0 = r->lifeBar, lost = u0 - damage;
-        r->life = i16(lost >= 1 ? lost : lost + MEKA_LIFE_UNITS);
-        if (lost < 1) r->lifeBar--;
-        PNL_SetDamageGauge(m, u0 / 16, lost / 16, lost, b0);
-        PNL_CreateChip(m, u0 / 16, lost / 16);
-        PNL_SetDamageWait(m->mekaNo, 0);
+        HIT_SubLife(m, m, damage);
+        PNL_SetDamageWait(m->mekaNo, 0);  // the trail starts catching up at once
     };
     hit(player, 960);
     PNL_AddLife(player, 320, 2);
@@ -120,7 +107,6 @@ TEST(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
     i32 w = 0, h = 0;
     std::vector<u16> screen = test::ReadSurface(DispBackBuffer, &w, &h);
     ASSERT_EQ(w, 640);
-    EXPECT_TRUE(test::SaveBmp565(out, screen, w, h)) << out;
     // The chips add their colour over the trail they came from.
     const std::size_t chipAt = std::size_t(PnlTbl[0].y + 19) * 640 + std::size_t(PnlTbl[0].x + 57 + 75);
     EXPECT_NE(screen[chipAt], StripColour(PnlTbl[0], PnlTbl[0].x + 57 + 75));
@@ -151,15 +137,8 @@ TEST(PnlDraw, PanelsOverABattleFrameShowTheirStrips) {
     EXPECT_EQ(PnlTbl[0].life.src.left, 40);
     EXPECT_EQ(PnlTbl[0].damageA.x, 4 + 57 + 90);
 
-    for (int slot = 0; slot < MEKA_SLOT_MAX; ++slot) MEKA_Delete(slot);
-    OBJ_FreeAll();
-    test::UnloadEffectsAndHud();
     MAP_Close();
     BTL_SetState(0);
-    SYS_SetSeq(0);
-    SPR_Release();
-    for (int i = 0; i < SURF_SLOT_MAX; ++i)
-        while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
 }
 
 }  // namespace

@@ -4,53 +4,39 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "battle/data/meka_type.h"
+#include "battle/meka/hit.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
-#include "display_support.h"
 #include "graphics/sprite/spr.h"
 #include "platform/random.h"
 #include "screens/save/save.h"
 #include "shell/sys.h"
 #include "test_support.h"
-#include "tests/battle/effect/eft_probe.h"
+#include "tests/battle/battle_env.h"
 #include "tools/writers/meka_set_writer.h"
 
 namespace {
+
+using Ints = std::vector<int>;
 
 // A strip as the tests compare it: x, y, left, right, top row.
 using Strip = std::array<int, 5>;
 Strip S(const PNL_STRIP& s) { return {s.x, s.y, s.src.left, s.src.right, s.src.top}; }
 
-class Pnl : public ::testing::Test {
+class Pnl : public test::BattleEnv {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(display_.ok());
-        SPR_Init();
-        cwd_ = std::make_unique<test::ScopedCwd>(dir_.path());
         for (int type : {0, 1}) ASSERT_TRUE(tools::SaveSimpleMekaSet(dir_.path(), MekaNameTbl[type]));
-        ASSERT_EQ(OBJ_Init(), 1);
-        ASSERT_TRUE(test::LoadEffectsAndHud(dir_.path()));
+        BattleEnv::SetUp();
         SAVE_InitGameData();
         SYS_SetSeq(4);
         plat::SRand(3);
         PnlChipCnt = 0;
-    }
-    void TearDown() override {
-        plat::SetRandSource({});
-        CurObj = nullptr;
-        for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
-        OBJ_FreeAll();
-        test::UnloadEffectsAndHud();
-        SPR_Release();
-        for (int i = 0; i < SURF_SLOT_MAX; ++i)
-            while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
-        SYS_SetSeq(0);
     }
     // A mech in the slot with its panel at (4, 436) (team 0) and the bars and units given.
     static LIST_DATA* Mech(int slot, int bars, int units, int team = 0) {
@@ -62,27 +48,8 @@ protected:
         EXPECT_EQ(PNL_Create(slot, slot % 2, 4, 436), 1);
         return m;
     }
-    // A hit as the damage code reports it: units lost, the carry done on the mech first.
-    static void Hit(LIST_DATA* m, int damage) {
-        MEKA_WORK* r = m->meka;
-        const int u0 = r->life, b0 = r->lifeBar, lost = u0 - damage;
-        int units = lost, bars = b0;
-        while (units < 1 && bars >= 0) {
-            bars--;
-            units = bars >= 0 ? units + MEKA_LIFE_UNITS : 0;
-        }
-        r->life = i16(units < 1 ? 0 : units);
-        r->lifeBar = i16(bars);
-        PNL_SetDamageGauge(m, u0 / 16, lost / 16, lost, b0);
-    }
-    static void Walk() {
-        const OBJ_RENEW_FUNC funcs[OBJ_KIND_COUNT] = {nullptr, nullptr, nullptr, EFT_Renew, PNL_RenewChip, nullptr};
-        OBJ_RenewAll(funcs);
-    }
-
-    test::HeadlessDisplay display_;
-    test::TempDir dir_;
-    std::unique_ptr<test::ScopedCwd> cwd_;
+    // A hit through the damage code: the carry on the mech, then the panel and its chips.
+    static void Hit(LIST_DATA* m, int damage) { HIT_SubLife(m, m, damage); }
 };
 
 TEST_F(Pnl, PanelsStackPerSideAndStartFull) {
@@ -106,10 +73,8 @@ TEST_F(Pnl, PanelsStackPerSideAndStartFull) {
         EXPECT_EQ(S(p.damageB), (Strip{x + 130, y, 130, 130, 50})) << slot;
         EXPECT_EQ(S(p.gauge), (Strip{x, p.y + 27, 0, 40, 55})) << slot;
         const TSPR_DATA* life = SPR_GetTSpr(p.life.spr);
-        EXPECT_EQ(life->x, x);
-        EXPECT_EQ(life->drawW, 130);
-        EXPECT_EQ(SPR_GetTSpr(p.overSpr)->attr, 4u);
-        EXPECT_EQ(SPR_GetTSpr(p.overSpr)->level, 16);
+        EXPECT_EQ((Ints{life->x, life->drawW, int(SPR_GetTSpr(p.overSpr)->attr), SPR_GetTSpr(p.overSpr)->level}),
+                  (Ints{x, 130, 4, 16}));
     }
     EXPECT_EQ(PnlTbl[5].use, 0);
 }
@@ -178,10 +143,7 @@ TEST_F(Pnl, DamageEdgeCases) {
     m->meka->life = 100;
     PNL_ResetGauge(0);
     Hit(m, 200);
-    EXPECT_EQ(m->meka->lifeBar, -1);
-    EXPECT_EQ(p.twoTrail, 0);
-    EXPECT_EQ(p.life.src.top, 5);
-    EXPECT_EQ(p.life.src.left, 6);
+    EXPECT_EQ((Ints{m->meka->lifeBar, p.twoTrail, p.life.src.top, p.life.src.left}), (Ints{-1, 0, 5, 6}));
 
     // A hit of several bars: the overflow clamps to one bar, no strip turns inside out.
     m->meka->lifeBar = 3;
@@ -199,10 +161,7 @@ TEST_F(Pnl, DamageEdgeCases) {
     // Chips: one pixel from column 128; an overflow above 130 makes one more chip of at most 130.
     const int one = PNL_CreateChip(m, 50, 49);
     const TSPR_DATA* c = SPR_GetTSpr(OBJ_Get(one)->spr);
-    EXPECT_EQ(c->src.left, 128);
-    EXPECT_EQ(c->src.right, 129);
-    EXPECT_EQ(c->x, 4 + 49 + 57);
-    EXPECT_EQ(PNL_CreateChip(m, 30, 30), -999);
+    EXPECT_EQ((Ints{c->src.left, c->src.right, c->x, PNL_CreateChip(m, 30, 30)}), (Ints{128, 129, 4 + 49 + 57, -999}));
     PnlChipCnt = 0;
     m->meka->lifeBar = 0;
     const int big = PNL_CreateChip(m, 30, -400);
@@ -412,11 +371,9 @@ TEST_F(Pnl, ReleasesRunTwiceDropOneUseOnly) {
         PNL_DeleteMarker();
         PNL_Term();
         EFT_Term();
-        EXPECT_EQ(SurfTbl[parts].useCount, 1) << twice;
-        EXPECT_EQ(SurfTbl[icons].useCount, 0) << twice;
-        EXPECT_EQ(PnlPartsSurf, -1);
-        EXPECT_EQ(PnlHud.slotSurf, -1);
-        EXPECT_EQ(PnlHud.markerSpr, -1);
+        EXPECT_EQ((Ints{SurfTbl[parts].useCount, SurfTbl[icons].useCount, PnlPartsSurf, PnlHud.slotSurf,
+                        PnlHud.markerSpr}),
+                  (Ints{1, 0, -1, -1, -1})) << twice;
     }
     SPR_DelSurfDat(parts);
 }

@@ -17,7 +17,6 @@
 #include "platform/input_fake.h"
 #include "platform/picture.h"
 #include "screens/btl/btl.h"
-#include "screens/placeholder.h"
 #include "screens/survival/svv.h"
 #include "shell/input/inp.h"
 #include "shell/input/key.h"
@@ -49,7 +48,6 @@ protected:
         ScreenWorkSpr = SPR_GetFreeSpr();
         SPR_CreateTSpr(ScreenWorkSpr, 160, 0, 0, ScreenWorkSurf, nullptr);
         SPR_SetTSprView(ScreenWorkSpr, 0);
-        ScreensStandIn = SCREENS_STANDIN_LOG{};
         SysDebugFlag = 0;
         BTL_SetState(0);
         BTL_SetState(0);

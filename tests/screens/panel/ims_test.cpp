@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/memory.h"
+#include "panel_support.h"
 #include "screens/panel/ims.h"
 #include "test_support.h"
 
@@ -37,24 +38,17 @@ void FailNextAlloc() {
     plat::GlobalFree(plat::GlobalAllocZero(1));
 }
 
-// Removes every panel (without their callbacks) and gives every slot back, between tests.
-void ClearAll() {
-    for (IMS_DATA& g : ImsTbl)
-        if (g.first) IMS_DelChild(&g, g.first);
-    std::memset(ImsTbl, 0, sizeof ImsTbl);
-}
-
 class PanelManager : public ::testing::Test {
 protected:
     void SetUp() override {
-        ClearAll();
+        paneltest::ClearPanels();
         IMS_Init();
         g_calls.clear();
         for (auto& a : g_answer) a = nullptr;
     }
     void TearDown() override {
         plat::SetAllocFailAfter(0);
-        ClearAll();
+        paneltest::ClearPanels();
     }
     // The names of a group's stack, bottom first.
     static std::vector<std::string> Stack(const char* group) {

@@ -48,6 +48,13 @@ inline std::vector<u8> BlockFont() {
     return bytes;
 }
 
+// Removes every panel without its callback and gives every group slot back.
+inline void ClearPanels() {
+    for (IMS_DATA& g : ImsTbl)
+        if (g.first) IMS_DelChild(&g, g.first);
+    std::memset(ImsTbl, 0, sizeof ImsTbl);
+}
+
 class PanelFixture : public ::testing::Test {
 protected:
     PanelFixture() : cwd_(dir_.path()) {}
@@ -101,13 +108,6 @@ protected:
         for (int i = 0; i < SURF_SLOT_MAX; ++i)
             while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
         FONT_Release();
-    }
-
-    // Removes every panel without its callback and gives every group slot back.
-    static void ClearPanels() {
-        for (IMS_DATA& g : ImsTbl)
-            if (g.first) IMS_DelChild(&g, g.first);
-        std::memset(ImsTbl, 0, sizeof ImsTbl);
     }
 
     // One frame: the keys pressed and the mouse as given, the screens' input read, the panels

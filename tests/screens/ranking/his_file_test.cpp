@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -64,14 +61,9 @@ TEST(HistoryRecord, EveryByteRoundTripsInItsPlace) {
     const std::vector<u8> made = tools::MakeHistory({HisRunOf(7)}, HisRunOf(3), 0x11223344);
     ASSERT_EQ(made.size(), size_t(HIS_DATA_SIZE));
     const HIS_DATA m = Data(made);
-    EXPECT_EQ(u32(m.word0), 0x11223344u);
-    EXPECT_EQ(m.entry[0].waves, 7);
-    EXPECT_EQ(u32(m.entry[0].word0), 0xA007u);
-    EXPECT_EQ(m.entry[10].waves, 3);
-    EXPECT_EQ(m.entry[10].type[0], 3);
-    EXPECT_EQ(m.entry[10].type[4], -1);
-    EXPECT_EQ(m.entry[10].time[0], 2026);
-    EXPECT_EQ(m.entry[0].time[3], 1);
+    EXPECT_EQ(std::vector<i64>({m.word0, m.entry[0].waves, m.entry[0].word0, m.entry[0].time[3], m.entry[10].waves,
+                                m.entry[10].type[0], m.entry[10].type[4], m.entry[10].time[0]}),
+              std::vector<i64>({0x11223344, 7, 0xA007, 1, 3, 3, -1, 2026}));
 }
 
 TEST(HistoryRecord, TheRunTakesTheFirstPlaceItEqualsOrBeats) {
@@ -143,17 +135,11 @@ TEST_F(HistoryFiles, AFailedWriteKeepsBothOldFilesAndSaysSo) {
     dir_.Write("History.dat", "old history");
     dir_.Write("Save/Svv.dat", "old copy");
     HisData = Data(tools::MakeHistory(Table(), HisRunOf(4)));
-    // A file size limit cuts both writes short (permissions would not stop root).
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = SVV_SaveHistory();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(result, 0);
+    {
+        test::FileSizeLimit limit(100);
+        ASSERT_TRUE(limit.ok());
+        EXPECT_EQ(SVV_SaveHistory(), 0);
+    }
     EXPECT_EQ(dir_.Read("History.dat"), "old history");
     EXPECT_EQ(dir_.Read("Save/Svv.dat"), "old copy");
     EXPECT_TRUE(debug_.Contains("History.dat could not be written"));

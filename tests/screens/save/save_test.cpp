@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -54,11 +51,6 @@ protected:
     std::vector<u8> NewGame() {
         SAVE_InitGameData();
         return Bytes(GameData);
-    }
-    std::size_t SaveFiles() const {
-        std::size_t n = 0;
-        for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir_.path() + "/Save")) ++n;
-        return n;
     }
 
     test::TempDir dir_;
@@ -117,9 +109,8 @@ TEST_F(SaveTest, RecordRoundTripsByteForByteWithTheHeadOfItsLocalTime) {
     EXPECT_EQ(SAVE_WriteSlot(12), 1);
     const std::string file = dir_.Read("Save/Save12.dat");
     EXPECT_EQ(file, SlotFile(3, 9, 14, 5, body));
-    EXPECT_EQ(SaveSlotTbl[12].head.month * 1000000 + SaveSlotTbl[12].head.day * 10000 +
-                  SaveSlotTbl[12].head.hour * 100 + SaveSlotTbl[12].head.minute,
-              3091405);
+    const SAVE_HEAD& h = SaveSlotTbl[12].head;
+    EXPECT_EQ(std::vector<int>({h.month, h.day, h.hour, h.minute}), std::vector<int>({3, 9, 14, 5}));
 
     NewGame();
     EXPECT_EQ(SAVE_ReadSlot(12), 1);
@@ -145,17 +136,19 @@ TEST_F(SaveTest, EquippedNumbersOutsideTheGroupsTakeTheirNewGameValues) {
 
 TEST_F(SaveTest, CountFollowsNewSlotsRewritesAndDeletes) {
     SAVE_InitGameData();
-    EXPECT_EQ(SAVE_WriteSlot(4), 1);  // makes the missing "Save" folder
-    EXPECT_EQ(SaveSlotCnt, 1);
-    EXPECT_EQ(SAVE_WriteSlot(4), 1);
-    EXPECT_EQ(SaveSlotCnt, 1);
-    EXPECT_EQ(SAVE_WriteSlot(5), 1);
-    EXPECT_EQ(SaveSlotCnt, 2);
-    EXPECT_NE(SAVE_DeleteSlot(4), 0);
-    EXPECT_EQ(SaveSlotCnt, 1);
+    // The first write makes the missing "Save" folder; the second delete finds nothing left.
+    const struct {
+        int (*op)(int);
+        int slot;
+        bool done;
+        int count;
+    } steps[] = {{SAVE_WriteSlot, 4, true, 1}, {SAVE_WriteSlot, 4, true, 1}, {SAVE_WriteSlot, 5, true, 2},
+                 {SAVE_DeleteSlot, 4, true, 1}, {SAVE_DeleteSlot, 4, false, 1}};
+    for (const auto& st : steps) {
+        EXPECT_EQ(st.op(st.slot) != 0, st.done) << st.slot;
+        EXPECT_EQ(SaveSlotCnt, st.count) << st.slot;
+    }
     EXPECT_EQ(SaveSlotTbl[4].present, 0);
-    EXPECT_EQ(SAVE_DeleteSlot(4), 0);  // nothing left to delete
-    EXPECT_EQ(SaveSlotCnt, 1);
     EXPECT_FALSE(std::filesystem::exists(dir_.path() + "/Save/Save04.dat"));
 
     // A slot file of another case is the same slot.
@@ -164,9 +157,7 @@ TEST_F(SaveTest, CountFollowsNewSlotsRewritesAndDeletes) {
     SAVE_ScanSlots();
     EXPECT_EQ(SAVE_WriteSlot(3), 1);
     EXPECT_EQ(dir_.Read("save/SAVE03.DAT").size(), std::size_t(SAVE_FILE_SIZE));
-    std::size_t files = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir_.path() + "/save")) ++files;
-    EXPECT_EQ(files, 1u);
+    EXPECT_EQ(test::FileCount(dir_.path() + "/save"), 1u);
     EXPECT_FALSE(std::filesystem::exists(dir_.path() + "/Save"));
 }
 
@@ -175,23 +166,17 @@ TEST_F(SaveTest, FailedWriteKeepsTheOldFileAndTheTable) {
     dir_.Write("Save/Save06.dat", old);
     SAVE_ScanSlots();
     SAVE_InitGameData();
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int rewrite = SAVE_WriteSlot(6);
-    const int fresh = SAVE_WriteSlot(9);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(rewrite, 0);
-    EXPECT_EQ(fresh, 0);
+    {
+        test::FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.ok());
+        EXPECT_EQ(SAVE_WriteSlot(6), 0);
+        EXPECT_EQ(SAVE_WriteSlot(9), 0);
+    }
     EXPECT_EQ(dir_.Read("Save/Save06.dat"), old);
     EXPECT_EQ(SaveSlotCnt, 1);
     EXPECT_EQ(SaveSlotTbl[6].head.month, 1);
     EXPECT_EQ(SaveSlotTbl[9].present, 0);
-    EXPECT_EQ(SaveFiles(), 1u);
+    EXPECT_EQ(test::FileCount(dir_.path() + "/Save"), 1u);
 }
 
 TEST_F(SaveTest, SlotNumbersOutsideTheTableAreRefused) {

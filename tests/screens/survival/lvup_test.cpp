@@ -53,7 +53,7 @@ TEST(LevelUpFill, BarsStepTenAFrameAndLevelsRiseAtAThousand) {
     WAZA_EXP e = Exp(0, 0, 1025, 995, 0, 0);
     LVUP_BAR bar;
     LVUP_TakeGains(&bar, &e, 10, 30);
-    EXPECT_EQ(LVUP_FillStep(&bar, &e), LVUP_EVENT_LEVEL | LVUP_EVENT_FULL);
+    EXPECT_EQ(LVUP_FillStep(&bar, &e), LVUP_EVENT_TOP | LVUP_EVENT_LEVEL | LVUP_EVENT_FULL);
     EXPECT_EQ(e.level, 1);
     EXPECT_EQ(bar.shownExp, 5);
     EXPECT_EQ(e.exp, 25);
@@ -70,7 +70,7 @@ TEST(LevelUpFill, BarsStepTenAFrameAndLevelsRiseAtAThousand) {
         WAZA_EXP f = Exp(level, 0, 1040, 990, 0, 0);
         LVUP_BAR b;
         LVUP_TakeGains(&b, &f, 10, 30);
-        EXPECT_EQ(LVUP_FillStep(&b, &f), level == 1 ? LVUP_EVENT_LEVEL : 0);
+        EXPECT_EQ(LVUP_FillStep(&b, &f), LVUP_EVENT_TOP | (level == 1 ? LVUP_EVENT_LEVEL : 0));
         EXPECT_EQ(f.level, 2);
         EXPECT_EQ(f.exp, 1000);
         EXPECT_EQ(b.shownExp, 1000);

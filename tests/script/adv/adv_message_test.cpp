@@ -14,7 +14,6 @@
 #include "script/adv/adv_select.h"
 #include "shell/sound/snd.h"
 #include "text_env.h"
-#include "tools/writers/spr_writer.h"
 #include "tools/writers/wave_writer.h"
 
 namespace {
@@ -302,23 +301,7 @@ TEST_F(TextTest, PageAndCloseWaitsAgainstTheWindow) {
 TEST_F(TextTest, PicturesOfComposedWindows) {
     UseSampleWindow();
     LoadSampleFonts();
-    // A 64 × 64 face in three patterns.
-    WritePicture("faceimg.grp", 192, 64, [](int x, int y) {
-        const int dx = x % 64 - 32, dy = y - 30, p = x / 64;
-        if (dx * dx + dy * dy > 26 * 26) return test::Rgb8{30, 60, 90};
-        if ((dx + 10) * (dx + 10) + (dy + 6) * (dy + 6) < 16 || (dx - 10) * (dx - 10) + (dy + 6) * (dy + 6) < 16)
-            return test::Rgb8{20, 20, 40};
-        if (dy > 8 + p * 2 && dy < 12 + p * 3 && dx * dx < 120) return test::Rgb8{160, 40, 50};
-        return test::Rgb8{240, 200, 160};
-    });
-    tools::SprSetDef set;
-    set.images.push_back("faceimg");
-    for (int p = 0; p < 3; ++p) {
-        tools::SprPageDef page;
-        page.parts.push_back(tools::SprPartDef{0, RECT{0, 0, 64, 64}, RECT{64 * p, 0, 64 * p + 64, 64}, 0});
-        set.pages.push_back(page);
-    }
-    dir.Write("face.spr", tools::SprFile(set));
+    WriteSpriteSet("face.spr", 3);
     const std::string out = KORVANE_BUILD_PICTURES;
     const std::string speaker = "\xA4\x70\xA9\xFA\xA1\x47\xA1\x75";
     ASS_SetIndent(speaker.c_str(), "\xA4\x70\xA9\xFA");

@@ -147,14 +147,6 @@ TEST_F(AdvSelect, AMinusOneAmongTheColourArgumentsGivesTheDefaultBlue) {
     EXPECT_EQ(SelRectColor, 31);
 }
 
-TEST_F(AdvSelect, WaitWithNoRectanglesAndUpWarpsNothing) {
-    Run("call selwait\ncall return 5");
-    Loop();
-    EXPECT_EQ(Loop(1), 0);
-    EXPECT_EQ(fake.warpCount, 0);
-    EXPECT_EQ(SelRectCursor, 0);
-}
-
 TEST_F(AdvSelect, FillOnlyUnderThePointerAndOnlyWhileShown) {
     Three();
     const RECT all{0, 0, 640, 480};

@@ -11,14 +11,16 @@ namespace {
 
 using test::ScriptEnv;
 
+// x after "set x = expr", or after the raw assignment bytes when expr starts with "raw ".
 i32 Eval(const std::string& expr) {
     ScriptEnv env;
-    env.Run("e.scr", "decl 3 x\ndecl 7 t = \"abc\"\nset x = " + expr + "\ncall return 5");
+    const std::string set = expr.rfind("raw ", 0) == 0 ? "raw 3 i32:0 8 8 " + expr.substr(4) : "set x = " + expr;
+    env.Run("e.scr", "decl 3 x\ndecl 7 t = \"abc\"\n" + set + "\ncall return 5");
     EXPECT_EQ(env.Loop(), 5) << expr;
     return env.Var(0);
 }
 
-TEST(ScriptExpression, EvaluatesRightToLeftWithWrapAndSafeDivision) {
+TEST(ScriptExpression, EvaluatesRightToLeftWithWrapSafeDivisionAndOddTokens) {
     const struct {
         const char* expr;
         i32 value;
@@ -39,27 +41,13 @@ TEST(ScriptExpression, EvaluatesRightToLeftWithWrapAndSafeDivision) {
         {"$300", 0},  // outside the table
         {"$7", 7},    // undeclared: the index as written
         {"t + 1", 1},  // a text variable reads 0
+        {"raw 255 8 2 0 i32:1 255", 256},  // a 255 first is a value, not the end
+        {"raw 8 3 0 i32:5 255", -5},       // an operator first combines 0 with the rest
+        {"raw 42 255", 42},                // a byte with no meaning gives itself
+        {"raw 8 20 255", 20},              // an operator of 7 or more is its code
+        {"raw 0 i32:1 0 i32:2 255", 2},    // a second operand replaces the first
     };
     for (const auto& c : cases) EXPECT_EQ(Eval(c.expr), c.value) << c.expr;
-}
-
-TEST(ScriptExpression, OddTokensReadAsTheByteCodeGivesThem) {
-    const struct {
-        const char* bytes;  // raw expression after "set x ="
-        i32 value;
-    } cases[] = {
-        {"255 8 2 0 i32:1 255", 256},  // a 255 first is a value, not the end
-        {"8 3 0 i32:5 255", -5},       // an operator first combines 0 with the rest
-        {"42 255", 42},                // a byte with no meaning gives itself
-        {"8 20 255", 20},              // an operator of 7 or more is its code
-        {"0 i32:1 0 i32:2 255", 2},    // a second operand replaces the first
-    };
-    for (const auto& c : cases) {
-        ScriptEnv env;
-        env.Run("e.scr", std::string("decl 3 x\nraw 3 i32:0 8 8 ") + c.bytes + "\ncall return 5");
-        EXPECT_EQ(env.Loop(), 5) << c.bytes;
-        EXPECT_EQ(env.Var(0), c.value) << c.bytes;
-    }
 }
 
 TEST(ScriptExpression, LongChainsAndDeepCallsStayOffTheNativeStack) {
@@ -118,25 +106,18 @@ TEST(ScriptDeclare, NoFreeSlotSkipsTheEntryAndABusyLoopEndsTheFrame) {
     EXPECT_EQ(env.Loop(), 0);  // the next update is cut again, nothing grows
 }
 
-TEST(ScriptAssign, TextVariablesAndBadIndicesIgnoreNumbers) {
-    ScriptEnv env;
-    env.Run("a.scr",
-            "decl 7 t = \"xyz\"\ndecl 3 n = 10\nset t += 5\nset t = 7\nset $300 = 1\nset $-1 = 1\n"
-            "set n /= 0\nraw 3 i32:1 8 99 0 i32:4 255\ncall return 5");
-    EXPECT_EQ(env.Loop(), 5);
-    EXPECT_EQ(actv_scr->value[0].value, 0u);
-    EXPECT_STREQ(actv_scr->value[0].text, "xyz");
-    EXPECT_EQ(env.Var(1), 0);  // n /= 0 gives 0; op 99 changes nothing
-}
-
-TEST(ScriptAssign, EveryOperator) {
+TEST(ScriptAssign, EveryOperatorAndTextVariablesAndBadIndicesIgnoreNumbers) {
     ScriptEnv env;
     env.Run("o.scr",
-            "decl 3 a = 5, b = 5, c = 5, d = 5, e = 5, f = 5, g = 5\n"
-            "set a = 2\nset b += 2\nset c -= 2\nset d *= 2\nset e /= 2\nset f &= 4\nset g |= 2\ncall return 5");
-    env.Loop();
-    const i32 expect[] = {2, 7, 3, 10, 2, 4, 7};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(env.Var(i), expect[i]) << i;
+            "decl 3 a = 5, b = 5, c = 5, d = 5, e = 5, f = 5, g = 5, n = 10\ndecl 7 t = \"xyz\"\n"
+            "set a = 2\nset b += 2\nset c -= 2\nset d *= 2\nset e /= 2\nset f &= 4\nset g |= 2\n"
+            "set t += 5\nset t = 7\nset $300 = 1\nset $-1 = 1\nset n /= 0\nraw 3 i32:1 8 99 0 i32:4 255\n"
+            "call return 5");
+    EXPECT_EQ(env.Loop(), 5);
+    const i32 expect[] = {2, 7, 3, 10, 2, 4, 7, 0};  // n /= 0 gives 0; op 99 changes nothing
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(env.Var(i), expect[i]) << i;
+    EXPECT_EQ(actv_scr->value[8].value, 0u);
+    EXPECT_STREQ(actv_scr->value[8].text, "xyz");
 }
 
 TEST(ScriptReader, ReadsAndJumpsStayInsideTheData) {
@@ -240,12 +221,8 @@ TEST(ScriptStack, LoadingIntoTheBottomReleasesWhatWasStackedAndResetsTheRecord) 
     EXPECT_STREQ(actv_scr->name, "c.scr");
 }
 
-}  // namespace
-
-namespace {
-
 TEST(ScriptStack, CallsInsideExpressionsStopAtTheDepthLimit) {
-    test::ScriptEnv env;
+    ScriptEnv env;
     test::DebugCapture debug;
     env.Run("self.scr", "l: set $0 = call(\"self.scr\")\njump l");
     env.Loop();

@@ -188,6 +188,20 @@ TEST_F(Cursor, SetTypeRestartsTheSequenceOnlyOnChange) {
 
     CUR_SetPri(7);
     EXPECT_EQ(spr->priority, 7);
+
+    // A restart goes back to the first step of the shown type, and does nothing while hidden.
+    SPR_RenewAnime();
+    SPR_RenewAnime();
+    ASSERT_EQ(spr->page, 5);
+    CUR_Restart();
+    EXPECT_EQ(spr->step, 4);
+    EXPECT_EQ(spr->page, 4);
+    EXPECT_EQ(spr->first, 0);
+    SPR_RenewAnime();
+    SPR_RenewAnime();
+    CUR_SetType(-1);
+    CUR_Restart();
+    EXPECT_EQ(spr->page, 5);
 }
 
 u16 Pixel(i32 x, i32 y) {

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "menu_support.h"
+#include "shell/sys.h"
+
+namespace {
+
+using menutest::MenuTest;
+
+class MenuModeTest : public MenuTest {
+protected:
+    // The survival road up to the fight.
+    void StartFight() {
+        BTL_SetState(0);
+        for (int f = 0; f < 300 && BTL_GetState(0) != 5; ++f) Loop();
+        ASSERT_EQ(BTL_GetState(0), 5);
+    }
+    void Loop() {
+        BTL_Loop();
+        clock_.Advance(33);
+    }
+    void PressAsync(int vk) {
+        input_.asyncKeys[size_t(vk)] = true;
+        Loop();
+        input_.asyncKeys[size_t(vk)] = false;
+    }
+    // The cancel key every other frame while the sub-state stays; the frames it took.
+    int CancelWhile(int state) {
+        int f = 0;
+        for (; f < 60 && BTL_GetState(0) == state; ++f) {
+            input_.keys[45] = f % 2 ? 0x80 : 0;
+            Loop();
+        }
+        input_.keys[45] = 0;
+        return f;
+    }
+    struct Flags {
+        std::vector<int> view, running;
+        bool operator==(const Flags&) const = default;
+    };
+    static Flags SpriteFlags() {
+        Flags f;
+        for (int s = 0; s < SPR_MAX; ++s) {
+            const SPR_HEAD* h = SPR_GetAnySpr(s);
+            f.view.push_back(h ? h->view : -1);
+            const SPR_DATA* g = SPR_GetSpr(s);
+            f.running.push_back(g ? g->running : -1);
+        }
+        return f;
+    }
+};
+
+TEST_F(MenuModeTest, PauseMenuOverTheTintedFightReturnsToItAsItWas) {
+    StartFight();
+    SysDebugFlag = 1;
+    Loop();  // the debug keys read up
+    const Flags before = SpriteFlags();
+    const int surfaces = SurfUses(), sprites = LiveSprites();
+    for (int use = 0; use < 2; ++use) {
+        SCOPED_TRACE(use);
+        PressAsync('M');
+        EXPECT_EQ(BTL_GetState(0), 12);
+        Loop();
+        EXPECT_EQ(MENU_GetMode(0), 1);
+        EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 1) << "the snapshot";
+        EXPECT_EQ(SPR_GetSpr(MEKA_GetSlot(0)->spr)->view, 0) << "the fight hidden behind it";
+        EXPECT_GE(MenuMain.state, 2);
+        CancelWhile(12);
+        EXPECT_EQ(BTL_GetState(0), 5);
+        EXPECT_EQ(MENU_GetMode(0), 0);
+        EXPECT_TRUE(SpriteFlags() == before);
+        EXPECT_EQ(SurfUses(), surfaces);
+        EXPECT_EQ(LiveSprites(), sprites);
+        Loop();
+        EXPECT_EQ(BTL_GetState(0), 5) << "the menus ended once";
+    }
+}
+
+TEST_F(MenuModeTest, LeavingTheFightGoesThroughTheMenusToTheTitle) {
+    StartFight();
+    SysDebugFlag = 1;
+    Loop();
+    SYS_SetSeq(4);
+    PressAsync('L');
+    std::vector<int> states{BTL_GetState(0)};
+    for (int f = 0; f < 3; ++f) {
+        Loop();
+        states.push_back(BTL_GetState(0));
+    }
+    EXPECT_EQ(states, (std::vector<int>{11, 13, 1, 2}));
+    EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->view, 1) << "a menu background";
+    CancelWhile(2);
+    EXPECT_EQ(BTL_GetState(0), 20);
+    Loop();
+    EXPECT_EQ(SYS_GetSeq(0), 2u);
+}
+
+}  // namespace
