@@ -67,6 +67,7 @@ public:
     const std::vector<std::string>& failures() const { return failures_; }
     const std::map<u32, SceneTiming>& timings() const { return timings_; }
     int frame() const { return frame_; }
+    plat::FakeInputBackend& input() { return input_; }
     u32 now() const { return now_; }
 
 private:
@@ -81,7 +82,16 @@ private:
     std::map<u32, SceneTiming> timings_;
 };
 
-// The player's road from the opening to the last scene before the quit; atTitle runs each time the
+// The legs of a player's road, each from the title (or the opening) back to it.
+void LegOpening(Road& road, bool watch);  // watched to its end, or skipped by a click
+void LegIdleBackToOpening(Road& road);    // the title's menu left idle
+void LegSurvival(Road& road);             // waves fought until lost, the level-ups, the ranking's entry
+void LegRankingView(Road& road);
+void LegTutorial(Road& road, int k);      // the title's submenu entry k
+void LegSaveAndConfig(Road& road);  // a save slot and the key configuration written and read back
+void LegMenus(Road& road);  // with the debug flag: the pause menu, the editors
+
+// The whole road from the opening to the last scene before the quit; atTitle runs each time the
 // title is back, with what came before it.
 void PlayWholeRoad(Road& road, const std::function<void(const char* after)>& atTitle);
 
