@@ -17,7 +17,10 @@ void LVUP_TakeGains(LVUP_BAR* bar, WAZA_EXP* exp, i32 cost, i32 base) {
         const i32 gain = exp->useCnt / 3;
         exp->useCnt %= 3;
         exp->mastery = AddSat(exp->mastery, gain);
-        bar->countdown = bar->gain = gain;
+        bar->gain = gain;
+        // The countdown takes a pixel of the shown cost a frame: it stops where the cost bar does, or a
+        // damaged save's use count (up to 2^31) would hold the screen for months.
+        bar->countdown = std::min(gain, std::max(cost, 1));
         bar->flags |= LVUP_FLAG_MASTERY;
     }
     if (exp->shownExp < exp->exp) {
