@@ -61,8 +61,10 @@ int LVUP_FillStep(LVUP_BAR* bar, WAZA_EXP* exp) {
             }
         }
         bar->barWidth = bar->shownExp / 10;
-        if (bar->shownExp == exp->exp) bar->flags &= u8(~LVUP_FLAG_EXP);
     }
+    // Caught up, or passed: a damaged record's negative damage can leave the experience below the
+    // shown value, and that bar must stop too.
+    if ((bar->flags & LVUP_FLAG_EXP) && bar->shownExp >= exp->exp) bar->flags &= u8(~LVUP_FLAG_EXP);
     return events;
 }
 

@@ -101,24 +101,27 @@ TEST(LevelUpFill, BarsStepTenAFrameAndLevelsRiseAtAThousand) {
     EXPECT_EQ(idle.level, 1);
 }
 
-// The save slot the fuzzer found: one equipped group has used its technique 1644167168 times. Every
-// bar of the slot's record settles within the frames the cost and experience allow.
-TEST(LevelUpFill, DamagedSaveSlotSettlesInBoundedFrames) {
-    std::ifstream in(std::string(KORVANE_TESTDATA_DIR) + "/fuzz/save/huge-use-count", std::ios::binary);
-    const std::vector<u8> slot{std::istreambuf_iterator<char>(in), {}};
-    ASSERT_EQ(slot.size(), size_t(SAVE_FILE_SIZE));
-    GAME_DATA data;
-    SAVE_ReadGameData(&data, slot.data() + SAVE_HEAD_SIZE);
-    for (const i16 equipped : data.equip) {
-        WAZA_EXP& e = data.exp[equipped / 3];
-        LVUP_BAR bar;
-        LVUP_TakeGains(&bar, &e, 40, 60);
-        int frames = 0;
-        while ((bar.flags || bar.countdown > 0) && frames < 10000) {
-            LVUP_FillStep(&bar, &e);
-            ++frames;
+// Save slots the fuzzer found: a group that used its technique 1644167168 times, and one whose
+// damage is negative, leaving its experience below the shown value. Every bar of such a record
+// settles within the frames the cost and experience allow.
+TEST(LevelUpFill, DamagedSaveSlotsSettleInBoundedFrames) {
+    for (const char* name : {"huge-use-count", "negative-damage"}) {
+        std::ifstream in(std::string(KORVANE_TESTDATA_DIR) + "/fuzz/save/" + name, std::ios::binary);
+        const std::vector<u8> slot{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_EQ(slot.size(), size_t(SAVE_FILE_SIZE)) << name;
+        GAME_DATA data;
+        SAVE_ReadGameData(&data, slot.data() + SAVE_HEAD_SIZE);
+        for (const i16 equipped : data.equip) {
+            WAZA_EXP& e = data.exp[equipped / 3];
+            LVUP_BAR bar;
+            LVUP_TakeGains(&bar, &e, 40, 60);
+            int frames = 0;
+            while ((bar.flags || bar.countdown > 0) && frames < 10000) {
+                LVUP_FillStep(&bar, &e);
+                ++frames;
+            }
+            EXPECT_LE(frames, 100) << name << ", technique " << equipped;
         }
-        EXPECT_LE(frames, 100) << "technique " << equipped;
     }
 }
 
