@@ -13,19 +13,18 @@
 
 #include "battle/battle.h"
 #include "battle/meka/meka.h"
-#include "battle/object/obj.h"
 #include "battle/panel/pnl.h"
 #include "platform/input_fake.h"
 #include "platform/settings.h"
 #include "platform/window.h"
 #include "screens/btl/btl.h"
 #include "script/bsc/bsc.h"
-#include "script/adv/adv_select.h"
 #include "script/core/ass.h"
 #include "script/script.h"
 #include "shell/sys.h"
 #include "test_support.h"
 #include "tests/harness/battle_harness.h"
+#include "tests/harness/tutorial_harness.h"
 
 namespace {
 
@@ -63,38 +62,6 @@ std::string FirstDifference(const std::vector<std::string>& a, const std::vector
     return "";
 }
 
-// The scene's state after one update.
-std::string UpdateLine(int update) {
-    const ASS_PARTS& parts = ASS_GetParts();
-    char buf[256];
-    std::snprintf(buf, sizeof(buf), "%d seq=%u adv=%d loop=%d end=%d/%d wait=%d page=%d win=%d btl=%d cnt=%d", update,
-                  SYS_GetSeq(0), AdvState, AdvLoopResult, _ass_getscriptend(), _ass_getscriptendret(),
-                  GetScriptWait() ? GetScriptWaitFunc() : -1, parts.getPageState(), parts.getWindowState(),
-                  BTL_GetState(0), BscActCnt);
-    std::string line = buf;
-    for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) {
-        const LIST_DATA* o = MEKA_GetSlot(slot);
-        if (!o || !o->meka) continue;
-        std::snprintf(buf, sizeof(buf), " | %d:%d,%d a%d q%d", slot, o->x, o->y, o->meka->act,
-                      BscQueueTbl[slot].cur);
-        line += buf;
-    }
-    if (update % 30 == 0) {
-        std::snprintf(buf, sizeof(buf), " pic=%08x", harness::BackBufferSum());
-        line += buf;
-    }
-    return line;
-}
-
-// Strikes the mech down for good: it falls, lies and explodes as a beaten mech does.
-void KnockOut(int slot) {
-    LIST_DATA* obj = MEKA_GetSlot(slot);
-    if (!obj || !obj->meka || obj->meka->act == 8) return;
-    obj->meka->life = 0;
-    obj->meka->lifeBar = -1;
-    MEKA_SetAct(obj, 8);
-}
-
 class TutorialRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -126,59 +93,31 @@ protected:
     // the title is back. A handed-over fight is played until its loser goes down.
     RunLog RunScene(const Scene& s) {
         RunLog r;
-        choices_ = 0;
-        lastWaited_ = -1;
-        input_.cursorX = input_.cursorY = 0;
+        reader_.Reset();
         BTL_SetState(0);  // what an earlier run of this process left
         harness::SeedRandom(1234);
         ADV_SetScriptNo(s.no);
         mBSC_Init();
         SYS_SetSeq(5);
         for (int u = 0; u < kMaxUpdates && SYS_GetSeq(0) != 2; u++) {
-            Answer(u);
+            reader_.Answer(u);
             clock_.Advance(33);
             SYS_Loop_Main();
             const bool fighting = SYS_GetSeq(0) == 4 && AdvState == 6;
             if (fighting && BTL_GetState(0) == 5) {
-                KnockOut(s.end == FightEnd::kCpuDown ? 1 : 0);
+                harness::KnockOut(s.end == FightEnd::kCpuDown ? 1 : 0);
             }
             if (AdvState == 6 && BTL_GetState(0) == 3) r.handOvers++;
             if (SYS_GetSeq(0) == 5 && r.handOvers > 0)
                 for (int slot = 0; slot < PNL_MAX; slot++) r.hudSeen |= PnlTbl[slot].use != 0;
             if (SYS_GetSeq(0) == 5 && r.handOvers > 0) r.hudSeen |= PnlHud.popupSpr >= 0 || PnlHud.markerSpr >= 0;
-            r.lines.push_back(UpdateLine(u));
+            r.lines.push_back(harness::TutorialLine(u));
             r.updates = u + 1;
         }
         for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) r.mekasLeft += MEKA_GetSlot(slot) != nullptr;
-        input_.keys.fill(0);
-        input_.button[0] = false;
+        reader_.Reset();
         harness::RestoreRandom();
         return r;
-    }
-    // The reader: a page or key wait, or a page shown under another wait, gets the decide key every
-    // fourth update; the first choice of a run is taken with the pad (down, then decide), the next ones
-    // with the mouse on their first line.
-    void Answer(int update) {
-        input_.keys.fill(0);
-        input_.button[0] = false;
-        const int waited = GetScriptWait() ? GetScriptWaitFunc() : -1;
-        if (lastWaited_ == ASS_WAIT_SELECT && waited != ASS_WAIT_SELECT) choices_++;
-        lastWaited_ = waited;
-        const int phase = update % 4;
-        const bool shown = ASS_GetParts().getPageState() == 1 && ASS_GetParts().getWindowState() == 2;
-        if (waited == ASS_WAIT_SELECT) {
-            if (SelRectCnt < 2 || ASS_GetParts().getWindowState() != 2) return;
-            if (choices_ % 2 == 0) {
-                if (phase == 0) input_.Press(harness::kDikPad2);
-                if (phase == 2) input_.Press(harness::kDikZ);
-            } else {
-                input_.cursorX = (SelRectTbl[0].left + SelRectTbl[0].right) / 2;
-                input_.cursorY = (SelRectTbl[0].top + SelRectTbl[0].bottom) / 2;
-                input_.button[0] = phase == 2;
-            }
-        } else if (waited == ASS_WAIT_PAGE || waited == ASS_WAIT_KEY || shown) {
-            if (phase == 0) input_.Press(harness::kDikZ);
-        }
     }
     // Compares the log with tests/data/<name>, or rewrites that file on request.
     static void CheckGolden(const std::string& name, const RunLog& r) {
@@ -206,8 +145,7 @@ protected:
     test::DebugCapture debug_;
     test::MessageBoxCapture boxes_;
     plat::FakeInputBackend input_;
-    int choices_ = 0;
-    int lastWaited_ = -1;
+    harness::ScriptReader reader_{input_};
 };
 
 const char* const kGoldenNames[ADV_SCRIPT_MAX] = {"tutorial_move.log", "tutorial_at.log", "tutorial_combo.log",
