@@ -4,6 +4,7 @@
 
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
+#include "platform/picture.h"
 #include "screens/btl/btl.h"
 #include "script/adv/adv_select.h"
 #include "script/bsc/bsc.h"
@@ -58,8 +59,9 @@ void ScriptReader::Answer(int update) {
             if (phase == 0) input_.Press(kDikPad2);
             if (phase == 2) input_.Press(kDikZ);
         } else {
-            input_.cursorX = (SelRectTbl[0].left + SelRectTbl[0].right) / 2;
-            input_.cursorY = (SelRectTbl[0].top + SelRectTbl[0].bottom) / 2;
+            // The pointer is set in window coordinates: a full-screen picture sits inside a larger window.
+            plat::PictureToWindow((SelRectTbl[0].left + SelRectTbl[0].right) / 2,
+                                  (SelRectTbl[0].top + SelRectTbl[0].bottom) / 2, &input_.cursorX, &input_.cursorY);
             input_.button[0] = phase == 2;
         }
     } else if (waited == ASS_WAIT_PAGE || waited == ASS_WAIT_KEY || (open && parts.getPageState() == 1)) {
