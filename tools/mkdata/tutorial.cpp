@@ -85,11 +85,11 @@ bool BuildFaces(const std::string& dir, std::string* error) {
     const Rgb hairs[] = {{70, 50, 40}, {40, 60, 110}};
     for (int n = 1; n <= 2; ++n) {
         const Rgb hair = hairs[n - 1];
-        const tools::GrpImage pic = Picture(64 * 3, 64, [&](int x, int y) { return FacePixel(x % 64, y, x / 64, hair); });
+        const tools::GrpImage pic =
+            Picture(64 * 3, 64, [&](int x, int y) { return FacePixel(x % 64, y, x / 64, hair); });
         const std::string stem = "ttface0" + std::to_string(n);
-        if (!WriteSet(dir, "face_0" + std::to_string(n) + ".spr", stem, pic, CellSet(stem, 3, 64, 64, RECT{0, 0, 64, 64}, 8),
-                      error))
-            return false;
+        const tools::SprSetDef set = CellSet(stem, 3, 64, 64, RECT{0, 0, 64, 64}, 8);
+        if (!WriteSet(dir, "face_0" + std::to_string(n) + ".spr", stem, pic, set, error)) return false;
     }
     return true;
 }
@@ -115,8 +115,8 @@ bool BuildCharacter(const std::string& dir, std::string* error) {
         const double swing = std::sin(cell * 1.5708) * 8;
         if (Inside(cx, y, 24, 10, 8, 8)) return Rgb{236, 196, 160};
         if (y >= 18 && y < 44 && cx >= 14 && cx < 34) return Rgb{200, 120, 40};
-        if (y >= 44 && (std::fabs(cx - (20 + swing * (y - 44) / 20)) < 3 || std::fabs(cx - (28 - swing * (y - 44) / 20)) < 3))
-            return Rgb{50, 50, 70};
+        const double leg = swing * (y - 44) / 20;
+        if (y >= 44 && (std::fabs(cx - (20 + leg)) < 3 || std::fabs(cx - (28 - leg)) < 3)) return Rgb{50, 50, 70};
         return Rgb{0, 0, 0};
     });
     return WriteSet(dir, "ttchr.spr", "ttchr01", pic, CellSet("ttchr01", 4, 48, 64, RECT{-24, -64, 24, 0}, 6), error);
