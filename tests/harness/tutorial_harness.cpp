@@ -50,7 +50,8 @@ void ScriptReader::Answer(int update) {
     const int waited = GetScriptWait() ? GetScriptWaitFunc() : -1;
     if (lastWaited_ == ASS_WAIT_SELECT && waited != ASS_WAIT_SELECT) choices_++;
     lastWaited_ = waited;
-    const int phase = update % 4;
+    // The shell updates on every second turn of 33 ms, so each press is held for two turns.
+    const int phase = update % 8 / 2;
     const ASS_PARTS& parts = ASS_GetParts();
     const bool open = parts.getWindowState() == 2;
     if (waited == ASS_WAIT_SELECT) {

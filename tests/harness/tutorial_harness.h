@@ -13,7 +13,7 @@ namespace harness {
 std::string TutorialLine(int update);
 
 // Answers the script's waits: a page or key wait, or a page shown under another wait, gets the decide
-// key every fourth update; the first choice of a run is taken with the pad (down, then decide), the
+// key held for two turns of every eight; the first choice of a run is taken with the pad (down, then decide), the
 // next ones with the mouse on their first line.
 class ScriptReader {
 public:
