@@ -38,6 +38,8 @@ int CountedRand() {
     return int((RandSeed >> 16) & 0x7FFF);
 }
 
+}  // namespace
+
 u32 BackBufferSum() {
     plat::SurfaceDesc d{};
     if (SURF_Lock(DispBackBuffer, &d) != 0) return 0;
@@ -49,8 +51,6 @@ u32 BackBufferSum() {
     SURF_Unlock(DispBackBuffer);
     return sum;
 }
-
-}  // namespace
 
 void SeedRandom(u32 seed) {
     RandSeed = seed;
