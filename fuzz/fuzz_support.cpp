@@ -15,6 +15,7 @@
 #include "platform/audio.h"
 #include "platform/debug.h"
 #include "platform/display.h"
+#include "shell/common.h"
 #include "tools/writers/byte_writer.h"
 
 namespace fuzz {
@@ -47,6 +48,8 @@ MemFile& MemFileFor(const char* name) {
         f.fd = memfd_create("korvane-fuzz", 0);
         Check(f.fd >= 0, "memfd_create");
         f.path = Folder() + "/" + name;
+        std::error_code ec;
+        fs::create_directories(fs::path(f.path).parent_path(), ec);
         const std::string target = "/proc/self/fd/" + std::to_string(f.fd);
         Check(symlink(target.c_str(), f.path.c_str()) == 0, "symlink");
     }
@@ -72,6 +75,12 @@ std::string CompanionFile(const char* name, const std::vector<u8>& bytes) {
     const std::string path = Folder() + "/" + name;
     Check(tools::SaveFile(path, bytes), "companion file");
     return path;
+}
+
+void UseGameRoot() {
+    const std::string root = Folder() + "/";
+    Check(root.size() < sizeof(CurrentPath), "game root fits");
+    std::memcpy(CurrentPath, root.c_str(), root.size() + 1);
 }
 
 void NeedDisplay() {

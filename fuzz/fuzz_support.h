@@ -24,6 +24,9 @@ void Check(bool ok, const char* what);
 const char* InputFile(const char* name, const u8* data, size_t size);
 // A real file in the same folder, for companions a loader reads beside its input.
 std::string CompanionFile(const char* name, const std::vector<u8>& bytes);
+// Makes the folder the game's start-up folder, so that names like "Dat\Tama.dat" resolve inside it;
+// InputFile and CompanionFile then take such names with '/' (their folders are made on the way).
+void UseGameRoot();
 
 // The headless 16-bit (565) display the surface code needs, brought up once.
 void NeedDisplay();

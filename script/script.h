@@ -12,6 +12,7 @@ extern i32 AdvState;       // -1 init pending, 4/5 running, 2 to the title, 3 to
 extern i32 AdvScriptNo;
 extern i32 AdvBattlePicFlag;  // 1 while the battle picture is drawn under the script's
 extern i32 AdvDropWaiting;    // a dropped script is loaded and waits for the scene to start it
+extern i32 AdvLoopResult;     // what the last run step's ASS_Loop returned, for logs
 
 void ADV_SetState(i32 n);
 void ADV_SetScriptNo(i32 n);

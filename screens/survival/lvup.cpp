@@ -17,7 +17,10 @@ void LVUP_TakeGains(LVUP_BAR* bar, WAZA_EXP* exp, i32 cost, i32 base) {
         const i32 gain = exp->useCnt / 3;
         exp->useCnt %= 3;
         exp->mastery = AddSat(exp->mastery, gain);
-        bar->countdown = bar->gain = gain;
+        bar->gain = gain;
+        // The countdown takes a pixel of the shown cost a frame: it stops where the cost bar does, or a
+        // damaged save's use count (up to 2^31) would hold the screen for months.
+        bar->countdown = std::min(gain, std::max(cost, 1));
         bar->flags |= LVUP_FLAG_MASTERY;
     }
     if (exp->shownExp < exp->exp) {
@@ -59,8 +62,10 @@ int LVUP_FillStep(LVUP_BAR* bar, WAZA_EXP* exp) {
             }
         }
         bar->barWidth = bar->shownExp / 10;
-        if (bar->shownExp == exp->exp) bar->flags &= u8(~LVUP_FLAG_EXP);
     }
+    // Caught up, or passed: a damaged record's negative damage can leave the experience below the
+    // shown value, and that bar must stop too.
+    if ((bar->flags & LVUP_FLAG_EXP) && bar->shownExp >= exp->exp) bar->flags &= u8(~LVUP_FLAG_EXP);
     return events;
 }
 

@@ -21,6 +21,7 @@ i32 AdvState = -1;
 i32 AdvScriptNo = 0;
 i32 AdvBattlePicFlag = 0;
 i32 AdvDropWaiting = 0;
+i32 AdvLoopResult = 0;
 
 namespace {
 
@@ -85,6 +86,7 @@ void ADV_Init() {
     AdvState = 4;
     AdvBattlePicFlag = 0;
     AdvDropWaiting = 0;
+    AdvLoopResult = 0;
     RegisterSpeakers();
     if (AdvScriptNo < 0 || AdvScriptNo >= ADV_SCRIPT_MAX) {
         DebugMsg("ADV_Init: no tutorial script %d", AdvScriptNo);
@@ -106,7 +108,8 @@ void ADV_Run() {
         AdvDropWaiting = 0;
         ASS_StartScript();
     }
-    switch (ASS_Loop()) {
+    AdvLoopResult = ASS_Loop();
+    switch (AdvLoopResult) {
         case -2: AdvState = 2; break;
         case -1: AdvState = 3; break;
         case 2: ADV_ToBattle(); break;

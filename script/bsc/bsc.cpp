@@ -286,7 +286,9 @@ void mBSC_Chr_Interrupt(int slot, int value) {
 
 int mBSC_GetActCount() {
     if (!BscMode) return -1;
-    if (TAMA_GetShotCount() > 0 || !CAM_CheckStop()) return 999;
+    // A camera of speed 0 stays where it is: waiting for it to arrive would wait for good.
+    const bool camMoving = CamData.speed > 0 && !CAM_CheckStop();
+    if (TAMA_GetShotCount() > 0 || camMoving) return 999;
     return BscActCnt;
 }
 

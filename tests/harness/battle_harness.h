@@ -37,6 +37,8 @@ u32 BackBufferSum();
 
 // Presses and lets the scripted keys of the frame on the fake backend.
 void ApplyInput(plat::FakeInputBackend& input, const std::vector<HeldKey>& script, int frame);
+// A checksum of the back buffer's pixels.
+u32 BackBufferSum();
 // One line of the frame's state; every 30 frames also a checksum of the back buffer.
 std::string FrameLine(int frame);
 

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "screens/survival/lvup.h"
 
 namespace {
@@ -24,6 +29,7 @@ TEST(LevelUpGains, MasteryAndExperienceOfOneTechnique) {
         i32 base;
         i32 uses, mastery, exp, countdown;
         u8 flags;
+        i32 gain = -1;  // -1: as the countdown
     } cases[] = {
         {"two uses are carried", Exp(0, 2, 100, 100, 0, 0), 30, 2, 0, 100, 0, 0},
         {"seven uses below the limit", Exp(0, 7, 100, 100, 0, 0), 30, 1, 2, 100, 2, LVUP_FLAG_MASTERY},
@@ -32,6 +38,8 @@ TEST(LevelUpGains, MasteryAndExperienceOfOneTechnique) {
         {"used: damage 55 adds 5", Exp(0, 0, 120, 100, 55, 0), 30, 0, 0, 125, 0, LVUP_FLAG_EXP},
         {"unused: nothing", Exp(0, 0, 100, 100, 55, 0), 30, 0, 0, 100, 0, 0},
         {"saturates", Exp(0, 0, 32765, 0, 550, 0), 30, 0, 0, 32767, 0, LVUP_FLAG_EXP},
+        {"a damaged use count: the countdown stops with the cost bar", Exp(0, 0x7FFFFFFF, 100, 100, 0, 0), 30, 1,
+         32767, 100, 25, LVUP_FLAG_MASTERY, 715827882},
     };
     for (const Case& c : cases) {
         LVUP_BAR bar;
@@ -41,7 +49,7 @@ TEST(LevelUpGains, MasteryAndExperienceOfOneTechnique) {
         EXPECT_EQ(e.mastery, c.mastery) << c.what;
         EXPECT_EQ(e.exp, c.exp) << c.what;
         EXPECT_EQ(bar.countdown, c.countdown) << c.what;
-        EXPECT_EQ(bar.gain, c.countdown) << c.what;
+        EXPECT_EQ(bar.gain, c.gain < 0 ? c.countdown : c.gain) << c.what;
         EXPECT_EQ(bar.flags, c.flags) << c.what;
         EXPECT_EQ(bar.costShown, 25) << c.what;
         EXPECT_EQ(bar.costStart, 25) << c.what;
@@ -91,6 +99,30 @@ TEST(LevelUpFill, BarsStepTenAFrameAndLevelsRiseAtAThousand) {
     LVUP_BAR cleared;
     EXPECT_EQ(LVUP_FillStep(&cleared, &idle), 0);
     EXPECT_EQ(idle.level, 1);
+}
+
+// Save slots the fuzzer found: a group that used its technique 1644167168 times, and one whose
+// damage is negative, leaving its experience below the shown value. Every bar of such a record
+// settles within the frames the cost and experience allow.
+TEST(LevelUpFill, DamagedSaveSlotsSettleInBoundedFrames) {
+    for (const char* name : {"huge-use-count", "negative-damage"}) {
+        std::ifstream in(std::string(KORVANE_TESTDATA_DIR) + "/fuzz/save/" + name, std::ios::binary);
+        const std::vector<u8> slot{std::istreambuf_iterator<char>(in), {}};
+        ASSERT_EQ(slot.size(), size_t(SAVE_FILE_SIZE)) << name;
+        GAME_DATA data;
+        SAVE_ReadGameData(&data, slot.data() + SAVE_HEAD_SIZE);
+        for (const i16 equipped : data.equip) {
+            WAZA_EXP& e = data.exp[equipped / 3];
+            LVUP_BAR bar;
+            LVUP_TakeGains(&bar, &e, 40, 60);
+            int frames = 0;
+            while ((bar.flags || bar.countdown > 0) && frames < 10000) {
+                LVUP_FillStep(&bar, &e);
+                ++frames;
+            }
+            EXPECT_LE(frames, 100) << name << ", technique " << equipped;
+        }
+    }
 }
 
 TEST(LevelUpFill, PortraitsFollowEveryThirdWaveUpToTheSixteenth) {

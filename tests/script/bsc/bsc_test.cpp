@@ -212,6 +212,9 @@ TEST_F(Bsc, ShotsAndTheCameraHoldTheCount) {
     map_.viewH = 480;
     CAM_SetPos(320, 240);
     mBSC_Cam_Point_Set(600, 400);
+    // A camera of speed 0 never moves, so it holds nothing.
+    EXPECT_EQ(mBSC_GetActCount(), 0);
+    mBSC_Cam_Step_Set(1, 16);
     EXPECT_EQ(mBSC_GetActCount(), 999);
     CAM_SetPos(600, 400);
     EXPECT_EQ(mBSC_GetActCount(), 0);
