@@ -32,9 +32,6 @@ void SeedRandom(u32 seed);
 void RestoreRandom();
 u32 RandomState();
 
-// A checksum of the back buffer's picture.
-u32 BackBufferSum();
-
 // Presses and lets the scripted keys of the frame on the fake backend.
 void ApplyInput(plat::FakeInputBackend& input, const std::vector<HeldKey>& script, int frame);
 // A checksum of the back buffer's pixels.

@@ -13,7 +13,10 @@
 #include "screens/btl/btl.h"
 #include "screens/ranking/his.h"
 #include "screens/survival/svv.h"
+#include "editors/edit_dialogs.h"
+#include "editors/tama_editor.h"
 #include "platform/dialog.h"
+#include "platform/msgbox.h"
 #include "screens/menu/menu.h"
 #include "screens/op.h"
 #include "screens/save/cfg.h"
@@ -23,6 +26,7 @@
 #include "script/script.h"
 #include "shell/sys.h"
 #include "tests/harness/battle_harness.h"
+#include "tests/harness/tutorial_harness.h"
 
 namespace harness {
 
@@ -220,6 +224,8 @@ void Road::Note(const std::string& text) {
     char head[24];
     std::snprintf(head, sizeof(head), "%6d # ", frame_);
     log_.push_back(head + text);
+    std::printf("road: %s%s\n", head, text.c_str());  // progress in a long run's output
+    std::fflush(stdout);
 }
 
 namespace {
@@ -260,9 +266,24 @@ bool TakeTitleEntry(Road& road, int entry) {
     return true;
 }
 
-// The pause menu's main menu: its item taken with the keys (a move puts the pointer on it).
-bool MenuUntil(Road& road, const std::function<bool()>& done, int maxFrames, const char* what) {
-    return road.Until(done, maxFrames, what);
+// A menu takes a click only after it has seen every button up since its last action: the pointer
+// rests a frame on the item first.
+void ClickItem(Road& road, const MENU_ITEM& it) {
+    road.Point(it.x + it.w / 2, it.y + it.h / 2);
+    road.Frames(2);
+    road.Click(it.x + it.w / 2, it.y + it.h / 2, 0);
+}
+
+void MenuCancel(Road& road) {
+    road.Frames(2);
+    road.Tap(kDikCancel);
+}
+
+void ClickSlot(Road& road, const MENU_EQUIP_DATA& e, int slot) {
+    const MENU_SLOT& s = e.slot[slot];
+    road.Frames(2);
+    const MENU_PANEL& p = e.panel[s.panel];
+    road.Click(p.x + (s.rect.left + s.rect.right) / 2, p.y + (s.rect.top + s.rect.bottom) / 2, 0);
 }
 
 void AsyncTap(Road& road, plat::FakeInputBackend& input, int vk) {
@@ -329,16 +350,16 @@ void LegTutorial(Road& road, int k) {
     for (int n = 0; n < 8 && TitleWork.selected != k; n++) road.Tap(kDikDown);
     road.Tap(kDikDecide);
     road.Until([] { return SysSeq == 5; }, 600, "the script scene");
-    // Decide moves the text on and takes choices; a fight handed over is fought as in survival.
-    int n = 0;
-    for (; n < 12000 && SysSeq != 2; n++) {
+    // The reader moves the pages on and takes the choices; a fight handed over is fought as in survival.
+    ScriptReader reader(road.input());
+    reader.Reset();
+    for (int n = 0; n < 12000 && SysSeq != 2; n++) {
         if (SysSeq == 4 && BtlState == 5) {
             FightStep(road, n);
-            road.Frame();
-            continue;
+        } else {
+            LetAll(road);
+            reader.Answer(n);
         }
-        LetAll(road);
-        if (n % 12 == 0) road.Press(kDikDecide);
         road.Frame();
     }
     LetAll(road);
@@ -353,45 +374,44 @@ void LegMenus(Road& road) {
     TakeTitleEntry(road, 0);
     road.Until([] { return SysSeq == 4 && BtlState == 5; }, 900, "the fight");
     AsyncTap(road, input, 'M');
-    MenuUntil(road, [] { return BtlState == 12 && MenuMain.state == 3; }, 300, "the pause menu");
-    // Equipment: a cell, its category picker, back.
+    road.Until([] { return BtlState == 12 && MenuMain.state == 3; }, 300, "the pause menu");
+    // Equipment: a cell, a group from its category picker, back to the main menu.
     road.Note("equipment menu");
-    road.Tap(kDikDown);
-    road.Tap(kDikUp);
-    road.Tap(kDikDecide);
-    MenuUntil(road, [] { return MENU_GetMode(0) == 1 && MenuEquip.work.state >= 2; }, 300, "the equipment menu");
-    road.Frames(20);
-    road.Tap(kDikDecide);
-    road.Frames(30);
-    road.Tap(kDikCancel);
-    road.Frames(30);
-    road.Tap(kDikCancel);
-    MenuUntil(road, [] { return MenuMain.state == 3; }, 300, "the main menu after the equipment");
-    // Mech cards, the player's techniques, the three editors.
+    ClickItem(road, MenuMainItem[0]);
+    road.Until([] { return MenuEquip.work.state == 2; }, 300, "the equipment menu");
+    ClickSlot(road, MenuEquip, 1);
+    road.Until([] { return MenuEquip2.work.state == 2; }, 300, "the category picker");
+    ClickSlot(road, MenuEquip2, 0);
+    road.Until([] { return MenuEquip.work.state == 2; }, 300, "the equipment menu after the picker");
+    MenuCancel(road);
+    road.Until([] { return MenuMain.state == 3; }, 300, "the main menu after the equipment");
+    // Mech cards, the player's techniques and from them the three editors, each closed again.
     road.Note("mech and technique menus");
-    road.Tap(kDikDown);
-    road.Tap(kDikDecide);
-    MenuUntil(road, [] { return MenuMeka.state >= 2; }, 300, "the mech menu");
-    road.Frames(20);
-    road.Tap(kDikDecide);
-    MenuUntil(road, [] { return MenuWaza.state >= 2; }, 300, "the technique menu");
-    road.Frames(20);
+    ClickItem(road, MenuMainItem[1]);
+    road.Until([] { return MenuMeka.state == 3; }, 300, "the mech menu");
+    ClickItem(road, MenuMekaItem[0]);
+    road.Until([] { return MenuWaza.state == 3; }, 300, "the technique menu");
     for (int item : {3, 4, 6}) {
-        for (int n = 0; n < 12 && MenuWaza.cursor < item; n++) road.Tap(kDikDown);
         road.Note("editor from item " + std::to_string(item));
-        road.Tap(kDikDecide);
-        road.Frames(5);
+        ClickItem(road, MenuWazaItem[item]);
+        road.Frames(3);
+        for (plat::Dialog* dlg : {EditMainDlg, TamaListDlg, TamaDlg})
+            if (dlg) plat::ClickCtl(dlg, plat::IDCANCEL);
+        road.Frames(3);
+        if (EditMainDlg || TamaListDlg || TamaDlg) road.Fail("an editor stayed open");
+        road.Until([] { return MenuWaza.state == 3; }, 300, "the technique menu after an editor");
     }
-    road.Tap(kDikCancel);
-    road.Frames(30);
-    road.Tap(kDikCancel);
-    road.Frames(30);
-    road.Tap(kDikCancel);
-    road.Until([] { return BtlState == 5; }, 600, "the fight after the pause menu");
+    MenuCancel(road);
+    road.Until([] { return MenuMeka.state == 3; }, 300, "the mech menu after the techniques");
+    MenuCancel(road);
+    road.Until([] { return MenuMain.state == 3; }, 300, "the main menu after the mechs");
+    MenuCancel(road);
+    road.Until([] { return BtlState == 5; }, 300, "the fight after the pause menu");
     // Leaving the fight through the menus for the title.
     road.Note("leaving through the menus");
     AsyncTap(road, input, 'L');
-    for (int n = 0; n < 600 && SysSeq == 4; n += 2) road.Tap(kDikCancel);
+    road.Until([] { return MenuMain.state == 3; }, 300, "the menus after the fight");
+    MenuCancel(road);
     road.Until([] { return SysSeq == 2; }, 300, "the title after the menus");
     plat::UseFakeDialogs(false);
     SysDebugFlag = 0;
@@ -423,21 +443,27 @@ void LegSaveAndConfig(Road& road) {
 }
 
 void PlayWholeRoad(Road& road, const std::function<void(const char* after)>& atTitle) {
+    // Each return to the title is looked at once its menu stands, the same place every time.
+    const auto backAtTitle = [&](const char* after) {
+        DecideUntil(road, InTitleMenu, 3000, "the title's menu");
+        road.Frames(20);
+        atTitle(after);
+    };
     LegOpening(road, true);
-    atTitle("the opening");
+    backAtTitle("the opening");
     LegIdleBackToOpening(road);
     LegOpening(road, false);
-    atTitle("the opening again");
+    backAtTitle("the opening again");
     LegSurvival(road);
-    atTitle("the survival run");
+    backAtTitle("the survival run");
     LegRankingView(road);
-    atTitle("the ranking view");
+    backAtTitle("the ranking view");
     for (int k = 0; k < 5; k++) {
         LegTutorial(road, k);
-        atTitle("a script scene");
+        backAtTitle("a script scene");
     }
     LegMenus(road);
-    atTitle("the menus");
+    backAtTitle("the menus");
     LegSaveAndConfig(road);
 }
 
