@@ -1,7 +1,8 @@
 // The whole road from the real start-up on the sample data, with the injected clock and scripted
 // input: the opening, the title, a survival run through a won and a lost wave into the ranking, the
 // ranking view, and the quit through the closing picture. The log of scene and sub-state changes is
-// compared with tests/data/road_log.txt (KORVANE_UPDATE_GOLDEN=1 rewrites it).
+// compared with tests/data/road_log.txt; KORVANE_UPDATE_GOLDEN=1 rewrites it:
+//   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy KORVANE_UPDATE_GOLDEN=1 build-test/tests/test_e2e --gtest_filter='Road.From*'
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -21,11 +22,13 @@
 #include "screens/btl/btl.h"
 #include "screens/op.h"
 #include "screens/ranking/his.h"
+#include "screens/survival/lvup.h"
 #include "screens/survival/svv.h"
 #include "screens/title/title.h"
 #include "script/script.h"
 #include "shell/sys.h"
 #include "test_support.h"
+#include "tests/e2e/title_entry.h"
 
 namespace {
 
@@ -89,16 +92,16 @@ protected:
         input_.Let(dik);
         Turn();
     }
-    // In the title's main menu: moves to the entry and takes it.
+    // Through the title's intro and main menu to the entry, and takes it.
     void TakeTitleEntry(int entry) {
-        for (int n = 0; n < 500 && !(SysSeq == 2 && TitleWork.step == 4); n++) {
-            if (SysSeq == 2 && TitleWork.step == 0 && TitleWork.state == 0) Tap(kDikDecide);
+        for (int n = 0; n < 1000 && !e2e::TitleEntryTaken(); n++) {
+            const int key = e2e::TitleEntryKey(entry, n);
+            if (key) input_.Press(key);
             Turn();
+            if (key) input_.Let(key);
         }
-        ASSERT_EQ(TitleWork.step, 4);
-        for (int n = 0; n < 8 && TitleWork.selected != entry; n++) Tap(kDikDown);
-        ASSERT_EQ(TitleWork.selected, entry);
-        Tap(kDikDecide);
+        ASSERT_TRUE(e2e::TitleEntryTaken());
+        EXPECT_EQ(TitleWork.selected, entry);
     }
     // Turns until the scene reads seq; false when it never did.
     bool UntilScene(u32 seq, int limit = 3000, bool clicking = false) {
@@ -149,6 +152,10 @@ TEST_F(Road, FromTheOpeningThroughASurvivalRunAndTheRankingToTheQuit) {
     // Wave 1 won: every CPU mech blows up; the level-up screen leads into wave 2.
     for (int slot = 1; slot < MEKA_SLOT_MAX; slot++) Explode(slot);
     ASSERT_TRUE(UntilBattle(17));
+    // The level-up fills its bars, then waits for a decide before the next wave.
+    for (int n = 0; n < 3000 && SysSeq == 4 && BtlState == 17 && LvupStep != 2; n++) Turn();
+    ASSERT_EQ(LvupStep, 2);
+    Tap(kDikDecide);
     ASSERT_TRUE(UntilBattle(5));
     EXPECT_EQ(SvvWave, 1);
     // Wave 2 lost: the ranking enters the run and the title returns.

@@ -1,7 +1,7 @@
 // The survival road end to end on a copy of the sample data, through the real scene switch with the
-// clock advancing 34 ms a turn: decide on the title, wave 1 won by a scripted player, the level-up
+// clock advancing 34 ms a turn: the title's battle entry, wave 1 won by a scripted player, the level-up
 // screen, wave 2 lost by an idle player, the ranking entering the run and writing both history files,
-// the title again; then a second start loads the history and the title's cancel shows it.
+// the title again; then a second start loads the history and the title's ranking entry shows it.
 // The turn log and the history bytes are compared with tests/data/survival_road.log and
 // survival_road_history.dat; KORVANE_UPDATE_GOLDEN=1 rewrites both:
 //   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy KORVANE_UPDATE_GOLDEN=1 build-test/tests/test_e2e --gtest_filter='SurvivalRoad.*'
@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "battle/battle.h"
+#include "battle/map/cam.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
 #include "graphics/display/disp.h"
@@ -30,9 +32,11 @@
 #include "screens/save/save.h"
 #include "screens/survival/lvup.h"
 #include "screens/survival/svv.h"
+#include "screens/title/title.h"
 #include "shell/sound/sound.h"
 #include "shell/sys.h"
 #include "test_support.h"
+#include "tests/e2e/title_entry.h"
 #include "tests/harness/battle_harness.h"
 
 namespace {
@@ -72,6 +76,16 @@ protected:
         plat::SetSettingsFile(config_.File("settings.txt").c_str());
         plat::SetInputBackend(&input_);
         plat::SetLocalTimeSource([] { return plat::LocalTime{2026, 12, 7, 13, 5, 9, 250, 1}; });
+        // As a fresh process starts, whatever ran before in this one, so the log is the same: no
+        // history, no wave, no last battle's counters or camera (the log shows them before the battle
+        // sets them), a title that builds itself (a test may have left it half-way by switching scenes).
+        HisData = HIS_DATA{};
+        SvvWave = 0;
+        FightOver = HitSlowCnt = HitStopCnt = 0;
+        CamData = CAM_DATA{};
+        TitleWork.state = -1;
+        TitleWork.step = TitleWork.skip = TitleWork.selected = 0;
+        TitleWork.menuStart = -1;
     }
     void TearDown() override {
         plat::SetLocalTimeSource({});
@@ -133,14 +147,12 @@ protected:
         harness::SeedRandom(kSeed);
         std::string last;
         int fight = 0, waits = 0, shortened = 0;
-        bool started = false;
         for (int turn = 0; turn < kMaxTurns; turn++) {
             const u32 seq = SYS_GetSeq(0);
             std::vector<int> keys;
             bool click = false;
-            if (seq == 2 && !started) {
-                keys.push_back(kDikDecide);
-                started = true;
+            if (seq == 2 && !road.rankingSeen) {
+                if (const int key = e2e::TitleEntryKey(0, turn)) keys.push_back(key);
             } else if (seq == 2 && road.rankingSeen) {
                 road.backOnTitle = true;
                 road.turns = turn;
@@ -253,7 +265,10 @@ TEST_F(SurvivalRoad, FromTheTitleThroughTwoWavesAndTheRankingBackToTheTitleAndAg
         }
         if (seq == 2 && viewed) back = true;
         const bool click = seq == 6 && HisState.viewStep == 4 && waits++ % 8 == 7;
-        Turn(seq == 2 && !viewed ? std::vector<int>{kDikCancel} : std::vector<int>{}, click);
+        std::vector<int> keys;
+        if (seq == 2 && !viewed)
+            if (const int key = e2e::TitleEntryKey(1, turn)) keys.push_back(key);
+        Turn(keys, click);
     }
     Stop();
     EXPECT_TRUE(viewed);
