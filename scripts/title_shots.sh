@@ -9,11 +9,7 @@ build=${BUILD:-$root/build-test}
 prefix=$(realpath -m "${1:-title_shots}")
 mkdir -p "$(dirname "$prefix")"
 cmake --build "$build" --target title_demo korvane_data -j 3
-tmp=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$tmp/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$tmp"' EXIT
-for _ in $(seq 50); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+. "$root/scripts/xvfb.sh"
 cd "$build/data"
 # The X client libraries keep a few blocks for good: no leak report for them.
 ASAN_OPTIONS=detect_leaks=0 DISPLAY=":$(cat "$tmp/display")" SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$tmp" "$build/tests/title_demo" "$prefix"
