@@ -18,19 +18,12 @@
 #include "screens/menu/menu.h"
 #include "shell/input/inp.h"
 #include "shell/sys.h"
+#include "tests/demo/demo_support.h"
 
 namespace {
 
 plat::FakeInputBackend g_input;
 constexpr int kDikUp = 72, kDikDown = 80, kDikRight = 77, kDikLeft = 75, kDikDecide = 44, kDikCancel = 45;
-
-void PumpMessages() {
-    plat::MSG msg;
-    while (plat::PeekMessage(&msg)) {
-        if (!plat::GetMessage(&msg)) return;
-        plat::DispatchMessage(&msg);
-    }
-}
 
 // One scripted step: waits until `ready` holds (and `settle` more turns), then acts once.
 struct Step {
@@ -90,7 +83,7 @@ int main(int argc, char** argv) {
     int waited = 0;
     for (int turn = 0; turn < 3000 && next < script.size(); ++turn) {
         const u32 start = plat::GetTimeMs();
-        PumpMessages();
+        demo::PumpMessages();
         g_input.button[0] = turn == 5;
         g_input.asyncKeys['M'] = pressM;
         pressM = false;
@@ -118,10 +111,6 @@ int main(int argc, char** argv) {
         ok = false;
     }
 
-    plat::DestroyWindow(MainWnd);
-    PumpMessages();
-    SYS_ReleaseGame();
-    plat::ReleaseDestroyedWindows();
-    plat::SetInputBackend(nullptr);
+    demo::ShutDown();
     return ok ? 0 : 1;
 }

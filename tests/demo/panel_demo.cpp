@@ -20,6 +20,7 @@
 #include "shell/input/key.h"
 #include "platform/surface.h"
 #include "shell/sys.h"
+#include "tests/demo/demo_support.h"
 #include "tools/writers/bmp_writer.h"
 
 namespace {
@@ -29,21 +30,7 @@ constexpr int kDikDecide = 44;
 
 plat::FakeInputBackend g_input;
 
-void PumpMessages() {
-    plat::MSG msg;
-    while (plat::PeekMessage(&msg)) {
-        if (!plat::GetMessage(&msg)) return;
-        plat::DispatchMessage(&msg);
-    }
-}
-
 void MoveMouse(i32 x, i32 y) { plat::PictureToWindow(x, y, &g_input.cursorX, &g_input.cursorY); }
-
-bool SavePicture(const std::string& path) {
-    const bool ok = plat::SaveSurfaceBmp(DispBackBuffer, path.c_str());
-    std::printf("panel_demo: %s %s\n", ok ? "wrote" : "cannot write", path.c_str());
-    return ok;
-}
 
 // What happens at a frame: a key pressed for one frame, a mouse button, a move, a picture written.
 struct Cue {
@@ -83,7 +70,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int frame = 0; frame <= cues.back().frame; ++frame) {
         const u32 start = plat::GetTimeMs();
-        PumpMessages();
+        demo::PumpMessages();
         const Cue* cue = nullptr;
         for (const Cue& c : cues)
             if (c.frame == frame) cue = &c;
@@ -101,16 +88,12 @@ int main(int argc, char** argv) {
         CUR_Renew(MainWnd);
         SURF_Fill(DispBackBuffer, nullptr, background);
         SPR_DrawAllSpr(-1);
-        if (cue && cue->shot) ok = SavePicture(prefix + cue->shot) && ok;
+        if (cue && cue->shot) ok = demo::SavePicture("panel_demo", prefix + cue->shot) && ok;
         DISP_Flip();
         const u32 spent = plat::GetTimeMs() - start;
         if (spent < 33) plat::SleepMs(33 - spent);
     }
 
-    plat::DestroyWindow(MainWnd);
-    PumpMessages();
-    SYS_ReleaseGame();
-    plat::ReleaseDestroyedWindows();
-    plat::SetInputBackend(nullptr);
+    demo::ShutDown();
     return ok ? 0 : 1;
 }

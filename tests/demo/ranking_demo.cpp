@@ -14,25 +14,12 @@
 #include "screens/ranking/his.h"
 #include "platform/surface.h"
 #include "shell/sys.h"
+#include "tests/demo/demo_support.h"
 #include "tools/writers/bmp_writer.h"
 
 namespace {
 
 plat::FakeInputBackend g_input;
-
-void PumpMessages() {
-    plat::MSG msg;
-    while (plat::PeekMessage(&msg)) {
-        if (!plat::GetMessage(&msg)) return;
-        plat::DispatchMessage(&msg);
-    }
-}
-
-bool SavePicture(const std::string& path) {
-    const bool ok = plat::SaveSurfaceBmp(DispBackBuffer, path.c_str());
-    std::printf("ranking_demo: %s %s\n", ok ? "wrote" : "cannot write", path.c_str());
-    return ok;
-}
 
 }  // namespace
 
@@ -54,18 +41,14 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int frame = 0; frame < 60; ++frame) {
         const u32 start = plat::GetTimeMs();
-        PumpMessages();
+        demo::PumpMessages();
         HIS_Loop();
         SPR_DrawAllSpr(-1);
-        if (frame == 59) ok = SavePicture(prefix + "_ranking.bmp");
+        if (frame == 59) ok = demo::SavePicture("ranking_demo", prefix + "_ranking.bmp");
         DISP_Flip();
         const u32 spent = plat::GetTimeMs() - start;
         if (spent < 33) plat::SleepMs(33 - spent);
     }
-    plat::DestroyWindow(MainWnd);
-    PumpMessages();
-    SYS_ReleaseGame();
-    plat::ReleaseDestroyedWindows();
-    plat::SetInputBackend(nullptr);
+    demo::ShutDown();
     return ok ? 0 : 1;
 }

@@ -22,25 +22,12 @@
 #include "shell/input/inp.h"
 #include "platform/surface.h"
 #include "shell/sys.h"
+#include "tests/demo/demo_support.h"
 #include "tools/writers/bmp_writer.h"
 
 namespace {
 
 plat::FakeInputBackend g_input;
-
-void PumpMessages() {
-    plat::MSG msg;
-    while (plat::PeekMessage(&msg)) {
-        if (!plat::GetMessage(&msg)) return;
-        plat::DispatchMessage(&msg);
-    }
-}
-
-bool SavePicture(const std::string& path) {
-    const bool ok = plat::SaveSurfaceBmp(DispBackBuffer, path.c_str());
-    std::printf("survival_demo: %s %s\n", ok ? "wrote" : "cannot write", path.c_str());
-    return ok;
-}
 
 }  // namespace
 
@@ -60,7 +47,7 @@ int main(int argc, char** argv) {
     bool clickNext = false, done = false;
     for (int turn = 0; turn < 1500 && !done; ++turn) {
         const u32 start = plat::GetTimeMs();
-        PumpMessages();
+        demo::PumpMessages();
         g_input.button[0] = turn == 5 || clickNext;  // the first skips the title's intro
         // In the title's menu a decide takes its first entry, the battle.
         if (SYS_GetSeq(0) == 2 && TitleWork.step == 4) TitleWork.selected = 0;
@@ -70,9 +57,9 @@ int main(int argc, char** argv) {
         INP_Acquire();
         SYS_Loop_Main();
         const int state = BTL_GetState(0);
-        if (SYS_GetSeq(0) == 4 && state == 16 && ++bannerTurns == 14) ok = SavePicture(prefix + "_banner.bmp") && ok;
+        if (SYS_GetSeq(0) == 4 && state == 16 && ++bannerTurns == 14) ok = demo::SavePicture("survival_demo", prefix + "_banner.bmp") && ok;
         if (SYS_GetSeq(0) == 4 && state == 5 && ++fightTurns == 30) {
-            ok = SavePicture(prefix + "_fight.bmp") && ok;
+            ok = demo::SavePicture("survival_demo", prefix + "_fight.bmp") && ok;
             // The fight stands in until the frame steps are built: two waves count as cleared.
             SvvWave = 2;
             // Made-up uses of the equipped techniques, one of them near its next level.
@@ -88,11 +75,11 @@ int main(int argc, char** argv) {
             BTL_SetState(17);
         }
         if (state == 17 && LvupStep == 2 && ++levelUpTurns == 4) {
-            ok = SavePicture(prefix + "_levelup.bmp") && ok;
+            ok = demo::SavePicture("survival_demo", prefix + "_levelup.bmp") && ok;
             clickNext = true;
         }
         if (state == 18 && SvvPortraitStep == 4 && portraitShots++ == 3) {
-            ok = SavePicture(prefix + "_portrait.bmp") && ok;
+            ok = demo::SavePicture("survival_demo", prefix + "_portrait.bmp") && ok;
             clickNext = true;
         }
         if (portraitShots > 0 && state == 16) done = true;
@@ -104,10 +91,6 @@ int main(int argc, char** argv) {
         ok = false;
     }
 
-    plat::DestroyWindow(MainWnd);
-    PumpMessages();
-    SYS_ReleaseGame();
-    plat::ReleaseDestroyedWindows();
-    plat::SetInputBackend(nullptr);
+    demo::ShutDown();
     return ok ? 0 : 1;
 }

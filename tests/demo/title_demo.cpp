@@ -16,6 +16,7 @@
 #include "screens/title/title.h"
 #include "shell/input/inp.h"
 #include "shell/sys.h"
+#include "tests/demo/demo_support.h"
 
 namespace {
 
@@ -23,12 +24,6 @@ constexpr int kDikDown = 80, kDikDecide = 44, kDikCancel = 45;
 
 plat::FakeInputBackend g_input;
 u32 g_now = 0x40000000;
-
-bool SavePicture(const std::string& path) {
-    const bool ok = plat::SaveSurfaceBmp(DispBackBuffer, path.c_str());
-    std::printf("title_demo: %s %s\n", ok ? "wrote" : "cannot write", path.c_str());
-    return ok;
-}
 
 // One turn of the loop, one update and one draw; false once the loop has ended.
 bool Turn() {
@@ -63,7 +58,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     int shots = 0;
     auto shot = [&](const char* name) {
-        ok = SavePicture(prefix + name) && ok;
+        ok = demo::SavePicture("title_demo", prefix + name) && ok;
         ++shots;
     };
     int n = 0;
