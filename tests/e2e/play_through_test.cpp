@@ -19,6 +19,7 @@
 
 #include "census.h"
 #include "platform/settings.h"
+#include "platform/window.h"
 #include "script/bsc/bsc.h"
 #include "script/script.h"
 #include "shell/sys.h"
@@ -123,6 +124,31 @@ TEST(PlayThrough, EveryScenePlayedMatchesTheGoldenLogTwiceAndLeavesNothing) {
         WriteLines(outDir / "play_through_second.log", second.log);
     }
     EXPECT_TRUE(second.log == first.log) << "two roads from one seed differ (see play_through_*.log)";
+    plat::SetSettingsFile("");
+}
+
+// The title takes no dropped script (the shell lets the names go); a tutorial started after one runs
+// as always and gives back everything it took.
+TEST(PlayThrough, ADropOnTheTitleThenATutorialLeaveNothing) {
+    test::TempDir home, data;
+    plat::SetSettingsFile(home.File("settings.txt").c_str());
+    std::filesystem::copy(KORVANE_SAMPLE_DATA_DIR, data.path(), std::filesystem::copy_options::recursive);
+    test::ScopedCwd cwd(data.path());
+    plat::FakeInputBackend input;
+    harness::Road road(input, kSeed);
+    road.StartUp();
+    harness::LegOpening(road, false);
+    harness::SettleInTitleMenu(road);
+    const test::ResourceCensus before = test::ResourceCensus::Take();
+    plat::SimulateDrop(MainWnd, {data.File("script/TT_Drop.scr")});
+    road.Frames(5);
+    EXPECT_EQ(SysSeq, 2u);
+    harness::LegTutorial(road, 0);
+    harness::SettleInTitleMenu(road);
+    const test::ResourceCensus after = test::ResourceCensus::Take();
+    EXPECT_EQ(after, before) << "before: " << before.Describe() << "\nafter:  " << after.Describe();
+    road.ShutDown();
+    for (const std::string& f : road.failures()) ADD_FAILURE() << f;
     plat::SetSettingsFile("");
 }
 

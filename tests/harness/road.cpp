@@ -442,11 +442,15 @@ void LegSaveAndConfig(Road& road) {
     road.Frames(2);
 }
 
+void SettleInTitleMenu(Road& road) {
+    DecideUntil(road, InTitleMenu, 3000, "the title's menu");
+    road.Frames(20);
+}
+
 void PlayWholeRoad(Road& road, const std::function<void(const char* after)>& atTitle) {
     // Each return to the title is looked at once its menu stands, the same place every time.
     const auto backAtTitle = [&](const char* after) {
-        DecideUntil(road, InTitleMenu, 3000, "the title's menu");
-        road.Frames(20);
+        SettleInTitleMenu(road);
         atTitle(after);
     };
     LegOpening(road, true);

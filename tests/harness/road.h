@@ -82,6 +82,9 @@ private:
     std::map<u32, SceneTiming> timings_;
 };
 
+// The title's menu reached (its intro skipped) and standing for a few frames.
+void SettleInTitleMenu(Road& road);
+
 // The legs of a player's road, each from the title (or the opening) back to it.
 void LegOpening(Road& road, bool watch);  // watched to its end, or skipped by a click
 void LegIdleBackToOpening(Road& road);    // the title's menu left idle
