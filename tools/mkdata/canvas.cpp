@@ -18,16 +18,10 @@ void Canvas::Digit(int x, int y, int w, int h, int stroke, int d, u16 colour) {
     if (s & 0x40) Fill(l, m, r, m + stroke, colour);
 }
 
-bool Canvas::Save(const std::string& path) const {
-    tools::GrpImage img;
-    img.width = u32(w_);
-    img.height = u32(h_);
-    img.pixels.resize(px_.size() * 2);
-    for (size_t i = 0; i < px_.size(); ++i) {
-        img.pixels[2 * i] = u8(px_[i]);
-        img.pixels[2 * i + 1] = u8(px_[i] >> 8);
-    }
-    return tools::SaveGrp(path, img, true);
+bool SavePixels(const std::string& path, u32 w, u32 h, const std::vector<u16>& px) {
+    return tools::SaveGrp(path, tools::Grp16(w, h, [&](u32 x, u32 y) { return px[size_t(y) * w + x]; }), true);
 }
+
+bool Canvas::Save(const std::string& path) const { return SavePixels(path, u32(w_), u32(h_), px_); }
 
 }  // namespace mkdata

@@ -9,6 +9,9 @@ namespace mkdata {
 
 constexpr u16 Rgb(int r, int g, int b) { return u16((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)); }
 
+// Rows of w pixels, saved as a compressed ".grp".
+bool SavePixels(const std::string& path, u32 w, u32 h, const std::vector<u16>& px);
+
 class Canvas {
 public:
     Canvas(int w, int h) : w_(w), h_(h), px_(size_t(w) * size_t(h), 0) {}

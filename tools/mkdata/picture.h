@@ -5,11 +5,9 @@
 #include <vector>
 
 #include "platform/types.h"
-#include "tools/writers/grp_writer.h"
+#include "tools/mkdata/canvas.h"
 
 namespace mkdata {
-
-constexpr u16 Rgb(int r, int g, int b) { return u16((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)); }
 
 struct Picture {
     u32 w, h;
@@ -36,17 +34,7 @@ struct Picture {
             for (int col = 0; col < 3; col++)
                 if (kFont[d][r * 3 + col] == '1') Rect(x + col * cell, y + r * cell, x + (col + 1) * cell, y + (r + 1) * cell, c);
     }
-    bool Save(const std::string& path) const {
-        tools::GrpImage img;
-        img.width = w;
-        img.height = h;
-        img.pixels.resize(px.size() * 2);
-        for (size_t i = 0; i < px.size(); i++) {
-            img.pixels[2 * i] = u8(px[i]);
-            img.pixels[2 * i + 1] = u8(px[i] >> 8);
-        }
-        return tools::SaveGrp(path, img, true);
-    }
+    bool Save(const std::string& path) const { return SavePixels(path, w, h, px); }
 };
 
 }  // namespace mkdata
