@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../btl/btl_support.h"
+#include "lvup_support.h"
 #include "battle/data/waza_data.h"
 #include "battle/meka/waza.h"
 #include "graphics/display/disp.h"
@@ -20,6 +21,8 @@
 #include "tools/writers/wave_writer.h"
 
 namespace {
+
+using lvuptest::Exp;
 
 constexpr int kSounds[] = {47, 50, 51};
 constexpr int kTechniques = 36;  // twelve groups
@@ -85,16 +88,6 @@ protected:
         BattleMode::TearDown();
     }
 
-    static WAZA_EXP Exp(i8 level, i32 uses, i16 exp, i16 shown, i16 damage, i16 mastery) {
-        WAZA_EXP e{};
-        e.level = level;
-        e.useCnt = uses;
-        e.exp = exp;
-        e.shownExp = shown;
-        e.damage = damage;
-        e.mastery = mastery;
-        return e;
-    }
     // Whether effect n started since the last look (it is stopped again).
     static bool Played(int n) {
         const bool playing = (SND_GetStatus(SeBuffer[n]) & plat::kSoundStatusPlaying) != 0;

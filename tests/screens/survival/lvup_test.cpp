@@ -5,20 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "lvup_support.h"
 #include "screens/survival/lvup.h"
 
 namespace {
 
-WAZA_EXP Exp(i8 level, i32 uses, i16 exp, i16 shown, i16 damage, i16 mastery) {
-    WAZA_EXP e{};
-    e.level = level;
-    e.useCnt = uses;
-    e.exp = exp;
-    e.shownExp = shown;
-    e.damage = damage;
-    e.mastery = mastery;
-    return e;
-}
+using lvuptest::Exp;
 
 }  // namespace
 
