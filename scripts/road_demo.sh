@@ -9,11 +9,7 @@ build=${BUILD:-$root/build-test}
 prefix=$(realpath -m "${1:-shots/road}")
 mkdir -p "$(dirname "$prefix")"
 cmake --build "$build" --target road_demo korvane_data -j 3
-tmp=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$tmp/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$tmp"' EXIT
-for _ in $(seq 50); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+. "$root/scripts/xvfb.sh"
 cp -r "$build/data" "$tmp/data"
 cd "$tmp/data"
 # The X client libraries keep a few blocks for good: no leak report for them.
