@@ -237,6 +237,10 @@ void BTL_ResetBattleWork() {
     // A fight that ended inside a hit-stop must not hand its last frames to the next one.
     HitSlowCnt = 0;
     HitStopCnt = 0;
+    // Nor its quake: the counter's parity picks the shake's direction, so it starts afresh too.
+    ScrQuake = 0;
+    ScrQuakeOfs = 0;
+    ScrQuakeCnt = 0;
     HitMarkSlot = -1;
     CutInTbl[0] = -1;
     CutInTbl[1] = -1;

@@ -269,8 +269,15 @@ TEST_F(BattleMode, ResetBattleWorkClearsTheFightAndTheBattlesExperience) {
     GameData.exp[7].exp = 500;
     GameData.exp[7].penalty = 30;
     GameData.exp[7].damage = 99;
+    SCR_SetQuake(5, 6, 20);  // a fight ended inside a hit-stop, mid-shake
+    SCR_RenewQuake();
     BTL_ResetBattleWork();
     EXPECT_EQ(FightOver, 0);
+    EXPECT_EQ(HitSlowCnt, 0);
+    EXPECT_EQ(HitStopCnt, 0);
+    EXPECT_EQ(ScrQuake, 0);
+    EXPECT_EQ(ScrQuakeOfs, 0);
+    EXPECT_EQ(ScrQuakeCnt, 0u);
     EXPECT_EQ(HitMarkSlot, -1);
     EXPECT_EQ(CutInTbl[0], -1);
     EXPECT_EQ(CutInTbl[1], -1);
