@@ -268,11 +268,16 @@ bool TakeTitleEntry(Road& road, int entry) {
 
 // A menu takes a click only after it has seen every button up since its last action: the pointer
 // rests a frame on the item first.
-void ClickItem(Road& road, const MENU_ITEM& it) {
-    road.Point(it.x + it.w / 2, it.y + it.h / 2);
+void ClickAt(Road& road, i32 x, i32 y) {
+    road.Point(x, y);
     road.Frames(2);
-    road.Click(it.x + it.w / 2, it.y + it.h / 2, 0);
+    road.Click(x, y, 0);
 }
+
+void ClickItem(Road& road, const MENU_ITEM& it) { ClickAt(road, it.x + it.w / 2, it.y + it.h / 2); }
+
+// The middle of an even card's portrait block: its box's centre lies on the edge of its shape.
+void ClickEvenCard(Road& road, const MENU_ITEM& it) { ClickAt(road, it.x + 20, it.y + 24); }
 
 void MenuCancel(Road& road) {
     road.Frames(2);
@@ -389,7 +394,7 @@ void LegMenus(Road& road) {
     road.Note("mech and technique menus");
     ClickItem(road, MenuMainItem[1]);
     road.Until([] { return MenuMeka.state == 3; }, 300, "the mech menu");
-    ClickItem(road, MenuMekaItem[0]);
+    ClickEvenCard(road, MenuMekaItem[0]);
     road.Until([] { return MenuWaza.state == 3; }, 300, "the technique menu");
     for (int item : {3, 4, 6}) {
         road.Note("editor from item " + std::to_string(item));
