@@ -154,7 +154,13 @@ bool Road::ShutDown() {
 bool Road::Frame() {
     if (!running_) return false;
     if (realClock_) {
-        while (u32(plat::GetTimeMs() - now_) < kFrameMs) plat::SleepMs(1);
+        // Paced on the shell's own gates, so that every turn updates and draws: a key held for one
+        // turn that ran no update would be lost.
+        const auto gatesOpen = [] {
+            const u32 t = plat::GetTimeMs();
+            return u32(t - SysRenewTime) >= kFrameMs && u32(t - SysDrawTime) >= kFrameMs;
+        };
+        while (!gatesOpen()) plat::SleepMs(1);
         now_ = plat::GetTimeMs();
     } else {
         now_ += kFrameMs;
