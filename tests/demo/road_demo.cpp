@@ -10,17 +10,28 @@
 #include "platform/input_fake.h"
 #include "platform/surface.h"
 #include "screens/btl/btl.h"
+#include "screens/menu/menu.h"
 #include "script/script.h"
 #include "shell/sys.h"
 #include "tests/harness/road.h"
 
 namespace {
 
-// What one picture is of: the scene, with the battle's sub-state or the script's number.
+// The menu in front while the battle mode runs its menus.
+const char* MenuName() {
+    if (MENU_GetMode(0) == 0) return "";
+    if (MenuWaza.state >= 2) return "_techniques";
+    if (MenuMeka.state >= 2) return "_mechs";
+    if (MenuEquip2.work.state >= 2) return "_categories";
+    if (MenuEquip.work.state >= 2) return "_equipment";
+    return "_main";
+}
+
+// What one picture is of: the scene, with the battle's sub-state (and menu) or the script's number.
 std::string Subject() {
-    char buf[48];
+    char buf[64];
     if (SysSeq == 4)
-        std::snprintf(buf, sizeof(buf), "scene%u_battle%d", SysSeq, BtlState);
+        std::snprintf(buf, sizeof(buf), "scene%u_battle%d%s", SysSeq, BtlState, MenuName());
     else if (SysSeq == 5)
         std::snprintf(buf, sizeof(buf), "scene%u_script%d", SysSeq, AdvScriptNo);
     else
