@@ -1,6 +1,6 @@
 // The player's road of the end-to-end test under a real display with the real clock: the same
-// scripted play, one picture of each scene and battle sub-state it reaches, taken 25 frames after it
-// began (<prefix>_NN_<what>.bmp).
+// scripted play, one picture of each scene, battle sub-state and battle menu it reaches, taken 25
+// frames (a menu: 3) after it began (<prefix>_NN_<what>.bmp).
 //   road_demo <output prefix>      (run in a copy of the sample data; scripts/road_demo.sh)
 #include <cstdio>
 #include <set>
@@ -54,7 +54,9 @@ int main(int argc, char** argv) {
             current = subject;
             since = 0;
         }
-        if (++since == 25 && taken.insert(subject).second) {
+        // A menu stands only a few frames before the road clicks on: its picture is taken sooner.
+        const int after = MenuName()[0] ? 3 : 25;
+        if (++since == after && taken.insert(subject).second) {
             char name[32];
             std::snprintf(name, sizeof(name), "_%02d_", ++shots);
             const std::string path = prefix + name + subject + ".bmp";
