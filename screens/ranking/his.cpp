@@ -92,6 +92,15 @@ bool Decided() {
     return (ScreenKey.trigger & 16) || (ScreenMouseTrg & 1);
 }
 
+// The table waits for decide or a click, then stops its timers and gives the pointer its plain shape.
+bool TakeDecide() {
+    if (!Decided()) return false;
+    CUR_SetType(0);
+    HIS_TimerStop(&S.t1);
+    HIS_TimerStop(&S.t3);
+    return true;
+}
+
 void StartDarkening() {
     StopRowTimers();
     HIS_TimerStop(&S.t1);
@@ -277,11 +286,7 @@ void HIS_Entry() {
         }
         break;
     case 4:
-        if (!Decided()) break;
-        CUR_SetType(0);
-        HIS_TimerStop(&S.t1);
-        HIS_TimerStop(&S.t3);
-        S.entryStep = 5;
+        if (TakeDecide()) S.entryStep = 5;
         break;
     case 5:
         if (S.t3.active && HIS_GetTimeRate2(&S.t3, 800) < 800) break;
@@ -357,11 +362,7 @@ void HIS_View() {
         S.viewStep = 4;
         break;
     case 4:
-        if (!Decided()) break;
-        CUR_SetType(0);
-        HIS_TimerStop(&S.t1);
-        HIS_TimerStop(&S.t3);
-        S.viewStep = 5;
+        if (TakeDecide()) S.viewStep = 5;
         break;
     case 5:
         if (S.t3.active && HIS_GetTimeRate2(&S.t3, 800) < 800) break;

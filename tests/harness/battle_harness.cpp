@@ -95,18 +95,7 @@ void SetupBattle(const std::vector<int>& cpuTypes) {
 }
 
 void TeardownBattle() {
-    SPR_SetDrawOffset(0, 0);
-    EFT_Term();
-    MAP_Close();
-    BTL_DelAllObjects();
-    PNL_DeleteSlotPanel();
-    PNL_DeleteCountPopup();
-    PNL_DeleteMarker();
-    PNL_Term();
-    BTL_ReleaseStartBanner();
-    OBJ_FreeAll();
-    for (int n = 0; n <= kSeCount; n++) SE_Stop(n);
-    CAM_Setup(CAM_MODE_FIXED, nullptr, nullptr);
+    BTL_ReleaseBattle();
     BtlState = BtlPrevState = BtlFrameState = 0;
 }
 
