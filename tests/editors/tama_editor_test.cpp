@@ -296,21 +296,27 @@ TEST_F(TamaEditor, EachEditorKeepsItsOwnSelection) {
 }
 
 TEST_F(TamaEditor, CopyDialogCopiesBelowTheCountOnly) {
+    std::vector<TAMA_DATA> records(TAMA_MAX, tools::NewTama(0, nullptr));
+    dir.Write("Dat/Tama.dat", tools::TamaFile(records));
+    ASSERT_EQ(TAMA_LoadData(), 1);
     TamaDataTbl[1]->phase[0].power = 77;
     Open();
-    OnModal(161, [](plat::Dialog* dlg) {
-        plat::TypeText(dlg, 1490, "1");
-        plat::TypeText(dlg, 1491, "4");
-        plat::ClickCtl(dlg, plat::IDOK);
-    });
-    plat::ClickCtl(list, 1052);
-    EXPECT_EQ(TamaDataTbl[4]->phase[0].power, 77);
-    OnModal(161, [](plat::Dialog* dlg) {
-        plat::TypeText(dlg, 1491, "156");
-        plat::ClickCtl(dlg, plat::IDOK);
-    });
-    plat::ClickCtl(list, 1052);
-    EXPECT_EQ(TamaDataCount, 10);
+    struct Case {
+        const char *src, *dst;
+        bool copied;
+    };
+    for (const Case& c : {Case{"1", "156", false}, {"1", "999", false}, {"156", "155", false}, {"1", "1", false},
+                          {"1", "155", true}}) {
+        debug.Clear();
+        OnModal(161, [&](plat::Dialog* dlg) {
+            plat::TypeText(dlg, 1490, c.src);
+            plat::TypeText(dlg, 1491, c.dst);
+            plat::ClickCtl(dlg, plat::IDOK);
+        });
+        plat::ClickCtl(list, 1052);
+        EXPECT_EQ(TamaDataTbl[155]->phase[0].power, c.copied ? 77 : 50) << c.src << " -> " << c.dst;
+        EXPECT_EQ(debug.Contains("複製できません"), !c.copied) << debug.text();
+    }
 }
 
 TEST_F(TamaEditor, PhaseAndStepButtonsEditTheSelection) {
