@@ -184,7 +184,7 @@ int SaveTable(Edit edit) {
     const size_t table = 2 + size_t(TAMA_FILE_SIZE) * size_t(TamaDataCount);
     std::vector<u8> bytes(table + g_beyond.size(), 0);
     RecWriter{bytes.data()}.Field(0, i16(TamaDataCount + g_beyond.size() / TAMA_FILE_SIZE));
-    std::memcpy(bytes.data() + table, g_beyond.data(), g_beyond.size());
+    std::copy(g_beyond.begin(), g_beyond.end(), bytes.begin() + std::ptrdiff_t(table));
     for (int i = 0; i < TamaDataCount; ++i) {
         if (!TamaDataTbl[i]) continue;
         TAMA_DATA copy = *TamaDataTbl[i];
