@@ -29,7 +29,6 @@ namespace plat {
 namespace {
 
 constexpr Fl_Font kFont = FL_FREE_FONT;
-constexpr int kFontSize = 13;
 
 struct CtlLink {
     Dialog* dlg;
@@ -137,21 +136,22 @@ std::string RowText(Fl_Browser* b, int line) {
     return t ? t : "";
 }
 
-void Style(Fl_Widget* w) {
+void Style(Fl_Widget* w, int size) {
     w->labelfont(kFont);
-    w->labelsize(kFontSize);
+    w->labelsize(size);
 }
 
 class FltkView final : public DialogView {
 public:
     bool Open(Dialog* dlg) override {
-        std::vector<DlgBox> boxes;
-        i32 width = 0, height = 0;
-        LayoutDialog(dlg, &boxes, &width, &height);
+        const DlgLayout layout = LayoutDialog(dlg);
+        const std::vector<DlgBox>& boxes = layout.boxes;
+        const i32 labelW = layout.labelW;
+        const int size = layout.fontSize;
         auto* view = new View;
-        auto* win = new DlgWindow(width, height, dlg->tmpl->title, dlg);
+        auto* win = new DlgWindow(layout.width, layout.height, dlg->tmpl->title, dlg);
         view->window = win;
-        Style(win);
+        Style(win, size);
         win->callback(OnClose);
         Fl_Group* group = nullptr;
         for (size_t i = 0; i < dlg->ctls.size(); i++) {
@@ -172,20 +172,20 @@ public:
                 break;
             }
             case CtlKind::Edit: {
-                auto* in = new Fl_Input(b.x + kDlgLabelW, b.y + 1, b.w - kDlgLabelW, b.h - 2);
+                auto* in = new Fl_Input(b.x + labelW, b.y + 1, b.w - labelW, b.h - 2);
                 in->when(FL_WHEN_CHANGED);
                 in->callback(OnInput, link);
                 in->textfont(kFont);
-                in->textsize(kFontSize);
+                in->textsize(size);
                 w = in;
                 break;
             }
             case CtlKind::Spin: {
                 auto* g = new Fl_Group(b.x, b.y, b.w, b.h);
-                auto* in = new Fl_Input(b.x + kDlgLabelW, b.y + 1, b.w - kDlgLabelW - 36, b.h - 2);
+                auto* in = new Fl_Input(b.x + labelW, b.y + 1, b.w - labelW - 36, b.h - 2);
                 in->when(FL_WHEN_CHANGED);
                 in->callback(OnInput, link);
-                in->textsize(kFontSize);
+                in->textsize(size);
                 auto* down = new Fl_Repeat_Button(b.x + b.w - 36, b.y + 1, 18, b.h - 2, "@-22<");
                 down->callback(OnSpinDown, link);
                 auto* up = new Fl_Repeat_Button(b.x + b.w - 18, b.y + 1, 18, b.h - 2, "@-22>");
@@ -193,7 +193,7 @@ public:
                 g->end();
                 g->resizable(nullptr);
                 c.widget = in;
-                Style(in);
+                Style(in, size);
                 Update(dlg, static_cast<int>(i));
                 continue;
             }
@@ -202,15 +202,15 @@ public:
                 br->format_char(0);  // rows are plain text
                 br->callback(OnBrowser, link);
                 br->textfont(kFont);
-                br->textsize(kFontSize);
+                br->textsize(size);
                 w = br;
                 break;
             }
             case CtlKind::Combo: {
-                auto* ch = new Fl_Choice(b.x + kDlgLabelW, b.y + 1, b.w - kDlgLabelW, b.h - 2);
+                auto* ch = new Fl_Choice(b.x + labelW, b.y + 1, b.w - labelW, b.h - 2);
                 ch->callback(OnChoice, link);
                 ch->textfont(kFont);
-                ch->textsize(kFontSize);
+                ch->textsize(size);
                 w = ch;
                 break;
             }
@@ -224,7 +224,7 @@ public:
                 group = new Fl_Group(b.x, b.y, b.w, b.h);
                 group->box(FL_ENGRAVED_FRAME);
                 group->align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
-                Style(group);
+                Style(group, size);
                 SetLabel(group, c.caption);
                 continue;
             }
@@ -244,7 +244,7 @@ public:
             case CtlKind::Break: continue;
             }
             c.widget = w;
-            Style(w);
+            Style(w, size);
             Update(dlg, static_cast<int>(i));
         }
         if (group) group->end();
@@ -382,7 +382,8 @@ DialogView* GetFltkDialogView() {
         return nullptr;
     }
     fl_open_display(display);
-    Fl::set_font(kFont, "WenQuanYi Zen Hei");
+    // Not the Zen Hei face of the same family: its ゝ is an empty glyph (a caption of dialog 116 has one).
+    Fl::set_font(kFont, "WenQuanYi Micro Hei");
     view = new FltkView;
     return view;
 }
