@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "platform/debug.h"
 #include "platform/dialog_internal.h"
@@ -14,6 +15,7 @@ namespace {
 std::vector<Dialog*> g_dialogs;
 bool g_fake = false;
 std::function<void(Dialog*)> g_modalHandler;
+std::function<void()> g_whenClosed;
 
 // Null for the fake; the widget view otherwise (null too when there is no display: then nothing opens).
 DialogView* View() { return g_fake ? nullptr : GetFltkDialogView(); }
@@ -208,6 +210,7 @@ void DestroyDialog(Dialog* dlg) {
 }
 
 void DestroyAllDialogs() {
+    g_whenClosed = nullptr;
     for (Dialog* d : g_dialogs) d->ended = true;
     while (!g_dialogs.empty()) {
         Dialog* d = g_dialogs.back();
@@ -368,7 +371,10 @@ bool IsCtlEnabled(const Dialog* dlg, int id) {
 
 void PumpDialogs() {
     if (DialogView* v = View(); v && !g_dialogs.empty()) v->Pump();
+    if (g_dialogs.empty() && g_whenClosed) std::exchange(g_whenClosed, nullptr)();
 }
+
+void WhenDialogsClosed(std::function<void()> fn) { g_whenClosed = std::move(fn); }
 
 void NotifyDialog(Dialog* dlg, int i, DlgCode code) {
     if (!Alive(dlg)) return;
