@@ -37,6 +37,8 @@ struct CtlLink {
 
 struct View {
     Fl_Double_Window* window = nullptr;
+    i32 labelW = kDlgLabelW;
+    int fontSize = 13;
     std::vector<std::unique_ptr<CtlLink>> links;
 };
 
@@ -126,9 +128,15 @@ std::string LabelText(const std::string& s) {
     return out;
 }
 
-void SetLabel(Fl_Widget* w, const std::string& caption) {
+// The caption in the dialog's size, or smaller where that would not fit in room pixels (cut off otherwise).
+void SetLabel(Fl_Widget* w, const std::string& caption, int size, int room) {
     const std::string text = LabelText(caption);
     if (text != (w->label() ? w->label() : "")) w->copy_label(text.c_str());
+    for (; size > 9; size--) {
+        fl_font(kFont, size);
+        if (fl_width(caption.c_str()) <= room) break;
+    }
+    w->labelsize(size);
 }
 
 std::string RowText(Fl_Browser* b, int line) {
@@ -151,6 +159,9 @@ public:
         auto* view = new View;
         auto* win = new DlgWindow(layout.width, layout.height, dlg->tmpl->title, dlg);
         view->window = win;
+        view->labelW = labelW;
+        view->fontSize = size;
+        dlg->view = view;  // Update reads it for every control made below
         Style(win, size);
         win->callback(OnClose);
         Fl_Group* group = nullptr;
@@ -225,7 +236,7 @@ public:
                 group->box(FL_ENGRAVED_FRAME);
                 group->align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
                 Style(group, size);
-                SetLabel(group, c.caption);
+                SetLabel(group, c.caption, size, b.w - 6);
                 continue;
             }
             case CtlKind::Radio: {
@@ -249,7 +260,6 @@ public:
         }
         if (group) group->end();
         win->end();
-        dlg->view = view;
         win->position(dlg->rect.left, dlg->rect.top);
         if (dlg->modal) win->set_modal();  // takes the input until it closes; set before it shows
         win->show();
@@ -268,6 +278,7 @@ public:
         DlgCtlState& c = dlg->ctls[i];
         auto* w = static_cast<Fl_Widget*>(c.widget);
         if (!w) return;
+        const View* view = static_cast<View*>(dlg->view);
         if (c.enabled) w->activate();
         else w->deactivate();
         switch (c.def.kind) {
@@ -282,7 +293,7 @@ public:
                     else g->child(k)->deactivate();
                 }
             }
-            SetLabel(in, c.caption);
+            SetLabel(in, c.caption, view->fontSize, view->labelW - 4);
             break;
         }
         case CtlKind::List: {
@@ -311,16 +322,16 @@ public:
                 for (const std::string& r : c.rows) ch->add(MenuText(r).c_str());
             }
             ch->value(c.sel);
-            SetLabel(ch, c.caption);
+            SetLabel(ch, c.caption, view->fontSize, view->labelW - 4);
             break;
         }
         case CtlKind::Check:
         case CtlKind::Radio:
             static_cast<Fl_Button*>(w)->value(c.checked ? 1 : 0);
-            SetLabel(w, c.caption);
+            SetLabel(w, c.caption, view->fontSize, w->w() - 24);
             break;
         default:
-            SetLabel(w, c.caption);
+            SetLabel(w, c.caption, view->fontSize, w->w() - 6);
             break;
         }
         w->redraw();

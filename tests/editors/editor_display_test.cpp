@@ -33,7 +33,7 @@ int InkWidth(plat::Dialog* dlg, int id, const std::vector<u8>& rgb, i32 width) {
 }
 
 // A picture of the dialog; false when the service could not read it. Every dialog fits a 1024x768
-// screen with room for a window frame.
+// screen with room for a window frame, and no caption runs off its sides.
 bool Shoot(plat::Dialog* dlg, const std::string& name, std::vector<u8>* pixels = nullptr) {
     for (int i = 0; i < 10; i++) plat::PumpDialogs();
     std::vector<u8> rgb;
@@ -41,6 +41,13 @@ bool Shoot(plat::Dialog* dlg, const std::string& name, std::vector<u8>* pixels =
     if (!plat::CaptureDialog(dlg, &rgb, &image.width, &image.height)) return false;
     EXPECT_LE(image.width, 1000) << name;
     EXPECT_LE(image.height, 720) << name;
+    for (i32 y = 0; y < image.height; y++)
+        for (i32 x : {0, 1, 2, 3, image.width - 4, image.width - 3, image.width - 2, image.width - 1})
+            if (rgb[(static_cast<size_t>(y) * image.width + x) * 3] < 64) {
+                ADD_FAILURE() << name << ": ink at " << x << "," << y;
+                y = image.height;
+                break;
+            }
     if (pixels) *pixels = rgb;
     const char* out = std::getenv("KORVANE_SCREENSHOT_DIR");
     if (!out) return true;
