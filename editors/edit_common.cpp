@@ -241,5 +241,9 @@ void EDIT_MoveDialog(plat::Dialog* dlg, i32 x, i32 y) {
 }
 
 void EDIT_PrepareDisplay() {
-    if (DispFullScreen && MainWnd) ChangeDisplayMode(MainWnd, 640, 480, 16, 0);
+    if (!DispFullScreen || !MainWnd) return;
+    ChangeDisplayMode(MainWnd, 640, 480, 16, 0);
+    plat::WhenDialogsClosed([] {
+        if (MainWnd && plat::IsWindowAlive(MainWnd) && !DispFullScreen) ChangeDisplayMode(MainWnd, 640, 480, 16, 1);
+    });
 }

@@ -167,6 +167,23 @@ constexpr std::array<u8, SDL_NUM_SCANCODES> kSdlToDik = [] {
     return t;
 }();
 
+// Buttons SDL still counts as down though they were let go while another window (an editor's dialog)
+// had the input: SDL never saw those releases. Found whenever the mouse is acquired again.
+Uint32 g_staleButtons = 0;
+
+void FindStaleButtons() {
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        g_staleButtons = SDL_GetMouseState(nullptr, nullptr) & ~SDL_GetGlobalMouseState(nullptr, nullptr);
+}
+
+// SDL's buttons less the stale ones. A stale button stops being one once SDL sees it go up, or once the
+// system says it is down again (SDL drops that press: it thinks the button is down already).
+Uint32 MouseButtons() {
+    const Uint32 held = SDL_GetMouseState(nullptr, nullptr);
+    if (g_staleButtons) g_staleButtons &= held & ~SDL_GetGlobalMouseState(nullptr, nullptr);
+    return held & ~g_staleButtons;
+}
+
 bool WindowIsActive(Window* window) {
     SDL_Window* w = SdlWindowOf(window);
     return w && SDL_GetKeyboardFocus() == w;
@@ -207,10 +224,14 @@ public:
 
 class SdlMouse final : public SdlFocusDevice {
 public:
+    void Acquire() override {
+        SdlFocusDevice::Acquire();
+        FindStaleButtons();
+    }
     bool ReadMouseButtons(u8* buttons2) override {
         if (!Readable()) return false;
         // SDL's left and right are already the logical buttons.
-        const Uint32 b = SDL_GetMouseState(nullptr, nullptr);
+        const Uint32 b = MouseButtons();
         buttons2[0] = (b & SDL_BUTTON_LMASK) ? 0x80 : 0;
         buttons2[1] = (b & SDL_BUTTON_RMASK) ? 0x80 : 0;
         return true;
@@ -320,7 +341,7 @@ public:
 
     bool AsyncKeyDown(int vk) override {
         if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
-        const Uint32 b = SDL_GetMouseState(nullptr, nullptr);
+        const Uint32 b = MouseButtons();
         const Uint8* k = SDL_GetKeyboardState(nullptr);
         switch (vk) {
             case VK_LBUTTON: return b & SDL_BUTTON_LMASK;

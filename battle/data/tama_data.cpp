@@ -191,7 +191,8 @@ int SaveTable(Edit edit) {
         edit(&copy);
         TAMA_WriteRecord(&copy, bytes.data() + 2 + size_t(TAMA_FILE_SIZE) * size_t(i));
     }
-    const std::string path = MakeFilePath(kTamaFile);
+    // The on-disk form: messages show it as the platform writes it.
+    const std::string path = plat::ResolvePath(MakeFilePath(kTamaFile));
     if (!WriteBinaryFile(path.c_str(), bytes.data(), i32(bytes.size()))) {
         DebugMsg("%s:Write error", path.c_str());
         return 0;
@@ -240,7 +241,8 @@ void TAMA_ClearData() {
 
 int TAMA_LoadData() {
     TAMA_ClearData();
-    const std::string path = MakeFilePath(kTamaFile);
+    // The on-disk form: messages show it as the platform writes it.
+    const std::string path = plat::ResolvePath(MakeFilePath(kTamaFile));
     plat::File* file = plat::FileOpenRead(path.c_str());
     if (!file) {
         DebugMsg("%s:Open error", path.c_str());

@@ -222,7 +222,7 @@ TEST_F(DataFiles, MissingFiles) {
     ASSERT_NE(MekaTypeTbl[kType].cpu, nullptr);
     EXPECT_EQ(MekaTypeTbl[kType].cpu->param[0], 10);
     EXPECT_EQ(MekaTypeTbl[kType].cpu->counter[0].type, -1);
-    EXPECT_TRUE(debug.Contains("zako03.cpu")) << debug.text();
+    EXPECT_TRUE(debug.Contains("Dat/zako03.cpu:Open error")) << debug.text();
     dir.File(kCpu);  // the "Dat" folder
     EXPECT_EQ(CPU_SaveData(kType), 1);
     EXPECT_EQ(File(kCpu).size(), 9584u);
@@ -456,6 +456,7 @@ TEST_F(DataFiles, FailedSavesKeepTheOldFile) {
         std::signal(SIGXFSZ, oldHandler);
         EXPECT_EQ(result, 0);
         EXPECT_EQ(dir.Read(file), old);
+        EXPECT_TRUE(debug.Contains(file + ":Write error")) << debug.text();
     }
     EXPECT_EQ(WAZA_GetCount(kType), 2);  // the failed save still appended the technique
     size_t files = 0;
