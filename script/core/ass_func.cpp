@@ -252,12 +252,12 @@ void _ass_func_windowsize() {
     Setter<2>(18, [](const i32* v) { _ass_settextwindowsize(v[0], v[1]); });
 }
 
-// Row 19.
+// Row 19: position, size and one margin for all four sides.
 void WindowWithMargin() {
     Setter<5>(19, [](const i32* v) { _ass_settextwindow(v[0], v[1], v[2], v[3], v[4]); });
 }
 
-// Row 20.
+// Row 20: the background setter, which changes nothing.
 void WindowBackground() {
     Setter<4>(20, [](const i32* v) { _ass_settextwindowbg(v[0], v[1], v[2], v[3]); });
 }

@@ -195,7 +195,9 @@ TEST_F(LevelUpScreen, FillSoundsBannerAndEnd) {
     EXPECT_EQ(GameData.exp[5].level, 2);
     // What the fill drew: each piece of the picture where it belongs, and bar 1 emptied at its wrap.
     const plat::Surface *pic = SPR_GetSlotSurf(LvupSurf), *work = SPR_GetSlotSurf(ScreenWorkSurf);
-    const auto at = [](const plat::Surface* s, i32 x, i32 y) { return reinterpret_cast<const u16*>(s->pixels + y * s->pitch)[x]; };
+    const auto at = [](const plat::Surface* s, i32 x, i32 y) {
+        return reinterpret_cast<const u16*>(s->pixels + y * s->pitch)[x];
+    };
     struct Piece {
         const char* what;
         i32 x, y;
