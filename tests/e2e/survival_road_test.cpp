@@ -83,6 +83,7 @@ protected:
         SvvWave = 0;
         FightOver = HitSlowCnt = HitStopCnt = 0;
         CamData = CAM_DATA{};
+        BtlState = 0;
         TitleWork.state = -1;
         TitleWork.step = TitleWork.skip = TitleWork.selected = 0;
         TitleWork.menuStart = -1;

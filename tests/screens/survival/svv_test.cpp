@@ -27,6 +27,7 @@ protected:
         ASSERT_NE(MEKA_GetSlot(0), nullptr);
         BgmVolume = 0;  // the music number is kept without opening a file
         BgmNo = -1;
+        SvvBannerStep = 0;  // a banner a test left half shown would otherwise never be built
     }
     void TearDown() override {
         BgmNo = -1;
