@@ -480,9 +480,12 @@ TEST_F(CpuAi, ShortDashLeavesAfterImagesAndEndsByItsTimer) {
 }
 
 TEST_F(CpuAi, GaugeCostOfEachState) {
-    for (auto [move, special, gauge] :
-         {std::tuple{0, 0, 92}, {1, 0, 95}, {2, 0, 97}, {3, 0, 97}, {4, 0, 97}, {5, 0, 98}, {5, 1, 100}}) {
+    // A step of 2 starts in the braking frames.
+    for (auto [move, step, special, gauge] : {std::tuple{0, 0, 0, 92}, {1, 0, 0, 95}, {2, 0, 0, 97}, {3, 0, 0, 97},
+                                              {4, 0, 0, 97}, {5, 0, 0, 98}, {5, 0, 1, 100}, {5, 2, 0, 100}}) {
         Run(0, Mode(move));
+        m_->actStep = i16(step);
+        m_->moveSpeed = 5;
         m_->special = u8(special);
         m_->gauge = 100;
         Act();
