@@ -66,22 +66,6 @@ TEST_F(TamaMove, ZeroParameterWobbleAndInertialKeepTheirHeading) {
     }
 }
 
-TEST_F(TamaMove, OtherKindsFlyStraightWhateverTheirMovement) {
-    for (int kind = 3; kind <= 6; kind++)
-        for (int type : {1, 3}) {  // homing would turn down toward the target, a mine would stick to it
-            TAMA_PHASE& ph = Missile(type);
-            ph.kind = u8(kind);
-            ph.p[0] = 1000;
-            ph.p[1] = 10;
-            LIST_DATA* s = MakeShot(0, 400, 400, 500, 400);
-            s->target = cpu_->index;
-            Renew(s, 5);  // 4 pixels a frame along a unit of 65535
-            EXPECT_EQ((std::vector<int>{s->x, s->y}), (std::vector<int>{419, 400})) << kind << " " << type;
-            Reset();
-            MakePair(400, 400, 600, 600);
-        }
-}
-
 TEST_F(TamaMove, WobbleAlternatesItsPartsByASeededDraw) {
     TAMA_PHASE& ph = Missile(2);
     ph.p[2] = 30;

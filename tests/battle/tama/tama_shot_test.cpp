@@ -160,20 +160,28 @@ TEST_F(TamaShot, StartMaskBitZeroMakesTwoLaunchersAtCreation) {
 }
 
 TEST_F(TamaShot, UnknownKindAndMovementTypeFlyStraight) {
-    TAMA_PHASE& ph = NewWeapon()->phase[0];
-    ph.kind = 5;
-    ph.moveType = 7;
-    ph.laserType = 7;
-    ph.speed = 10;
-    ph.step[0].blend = 15;
-    ph.step[0].anim = 255;
-    ph.step[0].sound = 200;
-    LIST_DATA* s = MakeShot(0, 100, 100, 100, 300);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(SPR_GetSpr(s->spr)->attr, 0u);
-    for (int f = 0; f < 5; f++) Renew(s);
-    EXPECT_EQ(s->x, 100);
-    EXPECT_NEAR(s->y, 150, 1);
+    // Other kinds ignore their movement: homing (1) would turn toward the target, a mine (3) stick to it.
+    for (auto [kind, move] : {std::pair{0, 7}, {5, 7}, {3, 1}, {6, 3}}) {
+        TAMA_PHASE& ph = NewWeapon()->phase[0];
+        ph.kind = u8(kind);
+        ph.moveType = u8(move);
+        ph.p[0] = 5000;
+        ph.p[1] = 10;
+        ph.laserType = 7;
+        ph.speed = 10;
+        ph.step[0].blend = 15;
+        ph.step[0].anim = 255;
+        ph.step[0].sound = 200;
+        LIST_DATA* s = MakeShot(0, 100, 100, 100, 300);
+        ASSERT_TRUE(s);
+        s->target = cpu_->index;
+        EXPECT_EQ(SPR_GetSpr(s->spr)->attr, 0u);
+        for (int f = 0; f < 5; f++) Renew(s);
+        EXPECT_EQ(s->x, 100) << kind << " " << move;
+        EXPECT_NEAR(s->y, 150, 1) << kind << " " << move;
+        Reset();
+        MakePair(400, 400, 900, 900);
+    }
 }
 
 TEST_F(TamaShot, PhaseEvents) {
