@@ -201,6 +201,7 @@ int TAMA_CreateShot(int weapon, LIST_DATA* creator, i32 sx, i32 sy, i32 sz, i32 
     if (ph->fire.weapon >= 0 && t->phase < 16 && (ph->fire.startMask & (1u << t->phase)))
         TAMA_CreateLauncher(o, &ph->fire);
     SetSprHeight(o, ph);
+    SetScale(o, ph->scale[0]);  // once more after the step's own: a random scale draws twice
     MakeTrail(o, ph);
     ReadBoxes(o);
     KindInit(o, ph, TamaCurLnch ? TamaCurLnch->index : -1);

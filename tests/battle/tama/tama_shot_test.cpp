@@ -146,6 +146,14 @@ TEST_F(TamaShot, RandomSpeedIsReplacedByThePhaseSpeed) {
     EXPECT_EQ(s->speed, 1000);
 }
 
+TEST_F(TamaShot, CreationDrawsARandomScaleOfEntryZeroTwice) {
+    NewWeapon()->phase[0].scale[0] = TAMA_SCALE{2, 0, 100, 0, 0, 1000};
+    int draws = 0;
+    plat::SetRandSource([&] { return 10 * ++draws; });
+    LIST_DATA* s = MakeShot(0, 100, 100, 200, 100);
+    EXPECT_EQ((std::vector<int>{draws, SPR_GetSpr(s->spr)->scaleX}), (std::vector<int>{2, 20 + 1}));
+}
+
 TEST_F(TamaShot, StartMaskBitZeroMakesTwoLaunchersAtCreation) {
     NewWeapon();
     NewWeapon();
