@@ -271,9 +271,11 @@ void TAMA_SetShotSpr(LIST_DATA* shot) {
             } else if (st->timing == 1 && d != 100) {
                 v = (w + 1) * d / 100 - 1;
             }
+            // A step shorter than its frames would fit a wait of -1, which as u16 holds the step for
+            // 65536 frames: it gets 0 instead.
             t->waits[i] = u16(std::clamp<long>(v, 0, 65535));
         }
-        spr->wait = i16(std::clamp<long>(t->waits[0], 1, 32767));
+        spr->wait = i16(std::min<long>(t->waits[0], 32767));
     }
     if (ph->kind != 2) TAMA_SetDir(shot, st->facing ? MATH_GetVecSector(15, shot->vx16, shot->vy16) : 0);
 }

@@ -44,6 +44,7 @@ TEST_F(TamaShot, WaitFittingByTimingMode) {
     };
     const Case cases[] = {
         {0, 30, {4, 9, 14}, 0},  // (w + 1) d / total - 1, total 12
+        {0, 3, {0, 0, 0}, 0},    // -1 would hold the step for 65536 frames
         {1, 50, {0, 1, 2}, 0},
         {1, 100, {1, 3, 5}, 0},
         {2, 7, {1, 3, 5}, 7},
@@ -60,6 +61,7 @@ TEST_F(TamaShot, WaitFittingByTimingMode) {
         std::vector<int> got(s->tama->waits, s->tama->waits + 3);
         EXPECT_EQ(got, c.waits) << "mode " << c.timing;
         EXPECT_EQ(s->tama->hold, c.hold) << "mode " << c.timing;
+        EXPECT_EQ(SPR_GetSpr(s->spr)->wait, c.waits[0]) << "mode " << c.timing;
         EXPECT_EQ(SPR_GetSpr(s->spr)->last, c.timing >= 2 ? 1 : 0) << "loop flag, mode " << c.timing;
         TAMA_DeleteShot(s);
     }
