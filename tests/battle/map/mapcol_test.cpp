@@ -149,6 +149,13 @@ TEST_F(MapCol, DiagonalIntoACornerCellSlidesAlongIt) {
     EXPECT_EQ(Step(b, 4, 4).result, 0);
     EXPECT_EQ(b->x, 0);
     EXPECT_EQ(b->y, 4);
+    // (4, 1) with a wall 2 ahead and a floor just below: x is stopped by the floor's top (tag 2), y
+    // first by the wall's side (tag 1). Not both from sides: the slide goes along x.
+    g.Set(3, 2);
+    g.Set(2, 3);
+    LIST_DATA* c = Mech(2, 30, 32, {0, 0, 16, 16}, 1);
+    EXPECT_EQ(Step(c, 4, 1).result, 0);
+    EXPECT_EQ((std::vector<int>{c->x, c->y}), (std::vector<int>{31, 32}));
 }
 
 // One case for each diagonal direction and each side, mirrored from the down-right one: the box
