@@ -8,4 +8,9 @@ namespace plat {
 
 SDL_Window* SdlWindowOf(Window* window);
 
+// After a full-screen request: where the window system left the window smaller than the size SDL
+// now reports (no window manager answered), moves and sizes it over the screen itself, so that SDL's
+// sizes, the renderer's and the window's agree.
+void CoverScreenIfLeftSmall(SDL_Window* window);
+
 }  // namespace plat
