@@ -13,4 +13,9 @@ SDL_Window* SdlWindowOf(Window* window);
 // sizes, the renderer's and the window's agree.
 void CoverScreenIfLeftSmall(SDL_Window* window);
 
+// Whether the window is the active one, as its activation messages last said.
+bool WindowHasFocus(Window* window);
+// Called before each take of SDL's events: presses the devices have reported are let go.
+void ForgetReportedPresses();
+
 }  // namespace plat
