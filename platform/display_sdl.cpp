@@ -97,7 +97,6 @@ Display* CreateDisplay(Window* window, i32 width, i32 height, u32 depth, bool fu
         return d;
     }
     SDL_SetWindowFullscreen(d->window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (fullScreen) CoverScreenIfLeftSmall(d->window);
     d->renderer = SDL_CreateRenderer(d->window, -1, 0);
     if (!d->renderer) {
         SDL_SetWindowFullscreen(d->window, 0);
@@ -113,6 +112,8 @@ Display* CreateDisplay(Window* window, i32 width, i32 height, u32 depth, bool fu
         delete d;
         return nullptr;
     }
+    // After the renderer: making it may re-create the window.
+    if (fullScreen) CoverScreenIfLeftSmall(d->window);
     LayOut(d);
     return d;
 }

@@ -15,21 +15,49 @@
 
 namespace plat {
 
+namespace {
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+bool X11WindowOf(SDL_Window* window, ::Display** display, ::Window* xwindow) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    *display = info.info.x11.display;
+    *xwindow = info.info.x11.window;
+    return *display != nullptr;
+}
+#endif
+
+}  // namespace
+
+bool GetRealWindowSize(SDL_Window* window, int* width, int* height) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    ::Display* x = nullptr;
+    ::Window xw = 0;
+    XWindowAttributes real{};
+    if (!X11WindowOf(window, &x, &xw) || !XGetWindowAttributes(x, xw, &real)) return false;
+    *width = real.width;
+    *height = real.height;
+    return true;
+#else
+    (void)window, (void)width, (void)height;
+    return false;
+#endif
+}
+
 void CoverScreenIfLeftSmall(SDL_Window* window) {
 #if defined(SDL_VIDEO_DRIVER_X11)
     if (!window || !(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) return;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    ::Display* x = info.info.x11.display;
-    const ::Window xw = info.info.x11.window;
-    XWindowAttributes real{};
-    if (!x || !XGetWindowAttributes(x, xw, &real)) return;
-    int w = 0, h = 0;
+    int realW = 0, realH = 0, w = 0, h = 0;
+    if (!GetRealWindowSize(window, &realW, &realH)) return;
     SDL_GetWindowSize(window, &w, &h);
-    if (w <= 0 || h <= 0 || (real.width == w && real.height == h)) return;
+    if (w <= 0 || h <= 0 || (realW == w && realH == h)) return;
     SDL_Rect screen{};
-    if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) != 0) return;
+    ::Display* x = nullptr;
+    ::Window xw = 0;
+    if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) != 0 ||
+        !X11WindowOf(window, &x, &xw))
+        return;
     XMoveResizeWindow(x, xw, screen.x, screen.y, unsigned(w), unsigned(h));
     XSync(x, False);
 #else

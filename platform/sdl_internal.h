@@ -12,6 +12,8 @@ SDL_Window* SdlWindowOf(Window* window);
 // now reports (no window manager answered), moves and sizes it over the screen itself, so that SDL's
 // sizes, the renderer's and the window's agree.
 void CoverScreenIfLeftSmall(SDL_Window* window);
+// The window's size as the X server has it; false on other video drivers.
+bool GetRealWindowSize(SDL_Window* window, int* width, int* height);
 
 // Whether the window is the active one, as its activation messages last said.
 bool WindowHasFocus(Window* window);
