@@ -369,6 +369,8 @@ bool IsCtlEnabled(const Dialog* dlg, int id) {
     return i >= 0 && dlg->ctls[i].enabled;
 }
 
+bool DialogsOpen() { return !g_dialogs.empty(); }
+
 void PumpDialogs() {
     if (DialogView* v = View(); v && !g_dialogs.empty()) v->Pump();
     if (g_dialogs.empty() && g_whenClosed) std::exchange(g_whenClosed, nullptr)();

@@ -55,6 +55,8 @@ DialogView* GetFltkDialogView();
 void NotifyDialog(Dialog* dlg, int i, DlgCode code);
 // The user closed the window.
 void CloseDialogByUser(Dialog* dlg);
+// Whether any dialog is live (the message wait then wakes often enough for them).
+bool DialogsOpen();
 
 }  // namespace plat
 

@@ -55,5 +55,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_D
   "$build/tests/test_platform" --gtest_filter='SdlInputOnDisplay.*'
 (cd "$build/tests" && xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
   LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" ./test_e2e --gtest_filter='EditorsOnTheGame.*')
+# The display on an X server that no window manager runs.
+xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 \
+  LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" "$build/tests/test_platform" --gtest_filter='DisplayOnX.*'
 
 ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600
