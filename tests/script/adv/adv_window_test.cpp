@@ -100,6 +100,14 @@ TEST_F(TextTest, WindowsBeyondTheMapAndAMissingMap) {
         ASS_Term();
         ASS_Init();
     }
+    // A map swapped for a longer one while it is read: the wipe reads only what was read.
+    test::SwapWhileReading(dir.File("bmp/etc/tbl.dat"), std::string(TEXT_MAP_WIDTH, 1),
+                           std::string(TEXT_MAP_WIDTH * 136, 1), 200, [] {
+                               _ass_opentext();
+                               _ass_textwipealpha(1, 0, 192, 255);
+                               ASS_Term();
+                               ASS_Init();
+                           });
 
     // Without a map nothing shows while opening; the window shows once open and keeps its times.
     _ass_settextwindowtype(0);
