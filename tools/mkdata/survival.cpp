@@ -81,11 +81,10 @@ bool BuildSurvival(const std::string& dataDir, const std::string& fontFile, std:
     const auto cell = [&](const std::string& text, int x, int y, u16 colour, u16 edge) {
         Ink ink;
         if (!Letter(fontFile, text, 56, &ink, error)) return false;
-        const int left = x + (32 - ink.width) / 2;
-        // A dark edge all round keeps the letters apart from the stage under them.
-        for (const auto& [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
-            ink.Stamp(left + dx, y + dy, [&](int px, int py) { put(banner)(px, py, edge); });
-        ink.Stamp(left, y, [&](int px, int py) { put(banner)(px, py, colour); });
+        const int left = x + (31 - ink.width) / 2;
+        // Strokes two pixels wide, with a dark edge all round that keeps them apart from the stage.
+        for (int d = 0; d < 16; d++) ink.Stamp(left + d % 4 - 1, y + d / 4 - 1, [&](int px, int py) { put(banner)(px, py, edge); });
+        for (int d = 0; d < 4; d++) ink.Stamp(left + d % 2, y + d / 2, [&](int px, int py) { put(banner)(px, py, colour); });
         return true;
     };
     for (int i = 0; i < 5; i++)
