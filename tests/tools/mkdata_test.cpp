@@ -392,8 +392,9 @@ void SampleData::CheckMainMenu() {
 void SampleData::CheckWeapons() {
     test::ScopedCwd cwd(dir_.path());
     ASSERT_EQ(TAMA_LoadData(), 1);
-    const char* const names[] = {"Shot",     "Bomb", "Beam",  "Barrier", "Missile", "Wobble",
-                                 "Mine",     "Inertial", "Ring", "Chips",   "Tracker", "Sweeper"};
+    const char* const names[] = {"Shot",       "Arcing bomb",      "Chain laser", "Barrier",
+                                 "Homing missile", "Wobbling shot", "Mine",        "Inertial missile",
+                                 "Ring field", "Chip field",       "Tracking laser", "Sweeping laser"};
     ASSERT_EQ(TamaDataCount, int(std::size(names)));
     EXPECT_EQ(TamaListCount, TamaDataCount);
     for (int i = 0; i < TamaDataCount; ++i) {
