@@ -74,14 +74,12 @@ void ShowCutInMechs() {
             if (const LIST_DATA* obj = MEKA_GetSlot(slot)) SPR_SetSprView(obj->spr, 1);
 }
 
+// A chip is a surface sprite: it has no animation flag for SPR_SetAnimeAll to pause, and the cut-in
+// column's PNL_RenewChip keeps it moving.
 void ShowChips() {
     for (int i = ObjActHead; i >= 0;) {
         const LIST_DATA* obj = ObjTbl[i];
-        if (obj->kind == OBJ_KIND_CHIP)
-            if (SPR_DATA* spr = SPR_GetSpr(obj->spr)) {
-                spr->view = 1;
-                spr->running = 1;
-            }
+        if (obj->kind == OBJ_KIND_CHIP) SPR_SetSprView(obj->spr, 1);
         i = obj->next;
     }
 }

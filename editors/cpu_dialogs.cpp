@@ -54,12 +54,11 @@ const plat::DlgControl kCpuControls[] = {
     plat::DlgEdit(1253, "獲得金額"), plat::DlgEdit(1265, "防禦力"),
     plat::DlgBreak(),
     plat::DlgLabel(0, "基本行動"), plat::DlgList(kModeList, "基本行動", 16),
+    plat::DlgLabel(0, "反擊‧迎擊"), plat::DlgList(kCounterList, "反擊‧迎擊", 16),
     plat::DlgBreak(),
     plat::DlgLabel(0, "連續技"), plat::DlgList(kGroupList, "連續技", 10),
     plat::DlgCheck(kJoin, "OFF：單機  ON：接受加入"),
     plat::DlgList(kAtkList, "", 5),
-    plat::DlgBreak(),
-    plat::DlgLabel(0, "反擊‧迎擊"), plat::DlgList(kCounterList, "反擊‧迎擊", 16),
 };
 
 // ---- dialog 139 ----
@@ -213,7 +212,7 @@ bool Closes(plat::Dialog* dlg, int ctl) {
 
 }  // namespace
 
-const plat::DlgTemplate EditCpuDlg = {138, "CPU資料", kCpuControls, Count(kCpuControls), 17, true};
+const plat::DlgTemplate EditCpuDlg = {138, "CPU資料", kCpuControls, Count(kCpuControls), 29, true};
 const plat::DlgTemplate EditSelWazaDlg = {142, "選擇技巧", kPickControls, Count(kPickControls), 22, false};
 const plat::DlgTemplate EditSelMoveDlg = {142, "選擇行動", kPickControls, Count(kPickControls), 22, false};
 

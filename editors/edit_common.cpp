@@ -23,8 +23,8 @@ bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\
 int EDIT_LoadChipTxt(const char* stem) {
     for (auto& name : EditChipNameTbl) std::snprintf(name, EDIT_CHIP_NAME, "---------------");
     const char* path = MakeFilePath("ChipTxt\\%s.txt", stem);
-    const i32 size = GetBinaryFileSize(path);
-    auto* data = static_cast<const char*>(ReadBinaryFile(path));
+    i32 size = 0;
+    auto* data = static_cast<const char*>(ReadBinaryFile(path, &size));
     if (!data) {
         DebugMsg("ChipTxt: %s.txt を開けません", stem);
         return 0;
@@ -241,5 +241,9 @@ void EDIT_MoveDialog(plat::Dialog* dlg, i32 x, i32 y) {
 }
 
 void EDIT_PrepareDisplay() {
-    if (DispFullScreen && MainWnd) ChangeDisplayMode(MainWnd, 640, 480, 16, 0);
+    if (!DispFullScreen || !MainWnd) return;
+    ChangeDisplayMode(MainWnd, 640, 480, 16, 0);
+    plat::WhenDialogsClosed([] {
+        if (MainWnd && plat::IsWindowAlive(MainWnd) && !DispFullScreen) ChangeDisplayMode(MainWnd, 640, 480, 16, 1);
+    });
 }

@@ -93,7 +93,8 @@ std::string EDIT_Format(const char* format, ...) __attribute__((format(printf, 1
 POINT EDIT_PlaceDialog(const RECT& gameFrame, const plat::ScreenMetrics& screen, i32 width, i32 height, i32 x, i32 y);
 // Moves the dialog there, measured against the game window.
 void EDIT_MoveDialog(plat::Dialog* dlg, i32 x, i32 y);
-// Before the first editor opens: a full-screen game goes windowed, so the dialogs beside it can be seen.
+// Before the first editor opens: a full-screen game goes windowed, so the dialogs beside it can be seen,
+// and full screen again once the last dialog has closed.
 void EDIT_PrepareDisplay();
 
 // ---- dialog 115: one frame entry ----

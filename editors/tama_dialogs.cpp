@@ -133,7 +133,7 @@ const plat::DlgControl kPhaseControls[] = {
     plat::DlgCheck(2503, "bit 3"), plat::DlgCheck(2504, "bit 4"), plat::DlgCheck(2505, "bit 5"),
     plat::DlgCheck(2506, "bit 6"), plat::DlgCheck(2507, "bit 7"),
 };
-const plat::DlgTemplate kPhaseDlg = {116, "武器資料", kPhaseControls, static_cast<int>(std::size(kPhaseControls)), 24, false};
+const plat::DlgTemplate kPhaseDlg = {116, "武器資料", kPhaseControls, static_cast<int>(std::size(kPhaseControls)), 26, false};
 
 void CaptionTypes(plat::Dialog* dlg, int kind) {
     for (int i = 0; i < 8; i++) {

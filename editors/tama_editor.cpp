@@ -218,8 +218,8 @@ void EDIT_TamaListDlgProc(plat::Dialog* dlg, DlgMsg msg, int ctl, DlgCode code) 
         if (!st.tama) return;
         {
             static const plat::DlgControl kCopyControls[] = {
-                plat::DlgSpin(1490, "複製來源No.", 0, TAMA_MAX - 1),
-                plat::DlgSpin(1491, "欲複製對象No.", 0, TAMA_MAX - 1),
+                plat::DlgSpin(1490, "複製來源No.", 0, TAMA_MAX),
+                plat::DlgSpin(1491, "欲複製對象No.", 0, TAMA_MAX),
             };
             static const plat::DlgTemplate kCopyDlg = {161, "武器資料的複製", kCopyControls, 2, 4, true};
             if (plat::DialogBox(kCopyDlg, EDIT_TamaCopyDlgProc, nullptr) == plat::IDOK) {
@@ -242,10 +242,14 @@ void EDIT_TamaCopyDlgProc(plat::Dialog* dlg, DlgMsg msg, int ctl, DlgCode code) 
         return;
     }
     if (msg != DlgMsg::Command) return;
-    if (ctl == 1490 && code == DlgCode::Changed) EDIT_GetDlgInt(dlg, ctl, false, 0, TAMA_MAX - 1, &g_copySrc, 4);
-    if (ctl == 1491 && code == DlgCode::Changed) EDIT_GetDlgInt(dlg, ctl, false, 0, TAMA_MAX - 1, &g_copyDst, 4);
+    // Up to one past the last weapon number, so that a number typed too high is refused, not clamped
+    // onto weapon 155.
+    if (ctl == 1490 && code == DlgCode::Changed) EDIT_GetDlgInt(dlg, ctl, false, 0, TAMA_MAX, &g_copySrc, 4);
+    if (ctl == 1491 && code == DlgCode::Changed) EDIT_GetDlgInt(dlg, ctl, false, 0, TAMA_MAX, &g_copyDst, 4);
     if (ctl == plat::IDOK) {
-        if (!EDIT_TamaCopy(g_copySrc, g_copyDst)) DebugMsg("武器 %d -> %d は複製できません", g_copySrc, g_copyDst);
+        if (!EDIT_TamaCopy(g_copySrc, g_copyDst))
+            DebugMsg("武器 %d -> %d は複製できません: 番号は異なり、武器数 %d 未満であること", g_copySrc, g_copyDst,
+                     TamaDataCount);
         plat::EndDialog(dlg, plat::IDOK);
     }
     if (ctl == plat::IDCANCEL) plat::EndDialog(dlg, plat::IDCANCEL);

@@ -370,7 +370,7 @@ void MotionCommand(plat::Dialog* dlg, int ctl, DlgCode code) {
 }  // namespace
 
 const plat::DlgTemplate EditWazaDlg = {113, "技巧情報", kWazaControls, Count(kWazaControls), 22, false};
-const plat::DlgTemplate EditWazaDlg2 = {107, "技巧情報2", kMotionControls, Count(kMotionControls), 24, false};
+const plat::DlgTemplate EditWazaDlg2 = {107, "技巧情報2", kMotionControls, Count(kMotionControls), 26, false};
 
 void EDIT_WazaRefresh2() {
     if (g_motionDlg) FillMotion(g_motionDlg);

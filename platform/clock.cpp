@@ -25,6 +25,8 @@ u32 GetTimeMs() { return g_source ? g_source() : RealTime(); }
 
 void SetTimeSource(std::function<u32()> source) { g_source = std::move(source); }
 
+bool TimeSourceReplaced() { return bool(g_source); }
+
 void SetLocalTimeSource(std::function<LocalTime()> source) { g_localSource = std::move(source); }
 
 LocalTime GetLocalTime() {

@@ -10,6 +10,8 @@ u32 GetTimeMs();
 
 // Tests replace the clock; an empty function restores the real one.
 void SetTimeSource(std::function<u32()> source);
+// Whether a test's clock is in place (it does not move while the process sleeps).
+bool TimeSourceReplaced();
 
 // Local wall-clock time, for the history dates.
 struct LocalTime {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "platform/debug.h"
 #include "platform/dialog_internal.h"
@@ -14,6 +15,7 @@ namespace {
 std::vector<Dialog*> g_dialogs;
 bool g_fake = false;
 std::function<void(Dialog*)> g_modalHandler;
+std::function<void()> g_whenClosed;
 
 // Null for the fake; the widget view otherwise (null too when there is no display: then nothing opens).
 DialogView* View() { return g_fake ? nullptr : GetFltkDialogView(); }
@@ -59,10 +61,8 @@ Dialog* Make(const DlgTemplate& tmpl, DlgProc proc, void* user, bool modal) {
             dlg->ctls.push_back(std::move(s));
         }
     }
-    std::vector<DlgBox> boxes;
-    i32 w = 0, h = 0;
-    LayoutDialog(dlg, &boxes, &w, &h);
-    dlg->rect = {0, 0, w, h};
+    const DlgLayout layout = LayoutDialog(dlg);
+    dlg->rect = {0, 0, layout.width, layout.height};
     g_dialogs.push_back(dlg);
     if (DialogView* v = View(); v && !v->Open(dlg)) {
         g_dialogs.pop_back();
@@ -84,10 +84,11 @@ i32 StepValue(i32 value, int delta, i32 min, i32 max, bool wrap) {
     return static_cast<i32>(v);
 }
 
-}  // namespace
-
-void LayoutDialog(const Dialog* dlg, std::vector<DlgBox>* boxes, i32* width, i32* height) {
+// The layout with columns colW wide.
+DlgLayout LayoutColumns(const Dialog* dlg, i32 colW) {
     constexpr i32 margin = 8;
+    DlgLayout out;
+    std::vector<DlgBox>* boxes = &out.boxes;
     boxes->assign(dlg->ctls.size(), {0, 0, 0, 0});
     auto heightOf = [&](size_t i) -> i32 {
         const DlgControl& d = dlg->ctls[i].def;
@@ -109,7 +110,7 @@ void LayoutDialog(const Dialog* dlg, std::vector<DlgBox>* boxes, i32* width, i32
     i32 top = margin, right = margin;
     if (!dlg->ctls.empty() && dlg->ctls[0].def.kind == CtlKind::List && dlg->ctls[0].def.max > 1) {
         const i32 span = dlg->ctls[0].def.max;
-        const i32 w = span * kDlgColumnW + (span - 1) * margin;
+        const i32 w = span * colW + (span - 1) * margin;
         (*boxes)[0] = {margin, margin, w, heightOf(0)};
         top = margin + heightOf(0) + margin;
         right = margin + w;
@@ -122,25 +123,25 @@ void LayoutDialog(const Dialog* dlg, std::vector<DlgBox>* boxes, i32* width, i32
         const DlgCtlState& c = dlg->ctls[i];
         const i32 h = heightOf(i);
         if (c.def.kind == CtlKind::Break || (c.def.kind != CtlKind::Radio && y > top && y + h > limit)) {
-            x += kDlgColumnW + margin;
+            x += colW + margin;
             y = top;
             if (c.def.kind == CtlKind::Break) continue;
         }
         if (c.def.kind == CtlKind::Radio) {
-            (*boxes)[i] = {x + 10, y, kDlgColumnW - 14, 20};
+            (*boxes)[i] = {x + 10, y, colW - 14, 20};
         } else if (c.def.kind == CtlKind::Group) {
-            (*boxes)[i] = {x, y + 4, kDlgColumnW, h - 4};
+            (*boxes)[i] = {x, y + 4, colW, h - 4};
             y += kDlgRow;
             bottom = std::max(bottom, y + h);
-            right = std::max(right, x + kDlgColumnW);
+            right = std::max(right, x + colW);
             continue;
         } else {
-            (*boxes)[i] = {x, y, kDlgColumnW, h};
+            (*boxes)[i] = {x, y, colW, h};
         }
         const bool groupEnds = c.def.kind == CtlKind::Radio && (i + 1 == last || dlg->ctls[i + 1].def.kind != CtlKind::Radio);
         y += h + (groupEnds ? 6 : 0);
         bottom = std::max(bottom, y);
-        right = std::max(right, x + kDlgColumnW);
+        right = std::max(right, x + colW);
     }
     if (dlg->tmpl->okCancel) {
         const size_t n = dlg->ctls.size();
@@ -149,8 +150,22 @@ void LayoutDialog(const Dialog* dlg, std::vector<DlgBox>* boxes, i32* width, i32
         (*boxes)[n - 1] = {right - 90, bottom + margin, 90, 26};
         bottom += 26 + margin;
     }
-    *width = right + margin;
-    *height = bottom + margin;
+    out.width = right + margin;
+    out.height = bottom + margin;
+    out.labelW = colW * kDlgLabelW / kDlgColumnW;
+    return out;
+}
+
+}  // namespace
+
+DlgLayout LayoutDialog(const Dialog* dlg) {
+    constexpr i32 margin = 8;
+    DlgLayout out = LayoutColumns(dlg, kDlgColumnW);
+    if (out.width <= kDlgMaxWidth) return out;
+    const i32 columns = (out.width - margin) / (kDlgColumnW + margin);
+    out = LayoutColumns(dlg, (kDlgMaxWidth - margin) / columns - margin);
+    out.fontSize = 12;
+    return out;
 }
 
 Dialog* CreateDialog(const DlgTemplate& tmpl, DlgProc proc, void* user) {
@@ -195,6 +210,7 @@ void DestroyDialog(Dialog* dlg) {
 }
 
 void DestroyAllDialogs() {
+    g_whenClosed = nullptr;
     for (Dialog* d : g_dialogs) d->ended = true;
     while (!g_dialogs.empty()) {
         Dialog* d = g_dialogs.back();
@@ -353,9 +369,14 @@ bool IsCtlEnabled(const Dialog* dlg, int id) {
     return i >= 0 && dlg->ctls[i].enabled;
 }
 
+bool DialogsOpen() { return !g_dialogs.empty(); }
+
 void PumpDialogs() {
     if (DialogView* v = View(); v && !g_dialogs.empty()) v->Pump();
+    if (g_dialogs.empty() && g_whenClosed) std::exchange(g_whenClosed, nullptr)();
 }
+
+void WhenDialogsClosed(std::function<void()> fn) { g_whenClosed = std::move(fn); }
 
 void NotifyDialog(Dialog* dlg, int i, DlgCode code) {
     if (!Alive(dlg)) return;

@@ -117,6 +117,9 @@ bool IsCtlEnabled(const Dialog* dlg, int id);
 
 // Lets the dialogs answer the user: called on every turn of the message loop.
 void PumpDialogs();
+// Runs fn once, from the first PumpDialogs that finds no dialog left; a later call replaces it. Dropped
+// when the owner window takes every dialog along (DestroyAllDialogs).
+void WhenDialogsClosed(std::function<void()> fn);
 
 // ---- tests ----
 // Dialogs without widgets: every dialog can be made, nothing is shown.

@@ -29,7 +29,6 @@ namespace plat {
 namespace {
 
 constexpr Fl_Font kFont = FL_FREE_FONT;
-constexpr int kFontSize = 13;
 
 struct CtlLink {
     Dialog* dlg;
@@ -38,6 +37,8 @@ struct CtlLink {
 
 struct View {
     Fl_Double_Window* window = nullptr;
+    i32 labelW = kDlgLabelW;
+    int fontSize = 13;
     std::vector<std::unique_ptr<CtlLink>> links;
 };
 
@@ -127,9 +128,15 @@ std::string LabelText(const std::string& s) {
     return out;
 }
 
-void SetLabel(Fl_Widget* w, const std::string& caption) {
+// The caption in the dialog's size, or smaller where that would not fit in room pixels (cut off otherwise).
+void SetLabel(Fl_Widget* w, const std::string& caption, int size, int room) {
     const std::string text = LabelText(caption);
     if (text != (w->label() ? w->label() : "")) w->copy_label(text.c_str());
+    for (; size > 9; size--) {
+        fl_font(kFont, size);
+        if (fl_width(caption.c_str()) <= room) break;
+    }
+    w->labelsize(size);
 }
 
 std::string RowText(Fl_Browser* b, int line) {
@@ -137,21 +144,25 @@ std::string RowText(Fl_Browser* b, int line) {
     return t ? t : "";
 }
 
-void Style(Fl_Widget* w) {
+void Style(Fl_Widget* w, int size) {
     w->labelfont(kFont);
-    w->labelsize(kFontSize);
+    w->labelsize(size);
 }
 
 class FltkView final : public DialogView {
 public:
     bool Open(Dialog* dlg) override {
-        std::vector<DlgBox> boxes;
-        i32 width = 0, height = 0;
-        LayoutDialog(dlg, &boxes, &width, &height);
+        const DlgLayout layout = LayoutDialog(dlg);
+        const std::vector<DlgBox>& boxes = layout.boxes;
+        const i32 labelW = layout.labelW;
+        const int size = layout.fontSize;
         auto* view = new View;
-        auto* win = new DlgWindow(width, height, dlg->tmpl->title, dlg);
+        auto* win = new DlgWindow(layout.width, layout.height, dlg->tmpl->title, dlg);
         view->window = win;
-        Style(win);
+        view->labelW = labelW;
+        view->fontSize = size;
+        dlg->view = view;  // Update reads it for every control made below
+        Style(win, size);
         win->callback(OnClose);
         Fl_Group* group = nullptr;
         for (size_t i = 0; i < dlg->ctls.size(); i++) {
@@ -172,20 +183,20 @@ public:
                 break;
             }
             case CtlKind::Edit: {
-                auto* in = new Fl_Input(b.x + kDlgLabelW, b.y + 1, b.w - kDlgLabelW, b.h - 2);
+                auto* in = new Fl_Input(b.x + labelW, b.y + 1, b.w - labelW, b.h - 2);
                 in->when(FL_WHEN_CHANGED);
                 in->callback(OnInput, link);
                 in->textfont(kFont);
-                in->textsize(kFontSize);
+                in->textsize(size);
                 w = in;
                 break;
             }
             case CtlKind::Spin: {
                 auto* g = new Fl_Group(b.x, b.y, b.w, b.h);
-                auto* in = new Fl_Input(b.x + kDlgLabelW, b.y + 1, b.w - kDlgLabelW - 36, b.h - 2);
+                auto* in = new Fl_Input(b.x + labelW, b.y + 1, b.w - labelW - 36, b.h - 2);
                 in->when(FL_WHEN_CHANGED);
                 in->callback(OnInput, link);
-                in->textsize(kFontSize);
+                in->textsize(size);
                 auto* down = new Fl_Repeat_Button(b.x + b.w - 36, b.y + 1, 18, b.h - 2, "@-22<");
                 down->callback(OnSpinDown, link);
                 auto* up = new Fl_Repeat_Button(b.x + b.w - 18, b.y + 1, 18, b.h - 2, "@-22>");
@@ -193,7 +204,7 @@ public:
                 g->end();
                 g->resizable(nullptr);
                 c.widget = in;
-                Style(in);
+                Style(in, size);
                 Update(dlg, static_cast<int>(i));
                 continue;
             }
@@ -202,15 +213,15 @@ public:
                 br->format_char(0);  // rows are plain text
                 br->callback(OnBrowser, link);
                 br->textfont(kFont);
-                br->textsize(kFontSize);
+                br->textsize(size);
                 w = br;
                 break;
             }
             case CtlKind::Combo: {
-                auto* ch = new Fl_Choice(b.x + kDlgLabelW, b.y + 1, b.w - kDlgLabelW, b.h - 2);
+                auto* ch = new Fl_Choice(b.x + labelW, b.y + 1, b.w - labelW, b.h - 2);
                 ch->callback(OnChoice, link);
                 ch->textfont(kFont);
-                ch->textsize(kFontSize);
+                ch->textsize(size);
                 w = ch;
                 break;
             }
@@ -224,8 +235,8 @@ public:
                 group = new Fl_Group(b.x, b.y, b.w, b.h);
                 group->box(FL_ENGRAVED_FRAME);
                 group->align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
-                Style(group);
-                SetLabel(group, c.caption);
+                Style(group, size);
+                SetLabel(group, c.caption, size, b.w - 6);
                 continue;
             }
             case CtlKind::Radio: {
@@ -244,12 +255,11 @@ public:
             case CtlKind::Break: continue;
             }
             c.widget = w;
-            Style(w);
+            Style(w, size);
             Update(dlg, static_cast<int>(i));
         }
         if (group) group->end();
         win->end();
-        dlg->view = view;
         win->position(dlg->rect.left, dlg->rect.top);
         if (dlg->modal) win->set_modal();  // takes the input until it closes; set before it shows
         win->show();
@@ -268,6 +278,7 @@ public:
         DlgCtlState& c = dlg->ctls[i];
         auto* w = static_cast<Fl_Widget*>(c.widget);
         if (!w) return;
+        const View* view = static_cast<View*>(dlg->view);
         if (c.enabled) w->activate();
         else w->deactivate();
         switch (c.def.kind) {
@@ -282,7 +293,7 @@ public:
                     else g->child(k)->deactivate();
                 }
             }
-            SetLabel(in, c.caption);
+            SetLabel(in, c.caption, view->fontSize, view->labelW - 4);
             break;
         }
         case CtlKind::List: {
@@ -311,16 +322,16 @@ public:
                 for (const std::string& r : c.rows) ch->add(MenuText(r).c_str());
             }
             ch->value(c.sel);
-            SetLabel(ch, c.caption);
+            SetLabel(ch, c.caption, view->fontSize, view->labelW - 4);
             break;
         }
         case CtlKind::Check:
         case CtlKind::Radio:
             static_cast<Fl_Button*>(w)->value(c.checked ? 1 : 0);
-            SetLabel(w, c.caption);
+            SetLabel(w, c.caption, view->fontSize, w->w() - 24);
             break;
         default:
-            SetLabel(w, c.caption);
+            SetLabel(w, c.caption, view->fontSize, w->w() - 6);
             break;
         }
         w->redraw();
@@ -382,7 +393,8 @@ DialogView* GetFltkDialogView() {
         return nullptr;
     }
     fl_open_display(display);
-    Fl::set_font(kFont, "WenQuanYi Zen Hei");
+    // Not the Zen Hei face of the same family: its ゝ is an empty glyph (a caption of dialog 116 has one).
+    Fl::set_font(kFont, "WenQuanYi Micro Hei");
     view = new FltkView;
     return view;
 }

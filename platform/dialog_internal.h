@@ -55,6 +55,8 @@ DialogView* GetFltkDialogView();
 void NotifyDialog(Dialog* dlg, int i, DlgCode code);
 // The user closed the window.
 void CloseDialogByUser(Dialog* dlg);
+// Whether any dialog is live (the message wait then wakes often enough for them).
+bool DialogsOpen();
 
 }  // namespace plat
 
@@ -63,12 +65,20 @@ namespace plat {
 struct DlgBox {
     i32 x, y, w, h;
 };
-// Where every control of the dialog goes (one box per entry of dlg->ctls, OK and cancel included) and
-// the client size; labelled rows in columns.
-void LayoutDialog(const Dialog* dlg, std::vector<DlgBox>* boxes, i32* width, i32* height);
+struct DlgLayout {
+    std::vector<DlgBox> boxes;  // one per entry of dlg->ctls, OK and cancel included
+    i32 width = 0, height = 0;  // the client size
+    i32 labelW = 0;             // the label in front of an edit, spin or combo
+    int fontSize = 13;
+};
+// Where every control of the dialog goes: labelled rows in columns. A dialog wider than kDlgMaxWidth
+// gets narrower columns and a smaller font, so every dialog fits a 1024x768 screen with its frame.
+DlgLayout LayoutDialog(const Dialog* dlg);
 constexpr i32 kDlgRow = 22;
 constexpr i32 kDlgLabelW = 128;
 constexpr i32 kDlgFieldW = 96;
 constexpr i32 kDlgColumnW = kDlgLabelW + kDlgFieldW + 8;
+constexpr i32 kDlgMaxWidth = 1000;
+constexpr i32 kDlgMaxHeight = 720;
 
 }  // namespace plat

@@ -1,6 +1,8 @@
 // The display in place of DirectDraw's: the screen's pixel format, an optional 8-bit palette and the
 // present of a memory surface (the primary surface) onto the window through SDL. Full screen is SDL's
-// desktop full screen with the picture scaled and letterboxed; windowed shows it 1:1. Without a window
+// desktop full screen (made good by the display itself on an X server that no window manager runs). In
+// any window the picture is scaled and letterboxed to the size the window has, 1:1 in a window of
+// its own size. Without a window
 // (or on SDL's dummy driver) the display is headless: presenting only counts.
 #pragma once
 #include "platform/surface.h"
@@ -37,7 +39,7 @@ void GetDisplayPalette(const Display* display, PaletteEntry* entries, int first,
 
 // Shows the surface (same size and depth as the display). Any number of presents per frame.
 void PresentDisplay(Display* display, Surface* picture);
-// Where a full-screen window of the given size shows the picture: scaled to fit, aspect kept, centred.
+// Where a window of the given size shows the picture: scaled to fit, aspect kept, centred.
 RECT FitPicture(i32 windowWidth, i32 windowHeight, i32 pictureWidth, i32 pictureHeight);
 
 // Presents made since the process started, headless ones included (tests observe presenting).

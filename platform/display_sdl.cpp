@@ -34,7 +34,8 @@ bool DummyDriver() {
     return name && std::strcmp(name, "dummy") == 0;
 }
 
-// Full screen keeps the aspect ratio and centres the picture between bars; windowed shows it 1:1.
+// The picture keeps its aspect ratio, centred between bars, in whatever size the window has: full
+// screen, a window manager's choice, or 1:1 in a window of the picture's own size.
 void LayOut(Display* d) {
     int ww = 0, wh = 0, ow = 0, oh = 0;
     SDL_GetWindowSize(d->window, &ww, &wh);
@@ -45,8 +46,7 @@ void LayOut(Display* d) {
     if (ww == d->laidOutW && wh == d->laidOutH) return;
     d->laidOutW = ww;
     d->laidOutH = wh;
-    RECT place{0, 0, d->width, d->height};
-    if (d->fullScreen && ww > 0 && wh > 0) place = FitPicture(ww, wh, d->width, d->height);
+    const RECT place = FitPicture(ww, wh, d->width, d->height);
     SetPicturePlacement(place, d->width, d->height);
     // The renderer may have more pixels than the window (high density screens).
     const double sx = ww > 0 ? double(ow) / ww : 1.0, sy = wh > 0 ? double(oh) / wh : 1.0;
@@ -112,6 +112,8 @@ Display* CreateDisplay(Window* window, i32 width, i32 height, u32 depth, bool fu
         delete d;
         return nullptr;
     }
+    // After the renderer: making it may re-create the window.
+    if (fullScreen) CoverScreenIfLeftSmall(d->window);
     LayOut(d);
     return d;
 }

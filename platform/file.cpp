@@ -6,13 +6,27 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <vector>
+
+#include "platform/debug.h"
 
 namespace plat {
 
 namespace {
+
+// A write past a file size limit must fail like any other write, not end the game: the signal is
+// ignored from start-up on.
+[[maybe_unused]] const bool g_fileSizeSignalIgnored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
+
+void (*g_writeStepHook)(int step) = nullptr;
+
+void WriteStep(int step) {
+    if (g_writeStepHook) g_writeStepHook(step);
+}
 
 // '\' to '/', stepping over the trail byte of every double-byte character (any byte >= 0x80 leads).
 std::string ToSlashes(const char* name) {
@@ -129,9 +143,26 @@ File* FileOpenRead(const char* name) {
     if (!name) return nullptr;
     std::string path = ResolvePath(name);
     struct stat st{};
-    if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
-    std::FILE* fp = std::fopen(path.c_str(), "rb");
-    if (!fp) return nullptr;
+    if (stat(path.c_str(), &st) != 0) return nullptr;
+    // A pipe would block the open and a device never ends: only regular files are read. The open does
+    // not wait, and the file is checked again once open, in case it was swapped in between.
+    int fd = -1;
+    if (S_ISREG(st.st_mode)) fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        close(fd);
+        fd = -1;
+        st.st_mode = 0;
+    }
+    if (fd < 0) {
+        if (!S_ISREG(st.st_mode)) DebugOutput("file: " + path + " is not a regular file; not read\r\n");
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* fp = fdopen(fd, "rb");
+    if (!fp) {
+        close(fd);
+        return nullptr;
+    }
     return new File{fp};
 }
 
@@ -203,12 +234,17 @@ bool CreateFolder(const char* name) {
 
 bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
     if (!name) return false;
+    // One temporary name per file, so a write cut off by a kill leaves one file that the next write
+    // of the same file removes. The lock keeps two of the process's writers off one temporary.
+    static std::mutex lock;
+    const std::lock_guard<std::mutex> hold(lock);
     std::string path = ResolvePath(name);
-    std::string tmp = path + ".tmpXXXXXX";
-    std::vector<char> tmpl(tmp.begin(), tmp.end());
-    tmpl.push_back('\0');
-    int fd = mkstemp(tmpl.data());
+    std::string tmp = TemporaryName(path);
+    unlink(tmp.c_str());
+    WriteStep(0);
+    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
+    WriteStep(1);
     const char* p = static_cast<const char*>(data);
     size_t left = size;
     bool ok = true;
@@ -221,16 +257,32 @@ bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
         }
         p += n;
         left -= size_t(n);
+        WriteStep(2);
     }
     if (ok && fsync(fd) != 0) ok = false;
-    // Keep the permissions an ordinary new file would get.
-    mode_t mask = umask(0);
-    umask(mask);
-    if (ok) fchmod(fd, 0666 & ~mask);
+    WriteStep(3);
     if (close(fd) != 0) ok = false;
-    if (ok && std::rename(tmpl.data(), path.c_str()) != 0) ok = false;
-    if (!ok) unlink(tmpl.data());
-    return ok;
+    WriteStep(4);
+    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) {
+        unlink(tmp.c_str());
+        return false;
+    }
+    WriteStep(5);
+    // The rename itself reaches the disk only with its folder: then a power cut keeps the old or the new file.
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The new file is in place whatever the folder's sync says: a failure is only told.
+    if (dir < 0 || (fsync(dir) != 0 && errno != EINVAL))
+        DebugOutput("file: the folder of " + path + " could not be synced\r\n");
+    if (dir >= 0) close(dir);
+    WriteStep(6);
+    return true;
 }
+
+std::string TemporaryName(const std::string& path) { return path + ".tmp"; }
+
+void SetWriteStepHook(void (*hook)(int step)) { g_writeStepHook = hook; }
 
 }  // namespace plat

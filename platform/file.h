@@ -21,7 +21,9 @@ std::string GetCurrentDir();
 
 struct File;
 
-File* FileOpenRead(const char* name);  // existing files only; null when it cannot be opened
+// Existing regular files only; null when it cannot be opened. A pipe, device or folder is refused
+// at once (with a debug line) rather than waited on or read without end.
+File* FileOpenRead(const char* name);
 void FileClose(File* file);
 i64 FileSize(File* file);                          // -1 on error
 i64 FileRead(File* file, void* buffer, i64 count);  // bytes read (short at the end), -1 on error
@@ -34,8 +36,16 @@ File* FileCreateWrite(const char* name);
 i64 FileWrite(File* file, const void* data, i64 count);  // bytes written, -1 on error
 
 // Writes a whole file so that a failure loses nothing: a temporary file beside it, then a rename.
-// Returns false (and keeps any old file) when anything fails or comes up short.
+// Returns false (and keeps any old file) when anything fails or comes up short. A write of a file
+// cut off by a kill leaves at most its temporary, which the next write of that file removes.
 bool WriteFileAtomic(const char* name, const void* data, std::size_t size);
+
+// The temporary file that a write of the on-disk path goes through.
+std::string TemporaryName(const std::string& path);
+
+// Tests stop a write at each of its steps (0 before the temporary is made, 1 once it is open, 2 after
+// each write, 3 after the sync, 4 after the close, 5 after the rename, 6 at the end); null for none.
+void SetWriteStepHook(void (*hook)(int step));
 
 bool FileExists(const char* name);
 

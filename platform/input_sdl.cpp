@@ -167,9 +167,55 @@ constexpr std::array<u8, SDL_NUM_SCANCODES> kSdlToDik = [] {
     return t;
 }();
 
-bool WindowIsActive(Window* window) {
-    SDL_Window* w = SdlWindowOf(window);
-    return w && SDL_GetKeyboardFocus() == w;
+// Buttons SDL still counts as down though they were let go while another window (an editor's dialog)
+// had the input: SDL never saw those releases. Found whenever the mouse is acquired again.
+Uint32 g_staleButtons = 0;
+
+void FindStaleButtons() {
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        g_staleButtons = SDL_GetMouseState(nullptr, nullptr) & ~SDL_GetGlobalMouseState(nullptr, nullptr);
+}
+
+// SDL's buttons less the stale ones. A stale button stops being one once SDL sees it go up, or once the
+// system says it is down again (SDL drops that press: it thinks the button is down already).
+Uint32 MouseButtons() {
+    const Uint32 held = SDL_GetMouseState(nullptr, nullptr);
+    if (g_staleButtons) g_staleButtons &= held & ~SDL_GetGlobalMouseState(nullptr, nullptr);
+    return held & ~g_staleButtons;
+}
+
+
+// A read gives the state at that moment, so a press and release that both fall between two reads
+// would never be seen down. Each press the event stream shows is therefore held down for the reads
+// until the first take of events after one of them reported it: every read between two takes
+// answers the same, and a quick tap reaches the next update's reads once.
+enum class Press : u8 { None, Held, Reported };
+std::array<Press, kKeyStateSize> g_keyPress{};  // by scan code
+std::array<Press, 2> g_buttonPress{};          // physical first and second buttons
+
+int SDLCALL LatchPress(void*, SDL_Event* e) {
+    if (e->type == SDL_KEYDOWN && !e->key.repeat) {
+        if (const int dik = DikFromSdlScancode(e->key.keysym.scancode)) g_keyPress[size_t(dik)] = Press::Held;
+    } else if (e->type == SDL_MOUSEBUTTONDOWN) {
+        if (e->button.button == SDL_BUTTON_LEFT) g_buttonPress[0] = Press::Held;
+        if (e->button.button == SDL_BUTTON_RIGHT) g_buttonPress[1] = Press::Held;
+    }
+    return 1;
+}
+
+// Presses from before the devices were acquired are not the game's.
+template <size_t N>
+void WatchPresses(std::array<Press, N>* presses) {
+    presses->fill(Press::None);
+    // Watches go with the video subsystem: put in again on each acquire.
+    SDL_DelEventWatch(LatchPress, nullptr);
+    SDL_AddEventWatch(LatchPress, nullptr);
+}
+
+bool TakeLatched(Press* p) {
+    if (*p == Press::None) return false;
+    *p = Press::Reported;
+    return true;
 }
 
 // Keyboard and mouse follow the window: they can be read only while it is the active one.
@@ -184,7 +230,7 @@ public:
     void Unacquire() override { acquired_ = false; }
 
 protected:
-    bool Readable() const { return acquired_ && window_ && WindowIsActive(window_); }
+    bool Readable() const { return acquired_ && window_ && WindowHasFocus(window_); }
 
 private:
     Window* window_ = nullptr;
@@ -193,13 +239,18 @@ private:
 
 class SdlKeyboard final : public SdlFocusDevice {
 public:
+    void Acquire() override {
+        SdlFocusDevice::Acquire();
+        WatchPresses(&g_keyPress);
+    }
     bool ReadKeys(u8* state) override {
         if (!Readable()) return false;
         int count = 0;
         const Uint8* sdl = SDL_GetKeyboardState(&count);
         for (int dik = 0; dik < kKeyStateSize; ++dik) {
             const SDL_Scancode sc = kDikToSdl[size_t(dik)];
-            state[dik] = (sc != SDL_SCANCODE_UNKNOWN && sc < count && sdl[sc]) ? 0x80 : 0;
+            const bool down = sc != SDL_SCANCODE_UNKNOWN && sc < count && sdl[sc];
+            state[dik] = (TakeLatched(&g_keyPress[size_t(dik)]) || down) ? 0x80 : 0;
         }
         return true;
     }
@@ -207,12 +258,17 @@ public:
 
 class SdlMouse final : public SdlFocusDevice {
 public:
+    void Acquire() override {
+        SdlFocusDevice::Acquire();
+        FindStaleButtons();
+        WatchPresses(&g_buttonPress);
+    }
     bool ReadMouseButtons(u8* buttons2) override {
         if (!Readable()) return false;
         // SDL's left and right are already the logical buttons.
-        const Uint32 b = SDL_GetMouseState(nullptr, nullptr);
-        buttons2[0] = (b & SDL_BUTTON_LMASK) ? 0x80 : 0;
-        buttons2[1] = (b & SDL_BUTTON_RMASK) ? 0x80 : 0;
+        const Uint32 b = MouseButtons();
+        buttons2[0] = (TakeLatched(&g_buttonPress[0]) || (b & SDL_BUTTON_LMASK)) ? 0x80 : 0;
+        buttons2[1] = (TakeLatched(&g_buttonPress[1]) || (b & SDL_BUTTON_RMASK)) ? 0x80 : 0;
         return true;
     }
 };
@@ -320,7 +376,7 @@ public:
 
     bool AsyncKeyDown(int vk) override {
         if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
-        const Uint32 b = SDL_GetMouseState(nullptr, nullptr);
+        const Uint32 b = MouseButtons();
         const Uint8* k = SDL_GetKeyboardState(nullptr);
         switch (vk) {
             case VK_LBUTTON: return b & SDL_BUTTON_LMASK;
@@ -344,6 +400,13 @@ SdlInputBackend g_sdl;
 InputBackend* g_backend = &g_sdl;
 
 }  // namespace
+
+void ForgetReportedPresses() {
+    for (Press& p : g_keyPress)
+        if (p == Press::Reported) p = Press::None;
+    for (Press& p : g_buttonPress)
+        if (p == Press::Reported) p = Press::None;
+}
 
 SDL_Scancode SdlScancodeFromDik(int dik) {
     return dik >= 0 && dik < kKeyStateSize ? kDikToSdl[size_t(dik)] : SDL_SCANCODE_UNKNOWN;

@@ -151,6 +151,10 @@ AVCodecContext* OpenDecoder(AVFormatContext* fmt, int index) {
 
 // Opens the file and finds its streams.
 AVFormatContext* OpenReader(const std::string& path) {
+    // FFmpeg would wait on a pipe or read a device without end: only a regular file is a movie.
+    File* probe = FileOpenRead(path.c_str());
+    if (!probe) return nullptr;
+    FileClose(probe);
     AVFormatContext* fmt = nullptr;
     if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return nullptr;
     if (avformat_find_stream_info(fmt, nullptr) < 0) avformat_close_input(&fmt);

@@ -8,4 +8,16 @@ namespace plat {
 
 SDL_Window* SdlWindowOf(Window* window);
 
+// After a full-screen request: where the window system left the window smaller than the size SDL
+// now reports (no window manager answered), moves and sizes it over the screen itself, so that SDL's
+// sizes, the renderer's and the window's agree.
+void CoverScreenIfLeftSmall(SDL_Window* window);
+// The window's size as the X server has it; false on other video drivers.
+bool GetRealWindowSize(SDL_Window* window, int* width, int* height);
+
+// Whether the window is the active one, as its activation messages last said.
+bool WindowHasFocus(Window* window);
+// Called before each take of SDL's events: presses the devices have reported are let go.
+void ForgetReportedPresses();
+
 }  // namespace plat

@@ -7,13 +7,16 @@
 // A value line is name=type:data, the data as hex bytes. In key paths and value names every byte
 // outside '!'..'~', and each of "%[]=#", is written %XX. Key paths and value names match ignoring
 // ASCII case, as the registry's do. A file that does not parse reads as empty; the next write keeps
-// it aside as "<file>.corrupt" before replacing it.
+// it aside as "<file>.corrupt" before replacing it. A file that is there but cannot be opened or
+// read is never replaced: writes are refused until it can be read.
 #include "platform/settings.h"
 
 #include <pwd.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -181,24 +184,33 @@ size_t Parse(std::string_view text, Store* store) {
     return 0;
 }
 
-enum class Loaded { kOk, kMissing, kCorrupt };
+// kUnreadable: the file is there but could not be read, so its values are unknown and must not be
+// replaced by a write that would drop them.
+enum class Loaded { kOk, kMissing, kCorrupt, kUnreadable };
 
 Loaded Load(const std::string& path, Store* store) {
     store->clear();
     if (path.empty()) return Loaded::kMissing;
     File* f = FileOpenRead(path.c_str());
-    if (!f) return Loaded::kMissing;  // the first run has no file: nothing to say
+    if (!f) {
+        struct stat st{};
+        if (stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR))
+            return Loaded::kMissing;  // the first run has no file: nothing to say
+        Debug("cannot open " + path + "; using no stored values");
+        return Loaded::kUnreadable;
+    }
     i64 size = FileSize(f);
     std::string text;
     bool ok = size >= 0 && size <= kMaxFileSize;
+    bool read = true;
     if (ok) {
         text.resize(size_t(size));
-        ok = FileRead(f, text.data(), size) == size;
+        read = ok = FileRead(f, text.data(), size) == size;
     }
     FileClose(f);
     if (!ok) {
         Debug("cannot read " + path + "; using no stored values");
-        return Loaded::kCorrupt;
+        return read ? Loaded::kCorrupt : Loaded::kUnreadable;
     }
     if (size_t bad = Parse(text, store)) {
         Debug(path + " is damaged at line " + std::to_string(bad) + "; using no stored values");
@@ -257,10 +269,19 @@ bool SettingsWrite(const char* keyPath, const char* name, u32 type, const void* 
         return false;
     }
     Store store;
-    if (Load(path, &store) == Loaded::kCorrupt) {
+    const Loaded loaded = Load(path, &store);
+    if (loaded == Loaded::kUnreadable) {
+        Debug("not writing " + path + ": it would lose the values it holds");
+        return false;
+    }
+    if (loaded == Loaded::kCorrupt) {
         // Keep the damaged file for a look rather than overwrite it.
         std::string aside = path + ".corrupt";
-        if (std::rename(path.c_str(), aside.c_str()) == 0) Debug("kept the damaged file as " + aside);
+        if (std::rename(path.c_str(), aside.c_str()) != 0) {
+            Debug("cannot keep the damaged " + path + " aside; not writing it");
+            return false;
+        }
+        Debug("kept the damaged file as " + aside);
     }
     Key* key = FindKey(store, keyPath);
     if (!key) {

@@ -42,6 +42,16 @@ void RunDueTimers() {
     }
 }
 
+u32 MsUntilNextTimer() {
+    const u32 now = GetTimeMs();
+    u32 next = 0xFFFFFFFFu;
+    for (const auto& [id, t] : g_timers) {
+        const u32 elapsed = now - t.last;
+        next = std::min(next, elapsed >= t.period ? 0u : t.period - elapsed);
+    }
+    return next;
+}
+
 void KillAllTimers() { g_timers.clear(); }
 
 }  // namespace plat

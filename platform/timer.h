@@ -14,6 +14,8 @@ void KillTimer(u32 id);
 bool TimerExists(u32 id);
 // Runs every timer whose period has passed since its last tick (at most one tick per timer a call).
 void RunDueTimers();
+// Milliseconds until the next tick is due (0 when one is due now); 0xFFFFFFFF with no timer.
+u32 MsUntilNextTimer();
 void KillAllTimers();
 
 }  // namespace plat

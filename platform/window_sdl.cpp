@@ -4,7 +4,9 @@
 #include <cstring>
 #include <deque>
 
+#include "platform/clock.h"
 #include "platform/dialog.h"
+#include "platform/dialog_internal.h"
 #include "platform/sdl_internal.h"
 #include "platform/window.h"
 
@@ -155,6 +157,7 @@ void Convert(const SDL_Event& e) {
 
 void Pump() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+    ForgetReportedPresses();
     // Not SDL_PollEvent: it stops at the marker a wait leaves behind and would hold back newer events.
     SDL_PumpEvents();
     SDL_Event e;
@@ -206,6 +209,8 @@ void DestroyAppWindow(Window* window) {
 }
 
 SDL_Window* SdlWindowOf(Window* window) { return window ? window->sdl : nullptr; }
+
+bool WindowHasFocus(Window* window) { return IsWindowAlive(window) && window->focused; }
 
 }  // namespace plat
 
@@ -309,8 +314,12 @@ LRESULT DefWindowProc(Window* window, u32 message, WPARAM wParam, LPARAM lParam)
 }
 
 void WaitMessage(u32 timeoutMs) {
-    if (!g_queue.empty() || !SDL_WasInit(SDL_INIT_VIDEO)) return;
-    SDL_WaitEventTimeout(nullptr, int(timeoutMs));
+    if (!g_queue.empty() || !SDL_WasInit(SDL_INIT_VIDEO) || TimeSourceReplaced()) return;
+    // The editors' dialogs take their events from a connection of their own, which this wait does
+    // not watch: while one is open the loop comes round often enough for them.
+    constexpr u32 kDialogWaitMs = 10;
+    if (DialogsOpen()) timeoutMs = std::min(timeoutMs, kDialogWaitMs);
+    SDL_WaitEventTimeout(nullptr, int(std::min<u32>(timeoutMs, 0x7FFFFFFF)));
 }
 
 void DiscardMessages() {

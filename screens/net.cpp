@@ -1,6 +1,7 @@
 #include "screens/net.h"
 
 #include <cstdio>
+#include <string>
 
 #include "platform/encoding.h"
 #include "platform/file.h"
@@ -40,10 +41,12 @@ void CloseDocument(plat::NetSession* session, plat::NetUrl* doc) {
     plat::NetCloseSession(session);
 }
 
-plat::File* OpenDownloadFile() {
-    plat::File* file = plat::FileCreateWrite(MakeFilePath("%s", kDownloadName));
-    DebugMsg(file ? "FileOpen OK!" : "FileOpen NG!");
-    return file;
+// The download file is written whole, as every file is (a temporary, then a rename): a failed
+// write keeps the old file and is told as the file's failure.
+int WriteDownloadFile(const std::string& bytes) {
+    const bool ok = plat::WriteFileAtomic(MakeFilePath("%s", kDownloadName), bytes.data(), bytes.size());
+    DebugMsg(ok ? "FileOpen OK!" : "FileOpen NG!");
+    return ok ? 1 : 0;
 }
 
 // Reads once what has arrived and writes it to the download file.
@@ -51,17 +54,15 @@ int DownloadAvailable(const char* header) {
     plat::NetSession* session;
     plat::NetUrl* doc;
     if (!OpenDocument(NetAddress.archive.c_str(), header, &session, &doc)) return 0;
-    if (plat::File* file = OpenDownloadFile()) {
-        i64 size = plat::NetUrlAvailable(doc);
-        if (void* buffer = plat::GlobalAllocZero(std::size_t(size) + 1)) {
-            i64 got = plat::NetReadUrl(doc, buffer, size);
-            if (got > 0) plat::FileWrite(file, buffer, got);
-            plat::GlobalFree(buffer);
-        }
-        plat::FileClose(file);
+    int result = 0;
+    const i64 size = plat::NetUrlAvailable(doc);
+    if (void* buffer = plat::GlobalAllocZero(std::size_t(size) + 1)) {
+        const i64 got = plat::NetReadUrl(doc, buffer, size);
+        result = WriteDownloadFile(std::string(static_cast<const char*>(buffer), std::size_t(got > 0 ? got : 0)));
+        plat::GlobalFree(buffer);
     }
     CloseDocument(session, doc);
-    return 1;
+    return result;
 }
 
 }  // namespace
@@ -110,13 +111,12 @@ int NET_TestDownload() {
     plat::NetSession* session;
     plat::NetUrl* doc;
     if (!OpenDocument(NetAddress.archive.c_str(), nullptr, &session, &doc)) return 0;
-    if (plat::File* file = OpenDownloadFile()) {
-        char buffer[kPiece];
-        while (i64 got = plat::NetReadUrl(doc, buffer, kPiece)) plat::FileWrite(file, buffer, got);
-        plat::FileClose(file);
-    }
+    std::string body;
+    char buffer[kPiece];
+    while (i64 got = plat::NetReadUrl(doc, buffer, kPiece)) body.append(buffer, std::size_t(got));
+    const int result = WriteDownloadFile(body);
     CloseDocument(session, doc);
-    return 1;
+    return result;
 }
 
 int NET_TestDownloadAvail() { return DownloadAvailable(nullptr); }
@@ -125,13 +125,9 @@ int NET_TestHttpHeaders() {
     plat::NetSession* session;
     plat::NetUrl* doc;
     if (!OpenDocument(NetAddress.document.c_str(), nullptr, &session, &doc)) return 0;
-    if (plat::File* file = OpenDownloadFile()) {
-        const std::string headers = plat::NetUrlRawHeaders(doc);
-        plat::FileWrite(file, headers.data(), i64(headers.size()));
-        plat::FileClose(file);
-    }
+    const int result = WriteDownloadFile(plat::NetUrlRawHeaders(doc));
     CloseDocument(session, doc);
-    return 1;
+    return result;
 }
 
 int NET_TestHttpQuery() {
@@ -165,14 +161,16 @@ int NET_TestFtpGet() {
         return 0;
     }
     plat::NetFtp* ftp = plat::NetFtpConnect(session, NetAddress.ftpHost.c_str(), NetAddress.ftpPort, nullptr, nullptr);
+    int result = 1;
     if (!ftp) {
         DebugMsg("service error!");
     } else {
-        plat::NetFtpGet(ftp, NetAddress.ftpFile.c_str(), MakeFilePath("%s", kDownloadName));
+        // The fetch replaces the file only when the whole file came and was written.
+        if (!plat::NetFtpGet(ftp, NetAddress.ftpFile.c_str(), MakeFilePath("%s", kDownloadName))) result = 0;
         plat::NetFtpClose(ftp);
     }
     plat::NetCloseSession(session);
-    return 1;
+    return result;
 }
 
 int NET_OpenWebPage(HWND window) {

@@ -21,6 +21,7 @@ NET_ADDRESS NET_DefaultAddress();
 const NET_ADDRESS& NET_GetAddress();
 void NET_SetAddress(const NET_ADDRESS& address);
 
+// A download that could not be written whole keeps the old "Dat\test.txt" and returns 0.
 int NET_TestOpenUrl();
 int NET_TestFtpUpload();
 int NET_TestDownload();

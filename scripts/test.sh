@@ -49,7 +49,14 @@ mkdir -p "$shots"
 xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
   KORVANE_SCREENSHOT_DIR="$shots" LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" \
   "$build/tests/test_editors" --gtest_filter='EditorDisplay*.*'
+# The mouse after another window has had the input needs real X focus changes too.
+xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
+  LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" \
+  "$build/tests/test_platform" --gtest_filter='SdlInputOnDisplay.*'
 (cd "$build/tests" && xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
   LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" ./test_e2e --gtest_filter='EditorsOnTheGame.*')
+# The display on an X server that no window manager runs.
+xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 \
+  LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" "$build/tests/test_platform" --gtest_filter='DisplayOnX.*'
 
 ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600

@@ -87,14 +87,30 @@ i32 GetBinaryFileSize(const char* name) {
 }
 
 void* ReadBinaryFile(const char* name) {
+    i32 size = 0;
+    return ReadBinaryFile(name, &size);
+}
+
+void* ReadBinaryFile(const char* name, i32* size, i64 limit) {
+    *size = -1;
     plat::File* f = plat::FileOpenRead(name);
     if (!f) return nullptr;
-    i64 size = plat::FileSize(f);
+    const i64 length = plat::FileSize(f);
     void* block = nullptr;
-    if (size >= 0 && size <= INT32_MAX) {
+    if (length > limit) {
+        DebugMsg("%s: %lld bytes, more than the %lld it may have; not read", name, static_cast<long long>(length),
+                 static_cast<long long>(limit));
+    } else if (length >= 0 && length <= INT32_MAX) {
         // An empty file still gives a valid block: null means "cannot open".
-        block = plat::GlobalAllocZero(size_t(size));
-        if (block) plat::FileRead(f, block, size);
+        block = plat::GlobalAllocZero(size_t(length));
+        // A file that shrank since its size was taken gives less, never more, than the block holds.
+        const i64 got = block ? plat::FileRead(f, block, length) : -1;
+        if (got >= 0) {
+            *size = i32(got);
+        } else {
+            plat::GlobalFree(block);
+            block = nullptr;
+        }
     }
     plat::FileClose(f);
     return block;

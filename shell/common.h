@@ -21,6 +21,10 @@ int ClientToScreenRect(HWND window, RECT* rect);
 // ---- files (blocks come from plat::GlobalAllocZero; free them with plat::GlobalFree) ----
 i32 GetBinaryFileSize(const char* name);
 void* ReadBinaryFile(const char* name);
+// The block and its size from one open, so that a file changing meanwhile cannot give a size its
+// block does not have. A file larger than limit is refused with a debug line. Null and *size -1
+// when the file cannot be opened or read or is too large.
+void* ReadBinaryFile(const char* name, i32* size, i64 limit = INT32_MAX);
 void* ReadBinaryFile2(const char* name, i32 offset, i32 length);
 int WriteBinaryFile(const char* name, const void* buffer, i32 length);
 int GetFileExt(const char* name, char** ext);

@@ -1,5 +1,6 @@
 #include "shell/sys.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -129,11 +130,23 @@ bool SYS_MessageTurn(int* exitCode) {
     }
     plat::RunDueTimers();
     if (CloseFlag) _closeDDWindow();
-    if (!PauseFlag)
+    if (!PauseFlag) {
         SYS_Loop_Main();
-    else
+        // Between the gates there is nothing to do: sleep until a message or the next gate.
+        plat::WaitMessage(SYS_IdleWaitMs());
+    } else {
         plat::WaitMessage(kPausedWaitMs);
+    }
     return true;
+}
+
+u32 SYS_IdleWaitMs() {
+    const u32 now = plat::GetTimeMs();
+    auto untilGate = [now](u32 stamp) {
+        const u32 elapsed = now - stamp;
+        return elapsed > kGateMs ? 0u : kGateMs + 1 - elapsed;
+    };
+    return std::min({untilGate(SysRenewTime), untilGate(SysDrawTime), plat::MsUntilNextTimer()});
 }
 
 int SYS_InitWindow() {

@@ -39,6 +39,9 @@ LRESULT WndProc(HWND window, u32 message, WPARAM wParam, LPARAM lParam);
 // One turn of the message loop: a message dispatched, or an idle turn. False once WM_QUIT was taken,
 // with its code in *exitCode.
 bool SYS_MessageTurn(int* exitCode);
+// How long an idle turn waits for a message before the next one: until the next gate of the paced
+// step or the next timer tick is due, whichever comes first.
+u32 SYS_IdleWaitMs();
 
 // ---- start-up and shut-down ----
 void SYS_InitGame();

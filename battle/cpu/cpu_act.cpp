@@ -349,7 +349,9 @@ int CPU_ActDash(int*) {
             SE_Stop(kSeBoostStart);
             SE_Play(kSeBoostLoop, -1);
         }
-        if (--frames < 0) {
+        --frames;
+        if (m->special == 0) MEKA_AddGauge(obj, -2);
+        if (frames < 0) {
             if (w.timer == m->dashTime) {
                 Anim(c, 13, 0);
                 m->moveSpeed = 5;
@@ -363,6 +365,5 @@ int CPU_ActDash(int*) {
     } else if (m->actStep == 2) {
         Braking(c);
     }
-    if (m->special == 0) MEKA_AddGauge(obj, -2);
     return 1;
 }

@@ -131,7 +131,8 @@ MEKA_TYPE_DATA* LoadedType(int type, const char* caller) {
 int WriteRecordFile(int type, const CPU_DATA& data) {
     std::vector<u8> bytes(CPU_DATA_SIZE, 0);
     CPU_WriteRecord(&data, bytes.data());
-    const std::string path = MakeFilePath("Dat\\%s.cpu", MekaNameTbl[type]);
+    // The on-disk form: messages show it as the platform writes it.
+    const std::string path = plat::ResolvePath(MakeFilePath("Dat\\%s.cpu", MekaNameTbl[type]));
     if (!WriteBinaryFile(path.c_str(), bytes.data(), i32(bytes.size()))) {
         DebugMsg("%s:Write error", path.c_str());
         return 0;
@@ -211,7 +212,8 @@ int CPU_LoadData(int type) {
         return 0;
     }
     DebugMsg("●メモリ確保 ： メカNo.%2dＣＰＵデータ ： %d Byte", type, CPU_DATA_SIZE);
-    const std::string path = MakeFilePath("Dat\\%s.cpu", MekaNameTbl[type]);
+    // The on-disk form: messages show it as the platform writes it.
+    const std::string path = plat::ResolvePath(MakeFilePath("Dat\\%s.cpu", MekaNameTbl[type]));
     plat::File* file = plat::FileOpenRead(path.c_str());
     if (!file) {
         // CPU mechs of the type play on the defaults, and the editor can save them.

@@ -1,6 +1,7 @@
 // The weapon table: "Dat\Tama.dat" loaded at start-up, edited in place, saved whole.
 #include "battle/data/tama_data.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ namespace {
 constexpr char kTamaFile[] = "Dat\\Tama.dat";
 // "新規弾" in Shift-JIS.
 constexpr u8 kNewTamaName[] = {0x90, 0x56, 0x8B, 0x4B, 0x92, 0x65};
+
+// The records a file held past the table's TAMA_MAX, as read (a cut last one zero-filled): a save
+// writes them back after the table so that loading and saving loses nothing.
+std::vector<u8> g_beyond;
 
 template <class Io, class Step>
 void StepFields(const Io& io, Step& s) {
@@ -176,15 +181,18 @@ void LinkTail(TAMA_DATA* d) {
 // The file bytes of the table, each record passed through `edit` first.
 template <class Edit>
 int SaveTable(Edit edit) {
-    std::vector<u8> bytes(2 + size_t(TAMA_FILE_SIZE) * size_t(TamaDataCount), 0);
-    RecWriter{bytes.data()}.Field(0, TamaDataCount);
+    const size_t table = 2 + size_t(TAMA_FILE_SIZE) * size_t(TamaDataCount);
+    std::vector<u8> bytes(table + g_beyond.size(), 0);
+    RecWriter{bytes.data()}.Field(0, i16(TamaDataCount + g_beyond.size() / TAMA_FILE_SIZE));
+    std::copy(g_beyond.begin(), g_beyond.end(), bytes.begin() + std::ptrdiff_t(table));
     for (int i = 0; i < TamaDataCount; ++i) {
         if (!TamaDataTbl[i]) continue;
         TAMA_DATA copy = *TamaDataTbl[i];
         edit(&copy);
         TAMA_WriteRecord(&copy, bytes.data() + 2 + size_t(TAMA_FILE_SIZE) * size_t(i));
     }
-    const std::string path = MakeFilePath(kTamaFile);
+    // The on-disk form: messages show it as the platform writes it.
+    const std::string path = plat::ResolvePath(MakeFilePath(kTamaFile));
     if (!WriteBinaryFile(path.c_str(), bytes.data(), i32(bytes.size()))) {
         DebugMsg("%s:Write error", path.c_str());
         return 0;
@@ -228,36 +236,36 @@ void TAMA_ClearData() {
     TamaDataCount = 0;
     TamaListHead = TamaListTail = -1;
     TamaListCount = 0;
+    std::vector<u8>().swap(g_beyond);
 }
 
 int TAMA_LoadData() {
     TAMA_ClearData();
-    const std::string path = MakeFilePath(kTamaFile);
+    // The on-disk form: messages show it as the platform writes it.
+    const std::string path = plat::ResolvePath(MakeFilePath(kTamaFile));
     plat::File* file = plat::FileOpenRead(path.c_str());
     if (!file) {
         DebugMsg("%s:Open error", path.c_str());
         return 0;
     }
     const i64 size = plat::FileSize(file);
+    // A count cut short reads its missing byte as zero, like any other field.
     u8 head[2] = {};
-    if (plat::FileRead(file, head, 2) != 2) {
-        DebugMsg("%s:Read error (no record count)", path.c_str());
-        plat::FileClose(file);
-        return 0;
-    }
+    if (plat::FileRead(file, head, 2) < 0) head[0] = head[1] = 0;
     i16 count = 0;
     RecReader{head}.Field(0, count);
     if (count < 0) {
         DebugMsg("%s: record count %d is negative; nothing loaded", path.c_str(), count);
         count = 0;
     }
-    if (count > TAMA_MAX) {
-        DebugMsg("%s: record count %d is above %d; the first %d are loaded", path.c_str(), count, TAMA_MAX,
-                 TAMA_MAX);
-        count = TAMA_MAX;
-    }
     // Records the file at least begins; the rest of a cut record reads as zeros.
     const i64 held = size >= 2 ? (size - 2 + TAMA_FILE_SIZE - 1) / TAMA_FILE_SIZE : 0;
+    const i64 beyond = std::min<i64>(count, held) - TAMA_MAX;
+    if (count > TAMA_MAX) {
+        DebugMsg("%s: record count %d is above %d; the first %d are loaded, the rest kept for saving",
+                 path.c_str(), count, TAMA_MAX, TAMA_MAX);
+        count = TAMA_MAX;
+    }
     if (count > held) {
         DebugMsg("%s: record count %d but the file holds %lld; loading those", path.c_str(), count,
                  static_cast<long long>(held));
@@ -293,6 +301,11 @@ int TAMA_LoadData() {
         d->prev = d->next = -1;
         // A record stored free stays a free slot (and is saved as it is).
         if (d->inUse) LinkTail(d);
+    }
+    if (TamaDataCount == TAMA_MAX && beyond > 0) {
+        g_beyond.assign(size_t(beyond) * TAMA_FILE_SIZE, 0);
+        const i64 got = plat::FileRead(file, g_beyond.data(), i64(g_beyond.size()));
+        g_beyond.resize(size_t((std::max<i64>(got, 0) + TAMA_FILE_SIZE - 1) / TAMA_FILE_SIZE) * TAMA_FILE_SIZE);
     }
     plat::FileClose(file);
     return 1;

@@ -166,9 +166,10 @@ extern i16 TamaListHead;
 extern i16 TamaListTail;
 extern i16 TamaListCount;
 
-// Clears the table, then loads "Dat\Tama.dat". 1 when loaded; 0 when missing or out of memory.
+// Clears the table, then loads "Dat\Tama.dat" (a short file reads as zeros). 1 when loaded; 0 when
+// missing or out of memory. Records past TAMA_MAX are kept as bytes, outside the table.
 int TAMA_LoadData();
-// Writes every record of the table; 0 (old file kept) on any failure.
+// Writes every record of the table, then the records kept past it; 0 (old file kept) on any failure.
 int TAMA_SaveData();
 // The lowest free record below the count, linked at the tail and marked in use; null when none.
 TAMA_DATA* TAMA_GetFreeData();

@@ -157,7 +157,8 @@ int WriteFile(int type, const MEKA_TYPE_DATA* t, Edit edit) {
         edit(&copy);
         WAZA_WriteRecord(&copy, bytes.data() + 2 + size_t(WAZA_FILE_SIZE) * size_t(i));
     }
-    const std::string path = MakeFilePath("Dat\\%s.waz", MekaNameTbl[type]);
+    // The on-disk form: messages show it as the platform writes it.
+    const std::string path = plat::ResolvePath(MakeFilePath("Dat\\%s.waz", MekaNameTbl[type]));
     if (!WriteBinaryFile(path.c_str(), bytes.data(), i32(bytes.size()))) {
         DebugMsg("%s:Write error", path.c_str());
         return 0;
@@ -167,7 +168,8 @@ int WriteFile(int type, const MEKA_TYPE_DATA* t, Edit edit) {
 
 // Reads the type's file into its (empty) entry; 0 when it cannot be opened or memory is out.
 int ReadFile(int type, MEKA_TYPE_DATA* t) {
-    const std::string path = MakeFilePath("Dat\\%s.waz", MekaNameTbl[type]);
+    // The on-disk form: messages show it as the platform writes it.
+    const std::string path = plat::ResolvePath(MakeFilePath("Dat\\%s.waz", MekaNameTbl[type]));
     plat::File* file = plat::FileOpenRead(path.c_str());
     if (!file) {
         DebugMsg("%s:Open error", path.c_str());

@@ -338,6 +338,7 @@ int HIT_CheckMapLineBox(LIST_DATA* obj, i32 x, i32 y, int mask) {
     if (!obj || !MAP_IsOpen()) return 0;
     i32 cx = CellOf(obj->x), cy = CellOf(obj->y);
     const i32 tx = CellOf(x), ty = CellOf(y);
+    if (!InMap(cx, cy) || !InMap(tx, ty)) return 0;
     // Boxes under a cell still step (and cover) one cell per axis: a step of 0 would never arrive.
     const i32 w = std::max(obj->foot1.w / 16, 1), h = std::max(obj->foot1.h / 16, 1);
     const i32 offX = obj->foot1.x / 16, offY = obj->foot1.y / 16;
@@ -350,8 +351,11 @@ int HIT_CheckMapLineBox(LIST_DATA* obj, i32 x, i32 y, int mask) {
     const i32 minorDir = Sign(yMajor ? tx - cx : ty - cy);
     const i32 majorStep = yMajor ? h : w, minorStep = yMajor ? w : h;
     i32 err = majorDist / 2;
-    for (i32 travelled = majorStep; travelled <= majorDist; travelled += majorStep) {
-        major += majorDir * majorStep;
+    // The last step may be shorter than the box: the walk always arrives at the target's cell.
+    for (i32 travelled = 0; travelled < majorDist;) {
+        const i32 step = std::min(majorStep, majorDist - travelled);
+        travelled += step;
+        major += majorDir * step;
         err -= minorDist;
         if (err < 0) {
             minor += minorDir * minorStep;

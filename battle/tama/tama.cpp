@@ -201,6 +201,7 @@ int TAMA_CreateShot(int weapon, LIST_DATA* creator, i32 sx, i32 sy, i32 sz, i32 
     if (ph->fire.weapon >= 0 && t->phase < 16 && (ph->fire.startMask & (1u << t->phase)))
         TAMA_CreateLauncher(o, &ph->fire);
     SetSprHeight(o, ph);
+    SetScale(o, ph->scale[0]);  // once more after the step's own: a random scale draws twice
     MakeTrail(o, ph);
     ReadBoxes(o);
     KindInit(o, ph, TamaCurLnch ? TamaCurLnch->index : -1);
@@ -270,9 +271,11 @@ void TAMA_SetShotSpr(LIST_DATA* shot) {
             } else if (st->timing == 1 && d != 100) {
                 v = (w + 1) * d / 100 - 1;
             }
+            // A step shorter than its frames would fit a wait of -1, which as u16 holds the step for
+            // 65536 frames: it gets 0 instead.
             t->waits[i] = u16(std::clamp<long>(v, 0, 65535));
         }
-        spr->wait = i16(std::clamp<long>(t->waits[0], 1, 32767));
+        spr->wait = i16(std::min<long>(t->waits[0], 32767));
     }
     if (ph->kind != 2) TAMA_SetDir(shot, st->facing ? MATH_GetVecSector(15, shot->vx16, shot->vy16) : 0);
 }

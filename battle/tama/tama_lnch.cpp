@@ -142,7 +142,7 @@ int TAMA_RenewFire() {
     const TAMA_FIRE* fire = w->fire;
     if (w->wait-- > 0) return 1;
     w->wait = i16(w->interval);
-    if (fire->sound) SE_Play(fire->sound - 1, 0);
+    if (fire->sound) SE_Play(fire->sound - 1, -1);
 
     LIST_DATA* owner = OBJ_Get(l->owner);
     if (!owner) return 0;

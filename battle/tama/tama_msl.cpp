@@ -161,6 +161,9 @@ int TAMA_MSL_RenewInertial(LIST_DATA* shot, i32* s) {
     return 0;
 }
 
+// Kinds the shot code does not name (3 and up) and unknown movement types fly straight.
+int MoveType(const TAMA_PHASE* ph) { return ph->kind == 0 && ph->moveType < TAMA_MSL_TYPES ? ph->moveType : 0; }
+
 }  // namespace
 
 const TAMA_INIT_FUNC TamaMslInitTbl[TAMA_MSL_TYPES] = {TAMA_MSL_InitStraight, TAMA_MSL_InitHoming, TAMA_MSL_InitWobble, TAMA_MSL_InitMine, TAMA_MSL_InitInertial};
@@ -173,8 +176,7 @@ void TAMA_MSL_Init(LIST_DATA* shot, int ref) {
     i32* s = shot->tama->state;
     shot->tama->ref = i16(ref);
     s[TAMA_MSL_STOP] = ph->p[15];
-    // An unknown movement type flies straight.
-    if (ph->moveType < TAMA_MSL_TYPES) TamaMslInitTbl[ph->moveType](shot, s, ph->p);
+    TamaMslInitTbl[MoveType(ph)](shot, s, ph->p);
 }
 
 int TAMA_MSL_Check() {
@@ -185,6 +187,5 @@ int TAMA_MSL_Check() {
     const i32 stop = s[TAMA_MSL_STOP];
     if (const LIST_DATA* t = TargetOf(shot); t && stop >= 0 && Dist2(shot->x, shot->y, t->x, t->y) < i64(stop) * stop)
         return 0;
-    const int type = ph->moveType < TAMA_MSL_TYPES ? ph->moveType : 0;
-    return TamaMslRenewTbl[type](shot, s) >= 0 ? 1 : 0;
+    return TamaMslRenewTbl[MoveType(ph)](shot, s) >= 0 ? 1 : 0;
 }

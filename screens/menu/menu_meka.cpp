@@ -388,8 +388,6 @@ void MENU_WAZA_Build(int first) {
     MENU_MEKA_BuildCard(&card, MenuWazaType, false, 8, 8);
     card.w = 276;
     card.select = 0;
-    SPR_DelSpr(card.spr2);
-    card.spr2 = -1;
     for (int k = 0; k < kCommands; ++k) {
         MENU_ITEM& it = MenuWazaItem[1 + k];
         it.used = 1;

@@ -222,13 +222,13 @@ void HIS_DrawRow(int row, int x, int y, int n) {
         SPR_SetTSprAttrCnt1(r.sprite, 32);
     }
     const HIS_ENTRY& e = HisData.entry[n];
-    if (plat::Surface* pic = Slot(S.rankingSurf)) {
-        const RECT plate{216, 120, 536, 152}, label{488, 0, 552, 24};
-        BLT_Copy(s, 0, 0, pic, &plate, 1);
-        BLT_Copy(s, 144, 7, pic, &label, 1);
-    }
+    plat::Surface* pic = Slot(S.rankingSurf);
+    const RECT plate{216, 120, 536, 152}, label{488, 0, 552, 24};
+    if (pic) BLT_Copy(s, 0, 0, pic, &plate, 1);
     DBG_DrawText(s, 17, 3, "DATE:%04d/%02d/%02d TIME:%02d:%02d:%02d", e.time[0], e.time[1], e.time[3], e.time[4],
                  e.time[5], e.time[6]);
+    // The label lies over the end of the time.
+    if (pic) BLT_Copy(s, 144, 7, pic, &label, 1);
     TXT_DrawNum(s, 256, 6, 0, e.waves, 3, 0, -1, 1, 1);
 }
 

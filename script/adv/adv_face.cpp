@@ -73,7 +73,13 @@ void _ass_releaseface(i32 id) {
     ASS_Trace("_ass_releaseface(%d)", id);
     for (int i = 0; i < FACE_SLOT_MAX; ++i) {
         if (FaceSprTbl[i].id == -1) continue;
-        if (id == -1 || FaceSprTbl[i].id == id) ReleaseSlot(i);
+        if (id == -1) {
+            ReleaseSlot(i);
+        } else if (FaceSprTbl[i].id == id) {
+            // An id loaded twice keeps its later slot.
+            ReleaseSlot(i);
+            return;
+        }
     }
 }
 

@@ -71,6 +71,8 @@ bool IsLead(u8 b) { return b >= 0x80; }
 void FreeRecord(MSG_LINE& r, bool releaseSurface) {
     plat::GlobalFree(r.text);
     r.text = nullptr;
+    plat::GlobalFree(r.rubyText);
+    r.rubyText = nullptr;
     if (releaseSurface) {
         if (r.surf >= 0) SPR_DelSurfDat(r.surf);
         r.surf = -1;
@@ -206,8 +208,9 @@ struct LAYOUT {
 };
 
 // The ruby tag after "/kl": base and ruby in brackets; the base (padded to the ruby's width unless
-// "kll") goes into the text. False when the brackets are not there.
-bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text) {
+// "kll") goes into the text whole. The ruby keeps what fits across the row's room. False when the
+// brackets are not there.
+bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text, i32 room) {
     i32 p = l.pos + 3;
     bool pad = true;
     if (p < l.len && l.buf[p] == 'l') {
@@ -217,8 +220,8 @@ bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text) {
     std::string base, ruby;
     if (!ReadBracket(l.buf, l.len, &p, &base) || !ReadBracket(l.buf, l.len, &p, &ruby)) return false;
     l.pos = p;
-    const i32 baseChars = std::min(WholeChars(base), MSG_RUBY_MAX);
-    const i32 rubyChars = std::min(WholeChars(ruby), MSG_RUBY_MAX);
+    const i32 baseChars = WholeChars(base);
+    const i32 rubyChars = std::min(WholeChars(ruby), std::max(0, room / 2) * l.gw / kRubyPitch);
     const i32 needed = (rubyChars * kRubyPitch + l.gw - 1) / l.gw;
     const i32 extra = std::max(0, needed - baseChars);
     const i32 left = pad ? extra / 2 : 0, right = extra - extra / 2;
@@ -228,9 +231,10 @@ bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text) {
     r.baseCount = baseChars;
     text.append(base, 0, size_t(baseChars) * 2);
     text.append(size_t(right) * 2, ' ');
-    std::memcpy(r.rubyText, ruby.data(), size_t(rubyChars) * 2);
-    r.rubyText[rubyChars * 2] = 0;
-    r.rubyCount = rubyChars;
+    plat::GlobalFree(r.rubyText);
+    r.rubyText = static_cast<char*>(plat::GlobalAllocZero(size_t(rubyChars) * 2 + 1));
+    r.rubyCount = r.rubyText ? rubyChars : 0;
+    if (r.rubyText) std::memcpy(r.rubyText, ruby.data(), size_t(rubyChars) * 2);
     return true;
 }
 
@@ -266,7 +270,7 @@ bool LayoutSegment(LAYOUT& l, MSG_LINE& r, i32 room) {
                 case 'n': r.newLine = 1; break;
                 case 'k':
                     if (c2 == 'l') {
-                        if (!RubyTag(l, r, text)) {
+                        if (!RubyTag(l, r, text, room)) {
                             DebugMsg("message: ruby tag without [base][ruby]");
                             l.pos += 3;
                         }
@@ -372,7 +376,7 @@ void CopySegment(plat::Surface* dst, const MSG_LINE& r, i32 x0, i32 x1, i32 leve
 }
 
 void DrawRuby(plat::Surface* dst, const MSG_LINE& r) {
-    if (!r.ruby || r.rubyCount <= 0) return;
+    if (!r.ruby || r.rubyCount <= 0 || !r.rubyText) return;
     FONT_SetFont(kRubyFont, FONT_STYLE_OUTLINE, 0);
     FONT_SetColor(r.rubyColor[0], r.rubyColor[1], r.rubyColor[2]);
     const i32 baseX = TextWindow.originX + r.x + (r.baseStart / 2) * r.glyphW;

@@ -14,7 +14,6 @@ constexpr int MSG_INDENT_MAX = 32;
 constexpr int MSG_INDENT_TEXT = 32;  // bytes of a prefix or a name, with its terminator
 constexpr int MSG_NAME_MAX = 260;
 constexpr int MSG_SELECT_MAX = 8;
-constexpr int MSG_RUBY_MAX = 8;  // ruby characters and base characters a segment keeps
 constexpr i32 MSG_SKIP_PIXELS = 12;  // decide completes a reveal only past these
 constexpr i32 MSG_EDGE_SHOWN = 7;    // the edge counter beyond which the page is shown
 constexpr i32 MSG_SE_REVEAL = 46;
@@ -34,7 +33,7 @@ struct MSG_LINE {
     i32 surfW, surfH;
     i32 color[3];
     i32 ruby;
-    char rubyText[MSG_RUBY_MAX * 2 + 1];  // the ruby characters
+    char* rubyText;  // the ruby characters (allocated)
     i32 rubyCount;
     i32 baseStart;  // bytes into the text where the base characters start
     i32 baseCount;

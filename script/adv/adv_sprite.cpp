@@ -479,40 +479,39 @@ void ADV_DrawSprPicture(int sprite) {
     }
 }
 
+// The transitions cut the whole picture, whatever source rectangle the script set.
 void ADV_DrawSprTiles(plat::Surface* dst, const ADV_SPR* a, plat::Surface* src) {
     const i32 k = Cosine(a->level / 2 + 192);
-    const i32 sx = a->src.left, sy = a->src.top;
-    const i32 tw = (a->src.right - sx) / 4, th = (a->src.bottom - sy) / 4;
+    const i32 tw = src->width / 4, th = src->height / 4;
     const i32 hw = tw / 2, hh = th / 2;
     for (i32 row = 0; row < 4; ++row) {
         for (i32 col = 0; col < 4; ++col) {
             const i32 tx = a->x + col * tw, ty = a->y + row * th;
             SquareFunc(dst, tx, ty, tx + hw + ((hw * k) >> 12) - 1, ty + hh + ((-hh * k) >> 12) - 1, tx + tw - 1,
-                       ty + th - 1, tx + hw + ((-hw * k) >> 12) - 1, ty + hh + ((hh * k) >> 12) - 1, src,
-                       sx + col * tw, sy + row * th, tw, th);
+                       ty + th - 1, tx + hw + ((-hw * k) >> 12) - 1, ty + hh + ((hh * k) >> 12) - 1, src, col * tw,
+                       row * th, tw, th);
         }
     }
 }
 
 void ADV_DrawSprZoom(plat::Surface* dst, const ADV_SPR* a, plat::Surface* src) {
     const i64 t = std::max(a->fadeTime, 1);
-    const i32 w = a->src.right - a->src.left, h = a->src.bottom - a->src.top;
+    const i32 w = src->width, h = src->height;
     const i32 hw = i32(i64(w / 2) * a->level / t), hh = i32(i64(h / 2) * a->level / t);
-    const RECT part{a->src.left + w / 2 - hw, a->src.top + h / 2 - hh, a->src.left + w / 2 + hw,
-                    a->src.top + h / 2 + hh};
+    const RECT part{w / 2 - hw, h / 2 - hh, w / 2 + hw, h / 2 + hh};
     if (hw > 0 && hh > 0) BLT_Copy(dst, a->x + w / 2 - hw, a->y + h / 2 - hh, src, &part, 1);
 }
 
 void ADV_DrawSprBlinds(plat::Surface* dst, const ADV_SPR* a, plat::Surface* src) {
     const i64 t = std::max(a->fadeTime, 1);
     const i32 k = Cosine(i32(i64(a->level) * 64 / t) + 192);
-    const i32 w = a->src.right - a->src.left;
-    const i32 sh = (a->src.bottom - a->src.top) / 12, h = sh / 2;
+    const i32 w = src->width;
+    const i32 sh = src->height / 12, h = sh / 2;
     const i32 open = (h * k) >> 12;
     for (i32 i = 0; i < 12; ++i) {
         const i32 s = a->y + i * sh;
         SquareFunc(dst, a->x, s + h - open, a->x + w - 1, s + h - open, a->x + w - 1, s + h + open, a->x,
-                   s + h + open, src, a->src.left, a->src.top + i * sh, w, sh);
+                   s + h + open, src, 0, i * sh, w, sh);
     }
 }
 

@@ -79,8 +79,12 @@ void FreeMap() {
 void ReadMap() {
     FreeMap();
     const char* path = MakeFilePath("bmp\\etc\\tbl.dat");
-    const i32 size = GetBinaryFileSize(path);
-    void* block = size > 0 ? ReadBinaryFile(path) : nullptr;
+    i32 size = 0;
+    void* block = ReadBinaryFile(path, &size);
+    if (block && size <= 0) {
+        plat::GlobalFree(block);
+        block = nullptr;
+    }
     if (!block) {
         DebugMsg("text window: no wipe map bmp\\etc\\tbl.dat");
         return;

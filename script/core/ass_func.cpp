@@ -105,6 +105,15 @@ bool SkippedInReadMode(int no) {
 
 bool Person(i32 n) { return n >= 0 && n < kPersonCount; }
 
+// Rows of plain setters: their expressions read, then handed on unless the read mode skips them.
+template <int N, typename F>
+void Setter(int no, F&& f) {
+    i32 v[N > 0 ? N : 1] = {};
+    for (int i = 0; i < N; ++i) v[i] = ReadParam();
+    if (SkippedInReadMode(no) && ReadMode()) return;
+    f(v);
+}
+
 void SetFolder(char* folder) { ReadText(folder, kFolderMax); }
 
 // ---- flow and values ----
@@ -191,6 +200,9 @@ void StartFade(i32 kind) {
     Fn.fadeStart = plat::GetTimeMs();
 }
 
+void _ass_func_fade() { StartFade(ASS_WAIT_FADE); }
+void _ass_func_fade2() { StartFade(ASS_WAIT_FADE2); }
+
 void _ass_func_wait() {
     const i32 ms = ReadParam();
     if (!ReadMode()) _ass_setscriptwait(ms);
@@ -221,21 +233,71 @@ void _ass_func_getkey() {
 
 // ---- text window, messages and faces ----
 
-void _ass_func_text(bool draw, bool wait) {
+void _ass_func_windowtype() {
+    Setter<1>(15, [](const i32* v) { _ass_settextwindowtype(v[0]); });
+}
+
+void _ass_func_window() {
+    Setter<4>(16, [](const i32* v) {
+        _ass_settextwindowpos(v[0], v[1]);
+        _ass_settextwindowsize(v[2], v[3]);
+    });
+}
+
+void _ass_func_windowpos() {
+    Setter<2>(17, [](const i32* v) { _ass_settextwindowpos(v[0], v[1]); });
+}
+
+void _ass_func_windowsize() {
+    Setter<2>(18, [](const i32* v) { _ass_settextwindowsize(v[0], v[1]); });
+}
+
+// Row 19: position, size and one margin for all four sides.
+void WindowWithMargin() {
+    Setter<5>(19, [](const i32* v) { _ass_settextwindow(v[0], v[1], v[2], v[3], v[4]); });
+}
+
+// Row 20: the background setter, which changes nothing.
+void WindowBackground() {
+    Setter<4>(20, [](const i32* v) { _ass_settextwindowbg(v[0], v[1], v[2], v[3]); });
+}
+
+// Rows without effect: their arguments are all there is.
+void _ass_func_wintype2() { _ass_skipfuncargs(22); }
+void _ass_func_nop2a() { _ass_skipfuncargs(23); }
+void _ass_func_nop2b() { _ass_skipfuncargs(24); }
+void _ass_func_nop2c() { _ass_skipfuncargs(41); }
+void _ass_func_empty() {}
+void _ass_func_nop3() { _ass_skipfuncargs(82); }
+
+void _ass_func_changeframe() {
+    Setter<1>(25, [](const i32* v) { _ass_changeframe(v[0]); });
+}
+
+// A text line; as a page it is laid out at once and waited for.
+void TextLine(bool page) {
     char text[kTextMax];
     ReadText(text, sizeof(text));
     if (ReadMode()) return;
     ADV_SetMessage(text);
-    if (draw) ADV_DrawMessage();
-    if (wait) SetScirptWait(1, ASS_WAIT_PAGE);
+    if (!page) return;
+    ADV_DrawMessage();
+    SetScirptWait(1, ASS_WAIT_PAGE);
 }
 
-void _ass_func_message(bool wait, bool readSkipped) {
+void _ass_func_addtext() { TextLine(false); }
+void _ass_func_text() { TextLine(true); }
+
+void DrawPage(bool wait, bool readSkipped) {
     ASS_ReadDummyScrData(1);
     if (readSkipped && ReadMode()) return;
     ADV_DrawMessage();
     if (wait) SetScirptWait(1, ASS_WAIT_PAGE);
 }
+
+void _ass_func_message() { DrawPage(true, true); }
+void _ass_func_message2() { DrawPage(false, true); }
+void _ass_func_message3() { DrawPage(true, false); }
 
 void _ass_func_closewindow() {
     const i32 ms = ReadParam();
@@ -263,11 +325,51 @@ void _ass_func_autotime() {
     if (!ReadMode()) _ass_setwaittype(1, u32(ms));
 }
 
+void _ass_func_textcursor() {
+    Setter<2>(34, [](const i32* v) { _ass_text_cursor(v[0], v[1]); });
+}
+
+void _ass_func_facedir() { SetFolder(Fn.faceDir); }
+
+void _ass_func_initface() {
+    Setter<2>(36, [](const i32* v) {
+        _ass_initface();
+        ADV_SetFaceSpace(v[0], v[1]);
+    });
+}
+
 void _ass_func_setface() {
     const i32 id = ReadParam();
     char name[kMaxPath], path[kMaxPath];
     ReadText(name, sizeof(name));
     if (ASS_FolderPath(path, Fn.faceDir, name)) _ass_loadface(id, path);
+}
+
+void _ass_func_delface() {
+    Setter<1>(38, [](const i32* v) { _ass_releaseface(v[0]); });
+}
+
+void _ass_func_facepos() {
+    Setter<4>(39, [](const i32* v) { _ass_settextwindowfacepos(v[0], v[1]); });
+}
+
+void _ass_func_facepos2() {
+    Setter<2>(40, [](const i32* v) { _ass_settextwindowfacepos(v[0], v[1]); });
+}
+
+void _ass_func_namepos() {
+    Setter<2>(42, [](const i32* v) { _ass_settextwindownamepos(v[0], v[1]); });
+}
+
+void _ass_func_fonttype() {
+    Setter<2>(43, [](const i32* v) {
+        _ass_settextwindowfonttype(v[0]);
+        _ass_settextwindowfontils(v[1]);
+    });
+}
+
+void _ass_func_fontcolor() {
+    Setter<2>(44, [](const i32* v) { _ass_settextwindowfontcolor(v[0], v[1]); });
 }
 
 void _ass_func_seltext() {
@@ -302,13 +404,18 @@ void PlaceAndShow(int slot, i32 x, i32 y, i32 priority, i32 type, i32 ms) {
     ADV_SetSprDisp(slot, 1, type, ms);
 }
 
-void _ass_func_delsprite(bool release) {
+void _ass_func_sprdir() { SetFolder(Fn.pictureDir); }
+
+void RemoveSprite(bool release) {
     const i32 slot = ReadParam();
     if (ReadMode()) return;
     ADV_DelSprite(slot);
     if (release) ADV_ReleaseSprite(slot);
     SetFuncReturnNum(-1);
 }
+
+void _ass_func_delsprite() { RemoveSprite(true); }
+void _ass_func_delsprite2() { RemoveSprite(false); }
 
 void _ass_func_loadsprite() {
     char name[kMaxPath], path[kMaxPath];
@@ -334,22 +441,30 @@ void _ass_func_setsprite() {
     if (ASS_FolderPath(path, "", name)) PlaceAndShow(_ass_createsprite2(slot, path), x, y, priority, type, ms);
 }
 
-void _ass_func_sprdisp(int base) {
+void ShowSlot(int base) {
     const i32 n = ReadParam(), show = ReadParam(), type = ReadParam(), ms = ReadParam();
     if (ReadMode() || (base && !Person(n))) return;
     ADV_SetSprDisp(base + n, show, type, ms);
 }
 
-void _ass_func_sprpos(int base) {
+void MoveSlot(int base) {
     const i32 n = ReadParam(), x = ReadParam(), y = ReadParam();
     if (ReadMode() || (base && !Person(n))) return;
     ADV_SetSprPos(base + n, x, y);
 }
 
+void _ass_func_sprdisp() { ShowSlot(0); }
+void _ass_func_chrdisp() { ShowSlot(kCharFirst); }
+void _ass_func_bustdisp() { ShowSlot(kBustFirst); }
+void _ass_func_sprpos() { MoveSlot(0); }
+void _ass_func_chrpos() { MoveSlot(kCharFirst); }
+
 void _ass_func_sprpri() {
     const i32 slot = ReadParam(), priority = ReadParam();
     if (!ReadMode()) ADV_SetSprPri(slot, priority);
 }
+
+void _ass_func_chrdir() { SetFolder(Fn.charDir); }
 
 void _ass_func_setchr() {
     const i32 n = ReadParam();
@@ -361,7 +476,7 @@ void _ass_func_setchr() {
         PlaceAndShow(_ass_createsprite2(kCharFirst + n, path), x, y, priority, type, ms);
 }
 
-void _ass_func_delchr(bool release) {
+void RemoveChr(bool release) {
     const i32 n = ReadParam();
     if (ReadMode()) return;
     if (!Person(n)) {
@@ -374,6 +489,9 @@ void _ass_func_delchr(bool release) {
         SetFuncReturnNum(-1);
     }
 }
+
+void _ass_func_delchr2() { RemoveChr(false); }
+void _ass_func_delchr() { RemoveChr(true); }
 
 void _ass_func_chrattr() {
     const i32 n = ReadParam(), mode = ReadParam(), value = ReadParam();
@@ -407,6 +525,8 @@ bool BustPath(char* path, i32 number) {
     std::snprintf(name, sizeof(name), "btst_%02d.spr", number);
     return ASS_FolderPath(path, Fn.bustDir, name);
 }
+
+void _ass_func_bustdir() { SetFolder(Fn.bustDir); }
 
 void _ass_func_setbust() {
     const i32 n = ReadParam();
@@ -478,7 +598,7 @@ void _ass_func_stopbgm() {
     BGM_Stop();
 }
 
-void _ass_func_playse(bool volume) {
+void PlaySe(bool volume) {
     const i32 n = ReadParam(), loop = ReadParam();
     const i32 level = volume ? ReadParam() : 0;
     if (volume) ReadParam();
@@ -489,6 +609,9 @@ void _ass_func_playse(bool volume) {
     ASS_Trace("SE_SetVolume(%d)", level);
     SE_SetVolume(level);
 }
+
+void _ass_func_playse() { PlaySe(false); }
+void _ass_func_playse2() { PlaySe(true); }
 
 void _ass_func_stopse() {
     const i32 n = ReadParam();
@@ -502,14 +625,31 @@ void _ass_func_skip() {
     SetFuncReturnNum(0);
 }
 
-// Rows of plain setters: their expressions read, then handed on unless the read mode skips them.
-template <int N, typename F>
-void Setter(int no, F&& f) {
-    i32 v[N > 0 ? N : 1] = {};
-    for (int i = 0; i < N; ++i) v[i] = ReadParam();
-    if (SkippedInReadMode(no) && ReadMode()) return;
-    f(v);
-}
+// The handlers of functions 0..83 by number; row 21 has none.
+using FUNC_HANDLER = void (*)();
+const FUNC_HANDLER FuncTbl[ASS_FUNC_BUILTIN_LAST + 1] = {
+    _ass_func_return,     _ass_func_call,       _ass_func_clearsurf,   _ass_func_rgb,          // 0-3
+    _ass_func_rand,       SinHandler,           CosHandler,            _ass_func_clearvalue,   // 4-7
+    _ass_func_setvalue,   _ass_func_getvalue,   _ass_func_fade,        _ass_func_fade2,        // 8-11
+    _ass_func_wait,       _ass_func_keywait,    _ass_func_getkey,      _ass_func_windowtype,   // 12-15
+    _ass_func_window,     _ass_func_windowpos,  _ass_func_windowsize,  WindowWithMargin,       // 16-19
+    WindowBackground,     nullptr,              _ass_func_wintype2,    _ass_func_nop2a,        // 20-23
+    _ass_func_nop2b,      _ass_func_changeframe, _ass_func_addtext,    _ass_func_message,      // 24-27
+    _ass_func_message2,   _ass_func_closewindow, _ass_func_closewindow, _ass_func_pagewait,    // 28-31
+    _ass_func_auto,       _ass_func_autotime,   _ass_func_textcursor,  _ass_func_facedir,      // 32-35
+    _ass_func_initface,   _ass_func_setface,    _ass_func_delface,     _ass_func_facepos,      // 36-39
+    _ass_func_facepos2,   _ass_func_nop2c,      _ass_func_namepos,     _ass_func_fonttype,     // 40-43
+    _ass_func_fontcolor,  _ass_func_seltext,    _ass_func_message3,    _ass_func_selrect,      // 44-47
+    _ass_func_selwait,    _ass_func_sprdir,     _ass_func_delsprite,   _ass_func_loadsprite,   // 48-51
+    _ass_func_setsprite,  _ass_func_sprdisp,    _ass_func_sprpos,      _ass_func_sprpri,       // 52-55
+    _ass_func_delsprite2, _ass_func_chrdir,     _ass_func_setchr,      _ass_func_chrdisp,      // 56-59
+    _ass_func_delchr2,    _ass_func_delchr,     _ass_func_chrpos,      _ass_func_chrattr,      // 60-63
+    _ass_func_chrrect,    _ass_func_bustdir,    _ass_func_setbust,     _ass_func_setbust2,     // 64-67
+    _ass_func_setbust3,   _ass_func_bustdisp,   _ass_func_delbust2,    _ass_func_delbust,      // 68-71
+    _ass_func_bustpos,    _ass_func_bustpage,   _ass_func_empty,       _ass_func_empty,        // 72-75
+    _ass_func_empty,      _ass_func_playbgm,    _ass_func_stopbgm,     _ass_func_playse,       // 76-79
+    _ass_func_playse2,    _ass_func_stopse,     _ass_func_nop3,        _ass_func_skip,         // 80-83
+};
 
 }  // namespace
 
@@ -538,96 +678,15 @@ void _ass_skipfuncargs(int no) {
 }
 
 void _ass_callfunc(int no) {
-    switch (no) {
-        case 0: _ass_func_return(); break;
-        case 1: _ass_func_call(); break;
-        case 2: _ass_func_clearsurf(); break;
-        case 3: _ass_func_rgb(); break;
-        case 4: _ass_func_rand(); break;
-        case 5: SinHandler(); break;
-        case 6: CosHandler(); break;
-        case 7: _ass_func_clearvalue(); break;
-        case 8: _ass_func_setvalue(); break;
-        case 9: _ass_func_getvalue(); break;
-        case 10: StartFade(ASS_WAIT_FADE); break;
-        case 11: StartFade(ASS_WAIT_FADE2); break;
-        case 12: _ass_func_wait(); break;
-        case 13: _ass_func_keywait(); break;
-        case 14: _ass_func_getkey(); break;
-        case 15: Setter<1>(no, [](const i32* v) { _ass_settextwindowtype(v[0]); }); break;
-        case 16: Setter<4>(no, [](const i32* v) {
-            _ass_settextwindowpos(v[0], v[1]);
-            _ass_settextwindowsize(v[2], v[3]);
-        });
-            break;
-        case 17: Setter<2>(no, [](const i32* v) { _ass_settextwindowpos(v[0], v[1]); }); break;
-        case 18: Setter<2>(no, [](const i32* v) { _ass_settextwindowsize(v[0], v[1]); }); break;
-        case 19: Setter<5>(no, [](const i32* v) { _ass_settextwindow(v[0], v[1], v[2], v[3], v[4]); }); break;
-        case 25: Setter<1>(no, [](const i32* v) { _ass_changeframe(v[0]); }); break;
-        case 26: _ass_func_text(false, false); break;
-        case 27: _ass_func_message(true, true); break;
-        case 28: _ass_func_message(false, true); break;
-        case 29: case 30: _ass_func_closewindow(); break;
-        case 31: _ass_func_pagewait(); break;
-        case 32: _ass_func_auto(); break;
-        case 33: _ass_func_autotime(); break;
-        case 34: Setter<2>(no, [](const i32* v) { _ass_text_cursor(v[0], v[1]); }); break;
-        case 35: SetFolder(Fn.faceDir); break;
-        case 36: Setter<2>(no, [](const i32* v) {
-            _ass_initface();
-            ADV_SetFaceSpace(v[0], v[1]);
-        });
-            break;
-        case 37: _ass_func_setface(); break;
-        case 38: Setter<1>(no, [](const i32* v) { _ass_releaseface(v[0]); }); break;
-        case 39: Setter<4>(no, [](const i32* v) { _ass_settextwindowfacepos(v[0], v[1]); }); break;
-        case 40: Setter<2>(no, [](const i32* v) { _ass_settextwindowfacepos(v[0], v[1]); }); break;
-        case 42: Setter<2>(no, [](const i32* v) { _ass_settextwindownamepos(v[0], v[1]); }); break;
-        case 43: Setter<2>(no, [](const i32* v) {
-            _ass_settextwindowfonttype(v[0]);
-            _ass_settextwindowfontils(v[1]);
-        });
-            break;
-        case 44: Setter<2>(no, [](const i32* v) { _ass_settextwindowfontcolor(v[0], v[1]); }); break;
-        case 45: _ass_func_seltext(); break;
-        case 46: _ass_func_message(true, false); break;
-        case 47: _ass_func_selrect(); break;
-        case 48: _ass_func_selwait(); break;
-        case 49: SetFolder(Fn.pictureDir); break;
-        case 50: _ass_func_delsprite(true); break;
-        case 51: _ass_func_loadsprite(); break;
-        case 52: _ass_func_setsprite(); break;
-        case 53: _ass_func_sprdisp(0); break;
-        case 54: _ass_func_sprpos(0); break;
-        case 55: _ass_func_sprpri(); break;
-        case 56: _ass_func_delsprite(false); break;
-        case 57: SetFolder(Fn.charDir); break;
-        case 58: _ass_func_setchr(); break;
-        case 59: _ass_func_sprdisp(kCharFirst); break;
-        case 60: _ass_func_delchr(false); break;
-        case 61: _ass_func_delchr(true); break;
-        case 62: _ass_func_sprpos(kCharFirst); break;
-        case 63: _ass_func_chrattr(); break;
-        case 64: _ass_func_chrrect(); break;
-        case 65: SetFolder(Fn.bustDir); break;
-        case 66: _ass_func_setbust(); break;
-        case 67: _ass_func_setbust2(); break;
-        case 68: _ass_func_setbust3(); break;
-        case 69: _ass_func_sprdisp(kBustFirst); break;
-        case 70: _ass_func_delbust2(); break;
-        case 71: _ass_func_delbust(); break;
-        case 72: _ass_func_bustpos(); break;
-        case 73: _ass_func_bustpage(); break;
-        case 77: _ass_func_playbgm(); break;
-        case 78: _ass_func_stopbgm(); break;
-        case 79: _ass_func_playse(false); break;
-        case 80: _ass_func_playse(true); break;
-        case 81: _ass_func_stopse(); break;
-        case 83: _ass_func_skip(); break;
-        case ASS_FUNC_TEXT: _ass_func_text(true, true); break;
-        // Setters without effect and empty rows: their arguments are all there is.
-        default: _ass_skipfuncargs(no); break;
+    if (no == ASS_FUNC_TEXT) {
+        _ass_func_text();
+        return;
     }
+    const FUNC_HANDLER f = no >= 0 && no <= ASS_FUNC_BUILTIN_LAST ? FuncTbl[no] : nullptr;
+    if (f)
+        f();
+    else
+        _ass_skipfuncargs(no);
 }
 
 // ---- module state ----

@@ -108,14 +108,15 @@ int ASS_Save(const char* path) {
 }
 
 int ASS_Load(const char* path) {
-    void* block = ReadBinaryFile(path);
+    i32 size = 0;
+    void* block = ReadBinaryFile(path, &size);
     if (!block) {
         DebugMsg("ASS_Load: %s:Open error", path);
         return 0;
     }
     // Everything is checked before the running engine is torn down.
     auto data = std::make_unique<SCRIPT_SAVE_DATA>();
-    const int ok = ReadScriptSaveData(static_cast<const u8*>(block), GetBinaryFileSize(path), data.get());
+    const int ok = ReadScriptSaveData(static_cast<const u8*>(block), size, data.get());
     plat::GlobalFree(block);
     if (!ok) {
         DebugMsg("ASS_Load: %s is not a script state block", path);

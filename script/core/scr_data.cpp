@@ -232,15 +232,10 @@ bool ReadScriptFile(const char* name, u8** block, i32* size) {
         path[sizeof(path) - 1] = '\0';
     }
     if (!path[0]) return false;
-    void* data = ReadBinaryFile(path);
+    i32 n = 0;
+    void* data = ReadBinaryFile(path, &n, kMaxScriptSize);
     if (!data) {
         DebugMsg("%s:Open error", path);
-        return false;
-    }
-    const i32 n = GetBinaryFileSize(path);
-    if (n < 0) {
-        DebugMsg("%s:Open error", path);
-        plat::GlobalFree(data);
         return false;
     }
     *block = static_cast<u8*>(data);

@@ -8,6 +8,7 @@
 constexpr int SCRIPT_VALUE_COUNT = 256;
 constexpr int SCRIPT_TEXT_KIND = 7;
 constexpr int SCRIPT_STACK_MAX = 64;  // records on the stack, the bottom one included
+constexpr i32 kMaxScriptSize = 16 << 20;  // a larger file is no script: refused rather than held whole
 
 // Statement type bytes, control codes, expression tokens and operator codes of the byte code.
 constexpr u8 SCR_STMT_CONTROL = 2;

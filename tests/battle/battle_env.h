@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "battle/map/cam.h"
 #include "battle/map/map.h"
 #include "battle/meka/meka.h"
 #include "battle/object/obj.h"
@@ -35,6 +36,8 @@ protected:
         plat::SetRandSource({});
         for (int slot = 0; slot < MEKA_SLOT_MAX; slot++) MEKA_Delete(slot);
         MAP_SetMapPtr(nullptr);
+        ScrQuake = ScrQuakeOfs = 0;  // footfalls shake the screen; a later frame would be drawn shifted
+        ScrQuakeCnt = 0;
         CurObj = nullptr;
         CurMeka = nullptr;
         OBJ_FreeAll();

@@ -232,14 +232,17 @@ TEST_F(BtlRenew, CutInShowsOnlyItsMechOverTheSnapshotAndEndsWithTheTechnique) {
     const int effect = DoomedEffect(1, 1);
     ObjTbl[effect]->eft->kill = 0;
     ObjTbl[effect]->level = 99;
+    ASSERT_EQ(PNL_Create(1, 1, 440, 436), 1);
+    const int chip = PNL_CreateChip(cpu_, 50, 40);
+    ASSERT_GE(chip, 0);
     CutInTbl[1] = 3;
     ASSERT_EQ(BTL_StartCutIn(), 1);
     EXPECT_EQ(BtlState, 9);
     EXPECT_EQ(BtlPrevState, 5);
     EXPECT_TRUE(SE_IsPlaying(35));
     EXPECT_EQ((Ints{SPR_GetSpr(cpu_->spr)->view, SPR_GetSpr(player_->spr)->view, SPR_GetSpr(ObjTbl[effect]->spr)->view,
-                    SPR_GetTSpr(ScreenWorkSpr)->view}),
-              (Ints{1, 0, 0, 1}));
+                    SPR_GetTSpr(ScreenWorkSpr)->view, SPR_GetTSpr(ObjTbl[chip]->spr)->view}),
+              (Ints{1, 0, 0, 1, 1}));
 
     // The snapshot was taken and tinted: the empty work surface reads the tint's colour.
     plat::Surface* work = SPR_GetSlotSurf(ScreenWorkSurf);

@@ -90,6 +90,7 @@ void Watch(int scene, const harness::ScriptReader& reader, int* since) {
     if (scene == 0 && held(8, act == 5, 3)) Picture("tt_dash");
     if (scene == 2 && held(9, player && player->meka && player->meka->waza > 0, 4)) Picture("tt_strike");
     if (scene == 3 && held(10, ScrQuake > 0, 3)) Picture("tt_bomb");
+    if (scene >= 0 && scene != 4 && held(11, win == 2 && page == 1, 2)) Picture("tt_page_" + std::to_string(scene));
 }
 
 // The real start-up, tutorial n from the title's start until the title is back, then the close

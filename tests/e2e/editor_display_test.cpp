@@ -101,6 +101,16 @@ TEST_F(EditorsOnTheGame, EditsSavePausesAndCloseWithTheGame) {
     Start();
     ASSERT_GT(TamaDataCount, 0);
     EXPECT_EQ(TamaDataTbl[0]->phase[0].power, 777);
+
+    // Full screen again once the last editor dialog has closed.
+    ASSERT_EQ(EDIT_OpenTamaEditor(), 1);
+    EXPECT_EQ(DispFullScreen, 0);
+    plat::ClickCtl(plat::FindDialog(116), plat::IDCANCEL);
+    Turns(2);
+    EXPECT_EQ(DispFullScreen, 0);
+    plat::ClickCtl(plat::FindDialog(118), plat::IDCANCEL);
+    Turns(2);
+    EXPECT_NE(DispFullScreen, 0);
     Stop();
 }
 

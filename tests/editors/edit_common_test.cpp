@@ -64,6 +64,8 @@ TEST(ChipTxt, ReadsOneNamePerLineAndAMissingFileLeavesTheDefaults) {
     EXPECT_EQ(std::string(EditChipNameTbl[4]), std::string(45, 'x'));
     EXPECT_STREQ(EditChipNameTbl[5], "n0");
     EXPECT_STREQ(EditChipNameTbl[127], "n122");
+    // A file swapped for a longer one while it is read: the names come from what was read.
+    test::SwapWhileReading(dir.File("ChipTxt/swap.txt"), "a\n", text, 200, [] { EDIT_LoadChipTxt("swap"); });
 }
 
 TEST(EditNames, ConvertBetweenShiftJisAndUtf8) {

@@ -8,17 +8,47 @@
 #include "editor_fixture.h"
 #include "editors/tama_editor.h"
 #include "editors/waza_editor.h"
+#include "platform/dialog_internal.h"
 #include "platform/window.h"
 #include "tools/writers/bmp_writer.h"
 
 namespace {
 
-// A picture of the dialog; false when the service could not read it.
-bool Shoot(plat::Dialog* dlg, const std::string& name) {
+// The columns of the control's box that hold dark (text) pixels: first to last, 0 when none.
+int InkWidth(plat::Dialog* dlg, int id, const std::vector<u8>& rgb, i32 width) {
+    const plat::DlgLayout layout = plat::LayoutDialog(dlg);
+    for (size_t i = 0; i < dlg->ctls.size(); i++) {
+        if (dlg->ctls[i].def.id != id) continue;
+        const plat::DlgBox& b = layout.boxes[i];
+        int first = -1, last = -1;
+        for (i32 x = b.x + 4; x < b.x + b.w - 4; x++)
+            for (i32 y = b.y + 4; y < b.y + b.h - 4; y++)
+                if (rgb[(static_cast<size_t>(y) * width + x) * 3] < 64) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+        return first < 0 ? 0 : last - first + 1;
+    }
+    return 0;
+}
+
+// A picture of the dialog; false when the service could not read it. Every dialog fits a 1024x768
+// screen with room for a window frame, and no caption runs off its sides.
+bool Shoot(plat::Dialog* dlg, const std::string& name, std::vector<u8>* pixels = nullptr) {
     for (int i = 0; i < 10; i++) plat::PumpDialogs();
     std::vector<u8> rgb;
     tools::BmpImage image;
     if (!plat::CaptureDialog(dlg, &rgb, &image.width, &image.height)) return false;
+    EXPECT_LE(image.width, 1000) << name;
+    EXPECT_LE(image.height, 720) << name;
+    for (i32 y = 0; y < image.height; y++)
+        for (i32 x : {0, 1, 2, 3, image.width - 4, image.width - 3, image.width - 2, image.width - 1})
+            if (rgb[(static_cast<size_t>(y) * image.width + x) * 3] < 64) {
+                ADD_FAILURE() << name << ": ink at " << x << "," << y;
+                y = image.height;
+                break;
+            }
+    if (pixels) *pixels = rgb;
     const char* out = std::getenv("KORVANE_SCREENSHOT_DIR");
     if (!out) return true;
     image.pixels = rgb;
@@ -69,7 +99,14 @@ TEST_F(EditorDisplay, WeaponEditorShowsEveryKindOfDialogAndSavesAnEdit) {
     plat::Dialog* phase = plat::FindDialog(116);
     ASSERT_TRUE(list && phase);
     Shot(118);
-    Shot(116);
+    // Both detail buttons show their third character (the dialogs' font has a glyph for each).
+    std::vector<u8> rgb;
+    ASSERT_TRUE(Shoot(phase, "dialog116", &rgb));
+    const RECT r = plat::GetDialogRect(phase);
+    const i32 width = r.right - r.left;
+    const int a = InkWidth(phase, 1316, rgb, width), b = InkWidth(phase, 1317, rgb, width);
+    EXPECT_GT(a, 30);
+    EXPECT_NEAR(a, b, 4);
     ShootModals();
     plat::DoubleClickRow(phase, 2716, 0);
     plat::ClickCtl(phase, 1052);

@@ -232,6 +232,86 @@ TEST_F(TamaEditor, ShotAndParameterDialogsWriteClampedNumbersRadiosAndCaptions) 
     EXPECT_EQ(p.q[14], 5);
 }
 
+// Each control of dialogs 116, 119 and 146..159 writes its own bytes of the phase, as the file lays
+// them out: the firing entry at 308, movement parameters at 128, laser parameters at 192.
+TEST_F(TamaEditor, EveryFieldLandsAtItsOffsetInThePhase) {
+    enum Act { Type, Click, Pick };  // the value typed, the button clicked, the combo row picked
+    struct Case {
+        int dlg, ctl;
+        Act act;
+        int offset, bytes;
+        i32 want;
+    };
+    constexpr int F = 308, P = 128, Q = 192, X = 0x5A;  // X: every byte before, so a flag toggles from it
+    const Case cases[] = {
+        {116, 2415, Type, 256, 2, -3}, {116, 2417, Type, 258, 2, 300}, {116, 2419, Type, 260, 2, 301},
+        {116, 2421, Type, 262, 2, 302}, {116, 2423, Type, 264, 2, 303}, {116, 2427, Type, 266, 2, 304},
+        {116, 2425, Type, 268, 2, 305}, {116, 2429, Type, 270, 2, 306}, {116, 2509, Type, 272, 1, 200},
+        {116, 2511, Type, 273, 1, 201}, {116, 2513, Type, 274, 1, 202}, {116, 2515, Type, 276, 2, 307},
+        {116, 2524, Type, 282, 2, 308}, {116, 2526, Type, 284, 2, 309}, {116, 2528, Type, 286, 2, 310},
+        {116, 2530, Type, 290, 2, -4}, {116, 2532, Type, 292, 2, -5}, {116, 2534, Type, 296, 2, -6},
+        {116, 2536, Type, 294, 2, 77}, {116, 2546, Type, 288, 1, 203}, {116, 2539, Type, 299, 1, 204},
+        {116, 2551, Type, 300, 1, 205}, {116, 2549, Type, 303, 1, 206}, {116, 2544, Type, 305, 1, 99},
+        {116, 2542, Type, 306, 1, 207}, {116, 2553, Type, 307, 1, 208}, {116, 2700, Type, 108, 1, -1},
+        {116, 2702, Type, 109, 1, 1}, {116, 2704, Type, 110, 1, 2}, {116, 2706, Type, 114, 1, 3},
+        {116, 2710, Type, 112, 2, 500}, {116, 2708, Type, 118, 1, 4}, {116, 2712, Type, 116, 2, 501},
+        {116, 2719, Type, 119, 1, 0}, {116, 2523, Click, 279, 1, 3}, {116, 2303, Click, 280, 1, 3},
+        {116, 1194, Click, 302, 1, 1}, {116, 1199, Click, 289, 1, 2}, {116, 2406, Click, 121, 1, 6},
+        {116, 1040, Click, 123, 1, 7}, {116, 1048, Click, 124, 1, 7}, {116, 2414, Click, 122, 1, X ^ 128},
+        {116, 2507, Click, 278, 1, X ^ 128}, {116, 2538, Pick, 298, 1, 3}, {116, 2555, Pick, 301, 1, 3},
+        {116, 2541, Pick, 304, 1, 3},
+        {119, 3001, Type, F + 14, 2, 200}, {119, 3028, Type, F + 20, 2, 300}, {119, 3003, Type, F + 16, 2, 201},
+        {119, 3030, Type, F + 22, 2, 301}, {119, 3005, Type, F + 18, 2, 202}, {119, 3032, Type, F + 24, 2, 302},
+        {119, 3007, Type, F + 8, 1, 203}, {119, 3009, Type, F + 26, 2, -300}, {119, 3012, Type, F + 28, 2, -301},
+        {119, 3015, Type, F + 30, 2, -302}, {119, 2548, Type, F + 33, 1, 204}, {119, 1042, Click, F + 10, 1, 1},
+        {119, 1040, Click, F + 12, 1, 7}, {119, 2721, Click, F + 11, 1, 4}, {119, 3023, Click, F + 9, 1, 5},
+        {119, 2547, Pick, F + 32, 1, 3}, {119, 3000, Pick, F + 34, 1, 3},
+        {146, 1039, Type, P + 60, 4, -1234}, {147, 1334, Type, P + 4, 4, -1234}, {147, 1040, Click, P + 8, 4, 7},
+        {147, 1041, Type, P + 60, 4, -1234}, {148, 1366, Type, P + 4, 4, -1234}, {148, 1367, Type, P + 12, 4, -1234},
+        {148, 1368, Type, P + 8, 4, -1234}, {148, 1369, Type, P + 20, 4, -1234}, {148, 1370, Type, P + 24, 4, -1234},
+        {148, 1442, Click, P + 40, 4, 7}, {148, 1386, Type, P + 60, 4, -1234}, {158, 1480, Type, P + 0, 4, -1234},
+        {158, 1040, Type, P + 60, 4, -1234}, {159, 1481, Type, P + 0, 4, -1234}, {159, 1482, Type, P + 4, 4, -1234},
+        {159, 1483, Type, P + 8, 4, -1234}, {159, 1484, Type, P + 12, 4, -1234}, {159, 1485, Type, P + 16, 4, -1234},
+        {159, 1486, Type, P + 20, 4, -1234}, {159, 1488, Click, P + 24, 4, 1}, {159, 1489, Type, P + 60, 4, -1234},
+        {149, 1368, Type, P + 0, 4, -1234}, {150, 1369, Type, P + 4, 4, -1234}, {150, 1370, Type, P + 8, 4, -1234},
+        {151, 1371, Type, P + 4, 4, -1234}, {151, 1372, Type, P + 8, 4, -1234}, {152, 1479, Type, P + 4, 4, -1234},
+        {152, 1394, Click, Q + 60, 4, 7}, {152, 1402, Click, Q + 56, 4, 7}, {152, 1410, Click, Q + 52, 4, 7},
+        {153, 1374, Type, P + 0, 4, -1234}, {153, 1375, Type, P + 4, 4, -1234}, {153, 1402, Click, Q + 60, 4, 7},
+        {153, 1410, Click, Q + 56, 4, 7}, {153, 1418, Click, Q + 52, 4, 7}, {154, 1376, Type, P + 0, 4, -1234},
+        {154, 1377, Type, P + 4, 4, -1234}, {154, 1410, Click, Q + 60, 4, 7}, {154, 1418, Click, Q + 56, 4, 7},
+        {154, 1426, Click, Q + 52, 4, 7}, {155, 1378, Type, Q + 0, 4, -1234}, {155, 1379, Type, Q + 4, 4, -1234},
+        {155, 1380, Type, Q + 8, 4, -1234}, {155, 1381, Type, Q + 48, 4, -1234}, {155, 1382, Type, Q + 44, 4, -1234},
+        {155, 1418, Click, Q + 60, 4, 7}, {156, 1381, Type, Q + 0, 4, -1234}, {156, 1382, Type, Q + 4, 4, -1234},
+        {156, 1383, Type, Q + 48, 4, -1234}, {156, 1384, Type, Q + 44, 4, -1234}, {156, 1426, Click, Q + 60, 4, 7},
+        {157, 1384, Type, Q + 0, 4, -1234}, {157, 1385, Type, Q + 4, 4, -1234}, {157, 1389, Type, Q + 8, 4, -1234},
+        {157, 1381, Type, Q + 48, 4, -1234}, {157, 1386, Type, Q + 44, 4, -1234}, {157, 1434, Click, Q + 60, 4, 7},
+    };
+    TAMA_PHASE& p = TamaDataTbl[3]->phase[1];
+    auto* bytes = reinterpret_cast<u8*>(&p);
+    std::memset(bytes, X, sizeof p);
+    Open();
+    plat::SelectRow(list, 1128, 3);
+    plat::SelectRow(list, 1158, 1);
+    for (const Case& c : cases) {
+        std::memset(bytes, X, sizeof p);
+        auto act = [&c](plat::Dialog* dlg) {
+            if (c.act == Type) plat::TypeText(dlg, c.ctl, std::to_string(c.want));
+            if (c.act == Click) plat::ClickCtl(dlg, c.ctl);
+            if (c.act == Pick) plat::SelectRow(dlg, c.ctl, c.want);
+            if (c.dlg != 116) plat::ClickCtl(dlg, plat::IDOK);
+        };
+        if (c.dlg == 116) act(phase);
+        OnModal(c.dlg, act);
+        if (c.dlg == 119) plat::ClickCtl(phase, 1052);
+        if (c.dlg >= 146) EDIT_OpenTamaParamDlg(c.dlg, &p);
+        EXPECT_EQ(EDIT_LoadInt(bytes + c.offset, c.bytes, c.want < 0), c.want) << c.dlg << "/" << c.ctl;
+        for (int i = 0; i < static_cast<int>(sizeof p); i++) {
+            if (i >= c.offset && i < c.offset + c.bytes) continue;
+            ASSERT_EQ(bytes[i], X) << c.dlg << "/" << c.ctl << " byte " << i;
+        }
+    }
+}
+
 TEST_F(TamaEditor, AnimeDialogCancelRestoresTheEntryOnly) {
     Open();
     TAMA_PHASE& p = TamaDataTbl[0]->phase[0];
@@ -296,21 +376,27 @@ TEST_F(TamaEditor, EachEditorKeepsItsOwnSelection) {
 }
 
 TEST_F(TamaEditor, CopyDialogCopiesBelowTheCountOnly) {
+    std::vector<TAMA_DATA> records(TAMA_MAX, tools::NewTama(0, nullptr));
+    dir.Write("Dat/Tama.dat", tools::TamaFile(records));
+    ASSERT_EQ(TAMA_LoadData(), 1);
     TamaDataTbl[1]->phase[0].power = 77;
     Open();
-    OnModal(161, [](plat::Dialog* dlg) {
-        plat::TypeText(dlg, 1490, "1");
-        plat::TypeText(dlg, 1491, "4");
-        plat::ClickCtl(dlg, plat::IDOK);
-    });
-    plat::ClickCtl(list, 1052);
-    EXPECT_EQ(TamaDataTbl[4]->phase[0].power, 77);
-    OnModal(161, [](plat::Dialog* dlg) {
-        plat::TypeText(dlg, 1491, "156");
-        plat::ClickCtl(dlg, plat::IDOK);
-    });
-    plat::ClickCtl(list, 1052);
-    EXPECT_EQ(TamaDataCount, 10);
+    struct Case {
+        const char *src, *dst;
+        bool copied;
+    };
+    for (const Case& c : {Case{"1", "156", false}, {"1", "999", false}, {"156", "155", false}, {"1", "1", false},
+                          {"1", "155", true}}) {
+        debug.Clear();
+        OnModal(161, [&](plat::Dialog* dlg) {
+            plat::TypeText(dlg, 1490, c.src);
+            plat::TypeText(dlg, 1491, c.dst);
+            plat::ClickCtl(dlg, plat::IDOK);
+        });
+        plat::ClickCtl(list, 1052);
+        EXPECT_EQ(TamaDataTbl[155]->phase[0].power, c.copied ? 77 : 50) << c.src << " -> " << c.dst;
+        EXPECT_EQ(debug.Contains("複製できません"), !c.copied) << debug.text();
+    }
 }
 
 TEST_F(TamaEditor, PhaseAndStepButtonsEditTheSelection) {

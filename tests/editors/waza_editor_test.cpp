@@ -110,7 +110,11 @@ protected:
     plat::Dialog* motion = nullptr;
 };
 
-TEST_F(WazaEditor, HeadFieldsAndComboChangeOnlyTheirBytes) {
+// Each field of dialogs 113 and 107 writes its own bytes of the record, as the file lays them out.
+TEST_F(WazaEditor, HeadAndMotionFieldsChangeOnlyTheirBytes) {
+    std::vector<WAZA_DATA> records = test::Techniques(4, "z");
+    std::memset(&records[1].motion[0], 0x5A, sizeof(WAZA_MOTION));  // so a flag toggles from 0x5A
+    WriteWaza(test::kCpuType, records);
     Open();
     EXPECT_EQ(plat::GetRadio(head, 1033), 0);
     EXPECT_EQ(plat::GetSel(head, 1101), 0);
@@ -133,14 +137,25 @@ TEST_F(WazaEditor, HeadFieldsAndComboChangeOnlyTheirBytes) {
         {motion, 1536, "101", m0 + 208, 2, 100},   {motion, 1534, "-7", m0 + 210, 2, -7},
         {motion, 1545, "9", m0 + 217, 1, 9},       {motion, 1036, nullptr, m0 + 163, 1, 3},
         {motion, 1402, nullptr, m0 + 164, 1, 2},   {motion, 1193, nullptr, m0 + 216, 1, 1},
-        {motion, 1405, nullptr, m0 + 168, 1, 2},   {motion, 1541, nullptr, m0 + 162, 1, 1},
+        {motion, 1405, nullptr, m0 + 168, 1, 0x5A ^ 2}, {motion, 1541, nullptr, m0 + 162, 1, 0x5A ^ 1},
         {motion, 1538, nullptr, m0 + 212, 1, 2},   {motion, 1544, nullptr, m0 + 254, 1, 2},
+        {motion, 1414, "300", m0 + 172, 2, 300},   {motion, 1416, "-200", m0 + 174, 2, -200},
+        {motion, 1418, "301", m0 + 176, 2, 301},   {motion, 1420, "302", m0 + 178, 2, 302},
+        {motion, 1426, "303", m0 + 184, 2, 303},   {motion, 1509, "200", m0 + 186, 1, 200},
+        {motion, 1511, "201", m0 + 187, 1, 201},   {motion, 1542, "304", m0 + 190, 2, 304},
+        {motion, 1507, nullptr, m0 + 192, 1, 0x5A ^ 128}, {motion, 1523, nullptr, m0 + 193, 1, 3},
+        {motion, 1519, nullptr, m0 + 194, 1, 2},   {motion, 1526, "305", m0 + 198, 2, 305},
+        {motion, 1528, "306", m0 + 200, 2, 306},   {motion, 1515, "202", m0 + 202, 1, 202},
+        {motion, 1196, nullptr, m0 + 203, 1, 2},   {motion, 1530, "-8", m0 + 204, 2, -8},
+        {motion, 1532, "-9", m0 + 206, 2, -9},     {motion, 1539, "203", m0 + 213, 1, 203},
+        {motion, 1551, "204", m0 + 214, 1, 204},   {motion, 1547, nullptr, m0 + 215, 1, 2},
+        {motion, 1508, nullptr, m0 + 161, 1, 0x5A ^ 1},
     };
     for (const Case& c : cases) {
         u8* bytes = reinterpret_cast<u8*>(Record());
         std::vector<u8> before(bytes, bytes + sizeof(WAZA_DATA));
         if (c.text) plat::TypeText(c.dlg, c.ctl, c.text);
-        else if (c.ctl == 1101 || c.ctl == 1538 || c.ctl == 1544) plat::SelectRow(c.dlg, c.ctl, 2);
+        else if (c.ctl == 1101 || c.ctl == 1538 || c.ctl == 1544 || c.ctl == 1547) plat::SelectRow(c.dlg, c.ctl, 2);
         else plat::ClickCtl(c.dlg, c.ctl);
         EXPECT_EQ(EDIT_LoadInt(bytes + c.offset, c.bytes, c.bytes == 2), c.want) << c.ctl;
         for (int i = 0; i < static_cast<int>(sizeof(WAZA_DATA)); i++) {

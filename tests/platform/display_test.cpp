@@ -2,7 +2,13 @@
 
 #include <array>
 
+#include <SDL.h>
+
+#include <cstring>
+
 #include "platform/display.h"
+#include "platform/picture.h"
+#include "platform/sdl_internal.h"
 
 namespace {
 
@@ -43,6 +49,39 @@ TEST(DisplayFit, DisplayFormatsAndPalette) {
     plat::GetDisplayPalette(d, out, 254, 2);
     EXPECT_EQ(out[1].green, 5);
     plat::DestroyDisplay(d);
+}
+
+// Needs an X server (scripts/test.sh runs it under Xvfb, where no window manager answers full screen):
+// the window really covers the screen, and a window of another size gets the picture fitted into it.
+TEST(DisplayOnX, PictureFillsTheWindowItReallyHas) {
+    if (!plat::InitVideo() || std::strcmp(SDL_GetCurrentVideoDriver(), "x11") != 0) GTEST_SKIP() << "no X server";
+    plat::Window* window = plat::CreateAppWindow("display", 640, 480);
+    ASSERT_NE(window, nullptr);
+    plat::ShowAppWindow(window);
+    auto placed = [] {
+        const RECT p = plat::GetPicturePlacement();
+        return std::array<i32, 4>{p.left, p.top, p.right, p.bottom};
+    };
+    plat::Display* d = plat::CreateDisplay(window, 640, 480, 16, true);
+    ASSERT_NE(d, nullptr);
+    SDL_Rect screen{};
+    ASSERT_EQ(SDL_GetDisplayBounds(0, &screen), 0);
+    int w = 0, h = 0;
+    ASSERT_TRUE(plat::GetRealWindowSize(plat::SdlWindowOf(window), &w, &h));
+    EXPECT_EQ((std::array<int, 2>{w, h}), (std::array<int, 2>{screen.w, screen.h}));
+    EXPECT_EQ(placed(), Fit(screen.w, screen.h));
+    plat::DestroyDisplay(d);
+
+    d = plat::CreateDisplay(window, 640, 480, 16, false);
+    ASSERT_NE(d, nullptr);
+    SDL_SetWindowSize(plat::SdlWindowOf(window), 800, 500);
+    plat::Surface* picture = plat::CreateSurface(640, 480, 16, 0xF800, 0x07E0, 0x001F, 0);
+    plat::PresentDisplay(d, picture);
+    EXPECT_EQ(placed(), Fit(800, 500));
+    plat::ReleaseSurface(picture);
+    plat::DestroyDisplay(d);
+    plat::DestroyAppWindow(window);
+    plat::SetPicturePlacement(RECT{0, 0, 640, 480}, 640, 480);
 }
 
 }  // namespace

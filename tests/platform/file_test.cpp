@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "platform/file.h"
 #include "test_support.h"
@@ -54,6 +59,60 @@ TEST(AtomicWrite, FailureKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(dir.Read("keep.dat"), "old");
     EXPECT_TRUE(plat::WriteFileAtomic((dir.path() + "/KEEP.DAT").c_str(), "new", 3));
     EXPECT_EQ(dir.Read("keep.dat"), "new");
+}
+
+int g_killAtStep = -1;
+
+// The wait status of a child process that runs body and exits with 0.
+int InChild(const std::function<void()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+TEST(AtomicWrite, AWriteKilledAtAnyStepOrPastAFileSizeLimitLosesNothingAndLeavesNothingBehind) {
+    test::TempDir dir;
+    const std::string target = dir.File("Save/Save01.dat");
+    dir.Write("Save/Save01.dat", "old");
+    for (g_killAtStep = 0; g_killAtStep <= 6; ++g_killAtStep) {
+        SCOPED_TRACE(g_killAtStep);
+        const int status = InChild([&] {
+            plat::SetWriteStepHook([](int step) {
+                if (step == g_killAtStep) _exit(0);
+            });
+            plat::WriteFileAtomic(target.c_str(), "new", 3);
+            _exit(1);
+        });
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        const std::string now = dir.Read("Save/Save01.dat");
+        EXPECT_EQ(now, g_killAtStep < 5 ? "old" : "new");
+        ASSERT_TRUE(plat::WriteFileAtomic(target.c_str(), "old", 3));
+        EXPECT_EQ(test::FileCount(dir.path() + "/Save"), 1u);
+    }
+    // Past a file size limit the write fails, and the process goes on.
+    const std::string big(4096, 'b');
+    const int status = InChild([&] {
+        const rlimit small{100, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &small);
+        _exit(plat::WriteFileAtomic(target.c_str(), big.data(), big.size()) ? 1 : 0);
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(dir.Read("Save/Save01.dat"), "old");
+    EXPECT_EQ(test::FileCount(dir.path() + "/Save"), 1u);
+    // Two of the process's writers of one file take turns at its one temporary.
+    std::thread other([&] {
+        for (int i = 0; i < 30; ++i) EXPECT_TRUE(plat::WriteFileAtomic(target.c_str(), big.data(), big.size()));
+    });
+    for (int i = 0; i < 30; ++i) EXPECT_TRUE(plat::WriteFileAtomic(target.c_str(), "old", 3));
+    other.join();
+    const std::string last = dir.Read("Save/Save01.dat");
+    EXPECT_TRUE(last == "old" || last == big);
+    EXPECT_EQ(test::FileCount(dir.path() + "/Save"), 1u);
 }
 
 TEST(DeleteAndFolders, WorkThroughTheResolverAndSayWhetherTheyWent) {

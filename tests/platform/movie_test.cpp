@@ -1,6 +1,7 @@
 #include "platform/movie.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -126,6 +127,8 @@ TEST_F(MovieStreamTest, OpensWithSizeAndDurationAndRefusesWhatIsNoMovie) {
     dir_->Write("empty.mpg", std::string());
     EXPECT_EQ(plat::MovieOpen(dir_->File("empty.mpg").c_str(), device_), nullptr);
     EXPECT_EQ(plat::MovieOpen(dir_->File("missing.mpg").c_str(), device_), nullptr);
+    ASSERT_EQ(mkfifo(dir_->File("pipe.mpg").c_str(), 0600), 0);
+    EXPECT_EQ(plat::MovieOpen(dir_->File("pipe.mpg").c_str(), device_), nullptr);  // at once, not waiting
     EXPECT_EQ(plat::MovieOpen(nullptr, device_), nullptr);
 
     // Names are matched on disk ignoring case, as every game file name is.

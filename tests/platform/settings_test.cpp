@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -93,7 +96,7 @@ TEST_F(Settings, SizeQueryAndOversizeRefusal) {
     EXPECT_FALSE(plat::SettingsWrite(kKey, "Null", plat::kRegBinary, nullptr, 4));
 }
 
-TEST_F(Settings, MissingFileReadsAsEmptyQuietly) {
+TEST_F(Settings, MissingFileReadsAsEmptyQuietlyAndAnUnreadableOneIsNeverReplaced) {
     test::DebugCapture debug;
     u32 size = 4, value = 0;
     EXPECT_FALSE(plat::SettingsRead(kKey, "WndMode", nullptr, &value, &size));
@@ -102,6 +105,23 @@ TEST_F(Settings, MissingFileReadsAsEmptyQuietly) {
     value = 1;
     EXPECT_TRUE(plat::SettingsWrite(kKey, "WndMode", plat::kRegDword, &value, 4));
     EXPECT_TRUE(std::filesystem::exists(file_));
+
+    // A file another user owns, in a folder anyone may write: a write by this user is refused.
+    const std::string stored = dir_.Read("conf/korvane/settings.txt");
+    for (const char* folder : {"", "/conf", "/conf/korvane"}) chmod((dir_.path() + folder).c_str(), 0777);
+    chmod(file_.c_str(), 0600);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (getuid() == 0 && setuid(65534) != 0) _exit(2);
+        if (getuid() != 0) chmod(file_.c_str(), 0);
+        const u32 other = 2;
+        _exit(plat::SettingsWrite(kKey, "Other", plat::kRegDword, &other, 4) ? 1 : 0);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    chmod(file_.c_str(), 0600);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(dir_.Read("conf/korvane/settings.txt"), stored);
 }
 
 TEST_F(Settings, CorruptFileReadsAsEmptyAndIsKeptAside) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -86,12 +87,18 @@ TEST_F(NetTest, DownloadsLeaveTheServedBytesInTheDownloadFile) {
     EXPECT_EQ(requests[1].find("Accept:*/*"), std::string::npos);
     EXPECT_NE(requests[2].find("Accept:*/*"), std::string::npos);
 
-    std::filesystem::remove_all(dir_.path() + "/Dat");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        debug_.Clear();
-        c.run();
-        EXPECT_EQ(debug_.text(), kOpened + "FileOpen NG!\r\n");
+    // A full disk (a file size limit) or no folder: the old file stays and the download fails.
+    dir_.Write("Dat/test.txt", "old");
+    for (bool full : {true, false}) {
+        test::FileSizeLimit limit(full ? 4 : RLIM_INFINITY);
+        if (!full) std::filesystem::remove_all(dir_.path() + "/Dat");
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            debug_.Clear();
+            EXPECT_EQ(c.run(), 0);
+            EXPECT_EQ(debug_.text(), kOpened + "FileOpen NG!\r\n");
+            EXPECT_EQ(dir_.Read("Dat/test.txt"), full ? "old" : "");
+        }
     }
     ServersDown();
     for (const Case& c : cases) {
@@ -103,6 +110,12 @@ TEST_F(NetTest, DownloadsLeaveTheServedBytesInTheDownloadFile) {
 }
 
 TEST_F(NetTest, RawHeadersAreWrittenWithCrlfLineEnds) {
+    {
+        test::FileSizeLimit full(4);
+        EXPECT_EQ(NET_TestHttpHeaders(), 0);
+        EXPECT_EQ(debug_.text(), kOpened + "FileOpen NG!\r\n");
+        debug_.Clear();
+    }
     EXPECT_EQ(NET_TestHttpHeaders(), 1);
     EXPECT_EQ(debug_.text(), kOpened + "FileOpen OK!\r\n");
     const std::string headers = dir_.Read("Dat/test.txt");
@@ -169,10 +182,15 @@ TEST_F(NetTest, UploadStoresTheShiftJisScorePageUnderItsUserOrNothing) {
 
 TEST_F(NetTest, FtpFetchLogsInAnonymouslyAndReportsAFailedConnection) {
     dir_.Write("Dat/test.txt", "stale and longer");
+    {
+        test::FileSizeLimit full(4);  // a full disk
+        EXPECT_EQ(NET_TestFtpGet(), 0);
+        EXPECT_EQ(dir_.Read("Dat/test.txt"), "stale and longer");
+    }
     EXPECT_EQ(NET_TestFtpGet(), 1);
     EXPECT_EQ(debug_.text(), "");
     EXPECT_EQ(dir_.Read("Dat/test.txt"), "ftp text");
-    EXPECT_EQ(ftp_.Users(), std::vector<std::string>{"anonymous"});
+    EXPECT_EQ(ftp_.Users(), std::vector<std::string>(2, "anonymous"));
 
     ServersDown();
     NET_TestFtpGet();

@@ -134,9 +134,11 @@ TEST_F(ShellTest, GatesOpenAfterMoreThan33MsAndNeverCatchUp) {
     // Both stamps start at 0: the first turn runs both steps.
     TurnAt(0x10000000);
     EXPECT_EQ(log, (Log{"update 3", "cursor", "draw 3", "SYS_DrawDefault"}));
+    EXPECT_EQ(SYS_IdleWaitMs(), 34u);  // the loop sleeps until the next gate
     log.clear();
     TurnAt(0x10000000 + 33);
     EXPECT_EQ(log, (Log{"cursor"}));
+    EXPECT_EQ(SYS_IdleWaitMs(), 1u);
     log.clear();
     TurnAt(0x10000000 + 34);
     EXPECT_EQ(log, (Log{"update 3", "cursor", "draw 3", "SYS_DrawDefault"}));
@@ -155,6 +157,12 @@ TEST_F(ShellTest, GatesOpenAfterMoreThan33MsAndNeverCatchUp) {
     SysDrawTime = 0x10000000 + 250;
     TurnAt(0x10000000 + 270);
     EXPECT_EQ(log, (Log{"update 3", "cursor"}));
+    // The nearer gate, or a timer tick due sooner, ends the wait.
+    EXPECT_EQ(SYS_IdleWaitMs(), 14u);
+    plat::SetTimer(1, 10, [](u32) {});
+    EXPECT_EQ(SYS_IdleWaitMs(), 10u);
+    clock.Set(0x10000000 + 290);
+    EXPECT_EQ(SYS_IdleWaitMs(), 0u);
 }
 
 TEST_F(ShellTest, GateDifferenceSurvivesTheClockWrap) {
@@ -162,6 +170,7 @@ TEST_F(ShellTest, GateDifferenceSurvivesTheClockWrap) {
     SysRenewTime = SysDrawTime = 0xFFFFFFF0u;
     TurnAt(0x00000011);  // 33 ms later
     EXPECT_EQ(log, (Log{"cursor"}));
+    EXPECT_EQ(SYS_IdleWaitMs(), 1u);
     TurnAt(0x00000012);  // 34 ms later
     EXPECT_EQ(SysRenewTime, 0x12u);
     EXPECT_EQ(SysDrawTime, 0x12u);

@@ -4,13 +4,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
-
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/clock.h"
 #include "platform/debug.h"
@@ -100,6 +102,24 @@ FileSizeLimit::~FileSizeLimit() {
     const rlimit old{rlim_t(oldCur_), rlim_t(oldMax_)};
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler_);
+}
+
+void SwapWhileReading(const std::string& path, const std::string& a, const std::string& b, int swaps,
+                      const std::function<void()>& read) {
+    std::ofstream(path, std::ios::binary).write(b.data(), std::streamsize(b.size()));
+    std::atomic<bool> done{false};
+    std::thread swapper([&] {
+        const std::string staging = path + ".swap";
+        for (int i = 0; i < swaps; ++i) {
+            const std::string& bytes = i % 2 ? b : a;
+            std::ofstream(staging, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+            std::rename(staging.c_str(), path.c_str());
+        }
+        done = true;
+    });
+    do read();
+    while (!done);
+    swapper.join();
 }
 
 size_t FileCount(const std::string& dir) {

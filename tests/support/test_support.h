@@ -2,6 +2,7 @@
 // message boxes. Each helper restores the real service when it goes out of scope.
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,12 @@ private:
     void (*oldHandler_)(int) = nullptr;
     bool ok_ = false;
 };
+
+// Puts a and b in turn at path (each by a rename, so an open sees one whole file) on a thread, `swaps`
+// times, while read runs over and over: a reader that takes a block and its size from two opens
+// meets a size its block does not have.
+void SwapWhileReading(const std::string& path, const std::string& a, const std::string& b, int swaps,
+                      const std::function<void()>& read);
 
 // The number of entries in a folder; 0 when there is none.
 size_t FileCount(const std::string& dir);

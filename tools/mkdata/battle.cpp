@@ -1,11 +1,13 @@
 // What a battle reads: the mech sets of the player and of the 13 enemy types of the survival line-up,
 // their technique and CPU files, and stage map 0 with its chip sheet and background objects.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "battle/data/cpu_data.h"
 #include "battle/data/meka_type.h"
+#include "platform/encoding.h"
 #include "screens/survival/svv.h"
 #include "tools/mkdata/mkdata.h"
 #include "tools/mkdata/picture.h"
@@ -96,6 +98,21 @@ Kind KindOf(int group) {
     return kTurns[group % 6];
 }
 
+// What the weapons fired by the volleys are called, by weapon (weapons.cpp).
+const char* VolleyName(i16 weapon) {
+    switch (weapon) {
+        case 1: return "炸彈";
+        case 3: return "護盾";
+        case 5: return "蛇行彈";
+        case 6: return "地雷";
+        case 7: return "慣性彈";
+        case 8: return "光環";
+        case 9: return "碎片";
+        case 10: return "追蹤光束";
+        default: return "掃射光束";
+    }
+}
+
 // A strike on the attack rectangle that knocks the mech back with a short hit-stop.
 void Strike(WAZA_MOTION& mo, u8 anim, i16 power) {
     mo.frame[0].anim = anim;
@@ -134,7 +151,7 @@ void Fire(WAZA_MOTION& mo, u8 anim, i16 weapon, u16 shots, u16 loops, u16 interv
 }
 
 WAZA_DATA Technique(int n) {
-    WAZA_DATA w = tools::NewWaza();
+    WAZA_DATA w = tools::NewWaza(plat::Utf8ToRecordName(TechniqueGroupName(n / 3) + " Lv" + std::to_string(n % 3 + 1)).c_str());
     w.cost = 0;
     w.airFlag = 1;
     w.expBase = 20;
@@ -188,6 +205,20 @@ WAZA_DATA Technique(int n) {
     }
     return w;
 }
+
+}  // namespace
+
+std::string TechniqueGroupName(int group) {
+    static const char* const kNames[] = {"重拳", "連射", "飛彈", "雷射砲", "衝刺斬", "噴射蹴", "必殺技"};
+    const Kind kind = KindOf(group);
+    std::string name = kind == Kind::Volley ? VolleyName(kVolleyWeapons[group % std::size(kVolleyWeapons)])
+                                            : kNames[int(kind)];
+    char number[8];
+    std::snprintf(number, sizeof number, "%02d", group);
+    return name + number;
+}
+
+namespace {
 
 // A CPU type: walks, wanders, boosts and dashes in turn, attacks in chains of a strike and a volley,
 // and answers some of the player's groups.
@@ -284,7 +315,16 @@ bool BuildBattle(const std::string& dataDir, std::string* error) {
     std::filesystem::create_directories(dataDir + "/Bmp/Meka", ec);
     if (!SaveMeka(dataDir, 0)) return fail("the player's mech set");
     std::vector<WAZA_DATA> player;
-    for (int n = 0; n < kPlayerTechniques; n++) player.push_back(Technique(n));
+    for (int n = 0; n < kPlayerTechniques; n++) {
+        player.push_back(Technique(n));
+        // A name the records' encoding or the fonts cannot hold would show as question marks.
+        const std::string back = plat::RecordNameToUtf8(player.back().name);
+        if (back != TechniqueGroupName(n / 3) + " Lv" + std::to_string(n % 3 + 1) ||
+            plat::Utf8ToDrawnText(back).find("\xA1\x48") != std::string::npos) {
+            *error = "technique name " + back + " does not survive its encodings";
+            return false;
+        }
+    }
     if (!tools::SaveFile(dataDir + "/Dat/player.waz", tools::WazFile(player))) return fail("Dat/player.waz");
 
     for (int type : SvvKindTbl) {

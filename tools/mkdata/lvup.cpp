@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/mkdata/canvas.h"
+#include "tools/mkdata/lettering.h"
 #include "tools/mkdata/mkdata.h"
 
 namespace mkdata {
@@ -13,9 +14,13 @@ namespace {
 
 constexpr int kGroups = 160;
 
-// Bars standing for the letters of a label.
-void Letters(Canvas& c, int l, int t, int r, int b, u16 colour) {
-    for (int x = l + 3; x + 5 <= r - 2; x += 8) c.Fill(x, t + 3, x + 5, b - 3, colour);
+// The words from (x, y) in lines `height` pixels high.
+bool Words(Canvas& c, const std::string& fontFile, const std::string& text, int x, int y, int height, u16 colour,
+           std::string* error) {
+    Ink ink;
+    if (!Letter(fontFile, text, height, &ink, error)) return false;
+    ink.Stamp(x, y, [&](int px, int py) { c.Put(px, py, colour); });
+    return true;
 }
 
 // A plate with a vertical shading and the outline of the same rectangle 136 rows lower.
@@ -26,7 +31,7 @@ void PlateAndOutline(Canvas& c, int l, int t, int r, int b, int hue) {
 
 }  // namespace
 
-bool BuildLevelUp(const std::string& dataDir, std::string* error) {
+bool BuildLevelUp(const std::string& dataDir, const std::string& fontFile, std::string* error) {
     Canvas s(640, 704);
     // Row plates (80r, 0)-(80r + 80, 104) and technique plates (320, 32c)-(380, 32c + 32).
     for (int r = 0; r < 4; ++r) PlateAndOutline(s, 80 * r, 0, 80 * r + 80, 104, 30 * r);
@@ -43,9 +48,10 @@ bool BuildLevelUp(const std::string& dataDir, std::string* error) {
     for (int x = 380; x < 480; ++x) s.Fill(x, 24, x + 1, 36, Rgb(220, 120 + (x - 380), 60));
     // The mastery and level-up labels.
     s.Fill(380, 36, 468, 52, Rgb(20, 80, 40));
-    Letters(s, 380, 36, 468, 52, Rgb(160, 255, 160));
+    // The gain's digits follow the mastery label at its x 72.
+    if (!Words(s, fontFile, "熟練度", 384, 37, 14, Rgb(160, 255, 160), error)) return false;
     s.Fill(380, 52, 520, 68, Rgb(90, 30, 90));
-    Letters(s, 380, 52, 520, 68, Rgb(255, 170, 255));
+    if (!Words(s, fontFile, "等級提升", 384, 53, 14, Rgb(255, 170, 255), error)) return false;
     // Level stars: level l lights l + 1 of three pips.
     for (int l = 0; l < 3; ++l)
         for (int p = 0; p < 3; ++p)
@@ -53,7 +59,7 @@ bool BuildLevelUp(const std::string& dataDir, std::string* error) {
     // The title and the row numbers 1..4.
     s.Fill(380, 80, 476, 104, Rgb(30, 30, 100));
     s.Frame(380, 80, 476, 104, 2, Rgb(250, 250, 140));
-    Letters(s, 382, 82, 474, 102, Rgb(250, 250, 220));
+    if (!Words(s, fontFile, "技能升級", 388, 83, 18, Rgb(250, 250, 220), error)) return false;
     for (int r = 0; r < 4; ++r) {
         s.Fill(380, 104 + 8 * r, 444, 112 + 8 * r, Rgb(30 + 40 * r, 20, 60));
         s.Digit(408, 105 + 8 * r, 5, 6, 1, r + 1, Rgb(255, 255, 255));
@@ -63,12 +69,12 @@ bool BuildLevelUp(const std::string& dataDir, std::string* error) {
     // The level-up banner, dark enough to be added over the bright plates.
     for (int y = 228; y < 268; ++y) s.Fill(380, y, 608, y + 1, Rgb(40 + (y - 228) * 2, 16, 8));
     s.Frame(380, 228, 608, 268, 2, Rgb(150, 90, 20));
-    Letters(s, 390, 232, 598, 264, Rgb(150, 130, 60));
-    // A 96 × 16 icon for each technique group, six a row from y 272, showing its number.
+    if (!Words(s, fontFile, "LEVEL UP!", 422, 232, 32, Rgb(150, 130, 60), error)) return false;
+    // A 96 × 16 icon for each technique group, six a row from y 272, showing its name.
     for (int g = 0; g < kGroups; ++g) {
         const int x = 96 * (g % 6), y = 272 + 16 * (g / 6);
-        s.Fill(x + 1, y + 1, x + 95, y + 15, Rgb(40 + g * 37 % 200, 40 + g * 53 % 200, 40 + g * 91 % 200));
-        for (int i = 0, v = g; i < 3; ++i, v /= 10) s.Digit(x + 70 - 8 * i, y + 3, 6, 10, 1, v % 10, Rgb(255, 255, 255));
+        s.Fill(x + 1, y + 1, x + 95, y + 15, Rgb(20 + g * 37 % 100, 20 + g * 53 % 100, 20 + g * 91 % 100));
+        if (!Words(s, fontFile, TechniqueGroupName(g), x + 6, y + 2, 12, Rgb(255, 255, 255), error)) return false;
     }
     // The row rule across the whole width.
     for (int x = 0; x < 640; ++x) s.Fill(x, 384, x + 1, 392, Rgb(200, 200, 255 - x / 4));

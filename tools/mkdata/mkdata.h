@@ -28,16 +28,16 @@ bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::st
 
 // The menus' pictures (".grp"): "Bmp\MainMenu.bmp" (five 96×32 buttons at (0, 32i), their overlays at
 // (96, 32i)), "Bmp\Menu.bmp", "Bmp\Equip.bmp" and "Bmp\MenuBG00.bmp" .. "Bmp\MenuBG06.bmp".
-bool BuildMainMenu(const std::string& dataDir, std::string* error);
+bool BuildMainMenu(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
 // "Bmp\Effect\Effect.spr" with its picture, "Bmp\Parts.bmp" and "Bmp\MekaPnl.bmp" (as ".grp").
 bool BuildEffectsAndHud(const std::string& dataDir, std::string* error);
 
 // The ranking screen's pictures (".grp"): "Bmp\etc\Ranking", "bmp\etc\ttt" and "etc_t01" in both folders.
-bool BuildRanking(const std::string& dataDir, std::string* error);
+bool BuildRanking(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
 // The weapon level-up screen's picture "Bmp\WpnLvUp" (".grp", 640 × 704).
-bool BuildLevelUp(const std::string& dataDir, std::string* error);
+bool BuildLevelUp(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
 // The title's pictures "bmp\etc\title.bmp" and "bmp\etc\etc_t00.bmp" and the opening's logo
 // "bmp\etc\logo.bmp" (as ".grp"), captions from the CJK font file.
@@ -53,11 +53,15 @@ bool BuildWeapons(const std::string& dataDir, std::string* error);
 
 // The survival mode: the 15 stage maps and their sheets, the banner, loading, portrait and result
 // pictures.
-bool BuildSurvival(const std::string& dataDir, std::string* error);
+bool BuildSurvival(const std::string& dataDir, const std::string& fontFile, std::string* error);
 
 // The mech sets, technique and CPU files of the player and the survival's 13 enemy types, and stage
 // map 0 of a battle; the effect set and HUD pictures come from BuildEffectsAndHud.
 bool BuildBattle(const std::string& dataDir, std::string* error);
+// The name (UTF-8) of technique group g (techniques 3g to 3g + 2 of the player, each with its level),
+// as the menus' and the level-up screen's icons show it.
+std::string TechniqueGroupName(int group);
+
 // The five tutorial scripts "script\TT_*.scr", assembled from the sources in sourceDir.
 bool BuildTutorials(const std::string& dataDir, const std::string& sourceDir, std::string* error);
 

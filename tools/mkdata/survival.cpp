@@ -1,12 +1,14 @@
 // The survival mode's data: the 15 stage maps with their chip and object sheets, the banner picture,
 // the loading picture, the portraits and the result picture (the mechs come from the battle's part).
-// Plain generated art, each stem with its own colour.
+// Plain generated art, each stem with its own colour; the banner's letters and the words from the font.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "tools/mkdata/lettering.h"
 #include "tools/mkdata/mkdata.h"
 #include "tools/mkdata/picture.h"
 #include "tools/writers/byte_writer.h"
@@ -56,7 +58,7 @@ bool WriteSheets(const std::string& dir, const std::string& stem, int index) {
 
 }  // namespace
 
-bool BuildSurvival(const std::string& dataDir, std::string* error) {
+bool BuildSurvival(const std::string& dataDir, const std::string& fontFile, std::string* error) {
     std::error_code ec;
     for (const char* sub : {"/Bmp/Map", "/Bmp/Svv"}) std::filesystem::create_directories(dataDir + sub, ec);
     const std::string mapDir = dataDir + "/Bmp/Map/";
@@ -73,21 +75,35 @@ bool BuildSurvival(const std::string& dataDir, std::string* error) {
             return false;
         }
     }
-    // The banner: a five-letter word in 32×56 cells, then the digits, their glow cells 56 lower.
+    // The banner: the word "ROUND" in 32×56 cells, then the digits, their glow cells 56 lower.
     Picture banner(480, 112);
-    for (int i = 0; i < 5; i++) {
-        banner.Rect(32 * i + 4, 6, 32 * i + 28, 50, Rgb(230, 200, 60));
-        banner.Rect(32 * i + 10, 14 + 4 * i, 32 * i + 22, 24 + 4 * i, 0);
-    }
-    for (int d = 0; d < 10; d++) {
-        banner.Digit(160 + 32 * d + 4, 8, 8, d, Rgb(250, 250, 250));
-        banner.Digit(160 + 32 * d + 4, 64, 8, d, Rgb(120, 200, 255));
-    }
+    auto put = [](Picture& p) { return [&p](int x, int y, u16 c) { p.Rect(x, y, x + 1, y + 1, c); }; };
+    const auto cell = [&](const std::string& text, int x, int y, u16 colour, u16 edge) {
+        Ink ink;
+        if (!Letter(fontFile, text, 56, &ink, error)) return false;
+        const int left = x + (31 - ink.width) / 2;
+        // Strokes two pixels wide, with a dark edge all round that keeps them apart from the stage.
+        for (int d = 0; d < 16; d++) ink.Stamp(left + d % 4 - 1, y + d / 4 - 1, [&](int px, int py) { put(banner)(px, py, edge); });
+        for (int d = 0; d < 4; d++) ink.Stamp(left + d % 2, y + d / 2, [&](int px, int py) { put(banner)(px, py, colour); });
+        return true;
+    };
+    for (int i = 0; i < 5; i++)
+        if (!cell(std::string(1, "ROUND"[i]), 32 * i, 0, Rgb(250, 210, 70), Rgb(90, 40, 8))) return false;
+    for (int d = 0; d < 10; d++)
+        if (!cell(std::to_string(d), 160 + 32 * d, 0, Rgb(250, 250, 250), Rgb(40, 40, 90)) ||
+            !cell(std::to_string(d), 160 + 32 * d, 56, Rgb(120, 200, 255), Rgb(20, 60, 120)))
+            return false;
+    // The loading picture and the result picture, each with its word.
     Picture logo(200, 100);
     logo.Rect(10, 30, 190, 70, Rgb(200, 60, 40));
-    logo.Rect(20, 40, 180, 60, Rgb(250, 220, 120));
+    logo.Rect(14, 34, 186, 66, Rgb(90, 20, 16));
     Picture result(320, 120, Rgb(30, 30, 90));
-    result.Rect(10, 10, 310, 110, Rgb(240, 240, 255));
+    result.Rect(10, 10, 310, 110, Rgb(120, 120, 200));
+    for (const auto& [pic, text, top] : {std::tuple{&logo, "讀取中", 36}, std::tuple{&result, "戰鬥結束", 40}}) {
+        Ink ink;
+        if (!Letter(fontFile, text, top == 36 ? 28 : 40, &ink, error)) return false;
+        ink.StampShadowed(int(pic->w) / 2 - ink.width / 2, top, Rgb(255, 240, 200), Rgb(20, 20, 40), put(*pic));
+    }
     bool ok = banner.Save(dataDir + "/Bmp/Survival.grp") && logo.Save(dataDir + "/Bmp/MiniRogo.grp") &&
               result.Save(dataDir + "/Bmp/Title2.grp");
     for (int n = 1; n <= 16 && ok; n++) {

@@ -47,7 +47,7 @@ bool BuildWeapons(const std::string& dataDir, std::string* error) {
     weapons.push_back(shot);
 
     // Falls in an arc, then bursts where it lands.
-    TAMA_DATA bomb = tools::NewTama(1, "Bomb");
+    TAMA_DATA bomb = tools::NewTama(1, "Arcing bomb");
     OneStep(bomb.phase[0], 0, kShotSeq + 1, 60, 6, 1);
     bomb.phase[0].flags = TAMA_FLAG_PARABOLIC;
     bomb.phase[0].height = 40;
@@ -58,7 +58,7 @@ bool BuildWeapons(const std::string& dataDir, std::string* error) {
     weapons.push_back(bomb);
 
     // A laser aimed at the target whose chain grows one member a volley; hits erase what lies beyond.
-    TAMA_DATA beam = tools::NewTama(2, "Beam");
+    TAMA_DATA beam = tools::NewTama(2, "Chain laser");
     OneStep(beam.phase[0], 2, kShotSeq + 3, 30, 0, 4);
     beam.phase[0].q[11] = 1;
     beam.phase[0].q[12] = 1;
@@ -73,13 +73,13 @@ bool BuildWeapons(const std::string& dataDir, std::string* error) {
     barrier.phase[0].flags = TAMA_FLAG_PIERCE_CHAR;
     weapons.push_back(barrier);
 
-    TAMA_DATA homing = Missile(4, "Missile", 1, kShotSeq + 1, 90, 9, 160);
+    TAMA_DATA homing = Missile(4, "Homing missile", 1, kShotSeq + 1, 90, 9, 160);
     homing.phase[0].p[1] = 6;  // degrees a frame
     homing.phase[0].p[2] = 4;  // facing along the flight
     homing.phase[0].flags = TAMA_FLAG_TRAIL;
     weapons.push_back(homing);
 
-    TAMA_DATA wobble = Missile(5, "Wobble", 2, kShotSeq, 50, 10, 90);
+    TAMA_DATA wobble = Missile(5, "Wobbling shot", 2, kShotSeq, 50, 10, 90);
     wobble.phase[0].p[1] = 10;
     wobble.phase[0].p[2] = 20;
     wobble.phase[0].p[3] = 4;
@@ -91,19 +91,19 @@ bool BuildWeapons(const std::string& dataDir, std::string* error) {
     mine.phase[0].p[1] = -1;  // stays where it was laid
     weapons.push_back(mine);
 
-    TAMA_DATA inertial = Missile(7, "Inertial", 4, kShotSeq + 1, 80, 8, 140);
+    TAMA_DATA inertial = Missile(7, "Inertial missile", 4, kShotSeq + 1, 80, 8, 140);
     const i32 guide[] = {30, 2, 12, 1, 4, 8, 1};
     for (int i = 0; i < 7; i++) inertial.phase[0].p[i] = guide[i];
     weapons.push_back(inertial);
 
     // Force fields pushed out from the firing box: a ring that grows, chips around the box.
-    TAMA_DATA ring = tools::NewTama(8, "Ring");
+    TAMA_DATA ring = tools::NewTama(8, "Ring field");
     OneStep(ring.phase[0], 1, kShotSeq + 4, 30, 0, 4);
     ring.phase[0].moveType = 1;
     ring.phase[0].p[1] = 3;
     ring.phase[0].p[2] = 60;
     weapons.push_back(ring);
-    TAMA_DATA chips = tools::NewTama(9, "Chips");
+    TAMA_DATA chips = tools::NewTama(9, "Chip field");
     OneStep(chips.phase[0], 1, kShotSeq + 2, 30, 0, 4);
     chips.phase[0].moveType = 2;
     chips.phase[0].p[1] = 2;
@@ -111,14 +111,14 @@ bool BuildWeapons(const std::string& dataDir, std::string* error) {
     weapons.push_back(chips);
 
     // Lasers with the other head and member behaviours: tracking and wriggling, sweeping and guided.
-    TAMA_DATA track = tools::NewTama(10, "Tracker");
+    TAMA_DATA track = tools::NewTama(10, "Tracking laser");
     track.phase[0] = beam.phase[0];
     track.phase[0].moveType = 1;
     track.phase[0].p[0] = 2;
     track.phase[0].p[1] = 1;
     track.phase[0].laserType = 2;
     weapons.push_back(track);
-    TAMA_DATA sweep = tools::NewTama(11, "Sweeper");
+    TAMA_DATA sweep = tools::NewTama(11, "Sweeping laser");
     sweep.phase[0] = beam.phase[0];
     sweep.phase[0].moveType = 2;
     sweep.phase[0].p[0] = 1;

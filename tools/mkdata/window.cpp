@@ -16,6 +16,8 @@ constexpr int kWidth = 640;
 constexpr int kBand = 272;
 constexpr int kHalf = 136;
 constexpr int kTypes = 3;
+// The narrow window (type 2) is 128 rows high: its art ends there, inside the band.
+int Height(int type) { return type == 2 ? 128 : kHalf; }
 
 struct Rgb {
     int r, g, b;
@@ -37,22 +39,23 @@ Rgb Mix(Rgb a, Rgb b, double t) {
 }
 
 void Background(std::vector<u16>& px, int type, int left, int right) {
-    for (int y = 0; y < kHalf; ++y)
+    const int h = Height(type);
+    for (int y = 0; y < h; ++y)
         for (int x = left; x < right; ++x)
-            px[size_t(kBand * type + y) * kWidth + size_t(x)] = Pack(Mix(kTop[type], kBottom[type], y / double(kHalf - 1)));
+            px[size_t(kBand * type + y) * kWidth + size_t(x)] = Pack(Mix(kTop[type], kBottom[type], y / double(h - 1)));
 }
 
 // A double rule round the band, a name plate at the top left and a face box where the presets put it.
 void Frame(std::vector<u16>& px, int type, int left, int right) {
-    const int top = kBand * type + kHalf;
+    const int top = kBand * type + kHalf, h = Height(type);
     const auto set = [&](int x, int y, Rgb c) {
-        if (x >= left && x < right && y >= 0 && y < kHalf) px[size_t(top + y) * kWidth + size_t(x)] = Pack(c);
+        if (x >= left && x < right && y >= 0 && y < h) px[size_t(top + y) * kWidth + size_t(x)] = Pack(c);
     };
     const Rgb light = kFrame[type], dark = Mix(kFrame[type], Rgb{0, 0, 0}, 0.5);
     for (int x = left; x < right; ++x) {
-        for (int y : {1, 2, 4, kHalf - 5, kHalf - 3, kHalf - 2}) set(x, y, y == 4 || y == kHalf - 5 ? dark : light);
+        for (int y : {1, 2, 4, h - 5, h - 3, h - 2}) set(x, y, y == 4 || y == h - 5 ? dark : light);
     }
-    for (int y = 1; y < kHalf - 1; ++y) {
+    for (int y = 1; y < h - 1; ++y) {
         for (int x : {left + 1, left + 2, left + 4, right - 5, right - 3, right - 2})
             set(x, y, x == left + 4 || x == right - 5 ? dark : light);
     }

@@ -284,8 +284,13 @@ TEST_F(CpuAi, AttackEntryTests) {
         {"life above the limit", [](CPU_ATK& a) { a.lifeLimit = 0; }, 0, {0}, 0, 1},
         {"self mask: on the ground", [](CPU_ATK& a) { a.selfMask = 1; }, 0, {0}, 0, 1},
         {"target mask: target in the air", [](CPU_ATK& a) { a.targetMask = 2; }, 0, {0}, 1, 1},
+        {"self mask: boosting in state 4", [this](CPU_ATK& a) { a.selfMask = 1 << 4, m_->act = 4; }, 0, {0}, 0, 1},
+        {"target mask: target hit", [this](CPU_ATK& a) { a.targetMask = 1 << 7, player_->meka->act = 6; }, 0, {0}, 0, 1},
+        {"target mask: target blown away", [this](CPU_ATK& a) { a.targetMask = 1 << 8, player_->meka->act = 7; }, 0, {0},
+         0, 1},
     };
     for (const Case& c : cases) {
+        m_->act = player_->meka->act = 0;
         data_->group[0].atk[0] = Atk(0);
         c.edit(data_->group[0].atk[0]);
         w_->level = i8(c.level);
@@ -480,9 +485,12 @@ TEST_F(CpuAi, ShortDashLeavesAfterImagesAndEndsByItsTimer) {
 }
 
 TEST_F(CpuAi, GaugeCostOfEachState) {
-    for (auto [move, special, gauge] :
-         {std::tuple{0, 0, 92}, {1, 0, 95}, {2, 0, 97}, {3, 0, 97}, {4, 0, 97}, {5, 0, 98}, {5, 1, 100}}) {
+    // A step of 2 starts in the braking frames.
+    for (auto [move, step, special, gauge] : {std::tuple{0, 0, 0, 92}, {1, 0, 0, 95}, {2, 0, 0, 97}, {3, 0, 0, 97},
+                                              {4, 0, 0, 97}, {5, 0, 0, 98}, {5, 0, 1, 100}, {5, 2, 0, 100}}) {
         Run(0, Mode(move));
+        m_->actStep = i16(step);
+        m_->moveSpeed = 5;
         m_->special = u8(special);
         m_->gauge = 100;
         Act();

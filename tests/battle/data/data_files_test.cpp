@@ -115,7 +115,7 @@ struct CountCase {
     const char* what;
     i16 count;     // stored count
     int whole;     // whole records in the file
-    int partial;   // bytes of one more record
+    int partial;   // bytes of one more record (negative: bytes cut off the file's end)
     int loaded;
     const char* debug;
 };
@@ -124,9 +124,11 @@ const CountCase kCountCases[] = {
     {"negative", -5, 3, 0, 0, "negative"},
     {"empty", 0, 0, 0, 0, " 0 Byte"},
     {"beyond the file", 9, 3, 100, 4, "the file holds 4"},
+    {"no count", 0, 0, -2, 0, " 0 Byte"},
+    {"half a count", 9, 0, -1, 0, " 0 Byte"},
 };
 
-// The file with another stored count and `partial` bytes of one more record.
+// The file with another stored count and `partial` bytes more (or fewer).
 std::vector<u8> WithCount(std::vector<u8> file, i16 count, int partial) {
     file[0] = u8(count);
     file[1] = u8(u16(count) >> 8);
@@ -145,7 +147,7 @@ TEST_F(DataFiles, WeaponCountsAreBoundByTheTableAndTheFile) {
         EXPECT_EQ(TamaDataCount, c.loaded);
         EXPECT_EQ(int(WeaponList().size()), c.loaded);
         EXPECT_TRUE(debug.Contains(c.debug)) << debug.text();
-        if (c.partial) {
+        if (c.partial > 0) {
             // The cut record keeps the bytes the file has; the rest reads as zeros.
             const TAMA_DATA* cut = TamaDataTbl[c.whole];
             const auto* bytes = reinterpret_cast<const u8*>(cut);
@@ -164,6 +166,14 @@ TEST_F(DataFiles, WeaponCountsAreBoundByTheTableAndTheFile) {
     EXPECT_EQ(int(WeaponList().size()), TAMA_MAX);
     EXPECT_TRUE(debug.Contains("above 156")) << debug.text();
     EXPECT_TRUE(debug.Contains("TAMA_DATA 已保有 222768 Byte 之記憶容量")) << debug.text();
+    // The records past the table are saved back as they were read, a cut last one zero-filled.
+    std::vector<u8> cut = tools::TamaFile(many);
+    cut.resize(cut.size() - 700);
+    dir.Write(kTama, cut);
+    ASSERT_EQ(TAMA_LoadData(), 1);
+    ASSERT_EQ(TAMA_SaveData(), 1);
+    cut.resize(cut.size() + 700, 0);
+    EXPECT_EQ(File(kTama), cut);
 }
 
 TEST_F(DataFiles, TechniqueCountsAreBoundByTheFile) {
@@ -176,7 +186,7 @@ TEST_F(DataFiles, TechniqueCountsAreBoundByTheFile) {
         EXPECT_EQ(WAZA_LoadData(kType), 1);
         EXPECT_EQ(WAZA_GetCount(kType), c.loaded);
         EXPECT_TRUE(debug.Contains(c.debug)) << debug.text();
-        if (c.partial) {
+        if (c.partial > 0) {
             const auto* bytes = reinterpret_cast<const u8*>(WAZA_GetData(kType, c.whole));
             ASSERT_NE(bytes, nullptr);
             for (int k = 0; k < c.partial; ++k) ASSERT_EQ(bytes[k], 0xAB) << k;
@@ -212,7 +222,7 @@ TEST_F(DataFiles, MissingFiles) {
     ASSERT_NE(MekaTypeTbl[kType].cpu, nullptr);
     EXPECT_EQ(MekaTypeTbl[kType].cpu->param[0], 10);
     EXPECT_EQ(MekaTypeTbl[kType].cpu->counter[0].type, -1);
-    EXPECT_TRUE(debug.Contains("zako03.cpu")) << debug.text();
+    EXPECT_TRUE(debug.Contains("Dat/zako03.cpu:Open error")) << debug.text();
     dir.File(kCpu);  // the "Dat" folder
     EXPECT_EQ(CPU_SaveData(kType), 1);
     EXPECT_EQ(File(kCpu).size(), 9584u);
@@ -446,6 +456,7 @@ TEST_F(DataFiles, FailedSavesKeepTheOldFile) {
         std::signal(SIGXFSZ, oldHandler);
         EXPECT_EQ(result, 0);
         EXPECT_EQ(dir.Read(file), old);
+        EXPECT_TRUE(debug.Contains(file + ":Write error")) << debug.text();
     }
     EXPECT_EQ(WAZA_GetCount(kType), 2);  // the failed save still appended the technique
     size_t files = 0;

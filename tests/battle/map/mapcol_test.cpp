@@ -149,6 +149,13 @@ TEST_F(MapCol, DiagonalIntoACornerCellSlidesAlongIt) {
     EXPECT_EQ(Step(b, 4, 4).result, 0);
     EXPECT_EQ(b->x, 0);
     EXPECT_EQ(b->y, 4);
+    // (4, 1) with a wall 2 ahead and a floor just below: x is stopped by the floor's top (tag 2), y
+    // first by the wall's side (tag 1). Not both from sides: the slide goes along x.
+    g.Set(3, 2);
+    g.Set(2, 3);
+    LIST_DATA* c = Mech(2, 30, 32, {0, 0, 16, 16}, 1);
+    EXPECT_EQ(Step(c, 4, 1).result, 0);
+    EXPECT_EQ((std::vector<int>{c->x, c->y}), (std::vector<int>{31, 32}));
 }
 
 // One case for each diagonal direction and each side, mirrored from the down-right one: the box
@@ -282,7 +289,7 @@ TEST_F(MapCol, LineOfSightIsSymmetricAndEndsTested) {
     EXPECT_EQ(HIT_CheckMapLine(8, 24, 120, 136, 1), 1);   // beside it
 }
 
-TEST_F(MapCol, LineBoxStepsAtLeastOneCellForSmallBoxes) {
+TEST_F(MapCol, LineBoxStepsByTheBoxToATargetCellOnTheMap) {
     Grid g(10, 4);
     LIST_DATA* a = Mech(0, 8, 8, {0, 0, 12, 12});
     EXPECT_EQ(HIT_CheckMapLineBox(a, 88, 8, 1), 1);
@@ -292,6 +299,13 @@ TEST_F(MapCol, LineBoxStepsAtLeastOneCellForSmallBoxes) {
     EXPECT_EQ(HIT_CheckMapLineBox(a, 88, 8, 1), 0);  // the fifth step
     EXPECT_EQ(HIT_CheckMapLineBox(a, 88, 8, 2), 1);
     EXPECT_EQ(HIT_CheckMapLineBox(a, 200, 8, 2), 0);  // the walk leaves the map
+    LIST_DATA* back = Mech(1, 24, 40, {-16, 0, 16, 16});
+    EXPECT_EQ(HIT_CheckMapLineBox(back, 168, 40, 2), 0);  // the target's cell is off the map, the box is not
+    for (int cx = 0; cx < 10; cx++)
+        for (int cy = 0; cy < 4; cy++) g.Set(cx, cy);
+    LIST_DATA* wide = Mech(2, 8, 8, {0, 0, 32, 32});
+    EXPECT_EQ(HIT_CheckMapLineBox(wide, 24, 8, 1), 0);  // less than one box step: a short last step
+    EXPECT_EQ(HIT_CheckMapLineBox(wide, 12, 12, 1), 1);  // the start cell is not tested
 }
 
 // Boxes from a sprite: a mech reads them as it faces 0; rectangle 2 decides the cells under it.

@@ -54,6 +54,7 @@ TEST_F(Waza, StepMachineTraces) {
         {"loop 3 -> 2 twice", [](WAZA_DATA& w) { w.loop[0] = {3, 2, 2}; }, "0 1 2 3 2 3 2 3 4 end "},
         {"kind-0 end entry", [](WAZA_DATA& w) { w.branch[0] = {2, 4, 0, 0, 0}; }, "0 1 2 end "},
         {"kind-2 window 1 without hits", [](WAZA_DATA& w) { w.branch[0] = {1, 4, 2, 0, 1}; }, "0 1 4 end "},
+        {"kind-2 window 0 never jumps", [](WAZA_DATA& w) { w.branch[0] = {1, 4, 2, 0, 0}; }, "0 1 2 3 4 end "},
         {"motion 16 ends", [](WAZA_DATA& w) { w.stepTbl[2] = 16; }, "0 1 end "},
         {"ground-only motion in the air", [](WAZA_DATA& w) { w.motion[1].stepFlags = 4; }, "0 2 3 4 end ", 30},
         {"ground-only motion on the ground", [](WAZA_DATA& w) { w.motion[1].stepFlags = 4; }, "0 1 2 3 4 end "},
@@ -137,21 +138,25 @@ TEST_F(Waza, FrameWaitsByMode) {
 }
 
 TEST_F(Waza, WaitModesEndTheirFrames) {
-    // Frames run in sub-state 1 while the animation never ends; mode 3 lands after frame 4.
-    const std::pair<int, int> cases[] = {{0, 10}, {1, 10}, {2, 3}, {3, 5}, {4, 10}};
-    for (auto [mode, expected] : cases) {
+    // Frames run in sub-state 1 (or 2) while the animation never ends; mode 3 lands after frame 4.
+    struct Case {
+        int mode, expected, subAct = 1;
+    };
+    const Case cases[] = {{0, 10}, {1, 10}, {2, 3}, {3, 5}, {4, 10}, {2, 1, 2}};  // sub-state 2 counts from 0
+    for (auto [mode, expected, subAct] : cases) {
         WAZA_DATA w = Tech(mode, 2);
         w.motion[0].frame[1] = w.motion[0].frame[0];
         WriteWaz(test::kPlayerType, {w});
         MakePair();
         player_->z = mode == 3 ? 50 : 0;
         Start(0);
+        MEKA_SetSubAct(player_, subAct);
         MEKA_WORK* m = player_->meka;
         int frames = 0;
         while (m->frame == 0 && frames < 10) {
             CurObj = player_;
             int g = 0;
-            WAZA_RenewFrame(&g);  // the animation never ends here
+            (subAct == 2 ? WAZA_RenewFrameEnd : WAZA_RenewFrame)(&g);  // the animation never ends here
             frames++;
             if (frames == 4) player_->z = 0;
         }

@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "platform/audio.h"
+#include "shell/sound/snd.h"
 #include "tama_fixture.h"
 
 namespace {
@@ -25,6 +27,7 @@ TEST_F(TamaLnch, VolleysFollowTheIntervalAndEndWithTheLoops) {
         NewWeapon();
         Fire().interval = u16(c.interval);
         Fire().loops = u16(c.loops);
+        Fire().sound = 14 + 1;  // its table entry loops
         LIST_DATA* l = Launch();
         ASSERT_TRUE(l);
         EXPECT_EQ(player_->child, l->index);
@@ -32,6 +35,8 @@ TEST_F(TamaLnch, VolleysFollowTheIntervalAndEndWithTheLoops) {
             Frame();
             EXPECT_EQ(int(Shots().size()), c.counts[f]) << "interval " << c.interval << " frame " << f;
         }
+        EXPECT_EQ(SND_GetStatus(SeBuffer[14]), plat::kSoundStatusPlaying | plat::kSoundStatusLooping);
+        SE_Stop(14);
         EXPECT_EQ(TamaLnchCnt, 0);
         EXPECT_EQ(player_->child, -999);
         Reset();

@@ -2,6 +2,9 @@
 // the launcher's end, and the member behaviours.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "tama_fixture.h"
 #include "tests/battle/effect/eft_probe.h"
 
@@ -162,6 +165,52 @@ TEST_F(TamaLsr, LauncherEndTakesTheChain) {
     EXPECT_FALSE(OBJ_Get(idx));
     EXPECT_EQ(TamaShotCnt, 0);
     EXPECT_TRUE(Shots().empty());
+}
+
+// One behaviour step at a time on a 3-member chain, rand() giving 0: the facings the stepped member
+// is left with, in sectors from the head's facing after the lay-out.
+TEST_F(TamaLsr, BehaviourStepsTurnTheFacing) {
+    using Step = void (*)(LIST_DATA*);
+    struct Case {
+        const char* what;
+        int member, start;         // the stepped member (0 the head) and a head's facing and heading
+        std::array<i32, 5> state;  // the head's direction state or the member's state
+        Step step;
+        std::vector<int> facings;
+    };
+    const Case cases[] = {
+        {"sweep reverses past its bound", 0, 0, {2, 4, 2},
+         [](LIST_DATA* h) { TamaLsrDirRenewTbl[2](h, h->tama->state); }, {2, 4, 6, 4, 2, 0, -2, -4, -6, -4}},
+        {"track turns the facing", 0, 8, {1, 2}, [](LIST_DATA* h) { TamaLsrDirRenewTbl[1](h, h->tama->state); },
+         {6, 4, 2, 0}},
+        {"turn mode 3", 0, 8, {}, [](LIST_DATA* h) { TAMA_TurnToPoint(h, 600, 600, 9, 3, 9); }, {7, 6, 5, 4}},
+        {"turn mode 6", 0, 8, {}, [](LIST_DATA* h) { TAMA_TurnToPoint(h, 600, 600, 9, 6, 9); }, {7, 6, 6, 5}},
+        {"electric bound from above", 1, 0, {0, 2, 5}, [](LIST_DATA* m) { TamaLsrMemRenewTbl[0](m, nullptr); },
+         {0, 2, 4, 5, 5}},
+        {"wriggle's sign", 1, 0, {2, 3, 0, 0, 0}, [](LIST_DATA* m) { TamaLsrMemRenewTbl[2](m, nullptr); },
+         {0, 2, 3, 1, -1, -3, -3, -1}},
+    };
+    for (const Case& c : cases) {
+        Laser(3);
+        LIST_DATA* l = Start();
+        plat::SetRandSource([] { return 0; });
+        LIST_DATA* head = Member(l, 0);
+        LIST_DATA* m = Member(l, c.member);
+        const int ref = head->dir;
+        if (c.member == 0) {
+            TAMA_SetDir(head, (ref + c.start) % TAMA_LSR_DIRS);
+            if (c.start) MATH_GetAngleVec(head->dir * 9, &head->vx16, &head->vy16);
+        }
+        std::copy(c.state.begin(), c.state.end(), c.member == 0 ? m->tama->state : m->tama->memberState);
+        std::vector<int> got;
+        for (std::size_t i = 0; i < c.facings.size(); i++) {
+            c.step(m);
+            got.push_back((m->dir - ref + TAMA_LSR_DIRS * 3 / 2) % TAMA_LSR_DIRS - TAMA_LSR_DIRS / 2);
+        }
+        EXPECT_EQ(got, c.facings) << c.what;
+        plat::SetRandSource({});
+        Reset();
+    }
 }
 
 // A 12-member chain of each member behaviour behind a sweeping head stays whole for 30 frames, its

@@ -44,6 +44,7 @@ TEST_F(TamaShot, WaitFittingByTimingMode) {
     };
     const Case cases[] = {
         {0, 30, {4, 9, 14}, 0},  // (w + 1) d / total - 1, total 12
+        {0, 3, {0, 0, 0}, 0},    // -1 would hold the step for 65536 frames
         {1, 50, {0, 1, 2}, 0},
         {1, 100, {1, 3, 5}, 0},
         {2, 7, {1, 3, 5}, 7},
@@ -60,6 +61,7 @@ TEST_F(TamaShot, WaitFittingByTimingMode) {
         std::vector<int> got(s->tama->waits, s->tama->waits + 3);
         EXPECT_EQ(got, c.waits) << "mode " << c.timing;
         EXPECT_EQ(s->tama->hold, c.hold) << "mode " << c.timing;
+        EXPECT_EQ(SPR_GetSpr(s->spr)->wait, c.waits[0]) << "mode " << c.timing;
         EXPECT_EQ(SPR_GetSpr(s->spr)->last, c.timing >= 2 ? 1 : 0) << "loop flag, mode " << c.timing;
         TAMA_DeleteShot(s);
     }
@@ -146,6 +148,14 @@ TEST_F(TamaShot, RandomSpeedIsReplacedByThePhaseSpeed) {
     EXPECT_EQ(s->speed, 1000);
 }
 
+TEST_F(TamaShot, CreationDrawsARandomScaleOfEntryZeroTwice) {
+    NewWeapon()->phase[0].scale[0] = TAMA_SCALE{2, 0, 100, 0, 0, 1000};
+    int draws = 0;
+    plat::SetRandSource([&] { return 10 * ++draws; });
+    LIST_DATA* s = MakeShot(0, 100, 100, 200, 100);
+    EXPECT_EQ((std::vector<int>{draws, SPR_GetSpr(s->spr)->scaleX}), (std::vector<int>{2, 20 + 1}));
+}
+
 TEST_F(TamaShot, StartMaskBitZeroMakesTwoLaunchersAtCreation) {
     NewWeapon();
     NewWeapon();
@@ -160,20 +170,28 @@ TEST_F(TamaShot, StartMaskBitZeroMakesTwoLaunchersAtCreation) {
 }
 
 TEST_F(TamaShot, UnknownKindAndMovementTypeFlyStraight) {
-    TAMA_PHASE& ph = NewWeapon()->phase[0];
-    ph.kind = 5;
-    ph.moveType = 7;
-    ph.laserType = 7;
-    ph.speed = 10;
-    ph.step[0].blend = 15;
-    ph.step[0].anim = 255;
-    ph.step[0].sound = 200;
-    LIST_DATA* s = MakeShot(0, 100, 100, 100, 300);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(SPR_GetSpr(s->spr)->attr, 0u);
-    for (int f = 0; f < 5; f++) Renew(s);
-    EXPECT_EQ(s->x, 100);
-    EXPECT_NEAR(s->y, 150, 1);
+    // Other kinds ignore their movement: homing (1) would turn toward the target, a mine (3) stick to it.
+    for (auto [kind, move] : {std::pair{0, 7}, {5, 7}, {3, 1}, {6, 3}}) {
+        TAMA_PHASE& ph = NewWeapon()->phase[0];
+        ph.kind = u8(kind);
+        ph.moveType = u8(move);
+        ph.p[0] = 5000;
+        ph.p[1] = 10;
+        ph.laserType = 7;
+        ph.speed = 10;
+        ph.step[0].blend = 15;
+        ph.step[0].anim = 255;
+        ph.step[0].sound = 200;
+        LIST_DATA* s = MakeShot(0, 100, 100, 100, 300);
+        ASSERT_TRUE(s);
+        s->target = cpu_->index;
+        EXPECT_EQ(SPR_GetSpr(s->spr)->attr, 0u);
+        for (int f = 0; f < 5; f++) Renew(s);
+        EXPECT_EQ(s->x, 100) << kind << " " << move;
+        EXPECT_NEAR(s->y, 150, 1) << kind << " " << move;
+        Reset();
+        MakePair(400, 400, 900, 900);
+    }
 }
 
 TEST_F(TamaShot, PhaseEvents) {

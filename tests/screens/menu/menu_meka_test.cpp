@@ -89,6 +89,10 @@ TEST_F(MenuTest, TechniquePagesOfNinetyTwoLines) {
         Frame({}, false, false, 630, 470);
         ASSERT_EQ(MenuWaza.state, 3);
         EXPECT_EQ(MenuWazaCnt, 6 + std::min(r.count, 92));
+        // The type's card keeps its half-transparent highlight, as every mech card does.
+        const TSPR_DATA* highlight = SPR_GetTSpr(MenuWazaItem[0].spr2);
+        ASSERT_NE(highlight, nullptr);
+        EXPECT_EQ(highlight->attr, 4u);
         for (size_t i = 0; i < r.firsts.size(); ++i) {
             Frame({}, true, false, CentreX(MenuWazaItem[5]), CentreY(MenuWazaItem[5]));
             Frame();

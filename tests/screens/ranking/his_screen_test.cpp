@@ -7,6 +7,7 @@
 
 #include "display_support.h"
 #include "graphics/display/surf.h"
+#include "graphics/font/dbgtext.h"
 #include "graphics/sprite/spr.h"
 #include "platform/clock.h"
 #include "platform/input_fake.h"
@@ -16,6 +17,7 @@
 #include "shell/input/key.h"
 #include "shell/sys.h"
 #include "test_support.h"
+#include "tools/writers/fnt_writer.h"
 #include "tools/writers/grp_writer.h"
 #include "tools/writers/his_writer.h"
 
@@ -51,6 +53,8 @@ protected:
         Picture(dir_, "Bmp/etc/Ranking.grp", 640, 256, 0x21);
         Picture(dir_, "Bmp/etc/etc_t01.grp", 640, 480, 0x63);
         Picture(dir_, "bmp/etc/ttt.grp", 640, 480, 0x18);
+        dir_.Write("Bmp/DebugEft.grp", tools::DebugGlyphGrp(64, 1));
+        ASSERT_GE(DBG_InitText("Bmp\\DebugEft.bmp"), 0);
         ScreenWorkSurf = SPR_CreateSurf(640, 480, 0);
         ScreenWorkSpr = SPR_GetFreeSpr();
         ASSERT_TRUE(SPR_CreateTSpr(ScreenWorkSpr, 160, 0, 0, ScreenWorkSurf, nullptr));
@@ -74,6 +78,8 @@ protected:
             while (SurfTbl[i].useCount) SPR_DelSurfDat(i);
         ScreenWorkSurf = ScreenWorkSpr = -1;
         HisData = HIS_DATA{};
+        DBG_TermText();
+        DBG_TextDisp = 0;
     }
 
     // One frame, with a left click when asked; 1 when the term phase ran.
@@ -133,6 +139,12 @@ TEST_F(RankingScreen, ViewSlidesTheTableInWaitsForAClickAndReturnsToTheTitle) {
     Frame();  // rows built, row 0's timer started
     const u32 row0Start = HisState.row[0].timer.start;
     EXPECT_EQ(HisState.row[0].x, -320);
+    // The date and time run under the label: where they meet the label shows.
+    const plat::Surface* row0 = SPR_GetSlotSurf(HisState.row[0].surface);
+    ASSERT_NE(row0, nullptr);
+    const auto at = [row0](int x, int y) { return reinterpret_cast<const u16*>(row0->pixels + y * row0->pitch)[x]; };
+    EXPECT_EQ(at(150, 8), at(1, 30));
+    EXPECT_NE(at(140, 8), at(1, 30));
     // Row i starts when T1's rate reaches i: row 9 only after 800 ms.
     EXPECT_FALSE(HisState.row[1].timer.active);
     while (clock_.now() - row0Start < 300) Frame();

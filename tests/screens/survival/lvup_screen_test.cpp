@@ -193,6 +193,32 @@ TEST_F(LevelUpScreen, FillSoundsBannerAndEnd) {
     EXPECT_EQ(LvupBarTbl[2].barWidth, 41);
     EXPECT_EQ(GameData.exp[5].exp, 1000);
     EXPECT_EQ(GameData.exp[5].level, 2);
+    // What the fill drew: each piece of the picture where it belongs, and bar 1 emptied at its wrap.
+    const plat::Surface *pic = SPR_GetSlotSurf(LvupSurf), *work = SPR_GetSlotSurf(ScreenWorkSurf);
+    const auto at = [](const plat::Surface* s, i32 x, i32 y) {
+        return reinterpret_cast<const u16*>(s->pixels + y * s->pitch)[x];
+    };
+    struct Piece {
+        const char* what;
+        i32 x, y;
+        RECT src;
+    };
+    const Piece pieces[] = {
+        {"the cost the countdown took", 206, LVUP_LineY(0, 0) + 23, {402, 8, 404, 11}},
+        {"the gain's second digit, 2", 558, LVUP_LineY(0, 0) + 1, {524, 0, 530, 9}},
+        {"the stars of level 1 after the rise", 324, LVUP_LineY(0, 1) + 4, {392, 68, 404, 80}},
+    };
+    for (const Piece& p : pieces) {
+        int shown = 0;
+        for (i32 y = p.src.top; y < p.src.bottom; y++)
+            for (i32 x = p.src.left; x < p.src.right; x++) {
+                if (at(pic, x, y) == pic->colorKeyLow) continue;
+                shown++;
+                ASSERT_EQ(at(work, p.x + x - p.src.left, p.y + y - p.src.top), at(pic, x, y)) << p.what;
+            }
+        EXPECT_GT(shown, 0) << p.what;
+    }
+    EXPECT_EQ(at(SPR_GetSlotSurf(LvupBarTbl[1].surf), 50, 6), 0);
 
     // The wait holds until a click or a key.
     for (int f = 0; f < 5; f++) EXPECT_EQ(Frame(), 0);

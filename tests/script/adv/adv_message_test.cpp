@@ -106,6 +106,16 @@ TEST_F(TextTest, RubyWithAndWithoutPadding) {
     Page("/kll[" + kA + "][" + kB + kC + kD + "]");
     EXPECT_EQ(Text(0), kA + "  ");
     EXPECT_EQ(MsgLineTbl[0].baseStart, 0);
+    // A long base goes in whole; a long ruby keeps what the 37-cell row holds at 10 pixels each.
+    Page("/kl[" + Wide(10) + "][" + kB + "]");
+    EXPECT_EQ(Text(0), Wide(10));
+    EXPECT_EQ(MsgLineTbl[0].baseCount, 10);
+    std::string ruby;
+    for (int i = 0; i < 60; ++i) ruby += kB;
+    Page("/kl[" + kA + "][" + ruby + "]");
+    EXPECT_EQ(MsgLineTbl[0].rubyCount, 51);
+    EXPECT_EQ(Text(0), std::string(36, ' ') + kA + std::string(36, ' '));
+    EXPECT_EQ(std::string(MsgLineTbl[0].rubyText), ruby.substr(0, 102));
 }
 
 TEST_F(TextTest, FullRowsKeepTheirCommaAndStopAtSixtyFourSegments) {

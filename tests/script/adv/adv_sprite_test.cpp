@@ -208,7 +208,7 @@ TEST_F(AdvSprite, TileAndBlindQuadsFollowTheCosineOfTheLevel) {
         ASSERT_EQ(ASS_Sine(((level / 2 + 192) & 255) + 64), k);
         Quads.clear();
         a.level = level;
-        ADV_DrawSprTiles(DispBackBuffer, &a, nullptr);
+        ADV_DrawSprTiles(DispBackBuffer, &a, SPR_GetSlotSurf(a.surf));
         ASSERT_EQ(Quads.size(), 16u);
         const Quad& q = Quads[5];  // column 1, row 1
         const i32 tx = 30 + tw, ty = 40 + th;
@@ -223,7 +223,7 @@ TEST_F(AdvSprite, TileAndBlindQuadsFollowTheCosineOfTheLevel) {
         const i32 h = 8, open = (h * k) >> 12;  // strips of 16 rows
         Quads.clear();
         a.level = level;
-        ADV_DrawSprBlinds(DispBackBuffer, &a, nullptr);
+        ADV_DrawSprBlinds(DispBackBuffer, &a, SPR_GetSlotSurf(a.surf));
         ASSERT_EQ(Quads.size(), 12u);
         const i32 s = 40 + 3 * 16;
         EXPECT_EQ(Quads[3], (Quad{{30, s + h - open, 285, s + h - open, 285, s + h + open, 30, s + h + open}, 0, 48,
@@ -242,6 +242,7 @@ TEST_F(AdvSprite, TransitionsDrawFromNothingToThePicture) {
     ASSERT_EQ(ADV_SetSprite(4, 5, 0, 0, 0, 0), 1);
     ADV_SPR& a = AdvSprTbl[4];
     a.fadeTime = 400;
+    ADV_SetSprRect(4, 0, 0, 128, 96);  // the transitions still cut the whole picture
     const RECT all{0, 0, 640, 480};
     const u16 bg = Pack({30, 60, 90});
     for (i32 type = 1; type <= 4; ++type) {
@@ -256,6 +257,9 @@ TEST_F(AdvSprite, TransitionsDrawFromNothingToThePicture) {
             }
             if (i == 4) {
                 EXPECT_NE(Pixel(100, 60), bg) << type;
+                if (type != 1) {
+                    EXPECT_NE(Pixel(200, 150), bg) << type;
+                }
             }
         }
     }

@@ -100,6 +100,14 @@ TEST_F(TextTest, WindowsBeyondTheMapAndAMissingMap) {
         ASS_Term();
         ASS_Init();
     }
+    // A map swapped for a longer one while it is read: the wipe reads only what was read.
+    test::SwapWhileReading(dir.File("bmp/etc/tbl.dat"), std::string(TEXT_MAP_WIDTH, 1),
+                           std::string(TEXT_MAP_WIDTH * 136, 1), 200, [] {
+                               _ass_opentext();
+                               _ass_textwipealpha(1, 0, 192, 255);
+                               ASS_Term();
+                               ASS_Init();
+                           });
 
     // Without a map nothing shows while opening; the window shows once open and keeps its times.
     _ass_settextwindowtype(0);
@@ -235,6 +243,11 @@ TEST_F(TextTest, FaceSlotsLoadSelectAndRelease) {
     EXPECT_EQ(FaceCurrent, -1);
     ADV_SetFace(7, 0);  // released: the id no longer selects
     EXPECT_EQ(FaceCurrent, -1);
+    // An id loaded twice: one release frees the first of its slots only.
+    EXPECT_GE(_ass_loadface(9, "face.spr"), 0);
+    _ass_releaseface(9);
+    EXPECT_EQ(FaceSprTbl[7].id, -1);
+    EXPECT_EQ(FaceSprTbl[9].id, 9);
     _ass_releaseface(-1);
     for (const FACE_SPR& f : FaceSprTbl) EXPECT_EQ(f.id, -1);
     for (int s = 0; s < ADV_SPR_MAX; ++s) EXPECT_EQ(AdvSprTbl[s].use, 0);

@@ -13,7 +13,10 @@ using test::Bsc;
 
 TEST_F(Bsc, QueueLimitsAndRefusals) {
     MakePair();
-    for (int i = 0; i < BSC_STEP_MAX; i++) ASSERT_EQ(mBSC_Chr_Mov_Set(0, 400 + i, 400, 1, 0, -999), 0);
+    for (int i = 0; i < BSC_STEP_MAX; i++) {
+        ASSERT_EQ(mBSC_Chr_Mov_Set(0, 400 + i, 400, 1, i % 3, -999), 0);
+        EXPECT_EQ(BscQueueTbl[0].step[i].mode, i % 3 * 2) << "facing modes 1 and 2 are stored as 2 and 4";
+    }
     EXPECT_EQ(mBSC_Chr_Mov_Set(0, 1, 1, 1, 0, -999), -1);
     EXPECT_EQ(mBSC_Chr_Dir_Set(0, 1, 1), -1);
     EXPECT_EQ(BscQueueTbl[0].step[23].x, 423);
@@ -47,8 +50,9 @@ TEST_F(Bsc, WalkBoostAndDashArriveOnTheirPoints) {
         int code;
         int firstAnim;
         int firstSe;
+        int frames;  // the walk pauses on its footfalls; the dash slows over its first three frames
     };
-    for (const Case& c : {Case{1, 7, -1}, Case{2, 11, 13}, Case{5, 11, 53}}) {
+    for (const Case& c : {Case{1, 7, -1, 79}, Case{2, 11, 13, 20}, Case{5, 11, 53, 25}}) {
         MakePair(400, 400, 400, 800);
         player_->meka->walkSpeed = 4;
         player_->meka->boostSpeed = 8;
@@ -64,7 +68,13 @@ TEST_F(Bsc, WalkBoostAndDashArriveOnTheirPoints) {
             EXPECT_EQ(SE_IsPlaying(c.firstSe), 1) << c.code;
         }
         EXPECT_GT(player_->x, 400);
-        EXPECT_GT(RunOut(), 0) << c.code;
+        // Every frame's animation has ended, so the walk steps through its footfalls.
+        int frames = 0;
+        for (; frames < 400 && mBSC_GetActCount() != 0; frames++) {
+            if (SPR_DATA* spr = SPR_GetSpr(player_->spr)) spr->running = 0;
+            Frame();
+        }
+        EXPECT_EQ(frames, c.frames) << c.code;
         EXPECT_EQ(player_->x, 561) << c.code;
         EXPECT_EQ(player_->x16, 561 << 16);
         EXPECT_EQ(player_->y, 400);
@@ -77,6 +87,15 @@ TEST_F(Bsc, WalkBoostAndDashArriveOnTheirPoints) {
         MEKA_Delete(0);
         MEKA_Delete(1);
     }
+    // A boost into a second boost goes on at its speed, without a second start-up.
+    MakePair(400, 400, 400, 800);
+    ASSERT_EQ(mBSC_Chr_Mov_Set(0, 480, 400, 2, 0, 12), 0);
+    ASSERT_EQ(mBSC_Chr_Mov_Set(0, 561, 400, 2, 0, -999), 0);
+    mBSC_Chr_Start_All();
+    for (int f = 0; f < 20 && BscQueueTbl[0].cur == 0; f++) Frame();
+    Frame();
+    EXPECT_EQ(player_->meka->moveSpeed, 12);
+    EXPECT_EQ(SE_IsPlaying(13), 0);
 }
 
 TEST_F(Bsc, DashToTheComputedPoint) {
@@ -254,7 +273,7 @@ TEST_F(Bsc, CameraCommands) {
 TEST_F(Bsc, ScriptCommands) {
     Script(
         "bsc 13 0, 300, 300\nbsc 14 1, 500, 300, 1\nbsc 14 12, 1, 1, 1\nbsc 20 1, 520, 330, 9\n"
-        "bsc 20 0, 310, 320, 6\nbsc 19 11, 0, 0\nbsc 21 2\ncall #152\nbsc 1\ncall return 5");
+        "bsc 20 0, 310, 320, 6\nbsc 19 11, 0, 0\nbsc 21 7\ncall #152\nbsc 1\ncall return 5");
     for (i16& e : GameData.equip) e = 4;
     EXPECT_EQ(Loop(), 0);  // command 1 ends the frame
     ASSERT_NE(MEKA_GetSlot(0), nullptr);
@@ -265,7 +284,7 @@ TEST_F(Bsc, ScriptCommands) {
     EXPECT_EQ(MEKA_GetSlot(0)->x16, 310 << 16);
     EXPECT_EQ(MEKA_GetSlot(0)->dir, 6);
     EXPECT_EQ(BscMode, 1);
-    for (i16 e : GameData.equip) EXPECT_EQ(e, 5);
+    for (i16 e : GameData.equip) EXPECT_EQ(e, 5);  // level 7 taken as 2
 
     Script("bsc 15 -1\ncall return 5");
     Loop();

@@ -110,6 +110,9 @@ TEST(ScriptSave, RefusedBlocksLeaveTheEngineUntouchedAndAMissingScriptEndsTheSta
     EXPECT_TRUE(ASS_IsScriptRunning());
     EXPECT_EQ(env.Loop(), 5);  // b goes on after its call, then a
     EXPECT_EQ(ScrValueTbl[1], 3);
+
+    // A block swapped for a short one while it loads is judged by what was read.
+    test::SwapWhileReading(env.dir.File("swap.dat"), good.substr(0, 14000), good, 200, [] { ASS_Load("swap.dat"); });
 }
 
 TEST(ScriptSave, FreshLoadStoresPositionZeroAndEmptyEngineSavesNoEntries) {

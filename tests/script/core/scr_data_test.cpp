@@ -1,4 +1,7 @@
 // Compiled scripts: expressions, declarations, text operands, the bounded byte readers and the stack.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstring>
 
@@ -228,6 +231,36 @@ TEST(ScriptStack, CallsInsideExpressionsStopAtTheDepthLimit) {
     env.Loop();
     EXPECT_EQ(GetScriptDepth(), SCRIPT_STACK_MAX);
     EXPECT_TRUE(debug.Contains("nested deeper than 64"));
+}
+
+TEST(ScriptLoad, AFileChangingWhileItLoadsRunsInsideItsBlockAndOddFilesAreRefusedAtOnce) {
+    ScriptEnv env;
+    const std::vector<u8> small = env.Write("small.scr", "decl 3 x = 1");
+    std::string longer = "decl 3 x = 1";
+    for (int i = 0; i < 40; ++i) longer += "\nset x = 2";
+    const std::vector<u8> large = env.Write("large.scr", longer);
+    const std::string path = env.dir.File("script/drop.scr");
+    test::SwapWhileReading(path, std::string(small.begin(), small.end()), std::string(large.begin(), large.end()), 400,
+                           [&] {
+                               if (!ASS_LoadScript(path.c_str())) return;
+                               ASS_StartScript();
+                               for (int i = 0; i < 3 && env.Loop() != -2; ++i) {
+                               }
+                           });
+
+    // A pipe with no writer, a folder, a device and a file past the size limit: refused, none waited on.
+    const std::string pipe = env.dir.File("script/pipe.scr");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string huge = env.dir.File("script/huge.scr");
+    env.dir.Write("script/huge.scr", "");
+    ASSERT_EQ(truncate(huge.c_str(), kMaxScriptSize + 1), 0);
+    const std::string folder = env.dir.File("script/folder.scr");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    for (const std::string& drop : {pipe, folder, std::string("/dev/zero"), huge}) {
+        test::DebugCapture debug;
+        EXPECT_EQ(ASS_LoadScript(drop.c_str()), 0) << drop;
+        EXPECT_TRUE(debug.Contains(drop == huge ? "more than the 16777216" : "not a regular file")) << debug.text();
+    }
 }
 
 }  // namespace

@@ -1,0 +1,68 @@
+// SDL answers a desktop full-screen request with the screen's size at once and keeps believing it,
+// whether or not a window manager carried the request out. On an X server without one the window
+// stays as it was, while SDL's renderer lays the picture out for the whole screen. The X window is
+// asked directly for its real size here, and made to cover the screen where nothing else did.
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <algorithm>
+
+#include "platform/sdl_internal.h"
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xlib.h>
+#endif
+
+namespace plat {
+
+namespace {
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+bool X11WindowOf(SDL_Window* window, ::Display** display, ::Window* xwindow) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    *display = info.info.x11.display;
+    *xwindow = info.info.x11.window;
+    return *display != nullptr;
+}
+#endif
+
+}  // namespace
+
+bool GetRealWindowSize(SDL_Window* window, int* width, int* height) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    ::Display* x = nullptr;
+    ::Window xw = 0;
+    XWindowAttributes real{};
+    if (!X11WindowOf(window, &x, &xw) || !XGetWindowAttributes(x, xw, &real)) return false;
+    *width = real.width;
+    *height = real.height;
+    return true;
+#else
+    (void)window, (void)width, (void)height;
+    return false;
+#endif
+}
+
+void CoverScreenIfLeftSmall(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (!window || !(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) return;
+    int realW = 0, realH = 0, w = 0, h = 0;
+    if (!GetRealWindowSize(window, &realW, &realH)) return;
+    SDL_GetWindowSize(window, &w, &h);
+    if (w <= 0 || h <= 0 || (realW == w && realH == h)) return;
+    SDL_Rect screen{};
+    ::Display* x = nullptr;
+    ::Window xw = 0;
+    if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) != 0 ||
+        !X11WindowOf(window, &x, &xw))
+        return;
+    XMoveResizeWindow(x, xw, screen.x, screen.y, unsigned(w), unsigned(h));
+    XSync(x, False);
+#else
+    (void)window;
+#endif
+}
+
+}  // namespace plat
