@@ -59,9 +59,9 @@ int main(int argc, char** argv) {
         holdTurns = 2;
         g_input.Press(dik);
     };
-    bool pressM = false;
+    int holdM = 0;  // turns M stays down: a turn that runs no update would miss a shorter press
     const std::vector<Step> script = {
-        {[] { return SYS_GetSeq(0) == 4 && BTL_GetState(0) == 5; }, 40, [&] { pressM = true; }},
+        {[] { return SYS_GetSeq(0) == 4 && BTL_GetState(0) == 5; }, 40, [&] { holdM = 3; }},
         {[] { return MenuMain.state == 3; }, 12, [&] { shot("_main.bmp"); press(kDikUp); }},
         {[] { return true; }, 3, [&] { press(kDikDecide); }},
         {[] { return MenuEquip.work.state == 2; }, 3, [&] { press(kDikDown); }},
@@ -88,8 +88,8 @@ int main(int argc, char** argv) {
         if (titleKey) g_input.Let(titleKey);
         titleKey = e2e::TitleEntryTaken() ? 0 : e2e::TitleEntryKey(0, turn);
         if (titleKey) g_input.Press(titleKey);
-        g_input.asyncKeys['M'] = pressM;
-        pressM = false;
+        g_input.asyncKeys['M'] = holdM > 0;
+        if (holdM > 0) --holdM;
         if (pressed >= 0 && holdTurns-- <= 0) {
             g_input.Let(pressed);
             pressed = -1;
