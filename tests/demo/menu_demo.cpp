@@ -59,9 +59,11 @@ int main(int argc, char** argv) {
         holdTurns = 2;
         g_input.Press(dik);
     };
-    int holdM = 0;  // turns M stays down: a turn that runs no update would miss a shorter press
+    // M stays down until the fight has left for the menus: a turn that runs no update would miss a
+    // one-turn press, and the menus would take a press still held as their own.
+    bool holdM = false;
     const std::vector<Step> script = {
-        {[] { return SYS_GetSeq(0) == 4 && BTL_GetState(0) == 5; }, 40, [&] { holdM = 3; }},
+        {[] { return SYS_GetSeq(0) == 4 && BTL_GetState(0) == 5; }, 40, [&] { holdM = true; }},
         {[] { return MenuMain.state == 3; }, 12, [&] { shot("_main.bmp"); press(kDikUp); }},
         {[] { return true; }, 3, [&] { press(kDikDecide); }},
         {[] { return MenuEquip.work.state == 2; }, 3, [&] { press(kDikDown); }},
@@ -88,8 +90,8 @@ int main(int argc, char** argv) {
         if (titleKey) g_input.Let(titleKey);
         titleKey = e2e::TitleEntryTaken() ? 0 : e2e::TitleEntryKey(0, turn);
         if (titleKey) g_input.Press(titleKey);
-        g_input.asyncKeys['M'] = holdM > 0;
-        if (holdM > 0) --holdM;
+        holdM = holdM && BTL_GetState(0) == 5;
+        g_input.asyncKeys['M'] = holdM;
         if (pressed >= 0 && holdTurns-- <= 0) {
             g_input.Let(pressed);
             pressed = -1;
