@@ -5,16 +5,22 @@
 #include <cstdlib>
 
 #include "battle/battle.h"
+#include "battle/map/cam.h"
 #include "graphics/display/disp.h"
+#include "graphics/display/surf.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
+#include "platform/memory.h"
 #include "platform/timer.h"
+#include "screens/btl/btl.h"
 #include "screens/screens.h"
+#include "screens/survival/svv.h"
 #include "script/script.h"
 #include "shell/common.h"
 #include "graphics/sprite/spr.h"
 #include "shell/input/cur.h"
 #include "shell/input/inp.h"
+#include "shell/sound/sound.h"
 #include "shell/sys_internal.h"
 
 HINSTANCE MainInstance = nullptr;
@@ -271,4 +277,23 @@ void SYS_ResetState() {
     ScreenWorkSurf = ScreenWorkSpr = -1;
     SysDebugFlag = 0;
     SYS_ResetDisplayState();
+    // The scenes as a fresh process finds them: a game shut down inside a scene leaves it there, and
+    // a scene entered again shows the last run's wave, history and counters until its set-up.
+    OpStep = OpLogoStep = 0;
+    TITLE_ResetWork();
+    BtlState = BtlPrevState = BtlFrameState = 0;
+    AdvState = -1;
+    HisState = HIS_STATE{0, 0, 0, 0, 0, 0, -1, -1, -1, {}, {}, {}, {}, {}};
+    HisData = HIS_DATA{};
+    SvvWave = 0;
+    FightOver = HitSlowCnt = HitStopCnt = 0;
+    CamData = CAM_DATA{};
+    BgmNo = -1;
+    // The shut-down releases the surfaces but keeps the slots' names and use counts: a slot left
+    // named would hand its empty surface to the next load of that picture.
+    for (SURF_DATA& d : SurfTbl) {
+        SURF_Release(d.surface);
+        plat::GlobalFree(d.saved);
+        d = SURF_DATA{};
+    }
 }

@@ -228,6 +228,8 @@ void ToggleView(TITLE_ELEM& e) {
 
 TITLE_WORK TitleWork = MakeWork();
 
+void TITLE_ResetWork() { TitleWork = MakeWork(); }
+
 const RECT TitleMenuRect[TITLE_SUBMENU_MAX] = {
     {208, 308, 432, 332}, {208, 340, 432, 364}, {208, 372, 432, 396}, {208, 404, 432, 428}, {208, 436, 432, 460}};
 

@@ -60,6 +60,8 @@ struct TITLE_WORK {
 extern TITLE_WORK TitleWork;
 extern const RECT TitleMenuRect[TITLE_SUBMENU_MAX];  // the main menu uses the first four
 
+// The work as the program starts with it, for a game started again in one process.
+void TITLE_ResetWork();
 void TITLE_Renew();
 void TITLE_Init();
 void TITLE_Term();

@@ -131,6 +131,8 @@ TEST(BattleGolden, ASyntheticFrameDrawsAsStored) {
     MAP_Open(3, 0, 0);
     ASSERT_EQ(MAP_IsOpen(), 1);
     CAM_Setup(CAM_MODE_FIXED, nullptr, nullptr);
+    ScrQuake = ScrQuakeOfs = 0;  // a quake an earlier fight left would move the world
+    ScrQuakeCnt = 0;
     CAM_SetPos(kCamX, kCamY);
     SCR_Redraw(kCamX, kCamY);
 

@@ -1,5 +1,5 @@
 // Demonstration of the battle's pause menu on the sample data through the real scene switch, with the
-// debug flag on: a click on the title starts the run, M during the fight opens the menus over the
+// debug flag on: the keys take the title's battle entry, M during the fight opens the menus over the
 // tinted fight, and scripted keys walk through them. The pictures are written as 24-bit ".bmp" files:
 // <prefix>_main.bmp (the main menu), _equip.bmp (the equipment grid with the category picker),
 // _mech.bmp (the mech cards) and _waza.bmp (the player's technique list).
@@ -19,6 +19,7 @@
 #include "shell/input/inp.h"
 #include "shell/sys.h"
 #include "tests/demo/demo_support.h"
+#include "tests/e2e/title_entry.h"
 
 namespace {
 
@@ -58,9 +59,11 @@ int main(int argc, char** argv) {
         holdTurns = 2;
         g_input.Press(dik);
     };
-    bool pressM = false;
+    // M stays down until the fight has left for the menus: a turn that runs no update would miss a
+    // one-turn press, and the menus would take a press still held as their own.
+    bool holdM = false;
     const std::vector<Step> script = {
-        {[] { return SYS_GetSeq(0) == 4 && BTL_GetState(0) == 5; }, 40, [&] { pressM = true; }},
+        {[] { return SYS_GetSeq(0) == 4 && BTL_GetState(0) == 5; }, 40, [&] { holdM = true; }},
         {[] { return MenuMain.state == 3; }, 12, [&] { shot("_main.bmp"); press(kDikUp); }},
         {[] { return true; }, 3, [&] { press(kDikDecide); }},
         {[] { return MenuEquip.work.state == 2; }, 3, [&] { press(kDikDown); }},
@@ -80,13 +83,15 @@ int main(int argc, char** argv) {
         {[] { return BTL_GetState(0) == 5; }, 10, [] {}},
     };
     size_t next = 0;
-    int waited = 0;
+    int waited = 0, titleKey = 0;
     for (int turn = 0; turn < 3000 && next < script.size(); ++turn) {
         const u32 start = plat::GetTimeMs();
         demo::PumpMessages();
-        g_input.button[0] = turn == 5;
-        g_input.asyncKeys['M'] = pressM;
-        pressM = false;
+        if (titleKey) g_input.Let(titleKey);
+        titleKey = e2e::TitleEntryTaken() ? 0 : e2e::TitleEntryKey(0, turn);
+        if (titleKey) g_input.Press(titleKey);
+        holdM = holdM && BTL_GetState(0) == 5;
+        g_input.asyncKeys['M'] = holdM;
         if (pressed >= 0 && holdTurns-- <= 0) {
             g_input.Let(pressed);
             pressed = -1;

@@ -2,7 +2,8 @@
 // as the title's submenu enters it, turned by the shell's message loop on a clock stepping 33 ms a
 // turn, a reader answering through the fake input backend, the hand-over's fight ended by striking the
 // CPU mech down, then a script dropped on the window during a scene (through the platform's event
-// path), and at the end a close through that path. Pictures of the back buffer go to the folder given.
+// path), and at the end a close through that path. Pictures of the back buffer go to the folder given;
+// with one, the windows scene's page also stays on the screen for two seconds.
 //   tutorial_run [picture folder]   (run in the sample data folder; scripts/tutorial_shot.sh shows it)
 #include <cstdio>
 #include <set>
@@ -29,6 +30,7 @@ namespace {
 
 constexpr int kMaxUpdates = 3000;
 constexpr int kBustSlot = 96;  // the first bust's script sprite slot
+constexpr u32 kHoldMs = 2000;
 
 u32 Now = 0x10000000;
 std::string Folder;
@@ -38,6 +40,13 @@ void Picture(const std::string& name) {
     if (Folder.empty() || !Taken.insert(name).second) return;
     const std::string path = Folder + "/" + name + ".bmp";
     if (plat::SaveSurfaceBmp(DispBackBuffer, path.c_str())) std::printf("picture: %s\n", path.c_str());
+    // The clock is the test's own, so the scenes pass faster than a look at the screen: the windows
+    // scene's page stays on it for a while, announced for scripts/tutorial_shot.sh.
+    if (name == "tt_page_face_name_ruby") {
+        std::printf("screen: holding\n");
+        std::fflush(stdout);
+        plat::SleepMs(kHoldMs);
+    }
 }
 
 // One turn of the shell's loop that runs an update: waiting messages are dispatched first.

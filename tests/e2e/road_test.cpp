@@ -47,11 +47,6 @@ protected:
         cwd_ = std::make_unique<test::ScopedCwd>(data_.path());
         plat::SetSettingsFile(config_.File("settings.txt").c_str());
         plat::SetInputBackend(&input_);
-        // A title a test left at its menu (closed from there) builds itself again, as in a new process.
-        BtlState = 0;
-        TitleWork.state = -1;
-        TitleWork.step = TitleWork.skip = TitleWork.selected = 0;
-        TitleWork.menuStart = -1;
         SYS_ResetState();
         ASSERT_EQ(SYS_InitWindow(), 1);
         SYS_InitGame();

@@ -76,17 +76,6 @@ protected:
         plat::SetSettingsFile(config_.File("settings.txt").c_str());
         plat::SetInputBackend(&input_);
         plat::SetLocalTimeSource([] { return plat::LocalTime{2026, 12, 7, 13, 5, 9, 250, 1}; });
-        // As a fresh process starts, whatever ran before in this one, so the log is the same: no
-        // history, no wave, no last battle's counters or camera (the log shows them before the battle
-        // sets them), a title that builds itself (a test may have left it half-way by switching scenes).
-        HisData = HIS_DATA{};
-        SvvWave = 0;
-        FightOver = HitSlowCnt = HitStopCnt = 0;
-        CamData = CAM_DATA{};
-        BtlState = 0;
-        TitleWork.state = -1;
-        TitleWork.step = TitleWork.skip = TitleWork.selected = 0;
-        TitleWork.menuStart = -1;
     }
     void TearDown() override {
         plat::SetLocalTimeSource({});

@@ -128,12 +128,6 @@ Road::~Road() {
 }
 
 void Road::StartUp() {
-    // As a new process starts, whatever ran before in this one: a title closed at its menu builds
-    // itself again, and the battle state is 0.
-    BtlState = 0;
-    TitleWork.state = -1;
-    TitleWork.step = TitleWork.skip = TitleWork.selected = 0;
-    TitleWork.menuStart = -1;
     SYS_ResetState();
     if (SYS_InitWindow() != 1) {
         Fail("the window could not be made");

@@ -58,7 +58,7 @@ protected:
         INP_Term();
         plat::SetInputBackend(nullptr);
         SPR_Release();
-        SPR_ReleaseSurfAll();
+        test::EmptySurfaceSlots();
         ScreenWorkSurf = -1;
         SysSeq = 0;
     }

@@ -1,6 +1,9 @@
 #include "display_support.h"
 
 #include "graphics/display/disp.h"
+#include "graphics/display/surf.h"
+#include "graphics/sprite/spr.h"
+#include "platform/memory.h"
 
 namespace test {
 
@@ -13,6 +16,14 @@ HeadlessDisplay::~HeadlessDisplay() {
     DISP_Release();
     DispSurfCount = 0;
     plat::SetDisplayLayout16(plat::PixelLayout::k565);
+}
+
+void EmptySurfaceSlots() {
+    for (SURF_DATA& d : SurfTbl) {
+        SURF_Release(d.surface);
+        plat::GlobalFree(d.saved);
+        d = SURF_DATA{};
+    }
 }
 
 }  // namespace test

@@ -19,4 +19,8 @@ private:
     bool ok_ = false;
 };
 
+// Every surface slot released and free: the release itself keeps the slots' names and use counts, so
+// a slot left named would answer the next test's load of that name with no surface.
+void EmptySurfaceSlots();
+
 }  // namespace test

@@ -137,12 +137,7 @@ MapFixtureEnv::MapFixtureEnv() : cwd_(dir_.path()) {
 MapFixtureEnv::~MapFixtureEnv() {
     MAP_Close();
     SPR_Release();
-    SPR_ReleaseSurfAll();
-    // Slots keep their use counts through a release; the next test starts with none.
-    for (SURF_DATA& d : SurfTbl) {
-        plat::GlobalFree(d.saved);
-        d = SURF_DATA{};
-    }
+    test::EmptySurfaceSlots();  // the next test starts with none
 }
 
 }  // namespace test

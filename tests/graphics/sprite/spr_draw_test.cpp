@@ -32,7 +32,7 @@ protected:
     }
     void TearDown() override {
         SPR_Release();
-        SPR_ReleaseSurfAll();
+        test::EmptySurfaceSlots();
         SPR_InitLayer();
     }
     // Group 0: page 0 holds one 16×16 part at dest (-8, -16, 8, 0).

@@ -109,7 +109,7 @@ TEST(SpriteGolden, EveryEffectRowDrawsAsStored) {
     }
     SURF_Unlock(DispBackBuffer);
     SPR_Release();
-    SPR_ReleaseSurfAll();
+    test::EmptySurfaceSlots();
 
     const std::string path = std::string(KORVANE_TESTDATA_DIR) + "/sprite_effects.bmp";
     const std::vector<u8> bytes = tools::BmpBytes(got);

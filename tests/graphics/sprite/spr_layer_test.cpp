@@ -16,7 +16,7 @@ protected:
     void TearDown() override {
         for (int n = 0; n < SPR_LAYER_MAX; ++n) SPR_CloseLayer(n);
         SPR_Release();
-        SPR_ReleaseSurfAll();
+        test::EmptySurfaceSlots();
     }
     static int Level(int n) { return SPR_GetTSpr(SprLayerTbl[n].sprite)->level; }
     static int UsedSurfSlots() {

@@ -24,10 +24,11 @@ protected:
         ASSERT_TRUE(tools::SaveGrp(dir_.File("Bmp/Survival.grp"), banner, false));
         BTL_InitBattle();
         SVV_Init();
+        // A banner or portrait an earlier test left half-way would go on from there.
+        SvvBannerStep = SvvPortraitStep = 0;
         ASSERT_NE(MEKA_GetSlot(0), nullptr);
         BgmVolume = 0;  // the music number is kept without opening a file
         BgmNo = -1;
-        SvvBannerStep = 0;  // a banner a test left half shown would otherwise never be built
     }
     void TearDown() override {
         BgmNo = -1;
@@ -151,6 +152,7 @@ TEST_F(Survival, BannerPlacesTheWordAndTheShownDigits) {
         SCOPED_TRACE(r.counter);
         SvvWave = r.counter;
         EXPECT_EQ(SVV_ShowWave(), 0);
+        ASSERT_NE(SPR_GetTSpr(SvvBannerTbl[0].spr), nullptr);
         EXPECT_EQ(SPR_GetTSpr(SvvBannerTbl[0].spr)->x, r.firstX);
         for (int d = 0; d < 3; d++) {
             const SVV_BANNER& b = SvvBannerTbl[5 + d];

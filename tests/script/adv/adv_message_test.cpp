@@ -258,19 +258,23 @@ TEST_F(TextTest, KeyWaitInsidePageSpeedZeroAndVoices) {
     ASSERT_EQ(SND_InitDevice(nullptr), 1);
     tools::WaveOptions wave;
     dir.Write("1.wav", tools::MakeWave(wave, tools::IndexSamples16(800)));
-    dir.Write("2.wav", tools::MakeWave(wave, tools::IndexSamples16(800)));
+    dir.Write("2.wav", tools::MakeWave(wave, tools::IndexSamples16(1200)));  // told apart by its size
     OpenPage("/v1" + kA + "/k/v2" + kB);
     for (int i = 0; i < 10; ++i) Step();
     EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN);
     EXPECT_EQ(Msg.current, 0);
-    EXPECT_NE(Msg.voice, nullptr);
+    ASSERT_NE(Msg.voice, nullptr);
+    EXPECT_EQ(plat::SoundGetSize(Msg.voice), 1600u);
+    const u32 live = plat::SoundLiveBuffers();
     Step(16);  // resumes at the next segment
     EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_REVEALING);
     EXPECT_EQ(Msg.current, 1);
     for (int i = 0; i < 10; ++i) Step();
     EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN);
-    // The second voice loaded (its buffer may reuse the first one's freed address).
-    EXPECT_NE(Msg.voice, nullptr);
+    // The second voice took the first one's place.
+    ASSERT_NE(Msg.voice, nullptr);
+    EXPECT_EQ(plat::SoundGetSize(Msg.voice), 2400u);
+    EXPECT_EQ(plat::SoundLiveBuffers(), live);
     EXPECT_EQ(Count("SND_LoadSound(2.wav)"), 1);
     Step(16);
     EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_FINISHED);

@@ -51,7 +51,7 @@ protected:
     }
     void TearDown() override {
         SPR_Release();
-        SPR_ReleaseSurfAll();
+        test::EmptySurfaceSlots();
         INP_Term();
         plat::SetInputBackend(nullptr);
         plat::SetPicturePlacement(RECT{0, 0, 640, 480}, 640, 480);
