@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Developer aid: runs the battle executable (tests/demo/battle_run.cpp) under a virtual X server and
-# writes a screenshot taken mid-fight to the file given (default battle.png). Needs xvfb, x11-apps and
+# writes a screenshot taken mid-fight to the file given (default battle.png). Installs x11-apps and
 # imagemagick; uses the test build (build-test/ by default, or the build folder given second) and
 # builds what it needs there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" x11-apps imagemagick
 out=$(realpath -m "${1:-battle.png}")
 build=$(realpath -m "${2:-$root/build-test}")
 mkdir -p "$(dirname "$out")"

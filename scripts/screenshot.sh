@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Developer aid: starts the game under a virtual X server (Xvfb), waits (3 seconds, or the seconds
 # given second), and writes a screenshot of the screen to the file given (default screenshot.png).
-# Needs the packages xvfb, x11-apps and imagemagick; uses the play command's build (build/), and
+# Installs x11-apps and imagemagick when missing; uses the play command's build (build/), and
 # builds it first the way scripts/play.sh does when it is not there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" x11-apps imagemagick
 out=$(realpath -m "${1:-screenshot.png}")
 wait_s=${2:-3}
 build="$root/build"

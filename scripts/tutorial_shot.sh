@@ -2,10 +2,11 @@
 # Developer aid: runs the tutorial scene executable (tests/demo/tutorial_run.cpp) under a virtual X
 # server, so the scenes show on its screen, writes its back-buffer pictures into the folder given
 # (default tutorial_pictures/) and a screenshot of the X screen (screen.png) while the windows scene's
-# page stands. Needs xvfb, x11-apps and imagemagick; uses the test build (build-test/ by default, or
+# page stands. Installs x11-apps and imagemagick when missing; uses the test build (build-test/ by default, or
 # the build folder given second) and builds what it needs there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" x11-apps imagemagick
 out=$(realpath -m "${1:-tutorial_pictures}")
 build=$(realpath -m "${2:-$root/build-test}")
 mkdir -p "$out"
