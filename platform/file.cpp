@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -235,15 +236,37 @@ bool CreateFolder(const char* name) {
 bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
     if (!name) return false;
     // One temporary name per file, so a write cut off by a kill leaves one file that the next write
-    // of the same file removes. The lock keeps two of the process's writers off one temporary.
+    // of the same file takes over. The temporary is locked while it is written and renamed: another
+    // process (or thread) writing the same file waits, and one that locked a temporary already
+    // renamed or removed opens the name again.
     static std::mutex lock;
     const std::lock_guard<std::mutex> hold(lock);
     std::string path = ResolvePath(name);
     std::string tmp = TemporaryName(path);
-    unlink(tmp.c_str());
     WriteStep(0);
-    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
+    int fd = -1;
+    for (int tries = 0; fd < 0; ++tries) {
+        if (tries == 100) return false;
+        fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+        if (fd < 0) {
+            if (errno != ELOOP) return false;
+            unlink(tmp.c_str());  // a link left in the temporary's place is not written through
+            continue;
+        }
+        struct stat held{}, named{};
+        if (flock(fd, LOCK_EX) == 0 && fstat(fd, &held) == 0 && lstat(tmp.c_str(), &named) == 0 &&
+            held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
+            if (S_ISREG(held.st_mode)) break;
+            close(fd);
+            return false;
+        }
+        close(fd);
+        fd = -1;
+    }
+    if (ftruncate(fd, 0) != 0) {
+        close(fd);
+        return false;
+    }
     WriteStep(1);
     const char* p = static_cast<const char*>(data);
     size_t left = size;
@@ -261,13 +284,12 @@ bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
     }
     if (ok && fsync(fd) != 0) ok = false;
     WriteStep(3);
-    if (close(fd) != 0) ok = false;
     WriteStep(4);
+    // Renamed or removed while still locked, so that no waiting writer takes the name over half-way.
     if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        unlink(tmp.c_str());
-        return false;
-    }
+    if (!ok) unlink(tmp.c_str());
+    close(fd);  // the data is synced already: what close says adds nothing
+    if (!ok) return false;
     WriteStep(5);
     // The rename itself reaches the disk only with its folder: then a power cut keeps the old or the new file.
     const size_t slash = path.rfind('/');
