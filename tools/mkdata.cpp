@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/mkdata/mkdata.h"
+#include "tools/writers/build_record.h"
 
 #ifndef KORVANE_CJK_FONT
 #define KORVANE_CJK_FONT "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc"
@@ -45,15 +46,24 @@ int main(int argc, char** argv) {
         {"title pictures", [&](std::string* e) { return mkdata::BuildTitle(dir, font, e); }},
         {"tutorial scripts", [&](std::string* e) { return mkdata::BuildTutorials(dir, KORVANE_SCRIPT_SRC_DIR, e); }},
     };
+    // Files the game or the player changed since they were built (an edited technique, say) stay.
+    tools::BuildRecord record(dir);
+    tools::SetBuildRecord(&record);
     for (const auto& [name, build] : parts) {
         const auto start = std::chrono::steady_clock::now();
         std::string error;
         if (!build(&error)) {
             std::fprintf(stderr, "korvane_mkdata: %s: %s\n", name, error.c_str());
+            record.Save();
             return 1;
         }
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         std::printf("korvane_mkdata: %s (%lld ms)\n", name, static_cast<long long>(ms.count()));
+    }
+    tools::SetBuildRecord(nullptr);
+    if (!record.Save()) {
+        std::fprintf(stderr, "korvane_mkdata: %s: cannot write the record of built files\n", dir.c_str());
+        return 1;
     }
     return 0;
 }

@@ -32,6 +32,8 @@
 #include "shell/sound/sound.h"
 #include "test_support.h"
 #include "tools/mkdata/mkdata.h"
+#include "tools/writers/build_record.h"
+#include "tools/writers/byte_writer.h"
 
 namespace {
 
@@ -464,6 +466,14 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckBattle();
     CheckSurvival();
     CheckTitle();
+
+    // A rebuild keeps the player's edit and makes again what was removed.
+    const std::string edited = "an edited technique file";
+    dir_.Write("Dat/player.waz", edited);
+    std::filesystem::remove(File("Dat/Tama.dat"));
+    ASSERT_EQ(test::RunProgram(KORVANE_MKDATA, {dir_.path()}), 0);
+    EXPECT_TRUE(dir_.Read("Dat/player.waz") == edited) << "the edit was replaced";
+    EXPECT_TRUE(std::filesystem::exists(File("Dat/Tama.dat")));
 }
 
 // Every rectangle the title and the opening cut from their pictures has ink.
@@ -550,6 +560,52 @@ void SampleData::CheckBattle() {
     EFT_Term();
     SPR_Release();
     TAMA_ClearData();
+}
+
+// What a rebuild does with each file it would write: the builder's own (as recorded) is replaced, a
+// changed one stays, however often the builder runs again.
+TEST(BuildRecord, RebuildReplacesOnlyWhatTheBuilderLeftAsItWas) {
+    const std::vector<u8> a = {1, 2, 3}, b = {4, 5}, edit = {9, 9, 9, 9};
+    struct Row {
+        const char* name;
+        bool built;       // the builder wrote a and recorded it
+        bool edited;      // then the file became edit
+        bool noRecord;    // the folder was built before records were kept
+        std::vector<u8> expect;
+    } rows[] = {
+        {"new file", false, false, false, b},
+        {"builder's file", true, false, false, b},
+        {"edited file", true, true, false, edit},
+        {"file made by someone else", false, true, false, edit},
+        {"folder built before records", true, true, true, b},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        test::TempDir dir;
+        const std::string path = dir.path() + "/Dat/x.waz";
+        {
+            tools::BuildRecord first(dir.path());
+            tools::SetBuildRecord(&first);
+            EXPECT_TRUE(tools::SaveFile(dir.path() + "/Dat/other.cpu", a));
+            if (r.built) {
+                EXPECT_TRUE(tools::SaveFile(path, a));
+            }
+            tools::SetBuildRecord(nullptr);
+            ASSERT_TRUE(first.Save());
+        }
+        if (r.edited) dir.Write("Dat/x.waz", edit);
+        if (r.noRecord) std::filesystem::remove(dir.path() + "/.mkdata-record");
+        for (int rebuild = 0; rebuild < 2; ++rebuild) {
+            tools::BuildRecord record(dir.path());
+            tools::SetBuildRecord(&record);
+            EXPECT_TRUE(tools::SaveFile(path, b));
+            tools::SetBuildRecord(nullptr);
+            ASSERT_TRUE(record.Save());
+            const std::string now = dir.Read("Dat/x.waz");
+            EXPECT_EQ(std::vector<u8>(now.begin(), now.end()), r.expect) << "rebuild " << rebuild;
+        }
+        EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+    }
 }
 
 }  // namespace

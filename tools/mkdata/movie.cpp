@@ -1,12 +1,16 @@
 // The opening movie: the game's name fading in over drifting light bands, with a tone.
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/movie_encode.h"
 #include "tools/mkdata/glyphs.h"
 #include "tools/mkdata/mkdata.h"
+#include "tools/writers/byte_writer.h"
 
 namespace mkdata {
 
@@ -54,7 +58,9 @@ bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::st
     o.sampleRate = 44100;
     o.toneHz = 220;
     const std::string path = dataDir + "/opening.mpg";
-    const bool ok = plat::EncodeMovie(path.c_str(), o, [&ink](i32 frame, u8* rgb) {
+    // Encoded beside it first, then saved like every other file, so a changed movie is kept.
+    const std::string encoded = path + ".new";
+    const bool ok = plat::EncodeMovie(encoded.c_str(), o, [&ink](i32 frame, u8* rgb) {
         const double t = double(frame) / kFps;
         // In over the first second, out over the last.
         const double fade = std::clamp(std::min(t, double(kFrames - 1 - frame) / kFps), 0.0, 1.0);
@@ -78,8 +84,21 @@ bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::st
             }
         }
     });
-    if (!ok) *error = path + ": cannot encode";
-    return ok;
+    std::error_code ec;
+    if (!ok) {
+        std::filesystem::remove(encoded, ec);
+        *error = path + ": cannot encode";
+        return false;
+    }
+    std::ifstream in(encoded, std::ios::binary);
+    const std::vector<u8> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
+    std::filesystem::remove(encoded, ec);
+    if (bytes.empty() || !tools::SaveFile(path, bytes)) {
+        *error = path + ": cannot write";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace mkdata

@@ -1,9 +1,18 @@
 #include "tools/writers/byte_writer.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "tools/writers/build_record.h"
+
 namespace tools {
+
+namespace {
+BuildRecord* ActiveRecord = nullptr;
+}  // namespace
+
+void SetBuildRecord(BuildRecord* record) { ActiveRecord = record; }
 
 ByteWriter& ByteWriter::U8(u32 v) {
     bytes_.push_back(u8(v));
@@ -39,13 +48,40 @@ void ByteWriter::PatchU32(size_t offset, u32 v) {
 }
 
 bool SaveFile(const std::string& path, const std::vector<u8>& bytes) {
+    if (ActiveRecord) {
+        switch (ActiveRecord->Decide(path, bytes)) {
+        case BuildRecord::Action::Same:
+            ActiveRecord->Note(path, bytes);
+            return true;
+        case BuildRecord::Action::Keep:
+            std::printf("korvane_mkdata: kept %s: it is not what was built there (remove it to build it again)\n", path.c_str());
+            return true;
+        case BuildRecord::Action::Write:
+            break;
+        }
+    }
     std::filesystem::path p(path);
     std::error_code ec;
     if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
-    std::ofstream out(p, std::ios::binary);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out);
+    // Whole or not at all: a cut-off file would look like one changed since it was built.
+    const std::filesystem::path tmp = path + ".part";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        if (!out.flush()) {
+            out.close();
+            std::filesystem::remove(tmp, ec);
+            return false;
+        }
+    }
+    std::filesystem::rename(tmp, p, ec);
+    if (ec) {
+        std::filesystem::remove(tmp, ec);
+        return false;
+    }
+    if (ActiveRecord) ActiveRecord->Note(path, bytes);
+    return true;
 }
 
 }  // namespace tools
