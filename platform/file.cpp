@@ -269,9 +269,10 @@ void RemoveDeadTemporaries(const std::string& path) {
     while (dirent* e = readdir(d)) {
         if (!IsTemporaryOf(e->d_name, base)) continue;
         const std::string name = folder + "/" + e->d_name;
+        struct stat held{}, named{};
+        if (lstat(name.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) continue;  // a device is not even opened
         const int fd = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) continue;
-        struct stat held{}, named{};
         if (fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
             lstat(name.c_str(), &named) == 0 && held.st_ino == named.st_ino && held.st_dev == named.st_dev)
             unlink(name.c_str());
