@@ -6,11 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 #include "platform/debug.h"
@@ -192,6 +193,8 @@ bool FileSeek(File* file, i64 offset) { return file && offset >= 0 && fseeko(fil
 
 i64 FileTell(File* file) { return file ? i64(ftello(file->fp)) : -1; }
 
+int FileDescriptor(File* file) { return file ? fileno(file->fp) : -1; }
+
 File* FileCreateWrite(const char* name) {
     if (!name) return nullptr;
     std::FILE* fp = std::fopen(ResolvePath(name).c_str(), "wb");
@@ -233,40 +236,105 @@ bool CreateFolder(const char* name) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
-    if (!name) return false;
-    // One temporary name per file, so a write cut off by a kill leaves one file that the next write
-    // of the same file takes over. The temporary is locked while it is written and renamed: another
-    // process (or thread) writing the same file waits, and one that locked a temporary already
-    // renamed or removed opens the name again.
-    static std::mutex lock;
-    const std::lock_guard<std::mutex> hold(lock);
-    std::string path = ResolvePath(name);
-    std::string tmp = TemporaryName(path);
-    WriteStep(0);
-    int fd = -1;
-    for (int tries = 0; fd < 0; ++tries) {
-        if (tries == 100) return false;
-        fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+namespace {
+
+std::atomic<unsigned> g_temporaryCounter{0};
+
+std::string Folder(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// "NAME.tmp.<pid>.<counter>" for the base name given: the names WriteFileAtomic makes.
+bool IsTemporaryOf(const char* entry, const std::string& base) {
+    const std::string prefix = base + ".tmp.";
+    if (std::strncmp(entry, prefix.c_str(), prefix.size()) != 0) return false;
+    const char* p = entry + prefix.size();
+    for (int part = 0; part < 2; ++part) {
+        if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+        while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+        if (part == 0 && *p++ != '.') return false;
+    }
+    return *p == '\0';
+}
+
+// Removes the temporaries of earlier writes of path that were killed before their rename. A live
+// writer holds the lock on its temporary, so one that can be locked at once is dead. Anything that is
+// not a regular file is not one of ours and stays.
+void RemoveDeadTemporaries(const std::string& path) {
+    const std::string folder = Folder(path);
+    const std::string base = path.substr(path.rfind('/') + 1);
+    DIR* d = opendir(folder.c_str());
+    if (!d) return;
+    while (dirent* e = readdir(d)) {
+        if (!IsTemporaryOf(e->d_name, base)) continue;
+        const std::string name = folder + "/" + e->d_name;
+        struct stat held{}, named{};
+        if (lstat(name.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) continue;  // a device is not even opened
+        const int fd = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            lstat(name.c_str(), &named) == 0 && held.st_ino == named.st_ino && held.st_dev == named.st_dev)
+            unlink(name.c_str());
+        close(fd);
+    }
+    closedir(d);
+}
+
+// A fresh temporary beside path, locked: never a name that was there before, so nothing planted at a
+// temporary's name (a link, a pipe, a file someone holds a lock on) is written through or waited on.
+// It is made with the old file's mode (and owner where allowed), so the rename opens the file to no
+// one new; a new file gets 0666 less the umask. -1 on failure.
+int MakeTemporary(const std::string& path, std::string* tmp) {
+    struct stat old{};
+    const bool replacing = stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    const mode_t mode = replacing ? old.st_mode & 0777 : 0666;
+    for (int tries = 0; tries < 100; ++tries) {
+        *tmp = path + ".tmp." + std::to_string(getpid()) + "." + std::to_string(g_temporaryCounter++);
+        const int fd = open(tmp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd < 0) {
-            if (errno != ELOOP) return false;
-            unlink(tmp.c_str());  // a link left in the temporary's place is not written through
+            if (errno == EEXIST) continue;
+            DebugOutput("file: cannot make the temporary " + *tmp + ": " + std::strerror(errno) + "\r\n");
+            return -1;
+        }
+        // Another write's clean-up may have taken the name between the open and the lock: a new one then.
+        struct stat held{}, named{};
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &held) != 0 || lstat(tmp->c_str(), &named) != 0 ||
+            held.st_ino != named.st_ino || held.st_dev != named.st_dev) {
+            close(fd);
             continue;
         }
-        struct stat held{}, named{};
-        if (flock(fd, LOCK_EX) == 0 && fstat(fd, &held) == 0 && lstat(tmp.c_str(), &named) == 0 &&
-            held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
-            if (S_ISREG(held.st_mode)) break;
-            close(fd);
-            return false;
+        if (replacing) {
+            if ((held.st_uid != old.st_uid || held.st_gid != old.st_gid) &&
+                fchown(fd, old.st_uid, old.st_gid) != 0)
+                (void)!fchown(fd, uid_t(-1), old.st_gid);
+            // The umask may have taken bits the old file had.
+            if (fchmod(fd, mode) != 0) {
+                DebugOutput("file: cannot give the temporary " + *tmp + " the mode of " + path + "\r\n");
+                unlink(tmp->c_str());
+                close(fd);
+                return -1;
+            }
         }
-        close(fd);
-        fd = -1;
+        return fd;
     }
-    if (ftruncate(fd, 0) != 0) {
-        close(fd);
-        return false;
-    }
+    DebugOutput("file: no free temporary name beside " + path + " (last tried " + *tmp + ")\r\n");
+    return -1;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
+    if (!name) return false;
+    // Every write has a temporary of its own, locked until it is renamed or removed: writers of one file,
+    // in this process or another, never touch each other's, and a write cut off by a kill leaves one
+    // that the next write of that file removes once no one holds its lock.
+    std::string path = ResolvePath(name);
+    WriteStep(0);
+    RemoveDeadTemporaries(path);
+    std::string tmp;
+    const int fd = MakeTemporary(path, &tmp);
+    if (fd < 0) return false;
     WriteStep(1);
     const char* p = static_cast<const char*>(data);
     size_t left = size;
@@ -285,15 +353,14 @@ bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
     if (ok && fsync(fd) != 0) ok = false;
     WriteStep(3);
     WriteStep(4);
-    // Renamed or removed while still locked, so that no waiting writer takes the name over half-way.
+    // Renamed or removed while still locked, so that no clean-up takes it for a dead one half-way.
     if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
     if (!ok) unlink(tmp.c_str());
     close(fd);  // the data is synced already: what close says adds nothing
     if (!ok) return false;
     WriteStep(5);
     // The rename itself reaches the disk only with its folder: then a power cut keeps the old or the new file.
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = Folder(path);
     const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // The new file is in place whatever the folder's sync says: a failure is only told.
     if (dir < 0 || (fsync(dir) != 0 && errno != EINVAL))
@@ -303,7 +370,9 @@ bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
     return true;
 }
 
-std::string TemporaryName(const std::string& path) { return path + ".tmp"; }
+std::string TemporaryName(const std::string& path) {
+    return path + ".tmp." + std::to_string(getpid()) + "." + std::to_string(g_temporaryCounter.load());
+}
 
 void SetWriteStepHook(void (*hook)(int step)) { g_writeStepHook = hook; }
 

@@ -29,18 +29,21 @@ i64 FileSize(File* file);                          // -1 on error
 i64 FileRead(File* file, void* buffer, i64 count);  // bytes read (short at the end), -1 on error
 bool FileSeek(File* file, i64 offset);              // from the start
 i64 FileTell(File* file);
+// The open file's descriptor, for a library that reads the checked file itself; it stays the File's.
+int FileDescriptor(File* file);
 
 // A file opened for writing from its start (created, or emptied when it exists); null on failure.
 // For tools that stream a format out field by field; the game's own saves use WriteFileAtomic.
 File* FileCreateWrite(const char* name);
 i64 FileWrite(File* file, const void* data, i64 count);  // bytes written, -1 on error
 
-// Writes a whole file so that a failure loses nothing: a temporary file beside it, then a rename.
-// Returns false (and keeps any old file) when anything fails or comes up short. A write of a file
-// cut off by a kill leaves at most its temporary, which the next write of that file removes.
+// Writes a whole file so that a failure loses nothing: a fresh temporary file beside it, then a rename.
+// The new file keeps the old one's mode (and owner where allowed). Returns false (and keeps any old
+// file) when anything fails or comes up short. A write of a file cut off by a kill leaves at most its
+// temporary, which the next write of that file removes.
 bool WriteFileAtomic(const char* name, const void* data, std::size_t size);
 
-// The temporary file that a write of the on-disk path goes through.
+// The temporary name that the next write of the on-disk path in this process tries first.
 std::string TemporaryName(const std::string& path);
 
 // Tests stop a write at each of its steps (0 before the temporary is made, 1 once it is open, 2 after

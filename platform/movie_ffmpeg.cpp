@@ -1,5 +1,10 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -14,6 +19,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavformat/avio.h>
 #include <libavutil/channel_layout.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -42,6 +48,7 @@ constexpr i64 kMaxSoundLead = 600 * kUnitsPerSecond;
 struct MovieSound {
     std::string path;
     AVFormatContext* fmt = nullptr;
+    AVIOContext* io = nullptr;
     int index = -1;
     AVCodecContext* codec = nullptr;
     AVPacket* packet = nullptr;
@@ -81,6 +88,7 @@ struct MovieSound {
 
 struct MovieStream {
     AVFormatContext* fmt = nullptr;
+    AVIOContext* io = nullptr;
     int videoIndex = -1;
     AVCodecContext* video = nullptr;
     AVPacket* packet = nullptr;
@@ -149,16 +157,84 @@ AVCodecContext* OpenDecoder(AVFormatContext* fmt, int index) {
     return ctx;
 }
 
-// Opens the file and finds its streams.
-AVFormatContext* OpenReader(const std::string& path) {
-    // FFmpeg would wait on a pipe or read a device without end: only a regular file is a movie.
-    File* probe = FileOpenRead(path.c_str());
-    if (!probe) return nullptr;
-    FileClose(probe);
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return nullptr;
-    if (avformat_find_stream_info(fmt, nullptr) < 0) avformat_close_input(&fmt);
+// FFmpeg reads the descriptor that was checked, never the name again: a pipe or another file put at
+// the name afterwards is not what it reads. Each reader has its own position (pread), so the picture
+// and the sound can share one open file.
+struct Source {
+    int fd = -1;
+    i64 pos = 0;
+};
+
+int ReadSource(void* opaque, u8* buffer, int size) {
+    auto* source = static_cast<Source*>(opaque);
+    ssize_t n;
+    do n = pread(source->fd, buffer, size_t(size), off_t(source->pos));
+    while (n < 0 && errno == EINTR);
+    if (n < 0) return AVERROR(errno);
+    if (n == 0) return AVERROR_EOF;
+    source->pos += n;
+    return int(n);
+}
+
+i64 SeekSource(void* opaque, i64 offset, int whence) {
+    auto* source = static_cast<Source*>(opaque);
+    struct stat st{};
+    const int how = whence & ~AVSEEK_FORCE;
+    if ((how == AVSEEK_SIZE || how == SEEK_END) && fstat(source->fd, &st) != 0) return AVERROR(errno);
+    if (how == AVSEEK_SIZE) return i64(st.st_size);
+    const i64 base = how == SEEK_SET ? 0 : how == SEEK_CUR ? source->pos : how == SEEK_END ? i64(st.st_size) : -1;
+    if (base < 0 || offset < -base || offset > INT64_MAX - base) return AVERROR(EINVAL);
+    source->pos = base + offset;
+    return source->pos;
+}
+
+// The reader's descriptor, for a second reader of the same open file.
+int SourceDescriptor(const AVIOContext* io) { return io ? static_cast<const Source*>(io->opaque)->fd : -1; }
+
+void CloseReader(AVFormatContext** fmt, AVIOContext** io) {
+    avformat_close_input(fmt);
+    if (!*io) return;
+    auto* source = static_cast<Source*>((*io)->opaque);
+    close(source->fd);
+    delete source;
+    av_freep(&(*io)->buffer);
+    avio_context_free(io);
+}
+
+// Reads the open file fd (taken over, closed on failure) and finds its streams; the name only helps
+// tell the format and is never opened.
+AVFormatContext* OpenReader(int fd, const std::string& name, AVIOContext** io) {
+    constexpr int kBufferSize = 32768;
+    *io = nullptr;
+    if (fd < 0) return nullptr;
+    auto* source = new Source{fd, 0};
+    auto* buffer = static_cast<u8*>(av_malloc(kBufferSize));
+    *io = buffer ? avio_alloc_context(buffer, kBufferSize, 0, source, ReadSource, nullptr, SeekSource) : nullptr;
+    if (!*io) {
+        av_free(buffer);
+        close(fd);
+        delete source;
+        return nullptr;
+    }
+    AVFormatContext* fmt = avformat_alloc_context();
+    if (fmt) fmt->pb = *io;
+    // On failure the context is freed and fmt set to null; the I/O context stays ours.
+    if (!fmt || avformat_open_input(&fmt, name.c_str(), nullptr, nullptr) < 0 ||
+        avformat_find_stream_info(fmt, nullptr) < 0) {
+        CloseReader(&fmt, io);
+        return nullptr;
+    }
     return fmt;
+}
+
+// FFmpeg would wait on a pipe or read a device without end: only a regular file is a movie, and the
+// descriptor that passed the check is the one read. -1 when the file is refused.
+int OpenMovieFile(const std::string& path) {
+    File* file = FileOpenRead(path.c_str());
+    if (!file) return -1;
+    const int fd = fcntl(FileDescriptor(file), F_DUPFD_CLOEXEC, 0);
+    FileClose(file);
+    return fd;
 }
 
 // The reader then passes over every stream but keep.
@@ -380,7 +456,7 @@ void CloseSound(MovieSound* s) {
     av_packet_free(&s->packet);
     av_frame_free(&s->frame);
     avcodec_free_context(&s->codec);
-    avformat_close_input(&s->fmt);
+    CloseReader(&s->fmt, &s->io);
     delete s;
 }
 
@@ -396,7 +472,7 @@ MovieSound* OpenSound(const MovieStream* stream, const std::string& path, int in
     s->index = index;
     s->origin = stream->origin;
     s->maxLead = stream->duration > 0 ? std::min(stream->duration, kMaxSoundLead) : kMaxSoundLead;
-    s->fmt = OpenReader(path);
+    s->fmt = OpenReader(fcntl(SourceDescriptor(stream->io), F_DUPFD_CLOEXEC, 0), path, &s->io);
     if (!s->fmt || index >= int(s->fmt->nb_streams) ||
         s->fmt->streams[index]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
         return fail();
@@ -527,7 +603,7 @@ MovieStream* MovieOpen(const char* name, AudioDevice* audio) {
         MovieClose(s);
         return nullptr;
     };
-    s->fmt = OpenReader(path);
+    s->fmt = OpenReader(OpenMovieFile(path), path, &s->io);
     if (!s->fmt) return fail();
     s->videoIndex = av_find_best_stream(s->fmt, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (s->videoIndex < 0) return fail();
@@ -562,7 +638,7 @@ void MovieClose(MovieStream* s) {
     av_frame_free(&s->next);
     av_frame_free(&s->current);
     avcodec_free_context(&s->video);
-    avformat_close_input(&s->fmt);
+    CloseReader(&s->fmt, &s->io);
     delete s;
     g_liveStreams--;
 }

@@ -6,23 +6,29 @@
 //
 // A value line is name=type:data, the data as hex bytes. In key paths and value names every byte
 // outside '!'..'~', and each of "%[]=#", is written %XX. Key paths and value names match ignoring
-// ASCII case, as the registry's do. A file that does not parse reads as empty; the next write keeps
-// it aside as "<file>.corrupt" before replacing it. A file that is there but cannot be opened or
-// read is never replaced: writes are refused until it can be read.
+// ASCII case, as the registry's do. A file that does not parse (or is too large to be one) reads as
+// empty; the next write keeps it aside as "<file>.corrupt" (".corrupt.1", ... when that is taken)
+// before replacing it. A file that is there but cannot be opened or read is never replaced: writes
+// are refused until it can be read. A write holds "<file>.lock" from its read to its rename, so
+// programs writing at once each keep their change.
 #include "platform/settings.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/debug.h"
@@ -34,6 +40,8 @@ namespace {
 
 constexpr i64 kMaxFileSize = 4 << 20;
 constexpr size_t kMaxValueSize = 1 << 20;
+// A lock held longer than this (even through a read-only descriptor) makes a write fail, not wait.
+constexpr auto kLockWait = std::chrono::seconds(1);
 
 std::string g_overridePath;
 
@@ -199,18 +207,22 @@ Loaded Load(const std::string& path, Store* store) {
         Debug("cannot open " + path + "; using no stored values");
         return Loaded::kUnreadable;
     }
-    i64 size = FileSize(f);
+    const i64 size = FileSize(f);
+    if (size > kMaxFileSize) {
+        FileClose(f);
+        Debug(path + " is too large for a settings file (" + std::to_string(size) + " bytes); using no stored values");
+        return Loaded::kCorrupt;
+    }
     std::string text;
-    bool ok = size >= 0 && size <= kMaxFileSize;
-    bool read = true;
+    bool ok = size >= 0;
     if (ok) {
         text.resize(size_t(size));
-        read = ok = FileRead(f, text.data(), size) == size;
+        ok = FileRead(f, text.data(), size) == size;
     }
     FileClose(f);
     if (!ok) {
         Debug("cannot read " + path + "; using no stored values");
-        return read ? Loaded::kCorrupt : Loaded::kUnreadable;
+        return Loaded::kUnreadable;
     }
     if (size_t bad = Parse(text, store)) {
         Debug(path + " is damaged at line " + std::to_string(bad) + "; using no stored values");
@@ -242,6 +254,46 @@ std::string Serialize(const Store& store) {
     return out;
 }
 
+// The store's lock, held while it lives (when held() says so).
+class StoreLock {
+public:
+    explicit StoreLock(const std::string& path) : name_(path + ".lock") {
+        fd_ = open(name_.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        struct stat st{};
+        if (fd_ < 0 || fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            Debug("cannot open the lock " + name_ + (fd_ < 0 ? std::string(": ") + std::strerror(errno) : ""));
+            return;
+        }
+        // Tried often rather than waited on, so a lock held for good costs a bounded wait.
+        const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+        while (!(held_ = flock(fd_, LOCK_EX | LOCK_NB) == 0) && (errno == EWOULDBLOCK || errno == EINTR) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        if (!held_) Debug(name_ + " is held by another program");
+    }
+    ~StoreLock() {
+        if (fd_ >= 0) close(fd_);
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+    bool held() const { return held_; }
+
+private:
+    std::string name_;
+    int fd_ = -1;
+    bool held_ = false;
+};
+
+// A free name to keep a damaged file under, never one kept earlier; empty when there is none.
+std::string AsideName(const std::string& path) {
+    for (int n = 0; n < 1000; ++n) {
+        const std::string name = path + ".corrupt" + (n ? "." + std::to_string(n) : "");
+        struct stat st{};
+        if (lstat(name.c_str(), &st) != 0 && errno == ENOENT) return name;
+    }
+    return {};
+}
+
 }  // namespace
 
 bool SettingsRead(const char* keyPath, const char* name, u32* type, void* data, u32* size) {
@@ -268,6 +320,13 @@ bool SettingsWrite(const char* keyPath, const char* name, u32 type, const void* 
         Debug("no home folder for the settings file");
         return false;
     }
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    const StoreLock lock(path);
+    if (!lock.held()) {
+        Debug("not writing " + path);
+        return false;
+    }
     Store store;
     const Loaded loaded = Load(path, &store);
     if (loaded == Loaded::kUnreadable) {
@@ -276,8 +335,8 @@ bool SettingsWrite(const char* keyPath, const char* name, u32 type, const void* 
     }
     if (loaded == Loaded::kCorrupt) {
         // Keep the damaged file for a look rather than overwrite it.
-        std::string aside = path + ".corrupt";
-        if (std::rename(path.c_str(), aside.c_str()) != 0) {
+        const std::string aside = AsideName(path);
+        if (aside.empty() || std::rename(path.c_str(), aside.c_str()) != 0) {
             Debug("cannot keep the damaged " + path + " aside; not writing it");
             return false;
         }
@@ -294,8 +353,6 @@ bool SettingsWrite(const char* keyPath, const char* name, u32 type, const void* 
     else
         key->values.push_back(std::move(v));
 
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     std::string text = Serialize(store);
     if (!WriteFileAtomic(path.c_str(), text.data(), text.size())) {
         Debug("cannot write " + path);

@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,7 +50,9 @@ TEST(PathResolver, LeavesDoubleByteTrailBytesAlone) {
 TEST(AtomicWrite, FailureKeepsTheOldFileAndLeavesNoTemporary) {
     test::TempDir dir;
     dir.Write("keep.dat", "old");
+    test::DebugCapture debug;
     EXPECT_FALSE(plat::WriteFileAtomic((dir.path() + "/missing/x.dat").c_str(), "new", 3));
+    EXPECT_TRUE(debug.Contains(dir.path() + "/missing/x.dat.tmp.")) << debug.text();  // names the temporary
     // A folder in the file's place: the temporary is written, the rename fails and it must go again.
     std::filesystem::create_directory(dir.path() + "/taken");
     EXPECT_FALSE(plat::WriteFileAtomic((dir.path() + "/taken").c_str(), "new", 3));
@@ -62,10 +67,12 @@ TEST(AtomicWrite, FailureKeepsTheOldFileAndLeavesNoTemporary) {
 
 int g_killAtStep = -1;
 
-// The wait status of a child process that runs body and exits with 0.
+// The wait status of a child process that runs body and exits with 0; one that waits for ever is
+// ended by an alarm.
 int InChild(const std::function<void()>& body) {
     const pid_t pid = fork();
     if (pid == 0) {
+        alarm(20);
         body();
         _exit(0);
     }
@@ -103,7 +110,7 @@ TEST(AtomicWrite, AWriteKilledAtAnyStepOrPastAFileSizeLimitLosesNothingAndLeaves
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(dir.Read("Save/Save01.dat"), "old");
     EXPECT_EQ(test::FileCount(dir.path() + "/Save"), 1u);
-    // Two processes writing one file take turns at its one temporary: neither renames the other's
+    // Two processes writing one file, each through its own temporary: neither renames the other's
     // half-written one into place.
     const pid_t other = fork();
     if (other == 0) {
@@ -122,6 +129,54 @@ TEST(AtomicWrite, AWriteKilledAtAnyStepOrPastAFileSizeLimitLosesNothingAndLeaves
     const std::string last = dir.Read("Save/Save01.dat");
     EXPECT_TRUE(last == "old" || last == big);
     EXPECT_EQ(test::FileCount(dir.path() + "/Save"), 1u);
+}
+
+TEST(AtomicWrite, WhatIsPlantedAtTheTemporaryIsNeitherWrittenThroughNorWaitedOnAndTheModeIsKept) {
+    using Plant = void (*)(const std::string& tmp, const std::string& file, const std::string& other);
+    const struct {
+        const char* what;
+        mode_t mode;  // the old file's; 0: there is none
+        Plant plant;
+    } rows[] = {
+        {"nothing", 0600, [](auto&, auto&, auto&) {}},
+        {"no old file", 0, [](auto&, auto&, auto&) {}},
+        {"a symbolic link to another file", 0640, [](auto& tmp, auto&, auto& other) { symlink(other.c_str(), tmp.c_str()); }},
+        {"a hard link to another file", 0600, [](auto& tmp, auto&, auto& other) { link(other.c_str(), tmp.c_str()); }},
+        {"a hard link to the file", 0640, [](auto& tmp, auto& file, auto&) { link(file.c_str(), tmp.c_str()); }},
+        {"the file is a hard link to another", 0600, [](auto&, auto& file, auto& other) {
+             unlink(file.c_str());
+             link(other.c_str(), file.c_str());
+         }},
+        {"a folder", 0666, [](auto& tmp, auto&, auto&) { mkdir(tmp.c_str(), 0700); }},
+        {"a pipe", 0600, [](auto& tmp, auto&, auto&) { mkfifo(tmp.c_str(), 0600); }},
+        {"a file locked through a read-only descriptor", 0640, [](auto& tmp, auto&, auto&) {
+             close(open(tmp.c_str(), O_WRONLY | O_CREAT, 0666));
+             flock(open(tmp.c_str(), O_RDONLY), LOCK_EX);
+         }},
+    };
+    const bool root = getuid() == 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::TempDir dir;
+        const std::string file = dir.File("Save/Save01.dat"), other = dir.File("Save/notes.txt");
+        dir.Write("Save/notes.txt", "notes");
+        if (row.mode) dir.Write("Save/Save01.dat", "old");
+        const int status = InChild([&] {
+            umask(022);
+            row.plant(plat::TemporaryName(file), file, other);
+            if (row.mode && (chmod(file.c_str(), row.mode) != 0 || (root && chown(file.c_str(), 65534, 65534) != 0)))
+                _exit(2);
+            _exit(plat::WriteFileAtomic(file.c_str(), "new", 3) ? 0 : 1);
+        });
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(dir.Read("Save/Save01.dat"), "new");
+        EXPECT_EQ(dir.Read("Save/notes.txt"), "notes");
+        struct stat st{};
+        ASSERT_EQ(stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_nlink, 1u);
+        EXPECT_EQ(st.st_mode & 0777, row.mode ? row.mode : 0644);
+        EXPECT_EQ(st.st_uid, row.mode && root ? 65534u : getuid());
+    }
 }
 
 TEST(DeleteAndFolders, WorkThroughTheResolverAndSayWhetherTheyWent) {

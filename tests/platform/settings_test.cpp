@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -110,6 +112,7 @@ TEST_F(Settings, MissingFileReadsAsEmptyQuietlyAndAnUnreadableOneIsNeverReplaced
     const std::string stored = dir_.Read("conf/korvane/settings.txt");
     for (const char* folder : {"", "/conf", "/conf/korvane"}) chmod((dir_.path() + folder).c_str(), 0777);
     chmod(file_.c_str(), 0600);
+    std::filesystem::remove(file_ + ".lock");  // the other user takes a lock of its own
     const pid_t pid = fork();
     if (pid == 0) {
         if (getuid() == 0 && setuid(65534) != 0) _exit(2);
@@ -152,6 +155,56 @@ TEST_F(Settings, CorruptFileReadsAsEmptyAndIsKeptAside) {
     u32 value = 0, size = 4;
     EXPECT_TRUE(plat::SettingsRead(kKey, "WndMode", nullptr, &value, &size));
     EXPECT_EQ(value, 1u);
+
+    // A second damaged file is kept beside the first, and one too large to be settings is told as such.
+    dir_.Write("conf/korvane/settings.txt", std::string(damaged[0]));
+    ASSERT_TRUE(plat::SettingsWrite(kKey, "WndMode", plat::kRegDword, &one, 4));
+    EXPECT_EQ(dir_.Read("conf/korvane/settings.txt.corrupt"), std::string(damaged[9]));
+    EXPECT_EQ(dir_.Read("conf/korvane/settings.txt.corrupt.1"), std::string(damaged[0]));
+    std::filesystem::resize_file(file_, 100 << 20);
+    test::DebugCapture debug;
+    size = 4;
+    EXPECT_FALSE(plat::SettingsRead(kKey, "WndMode", nullptr, &value, &size));
+    EXPECT_TRUE(debug.Contains("too large")) << debug.text();
+    EXPECT_FALSE(debug.Contains("cannot read")) << debug.text();
+}
+
+TEST_F(Settings, TwoProgramsWritingAtOnceBothKeepEveryValueAndAHeldLockFailsAWriteInTime) {
+    constexpr u32 kWrites = 50;
+    const auto writeAll = [](char who) {
+        bool all = true;
+        for (u32 i = 0; i < kWrites; ++i)
+            all = plat::SettingsWrite(kKey, (who + std::to_string(i)).c_str(), plat::kRegDword, &i, 4) && all;
+        return all;
+    };
+    const pid_t other = fork();
+    if (other == 0) _exit(writeAll('B') ? 0 : 1);
+    EXPECT_TRUE(writeAll('A'));
+    int status = -1;
+    waitpid(other, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    u32 kept = 0;
+    for (char who : {'A', 'B'})
+        for (u32 i = 0; i < kWrites; ++i) {
+            u32 value = ~0u, size = 4;
+            kept += plat::SettingsRead(kKey, (who + std::to_string(i)).c_str(), nullptr, &value, &size) && value == i;
+        }
+    EXPECT_EQ(kept, 2 * kWrites);
+
+    // A lock held for good, even through a read-only descriptor, fails a write after a short wait.
+    const std::string stored = dir_.Read("conf/korvane/settings.txt");
+    const int held = open((file_ + ".lock").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    const pid_t writer = fork();
+    if (writer == 0) {
+        alarm(20);
+        const u32 one = 1;
+        _exit(plat::SettingsWrite(kKey, "A0", plat::kRegDword, &one, 4) ? 1 : 0);
+    }
+    waitpid(writer, &status, 0);
+    close(held);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(dir_.Read("conf/korvane/settings.txt"), stored);
 }
 
 TEST(SettingsLocation, FollowsXdgConfigHome) {
