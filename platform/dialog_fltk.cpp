@@ -359,12 +359,10 @@ public:
         Fl_Window* win = view->window;
         win->show();
         WaitMapped(win);
+        // Placed with the last dialog's frame in mind (and FLTK keeps room for a frame of its own guess
+        // when it shows a window): the same corner with the real frame, kept on the screen.
         const Frame f = MeasureFrame(win);
-        g_frame = f;
-        Frame& was = view->frame;
-        if (f.left == was.left && f.right == was.right && f.top == was.top && f.bottom == was.bottom) return;
-        // Placed with another frame in mind: the same corner with the real frame, kept on the screen.
-        was = f;
+        g_frame = view->frame = f;
         int sx = 0, sy = 0, sw = 0, sh = 0;
         Fl::screen_xywh(sx, sy, sw, sh, 0);
         const int w = f.left + win->w() + f.right, h = f.top + win->h() + f.bottom;
@@ -450,10 +448,14 @@ public:
         w->redraw();
     }
 
-    // The rectangle is the whole window; FLTK places the client area inside the frame.
+    // The rectangle is the whole window; the client area lies inside the frame. A shown window is moved
+    // directly: FLTK skips a move to where it believes the window already is, and that belief may be its
+    // own guess from before the window was mapped.
     void Move(Dialog* dlg) override {
         const View* view = static_cast<View*>(dlg->view);
-        view->window->position(dlg->rect.left + view->frame.left, dlg->rect.top + view->frame.top);
+        const int x = dlg->rect.left + view->frame.left, y = dlg->rect.top + view->frame.top;
+        view->window->position(x, y);
+        if (view->window->shown()) XMoveWindow(fl_display, fl_xid(view->window), x, y);
     }
 
     void RunModal(Dialog* dlg) override {
