@@ -96,6 +96,20 @@ public:
     Dialog* dlg_;
 };
 
+int IgnoreXError(::Display*, XErrorEvent*) { return 0; }
+
+// To the window that had the keyboard before a dialog took it: it may have gone or been hidden since,
+// so the server's refusal is expected and ignored.
+void GiveFocusBack() {
+    auto* const previous = XSetErrorHandler(IgnoreXError);
+    XSync(fl_display, False);
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(fl_display, g_focusBefore, &a) && a.map_state == IsViewable)
+        XSetInputFocus(fl_display, g_focusBefore, RevertToParent, CurrentTime);
+    XSync(fl_display, False);
+    XSetErrorHandler(previous);
+}
+
 // The frame the window manager put around the mapped window: its _NET_FRAME_EXTENTS, else what FLTK
 // measures; none when nothing framed it.
 Frame MeasureFrame(Fl_Window* win) {
@@ -376,10 +390,7 @@ public:
         auto* view = static_cast<View*>(dlg->view);
         dlg->view = nullptr;
         // The keyboard goes back where a click took it from, not to the screen's background.
-        if (g_focusBefore && Focused(view->window) && Unmanaged(view->window)) {
-            XSetInputFocus(fl_display, g_focusBefore, RevertToParent, CurrentTime);
-            XSync(fl_display, False);
-        }
+        if (g_focusBefore && Focused(view->window) && Unmanaged(view->window)) GiveFocusBack();
         view->window->hide();
         Fl::delete_widget(view->window);
         delete view;
