@@ -221,9 +221,11 @@ std::string EDIT_Format(const char* format, ...) {
 POINT EDIT_PlaceDialog(const RECT& gameFrame, const plat::ScreenMetrics& screen, i32 width, i32 height, i32 x, i32 y,
                        const RECT& list) {
     auto onScreen = [&](i32 px, i32 py) {
-        return POINT{std::max(0, std::min(px, screen.cxScreen - width)), std::max(0, std::min(py, screen.cyScreen - height))};
+        return POINT{std::max(0, std::min(px, screen.cxScreen - width)),
+                     std::max(0, std::min(py, screen.cyScreen - height))};
     };
-    const POINT p = x < 0 ? onScreen((gameFrame.left + gameFrame.right - width) / 2, (gameFrame.top + gameFrame.bottom - height) / 2)
+    const POINT p = x < 0 ? onScreen((gameFrame.left + gameFrame.right - width) / 2,
+                                     (gameFrame.top + gameFrame.bottom - height) / 2)
                           : onScreen(gameFrame.left + x, gameFrame.top + y);
     auto covered = [&](POINT q) {
         const i64 w = std::min(q.x + width, list.right) - std::max(q.x, list.left);
