@@ -369,7 +369,7 @@ bool ChildFrame(plat::Dialog* dlg, DlgMsg msg, void (*init)(plat::Dialog*), bool
         EDIT_TakeSlot(&EditChildDlg, dlg);
         EDIT_CpuSetPtr();
         init(dlg);
-        EDIT_MoveDialog(dlg, 648, 0);
+        EDIT_MoveDialog(dlg, 648, 0, EditMainDlg);
         return true;
     }
     return false;

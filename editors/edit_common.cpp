@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -217,26 +218,37 @@ std::string EDIT_Format(const char* format, ...) {
     return buf;
 }
 
-POINT EDIT_PlaceDialog(const RECT& gameFrame, const plat::ScreenMetrics& screen, i32 width, i32 height, i32 x, i32 y) {
-    POINT p;
-    if (x < 0) {
-        p.x = (gameFrame.left + gameFrame.right - width) / 2;
-        p.y = (gameFrame.top + gameFrame.bottom - height) / 2;
-    } else {
-        p.x = gameFrame.left + x;
-        p.y = gameFrame.top + y;
+POINT EDIT_PlaceDialog(const RECT& gameFrame, const plat::ScreenMetrics& screen, i32 width, i32 height, i32 x, i32 y,
+                       const RECT& list) {
+    auto onScreen = [&](i32 px, i32 py) {
+        return POINT{std::max(0, std::min(px, screen.cxScreen - width)),
+                     std::max(0, std::min(py, screen.cyScreen - height))};
+    };
+    const POINT p = x < 0 ? onScreen((gameFrame.left + gameFrame.right - width) / 2,
+                                     (gameFrame.top + gameFrame.bottom - height) / 2)
+                          : onScreen(gameFrame.left + x, gameFrame.top + y);
+    auto covered = [&](POINT q) {
+        const i64 w = std::min(q.x + width, list.right) - std::max(q.x, list.left);
+        const i64 h = std::min(q.y + height, list.bottom) - std::max(q.y, list.top);
+        return w > 0 && h > 0 ? w * h : 0;
+    };
+    auto distance = [&](POINT q) { return std::abs(q.x - p.x) + std::abs(q.y - p.y); };
+    POINT best = p;
+    for (const POINT q : {onScreen(list.right, p.y), onScreen(list.left - width, p.y), onScreen(p.x, list.bottom),
+                          onScreen(p.x, list.top - height)}) {
+        const i64 a = covered(q), b = covered(best);
+        if (a < b || (a == b && a < covered(p) && distance(q) < distance(best))) best = q;
     }
-    p.x = std::max(0, std::min(p.x, screen.cxScreen - width));
-    p.y = std::max(0, std::min(p.y, screen.cyScreen - height));
-    return p;
+    return best;
 }
 
-void EDIT_MoveDialog(plat::Dialog* dlg, i32 x, i32 y) {
+void EDIT_MoveDialog(plat::Dialog* dlg, i32 x, i32 y, const plat::Dialog* list) {
     RECT frame{0, 0, 640, 480};
     if (MainWnd) plat::GetWindowRect(MainWnd, &frame);
     const plat::ScreenMetrics screen = plat::GetScreenMetrics(MainWnd);
     const RECT r = plat::GetDialogRect(dlg);
-    const POINT p = EDIT_PlaceDialog(frame, screen, r.right - r.left, r.bottom - r.top, x, y);
+    const RECT avoid = list && list != dlg ? plat::GetDialogRect(list) : RECT{};
+    const POINT p = EDIT_PlaceDialog(frame, screen, r.right - r.left, r.bottom - r.top, x, y, avoid);
     plat::MoveDialog(dlg, p.x, p.y);
 }
 

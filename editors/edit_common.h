@@ -88,11 +88,14 @@ std::string EDIT_PadLeft(std::string_view utf8, int width);
 std::string EDIT_Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // ---- placement ----
-// Where a dialog goes: (x, y) from the game window frame's top-left corner (x < 0: centred on the game
-// window), then moved just enough to lie wholly on the screen.
-POINT EDIT_PlaceDialog(const RECT& gameFrame, const plat::ScreenMetrics& screen, i32 width, i32 height, i32 x, i32 y);
-// Moves the dialog there, measured against the game window.
-void EDIT_MoveDialog(plat::Dialog* dlg, i32 x, i32 y);
+// Where a dialog (its whole window, frame included) goes: (x, y) from the game window frame's top-left
+// corner (x < 0: centred on the game window), moved just enough to lie wholly on the screen. When that
+// covers the list window, it goes beside the list instead (right, left, below or above it, the nearest
+// that covers the least of it).
+POINT EDIT_PlaceDialog(const RECT& gameFrame, const plat::ScreenMetrics& screen, i32 width, i32 height, i32 x, i32 y,
+                       const RECT& list = {});
+// Moves the dialog there, measured against the game window and kept off its list dialog (if any).
+void EDIT_MoveDialog(plat::Dialog* dlg, i32 x, i32 y, const plat::Dialog* list = nullptr);
 // Before the first editor opens: a full-screen game goes windowed, so the dialogs beside it can be seen,
 // and full screen again once the last dialog has closed.
 void EDIT_PrepareDisplay();

@@ -333,7 +333,7 @@ void EDIT_TamaDlgProc(plat::Dialog* dlg, DlgMsg msg, int ctl, DlgCode code) {
         TamaDlg = dlg;
         EDIT_SetTamaPtr(&TamaEditState);
         FillPhase(dlg);
-        EDIT_MoveDialog(dlg, 648, 0);
+        EDIT_MoveDialog(dlg, 648, 0, TamaListDlg);
         break;
     case DlgMsg::Command: PhaseCommand(dlg, ctl, code); break;
     case DlgMsg::Destroy:

@@ -406,7 +406,7 @@ void EDIT_WazaDlgProc2(plat::Dialog* dlg, DlgMsg msg, int ctl, DlgCode code) {
         g_motionDlg = dlg;
         EDIT_SetWazaPtr(&WazaEditState);
         FillMotion(dlg);
-        EDIT_MoveDialog(dlg, 648, 0);
+        EDIT_MoveDialog(dlg, 648, 0, EditMainDlg);
         break;
     case DlgMsg::Command:
         if (ctl == plat::IDOK || ctl == plat::IDCANCEL) return plat::DestroyDialog(dlg);

@@ -72,6 +72,11 @@ Dialog* Make(const DlgTemplate& tmpl, DlgProc proc, void* user, bool modal) {
     return dlg;
 }
 
+// Shown only once Init has filled and placed it, so it never appears elsewhere first.
+void Show(Dialog* dlg) {
+    if (DialogView* v = View(); v && dlg->view) v->Show(dlg);
+}
+
 void Remove(Dialog* dlg) {
     g_dialogs.erase(std::remove(g_dialogs.begin(), g_dialogs.end(), dlg), g_dialogs.end());
     delete dlg;
@@ -173,7 +178,9 @@ Dialog* CreateDialog(const DlgTemplate& tmpl, DlgProc proc, void* user) {
     Dialog* dlg = Make(tmpl, proc, user, false);
     if (!dlg) return nullptr;
     dlg->proc(dlg, DlgMsg::Init, 0, DlgCode::Nothing);
-    return Alive(dlg) ? dlg : nullptr;
+    if (!Alive(dlg)) return nullptr;
+    Show(dlg);
+    return dlg;
 }
 
 int DialogBox(const DlgTemplate& tmpl, DlgProc proc, void* user) {
@@ -182,6 +189,7 @@ int DialogBox(const DlgTemplate& tmpl, DlgProc proc, void* user) {
     if (!dlg) return -1;
     dlg->proc(dlg, DlgMsg::Init, 0, DlgCode::Nothing);
     if (Alive(dlg) && !dlg->ended) {
+        Show(dlg);
         if (g_modalHandler) g_modalHandler(dlg);
         if (Alive(dlg) && !dlg->ended) {
             if (DialogView* v = View(); v && !g_modalHandler) v->RunModal(dlg);
@@ -458,6 +466,21 @@ void SpinCtl(Dialog* dlg, int id, int delta) {
 bool CaptureDialog(Dialog* dlg, std::vector<u8>* rgb, i32* width, i32* height) {
     DialogView* v = View();
     return Alive(dlg) && v && dlg->view && v->Capture(dlg, rgb, width, height);
+}
+
+bool ClickDialogAt(Dialog* dlg, i32 x, i32 y) {
+    DialogView* v = View();
+    return Alive(dlg) && v && dlg->view && v->Click(dlg, x, y);
+}
+
+bool PressDialogKey(Dialog* dlg, DlgKey key) {
+    DialogView* v = View();
+    return Alive(dlg) && v && dlg->view && v->PressKey(dlg, key);
+}
+
+bool DialogHasFocus(const Dialog* dlg) {
+    DialogView* v = View();
+    return Alive(dlg) && v && dlg->view && v->HasFocus(dlg);
 }
 
 }  // namespace plat

@@ -137,5 +137,13 @@ void DoubleClickRow(Dialog* dlg, int id, int row);
 void SpinCtl(Dialog* dlg, int id, int delta);
 // A shown dialog's client pixels, RGB rows top-down; false without a display.
 bool CaptureDialog(Dialog* dlg, std::vector<u8>* rgb, i32* width, i32* height);
+// The user's mouse and keyboard on a shown dialog, handed to the widget toolkit as its events (false
+// without a display): a left click at client pixel (x, y); a key, taken only while the dialog has the
+// window system's keyboard focus.
+enum class DlgKey : u8 { Escape };
+bool ClickDialogAt(Dialog* dlg, i32 x, i32 y);
+bool PressDialogKey(Dialog* dlg, DlgKey key);
+// Whether the window system sends the keyboard to the dialog's window.
+bool DialogHasFocus(const Dialog* dlg);
 
 }  // namespace plat

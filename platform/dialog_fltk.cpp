@@ -17,6 +17,9 @@
 #include <FL/x.H>
 #include <SDL.h>
 
+#include <X11/Xatom.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -35,18 +38,113 @@ struct CtlLink {
     int index;
 };
 
+// The window manager's frame around a dialog; none without a window manager.
+struct Frame {
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+// The last frame measured: a new dialog is placed with it before its own can be measured.
+Frame g_frame;
+// Where the keyboard went before a click gave it to a dialog (without a window manager).
+::Window g_focusBefore = 0;
+
 struct View {
     Fl_Double_Window* window = nullptr;
+    Frame frame;
     i32 labelW = kDlgLabelW;
     int fontSize = 13;
     std::vector<std::unique_ptr<CtlLink>> links;
 };
 
+// True when nothing has framed the shown window: no window manager, so the dialogs handle the keyboard
+// focus themselves.
+bool Unmanaged(Fl_Window* win) {
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!win->shown() || !XQueryTree(fl_display, fl_xid(win), &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    return parent == root;
+}
+
+bool Focused(Fl_Window* win) {
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(fl_display, &focus, &revert);
+    return win->shown() && focus == fl_xid(win);
+}
+
+bool IsDialogWindow(::Window w) {
+    for (Fl_Window* win = Fl::first_window(); win; win = Fl::next_window(win))
+        if (fl_xid(win) == w) return true;
+    return false;
+}
+
 class DlgWindow : public Fl_Double_Window {
 public:
     DlgWindow(int w, int h, const char* title, Dialog* dlg) : Fl_Double_Window(w, h, title), dlg_(dlg) {}
+    int handle(int event) override {
+        // Without a window manager no one moves the keyboard: a click on a dialog takes it.
+        if (event == FL_PUSH && Unmanaged(this) && !Focused(this)) {
+            ::Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(fl_display, &focus, &revert);
+            if (focus > PointerRoot && !IsDialogWindow(focus)) g_focusBefore = focus;
+            XSetInputFocus(fl_display, fl_xid(this), RevertToParent, CurrentTime);
+            XSync(fl_display, False);
+        }
+        return Fl_Double_Window::handle(event);
+    }
     Dialog* dlg_;
 };
+
+int IgnoreXError(::Display*, XErrorEvent*) { return 0; }
+
+// To the window that had the keyboard before a dialog took it: it may have gone or been hidden since,
+// so the server's refusal is expected and ignored.
+void GiveFocusBack() {
+    auto* const previous = XSetErrorHandler(IgnoreXError);
+    XSync(fl_display, False);
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(fl_display, g_focusBefore, &a) && a.map_state == IsViewable)
+        XSetInputFocus(fl_display, g_focusBefore, RevertToParent, CurrentTime);
+    XSync(fl_display, False);
+    XSetErrorHandler(previous);
+}
+
+// The frame the window manager put around the mapped window: its _NET_FRAME_EXTENTS, else what FLTK
+// measures; none when nothing framed it.
+Frame MeasureFrame(Fl_Window* win) {
+    Frame f;
+    if (Unmanaged(win)) return f;
+    static const Atom extents = XInternAtom(fl_display, "_NET_FRAME_EXTENTS", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, rest = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(fl_display, fl_xid(win), extents, 0, 4, False, XA_CARDINAL, &type, &format, &count, &rest,
+                           &data) == Success &&
+        data && format == 32 && count == 4) {
+        const auto* v = reinterpret_cast<const long*>(data);
+        f = {int(v[0]), int(v[1]), int(v[2]), int(v[3])};
+    } else {
+        const int sides = std::max(0, win->decorated_w() - win->w());
+        f.left = f.right = sides / 2;
+        f.bottom = f.left;
+        f.top = std::max(0, win->decorated_h() - win->h() - f.bottom);
+    }
+    if (data) XFree(data);
+    return f;
+}
+
+// Waits (a second at most) until the shown window is on the screen, framed if a manager frames it.
+void WaitMapped(Fl_Window* win) {
+    for (int i = 0; i < 100; i++) {
+        XWindowAttributes a{};
+        XSync(fl_display, False);
+        if (win->shown() && XGetWindowAttributes(fl_display, fl_xid(win), &a) && a.map_state == IsViewable) return;
+        Fl::wait(0.01);
+    }
+    DebugOutput("dialogs: a dialog window was not shown within a second");
+}
 
 void OnClose(Fl_Widget* w, void*) { CloseDialogByUser(static_cast<DlgWindow*>(w)->dlg_); }
 
@@ -197,9 +295,10 @@ public:
                 in->when(FL_WHEN_CHANGED);
                 in->callback(OnInput, link);
                 in->textsize(size);
-                auto* down = new Fl_Repeat_Button(b.x + b.w - 36, b.y + 1, 18, b.h - 2, "@-22<");
+                // "@2>" is FLTK's arrow turned to point down, "@8>" up.
+                auto* down = new Fl_Repeat_Button(b.x + b.w - 36, b.y + 1, 18, b.h - 2, "@-22>");
                 down->callback(OnSpinDown, link);
-                auto* up = new Fl_Repeat_Button(b.x + b.w - 18, b.y + 1, 18, b.h - 2, "@-22>");
+                auto* up = new Fl_Repeat_Button(b.x + b.w - 18, b.y + 1, 18, b.h - 2, "@-28>");
                 up->callback(OnSpinUp, link);
                 g->end();
                 g->resizable(nullptr);
@@ -260,15 +359,38 @@ public:
         }
         if (group) group->end();
         win->end();
-        win->position(dlg->rect.left, dlg->rect.top);
+        view->frame = g_frame;
+        const Frame& f = view->frame;
+        dlg->rect = {dlg->rect.left, dlg->rect.top, dlg->rect.left + f.left + win->w() + f.right,
+                     dlg->rect.top + f.top + win->h() + f.bottom};
+        Move(dlg);
         if (dlg->modal) win->set_modal();  // takes the input until it closes; set before it shows
-        win->show();
         return true;
+    }
+
+    void Show(Dialog* dlg) override {
+        auto* view = static_cast<View*>(dlg->view);
+        Fl_Window* win = view->window;
+        win->show();
+        WaitMapped(win);
+        // Placed with the last dialog's frame in mind (and FLTK keeps room for a frame of its own guess
+        // when it shows a window): the same corner with the real frame, kept on the screen.
+        const Frame f = MeasureFrame(win);
+        g_frame = view->frame = f;
+        int sx = 0, sy = 0, sw = 0, sh = 0;
+        Fl::screen_xywh(sx, sy, sw, sh, 0);
+        const int w = f.left + win->w() + f.right, h = f.top + win->h() + f.bottom;
+        const int x = std::max(sx, std::min(int(dlg->rect.left), sx + sw - w));
+        const int y = std::max(sy, std::min(int(dlg->rect.top), sy + sh - h));
+        dlg->rect = {x, y, x + w, y + h};
+        Move(dlg);
     }
 
     void Close(Dialog* dlg) override {
         auto* view = static_cast<View*>(dlg->view);
         dlg->view = nullptr;
+        // The keyboard goes back where a click took it from, not to the screen's background.
+        if (g_focusBefore && Focused(view->window) && Unmanaged(view->window)) GiveFocusBack();
         view->window->hide();
         Fl::delete_widget(view->window);
         delete view;
@@ -337,8 +459,14 @@ public:
         w->redraw();
     }
 
+    // The rectangle is the whole window; the client area lies inside the frame. A shown window is moved
+    // directly: FLTK skips a move to where it believes the window already is, and that belief may be its
+    // own guess from before the window was mapped.
     void Move(Dialog* dlg) override {
-        static_cast<View*>(dlg->view)->window->position(dlg->rect.left, dlg->rect.top);
+        const View* view = static_cast<View*>(dlg->view);
+        const int x = dlg->rect.left + view->frame.left, y = dlg->rect.top + view->frame.top;
+        view->window->position(x, y);
+        if (view->window->shown()) XMoveWindow(fl_display, fl_xid(view->window), x, y);
     }
 
     void RunModal(Dialog* dlg) override {
@@ -374,6 +502,44 @@ public:
         *width = w;
         *height = h;
         return true;
+    }
+
+    bool Click(Dialog* dlg, i32 x, i32 y) override {
+        Fl_Window* win = static_cast<View*>(dlg->view)->window;
+        if (!win->shown()) return false;
+        Fl::e_x = x;
+        Fl::e_y = y;
+        Fl::e_x_root = win->x() + x;
+        Fl::e_y_root = win->y() + y;
+        Fl::e_clicks = 0;
+        Fl::e_is_click = 1;
+        Fl::e_keysym = FL_Button + FL_LEFT_MOUSE;
+        Fl::e_state = FL_BUTTON1;
+        Fl::handle(FL_PUSH, win);
+        // The push may have closed the dialog (and its window).
+        if (IsDialog(dlg) && dlg->view) {
+            Fl::e_state = 0;
+            Fl::handle(FL_RELEASE, win);
+        }
+        Fl::check();
+        return true;
+    }
+
+    bool PressKey(Dialog* dlg, DlgKey key) override {
+        Fl_Window* win = static_cast<View*>(dlg->view)->window;
+        if (!win->shown() || !Focused(win)) return false;
+        Fl::e_keysym = key == DlgKey::Escape ? FL_Escape : 0;
+        Fl::e_state = 0;
+        Fl::e_text = const_cast<char*>("\x1b");
+        Fl::e_length = 1;
+        Fl::handle(FL_KEYBOARD, win);
+        Fl::check();
+        return true;
+    }
+
+    bool HasFocus(const Dialog* dlg) override {
+        XSync(fl_display, False);
+        return Focused(static_cast<const View*>(dlg->view)->window);
     }
 };
 

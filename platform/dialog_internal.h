@@ -37,8 +37,10 @@ struct Dialog {
 class DialogView {
 public:
     virtual ~DialogView() = default;
-    // Builds and shows the window; false when it cannot. Sets dlg->rect.
+    // Builds the window, not shown yet; false when it cannot. Sets dlg->rect, frame included.
     virtual bool Open(Dialog* dlg) = 0;
+    // Shows it where dlg->rect says, once its procedure has placed it.
+    virtual void Show(Dialog* dlg) = 0;
     virtual void Close(Dialog* dlg) = 0;
     // Copies control i's state into its widget.
     virtual void Update(Dialog* dlg, int i) = 0;
@@ -47,6 +49,9 @@ public:
     virtual void RunModal(Dialog* dlg) = 0;
     virtual void Pump() = 0;
     virtual bool Capture(Dialog* dlg, std::vector<u8>* rgb, i32* width, i32* height) = 0;
+    virtual bool Click(Dialog* dlg, i32 x, i32 y) = 0;
+    virtual bool PressKey(Dialog* dlg, DlgKey key) = 0;
+    virtual bool HasFocus(const Dialog* dlg) = 0;
 };
 
 // The FLTK view, or null when no display can be opened.

@@ -185,4 +185,28 @@ TEST(EditPlacement, FollowsTheGameWindowAndStaysOnScreen) {
     EXPECT_EQ(at(EDIT_PlaceDialog(origin, small, 1200, 900, 0, 505)), std::pair(0, 0));
 }
 
+// A child dialog covering its list goes beside it: the nearest side that leaves the list clear, or,
+// where none does, the place that covers the least of it.
+TEST(EditPlacement, LaysAChildBesideItsList) {
+    const plat::ScreenMetrics screen{1000, 800, 1, 1, 20};
+    const RECT origin{0, 0, 642, 501}, tall{300, 100, 600, 700};
+    struct Case {
+        RECT list;
+        i32 x, y, w, h;
+        std::pair<int, int> want;
+    } const cases[] = {
+        {{300, 300, 600, 500}, 250, 250, 200, 100, {250, 200}},  // above
+        {{300, 300, 600, 500}, 250, 380, 200, 100, {250, 500}},  // below
+        {{300, 300, 600, 500}, 500, 350, 200, 100, {600, 350}},  // right
+        {tall, 320, 350, 200, 100, {100, 350}},                  // left
+        {{300, 300, 600, 500}, 0, 0, 200, 100, {0, 0}},          // clear already
+        {{0, 505, 490, 764}, 648, 0, 1000, 683, {0, 0}},         // no room: clamped, the least covered
+        {{0, 300, 500, 800}, 300, 0, 600, 400, {400, 0}},        // no room: the right side covers less
+    };
+    for (const Case& c : cases) {
+        const POINT p = EDIT_PlaceDialog(origin, screen, c.w, c.h, c.x, c.y, c.list);
+        EXPECT_EQ(std::pair(int(p.x), int(p.y)), c.want) << c.x << "," << c.y << " " << c.w << "x" << c.h;
+    }
+}
+
 }  // namespace

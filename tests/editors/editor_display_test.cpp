@@ -41,6 +41,11 @@ bool Shoot(plat::Dialog* dlg, const std::string& name, std::vector<u8>* pixels =
     if (!plat::CaptureDialog(dlg, &rgb, &image.width, &image.height)) return false;
     EXPECT_LE(image.width, 1000) << name;
     EXPECT_LE(image.height, 720) << name;
+    // The whole window, frame included, on the screen.
+    const RECT r = plat::GetDialogRect(dlg);
+    const plat::ScreenMetrics screen = plat::GetScreenMetrics(nullptr);
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= screen.cxScreen && r.bottom <= screen.cyScreen)
+        << name << ": " << r.left << "," << r.top << " " << r.right << "," << r.bottom;
     for (i32 y = 0; y < image.height; y++)
         for (i32 x : {0, 1, 2, 3, image.width - 4, image.width - 3, image.width - 2, image.width - 1})
             if (rgb[(static_cast<size_t>(y) * image.width + x) * 3] < 64) {
@@ -121,6 +126,54 @@ TEST_F(EditorDisplay, WeaponEditorShowsEveryKindOfDialogAndSavesAnEdit) {
     TAMA_ClearData();
     ASSERT_EQ(TAMA_LoadData(), 1);
     EXPECT_EQ(TamaDataTbl[0]->phase[0].power, 4321);
+}
+
+// What the user sees and reaches with the mouse and keys: each spin arrow steps the way it points, a
+// click gives a dialog the keyboard (no window manager runs here), and Escape closes it as cancel does.
+TEST_F(EditorDisplay, SpinArrowsClicksAndEscapeWorkOnTheWidgets) {
+    ASSERT_EQ(EDIT_OpenTamaEditor(), 1);
+    plat::Dialog* list = plat::FindDialog(118);
+    plat::Dialog* phase = plat::FindDialog(116);
+    ASSERT_TRUE(list && phase);
+    const plat::DlgLayout layout = plat::LayoutDialog(phase);
+    size_t spin = 0;
+    while (spin < phase->ctls.size() && phase->ctls[spin].def.kind != plat::CtlKind::Spin) spin++;
+    ASSERT_LT(spin, phase->ctls.size());
+    const plat::DlgControl def = phase->ctls[spin].def;
+    const plat::DlgBox& b = layout.boxes[spin];
+    std::vector<u8> rgb;
+    ASSERT_TRUE(Shoot(phase, "dialog116", &rgb));
+    const RECT r = plat::GetDialogRect(phase);
+    const i32 width = r.right - r.left;
+    auto ink = [&](i32 x, i32 y) { return rgb[(static_cast<size_t>(y) * width + x) * 3] < 64; };
+    int ups = 0, downs = 0;
+    for (i32 left : {b.x + b.w - 36, b.x + b.w - 18}) {
+        // The arrow's first and last rows of ink: an arrow pointing up is narrow at the top.
+        int top = -1, topW = 0, bottomW = 0;
+        for (i32 y = b.y + 4; y < b.y + b.h - 4; y++) {
+            int w = 0;
+            for (i32 x = left + 3; x < left + 15; x++) w += ink(x, y);
+            if (!w) continue;
+            if (top < 0) top = y, topW = w;
+            bottomW = w;
+        }
+        ASSERT_GE(top, 0) << left;
+        ASSERT_NE(topW, bottomW) << left;
+        const bool up = topW < bottomW;
+        (up ? ups : downs)++;
+        plat::SetCtlInt(phase, def.id, (def.min + def.max) / 2);
+        ASSERT_TRUE(plat::ClickDialogAt(phase, left + 9, b.y + b.h / 2));
+        EXPECT_EQ(plat::GetCtlText(phase, def.id), std::to_string((def.min + def.max) / 2 + (up ? 1 : -1)))
+            << (up ? "up" : "down");
+    }
+    EXPECT_EQ(std::pair(ups, downs), std::pair(1, 1));
+
+    EXPECT_TRUE(plat::DialogHasFocus(phase));
+    ASSERT_TRUE(plat::ClickDialogAt(list, 2, 2));
+    EXPECT_TRUE(plat::DialogHasFocus(list));
+    EXPECT_FALSE(plat::DialogHasFocus(phase));
+    EXPECT_TRUE(plat::PressDialogKey(list, plat::DlgKey::Escape));
+    EXPECT_EQ(plat::FindDialog(118), nullptr);
 }
 
 TEST_F(EditorDisplay, CpuAndTechniqueEditorsShowEveryDialogAndSaveAnEdit) {

@@ -1,10 +1,12 @@
 // The dialog service's own rules, on the fake view: code never notifies, radios exclude each other,
 // spins stop or wrap, closing a modeless dialog destroys it, and nothing opens without a display.
 #include "platform/dialog.h"
+#include "platform/dialog_internal.h"
 
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,35 @@ TEST_F(Dialogs, ClosingAModelessDialogDestroysItAndModalOnesEndWithCancel) {
     EXPECT_EQ(plat::DialogBox(kDlg, Record, nullptr), plat::IDCANCEL);
     plat::SetModalHandler([](plat::Dialog* m) { plat::ClickCtl(m, plat::IDOK); });
     EXPECT_EQ(plat::DialogBox(kDlg, Record, nullptr), plat::IDOK);
+}
+
+// A dialog wider than the limit is re-flowed into narrower columns, all of them kept, with a smaller font
+// and the labels narrowed in proportion.
+TEST_F(Dialogs, WideDialogsReflowIntoTheLimit) {
+    static const plat::DlgControl columns[] = {
+        plat::DlgEdit(1, "a"), plat::DlgBreak(), plat::DlgEdit(2, "b"), plat::DlgBreak(), plat::DlgEdit(3, "c"),
+        plat::DlgBreak(),      plat::DlgEdit(4, "d"), plat::DlgBreak(), plat::DlgEdit(5, "e"), plat::DlgBreak(),
+        plat::DlgEdit(6, "f"),
+    };
+    struct Case {
+        int columns;
+        i32 width, labelW;
+        int fontSize;
+    } const cases[] = {{4, 968, 128, 13}, {5, 998, 104, 12}, {6, 998, 86, 12}};
+    for (const Case& c : cases) {
+        const plat::DlgTemplate tmpl = {901, "wide", columns, 2 * c.columns - 1, 10, false};
+        plat::Dialog* d = plat::CreateDialog(tmpl, Record, nullptr);
+        ASSERT_NE(d, nullptr);
+        const plat::DlgLayout layout = plat::LayoutDialog(d);
+        std::set<i32> lefts;
+        for (const plat::DlgBox& b : layout.boxes)
+            if (b.w > 0) lefts.insert(b.x);
+        EXPECT_EQ(int(lefts.size()), c.columns) << c.columns;
+        EXPECT_EQ(layout.width, c.width) << c.columns;
+        EXPECT_EQ(layout.labelW, c.labelW) << c.columns;
+        EXPECT_EQ(layout.fontSize, c.fontSize) << c.columns;
+        plat::DestroyDialog(d);
+    }
 }
 
 TEST(DialogsHeadless, NothingOpensWithoutADisplay) {
