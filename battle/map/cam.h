@@ -25,9 +25,9 @@ struct CAM_DATA {
     i32 ramp;
     i32 rampStep;
     i32 speed;  // pixels per drawn frame
-    i32 obj;    // first, second and fallback object: pool indices, -1 none
-    i32 obj2;
-    i32 nextObj;
+    i32 obj = -1;  // first, second and fallback object: pool indices, -1 none
+    i32 obj2 = -1;
+    i32 nextObj = -1;
 };
 
 extern CAM_DATA CamData;

@@ -121,19 +121,30 @@ i32 HexValue(u8 b) {
     return -1;
 }
 
-// "[...]" at at: the bytes inside, bounded by the buffer; false without both brackets.
+// "[...]" at at: the characters inside, bounded by the buffer; false without both brackets. The
+// scan steps by characters: a trail byte that reads as ']' (也 is A4 5D) belongs to its character.
 bool ReadBracket(const u8* buf, i32 len, i32* at, std::string* out) {
     if (*at >= len || buf[*at] != '[') return false;
     i32 p = *at + 1;
-    std::string s;
-    while (p < len && buf[p] != ']') s += char(buf[p++]);
+    while (p < len && buf[p] != ']') p += IsLead(buf[p]) ? 2 : 1;
     if (p >= len) return false;
+    out->assign(reinterpret_cast<const char*>(buf + *at + 1), size_t(p - *at - 1));
     *at = p + 1;
-    *out = s;
     return true;
 }
 
-i32 WholeChars(const std::string& s) { return i32(s.size() / 2); }
+// The bytes of the first n characters of text (single- and double-byte as the layout reads them).
+size_t CharBytes(const char* text, size_t size, i32 n) {
+    size_t at = 0;
+    for (i32 i = 0; i < n && at < size; ++i) at += IsLead(u8(text[at])) ? 2 : 1;
+    return std::min(at, size);
+}
+
+i32 CharCount(const std::string& s) {
+    i32 n = 0;
+    for (size_t at = 0; at < s.size(); at += IsLead(u8(s[at])) ? 2 : 1) ++n;
+    return n;
+}
 
 void PlayVoice(MSG_LINE& r) {
     if (r.voicePlayed || !r.voice[0]) return;
@@ -205,11 +216,32 @@ struct LAYOUT {
     i32 len;
     i32 pos;
     i32 gw, gh;
+    i32 rowBytes;       // a whole row
+    std::string carry;  // the rest of a ruby base longer than a row: plain text before the buffer's
+    bool nextRow;       // a ruby whose base does not fit the rest of its row took nothing
 };
 
-// The ruby tag after "/kl": base and ruby in brackets; the base (padded to the ruby's width unless
-// "kll") goes into the text whole. The ruby keeps what fits across the row's room. False when the
-// brackets are not there.
+// Appends the character at src[*at] (whole inside src) when it fits the room; false when the row is
+// full, after taking a "、" or "。" there: they never begin a row.
+bool PutChar(const u8* src, i32 len, i32* at, std::string& text, i32 room) {
+    const i32 n = IsLead(src[*at]) ? 2 : 1;
+    if (i32(text.size()) + n > room) {
+        if (*at + 1 < len && src[*at] == 0xA1 && (src[*at + 1] == 0x42 || src[*at + 1] == 0x43)) {
+            text.append(reinterpret_cast<const char*>(src + *at), 2);
+            *at += 2;
+        }
+        return false;
+    }
+    text.append(reinterpret_cast<const char*>(src + *at), size_t(n));
+    *at += n;
+    return true;
+}
+
+// The ruby tag after "/kl": base and ruby in brackets. The base, padded to the ruby's width (no left
+// padding after "kll") in whole cells, goes into the text whole when it fits the row's room; when it
+// does not and the row holds text already, nothing is taken and l.nextRow asks for the next row; a
+// base longer than a whole row keeps what fits under the ruby and runs on as plain text. The ruby
+// keeps what fits across a whole row. False when the brackets are not there.
 bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text, i32 room) {
     i32 p = l.pos + 3;
     bool pad = true;
@@ -219,22 +251,34 @@ bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text, i32 room) {
     }
     std::string base, ruby;
     if (!ReadBracket(l.buf, l.len, &p, &base) || !ReadBracket(l.buf, l.len, &p, &ruby)) return false;
-    l.pos = p;
-    const i32 baseChars = WholeChars(base);
-    const i32 rubyChars = std::min(WholeChars(ruby), std::max(0, room / 2) * l.gw / kRubyPitch);
+    const i32 rubyChars = std::min(CharCount(ruby), l.rowBytes / 2 * l.gw / kRubyPitch);
     const i32 needed = (rubyChars * kRubyPitch + l.gw - 1) / l.gw;
-    const i32 extra = std::max(0, needed - baseChars);
+    const i32 baseCells = (i32(base.size()) + 1) / 2;
+    const i32 extra = std::max(0, needed - baseCells);
     const i32 left = pad ? extra / 2 : 0, right = extra - extra / 2;
+    if ((left + baseCells + right) * 2 > room && room < l.rowBytes) {
+        l.nextRow = true;
+        return true;
+    }
+    l.pos = p;
     text.append(size_t(left) * 2, ' ');
     r.ruby = 1;
     r.baseStart = i32(text.size());
-    r.baseCount = baseChars;
-    text.append(base, 0, size_t(baseChars) * 2);
-    text.append(size_t(right) * 2, ' ');
+    const u8* b = reinterpret_cast<const u8*>(base.data());
+    i32 at = 0;
+    while (at < i32(base.size()) && PutChar(b, i32(base.size()), &at, text, room)) {
+    }
+    r.baseCount = CharCount(text.substr(size_t(r.baseStart)));
+    l.carry.assign(base, size_t(at));
+    if (l.carry.empty()) {
+        // An odd base is filled to whole cells, so the text after it keeps to the cells.
+        text.append(size_t(right) * 2 + base.size() % 2, ' ');
+    }
+    const size_t rubyBytes = CharBytes(ruby.data(), ruby.size(), rubyChars);
     plat::GlobalFree(r.rubyText);
-    r.rubyText = static_cast<char*>(plat::GlobalAllocZero(size_t(rubyChars) * 2 + 1));
+    r.rubyText = static_cast<char*>(plat::GlobalAllocZero(rubyBytes + 1));
     r.rubyCount = r.rubyText ? rubyChars : 0;
-    if (r.rubyText) std::memcpy(r.rubyText, ruby.data(), size_t(rubyChars) * 2);
+    if (r.rubyText) std::memcpy(r.rubyText, ruby.data(), rubyBytes);
     return true;
 }
 
@@ -242,7 +286,11 @@ bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text, i32 room) {
 bool LayoutSegment(LAYOUT& l, MSG_LINE& r, i32 room) {
     std::string text;
     bool full = false;
-    while (l.pos < l.len) {
+    i32 carried = 0;
+    const u8* rest = reinterpret_cast<const u8*>(l.carry.data());
+    while (carried < i32(l.carry.size()) && !full) full = !PutChar(rest, i32(l.carry.size()), &carried, text, room);
+    l.carry.erase(0, size_t(carried));
+    while (l.pos < l.len && !full) {
         const u8 b = l.buf[l.pos];
         if (b == '/') {
             const u8 c = l.pos + 1 < l.len ? l.buf[l.pos + 1] : 0;
@@ -265,19 +313,22 @@ bool LayoutSegment(LAYOUT& l, MSG_LINE& r, i32 room) {
             // New line and key wait close the segment they follow; the others start a segment.
             const bool closes = c == 'n' || (c == 'k' && c2 != 'l');
             if (!closes && !text.empty()) break;
+            if (c == 'k' && c2 == 'l') {
+                if (!RubyTag(l, r, text, room)) {
+                    DebugMsg("message: ruby tag without [base][ruby]");
+                    l.pos += 3;
+                    continue;
+                }
+                // Nothing taken: the segment starts again on the next row. A base that runs on past
+                // its row ends the segment there.
+                if (l.nextRow) break;
+                full = !l.carry.empty();
+                continue;
+            }
             i32 at = l.pos + 2;
             switch (c) {
                 case 'n': r.newLine = 1; break;
-                case 'k':
-                    if (c2 == 'l') {
-                        if (!RubyTag(l, r, text, room)) {
-                            DebugMsg("message: ruby tag without [base][ruby]");
-                            l.pos += 3;
-                        }
-                        continue;
-                    }
-                    r.keyWait = 1;
-                    break;
+                case 'k': r.keyWait = 1; break;
                 case 's': {
                     i32 v = 0;
                     if (ReadDigits(l.buf, l.len, &at, &v)) Msg.speed = r.speed = v;
@@ -319,17 +370,7 @@ bool LayoutSegment(LAYOUT& l, MSG_LINE& r, i32 room) {
             l.pos = l.len;
             break;
         }
-        if (i32(text.size()) + n > room) {
-            // "、" and "。" never begin a row.
-            if (l.pos + 1 < l.len && l.buf[l.pos] == 0xA1 && (l.buf[l.pos + 1] == 0x42 || l.buf[l.pos + 1] == 0x43)) {
-                text.append(reinterpret_cast<const char*>(l.buf + l.pos), 2);
-                l.pos += 2;
-            }
-            full = true;
-            break;
-        }
-        text.append(reinterpret_cast<const char*>(l.buf + l.pos), size_t(n));
-        l.pos += n;
+        full = !PutChar(l.buf, l.len, &l.pos, text, room);
     }
     r.len = i32(text.size());
     r.text = static_cast<char*>(plat::GlobalAllocZero(text.size() + 1));
@@ -375,16 +416,24 @@ void CopySegment(plat::Surface* dst, const MSG_LINE& r, i32 x0, i32 x1, i32 leve
         DWW_FadeInBlack(dst, x, y, src, &part, level, src->colorKeyLow);
 }
 
+// The ruby 10 pixels a character, centred over its base and moved inside the row where it would
+// stand out of it.
 void DrawRuby(plat::Surface* dst, const MSG_LINE& r) {
-    if (!r.ruby || r.rubyCount <= 0 || !r.rubyText) return;
+    if (!r.ruby || r.rubyCount <= 0 || !r.rubyText || !r.text || r.glyphW <= 0) return;
     FONT_SetFont(kRubyFont, FONT_STYLE_OUTLINE, 0);
     FONT_SetColor(r.rubyColor[0], r.rubyColor[1], r.rubyColor[2]);
-    const i32 baseX = TextWindow.originX + r.x + (r.baseStart / 2) * r.glyphW;
-    const i32 centre = baseX + r.baseCount * r.glyphW / 2;
+    const size_t textBytes = size_t(r.len) - std::min(size_t(r.len), size_t(r.baseStart));
+    const i32 baseBytes = i32(CharBytes(r.text + r.baseStart, textBytes, r.baseCount));
+    const i32 centre = r.x + (r.baseStart / 2) * r.glyphW + baseBytes * r.glyphW / 4;
+    const i32 width = r.rubyCount * kRubyPitch, row = TextWindow.lineWidth / r.glyphW * r.glyphW;
+    const i32 left = std::max(0, std::min(centre - width / 2, row - width));
     const i32 y = TextWindow.originY + r.y - kRubyPitch - 1;
-    for (i32 i = 0; i < r.rubyCount; ++i) {
-        const char ch[3] = {r.rubyText[2 * i], r.rubyText[2 * i + 1], 0};
-        TXT_DrawText(dst, centre - r.rubyCount * kRubyPitch / 2 + i * kRubyPitch, y, "%s", ch);
+    const char* p = r.rubyText;
+    for (i32 i = 0; i < r.rubyCount && *p; ++i) {
+        const int n = IsLead(u8(*p)) && p[1] ? 2 : 1;
+        const char ch[3] = {p[0], n == 2 ? p[1] : '\0', 0};
+        TXT_DrawText(dst, TextWindow.originX + left + i * kRubyPitch, y, "%s", ch);
+        p += n;
     }
 }
 
@@ -469,13 +518,14 @@ void ADV_DrawMessage() {
     if (!MsgReady) return;
     _ass_opentext();
     _ass_getnamepos();
-    LAYOUT l{reinterpret_cast<const u8*>(Msg.buf), Msg.len, 0, 0, 0};
+    LAYOUT l{reinterpret_cast<const u8*>(Msg.buf), Msg.len, 0, 0, 0, 0, {}, false};
     LayoutGlyph(&l.gw, &l.gh);
     const i32 cpl = std::max(1, TextWindow.lineWidth / l.gw);
+    l.rowBytes = cpl * 2;
     for (MSG_LINE& r : MsgLineTbl) FreeRecord(r, false);
     i32 x = 0, y = 0;
     int seg = 0;
-    while (l.pos < l.len) {
+    while (l.pos < l.len || !l.carry.empty()) {
         if (seg == MSG_LINE_MAX) {
             DebugMsg("message: more than %d segments, the rest of the page is dropped", MSG_LINE_MAX);
             break;
@@ -483,8 +533,18 @@ void ADV_DrawMessage() {
         MSG_LINE& r = MsgLineTbl[seg];
         InitRecord(r, x, y, l.gw, l.gh);
         const i32 used = (x / l.gw) * 2, from = l.pos;
+        const size_t carried = l.carry.size();
         LayoutSegment(l, r, cpl * 2 - used);
-        if (l.pos == from) break;  // cannot happen while a row has room; never spin on it
+        if (l.nextRow) {
+            // A ruby that does not fit the rest of this row starts its segment on the next one.
+            l.nextRow = false;
+            l.pos = from;
+            FreeRecord(r, false);
+            x = 0;
+            y += l.gh + TextWindow.ils;
+            continue;
+        }
+        if (l.pos == from && l.carry.size() == carried) break;  // cannot happen while a row has room; never spin on it
         if (r.len == 0) {
             // Tags with no text after them make no segment.
             FreeRecord(r, false);

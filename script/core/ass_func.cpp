@@ -148,14 +148,14 @@ void _ass_func_rand() {
     SetFuncReturnNum(n >= 1 ? plat::Rand() % n : 0);
 }
 
-void SinHandler() {
+void _ass_func_sin() {
     const i32 r = ReadParam(), a = ReadParam();
-    SetFuncReturnNum(_ass_func_sin(r, a));
+    SetFuncReturnNum(ASS_ScaledSine(r, a));
 }
 
-void CosHandler() {
+void _ass_func_cos() {
     const i32 r = ReadParam(), a = ReadParam();
-    SetFuncReturnNum(_ass_func_cos(r, a));
+    SetFuncReturnNum(ASS_ScaledCosine(r, a));
 }
 
 void _ass_func_clearvalue() {
@@ -629,7 +629,7 @@ void _ass_func_skip() {
 using FUNC_HANDLER = void (*)();
 const FUNC_HANDLER FuncTbl[ASS_FUNC_BUILTIN_LAST + 1] = {
     _ass_func_return,     _ass_func_call,       _ass_func_clearsurf,   _ass_func_rgb,          // 0-3
-    _ass_func_rand,       SinHandler,           CosHandler,            _ass_func_clearvalue,   // 4-7
+    _ass_func_rand,       _ass_func_sin,        _ass_func_cos,         _ass_func_clearvalue,   // 4-7
     _ass_func_setvalue,   _ass_func_getvalue,   _ass_func_fade,        _ass_func_fade2,        // 8-11
     _ass_func_wait,       _ass_func_keywait,    _ass_func_getkey,      _ass_func_windowtype,   // 12-15
     _ass_func_window,     _ass_func_windowpos,  _ass_func_windowsize,  WindowWithMargin,       // 16-19
@@ -694,8 +694,8 @@ void _ass_callfunc(int no) {
 i32 ASS_Sine(int index) { return index >= 0 && index < ASS_SINE_COUNT ? SineTbl()[index] : 0; }
 
 // The product is taken in 64 bits: sine × r leaves 32 bits for |r| above 524,287.
-i32 _ass_func_sin(i32 r, i32 a) { return i32(u32(u64((i64(SineTbl()[a & 255]) * r) >> 12))); }
-i32 _ass_func_cos(i32 r, i32 a) { return i32(u32(u64((i64(SineTbl()[(a & 255) + 64]) * r) >> 12))); }
+i32 ASS_ScaledSine(i32 r, i32 a) { return i32(u32(u64((i64(SineTbl()[a & 255]) * r) >> 12))); }
+i32 ASS_ScaledCosine(i32 r, i32 a) { return i32(u32(u64((i64(SineTbl()[(a & 255) + 64]) * r) >> 12))); }
 
 i32 ASS_BustX(i32 position) {
     static const i32 kBustX[3] = {128, 320, 512};

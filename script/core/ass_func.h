@@ -27,8 +27,8 @@ void _ass_script_func_draw();
 // the cosine reads 64 entries further on. index 0..319.
 constexpr int ASS_SINE_COUNT = 320;
 i32 ASS_Sine(int index);
-i32 _ass_func_sin(i32 r, i32 a);
-i32 _ass_func_cos(i32 r, i32 a);
+i32 ASS_ScaledSine(i32 r, i32 a);
+i32 ASS_ScaledCosine(i32 r, i32 a);
 
 // The x of bust positions 0..2 (other positions stand at the middle one); busts stand at y 480.
 constexpr i32 ASS_BUST_Y = 480;

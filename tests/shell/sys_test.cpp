@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "battle/map/cam.h"
 #include "graphics/display/surf.h"
 #include "graphics/sprite/spr.h"
 
@@ -127,6 +128,23 @@ TEST_F(ShellTest, SetSeqKeepsThePreviousSceneAndReturnsTheOneBeforeIt) {
     EXPECT_EQ(SYS_GetSeq(0), 4u);
     EXPECT_EQ(SYS_GetSeq(1), 2u);
     EXPECT_EQ(SYS_GetSeq(-7), 2u);
+}
+
+// A game started again in the same process finds what a fresh process has: values that are pool
+// indices or numbers come back as "none", never as a valid 0.
+TEST_F(ShellTest, ResetGivesTheValuesOfAFreshProcess) {
+    const struct {
+        const char* name;
+        i32* value;
+        i32 fresh;
+    } rows[] = {
+        {"camera object", &CamData.obj, -1},
+        {"camera second object", &CamData.obj2, -1},
+        {"camera fallback object", &CamData.nextObj, -1},
+    };
+    for (const auto& r : rows) *r.value = 5;
+    SYS_ResetState();
+    for (const auto& r : rows) EXPECT_EQ(*r.value, r.fresh) << r.name;
 }
 
 TEST_F(ShellTest, GatesOpenAfterMoreThan33MsAndNeverCatchUp) {

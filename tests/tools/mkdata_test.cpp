@@ -134,9 +134,13 @@ void SampleData::CheckFont(const char* name, u16 size) {
     ASSERT_EQ(f.height, size);
     ASSERT_EQ(f.blockSize, 96 * f.narrowSize + kWideSlots * f.wideSize) << "every wide slot is in the file";
 
-    // Glyph G pixels wide keep to bits 1..G: bit 0 is never drawn, higher bits fall outside the cell.
-    const u32 narrowMask = ((2u << (size >> 1)) - 1) & ~1u;
-    const u32 wideMask = ((2u << size) - 1) & ~1u;
+    // A glyph keeps to the bits its plain window (half + 1 or width + 3 columns) shows of its own row
+    // and never to those it reads for the row above; bit 0 is never drawn.
+    const auto mask = [](u32 window, u32 rowBits) {
+        const u32 low = window >= rowBits ? window + 1 - rowBits : 1u;
+        return ((2u << std::min(window, rowBits - 1)) - 1) & ~((1u << low) - 1);
+    };
+    const u32 narrowMask = mask((size >> 1) + 1, 8u * f.narrowRow), wideMask = mask(size + 3u, 8u * f.wideRow);
     for (char c = 32; c < 127; ++c)
         for (u32 row : Narrow(f, c).rows) ASSERT_EQ(row & ~narrowMask, 0u) << "'" << c << "'";
     u32 drawn = 0;

@@ -1,4 +1,5 @@
 // The game's bitmap fonts and debug glyph pictures, rasterised from a CJK font.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -55,11 +56,16 @@ std::vector<char32_t> WideSlotChars() {
     return chars;
 }
 
-// Screen column c of a glyph G pixels wide shows bit (G - c) of its row; bit 0 stays clear.
-u32 RowBits(const Cell& cell, int y) {
+// The plain drawer shows `window` columns of a row and takes the bits past the row's own bytes from
+// the row below, so ink in a row's lowest bits would show again at the left of the row above: the
+// ink starts above those bits (and above bit 0, which is never drawn).
+int LowestBit(int window, int rowBytes) { return std::max(1, window - 8 * rowBytes + 1); }
+
+// Column x of a cell G pixels wide is bit (G - 1 - x + lowest) of its row.
+u32 RowBits(const Cell& cell, int y, int lowest) {
     u32 bits = 0;
     for (int x = 0; x < cell.width; ++x)
-        if (cell.At(x, y)) bits |= 1u << (cell.width - x);
+        if (cell.At(x, y)) bits |= 1u << (cell.width - 1 - x + lowest);
     return bits;
 }
 
@@ -81,10 +87,11 @@ void BuildOneFont(const std::string& path, const std::string& fontFile, int size
         return;
     }
     tools::FntBuilder font{u16(size), u16(size), kWideSlots};
+    const int narrowLow = LowestBit(half + 1, (half + 7) >> 3), wideLow = LowestBit(size + 3, (size + 7) >> 3);
     Cell cell;
     for (u32 code = 32; code < 127; ++code) {
         if (!narrow.Render(char32_t(code), &cell)) continue;
-        for (int y = 0; y < size; ++y) font.NarrowRow(u8(code), u32(y), RowBits(cell, y));
+        for (int y = 0; y < size; ++y) font.NarrowRow(u8(code), u32(y), RowBits(cell, y, narrowLow));
     }
     for (u32 slot = 0; slot < kWideSlots; ++slot) {
         if (chars[slot] == 0) continue;
@@ -92,7 +99,7 @@ void BuildOneFont(const std::string& path, const std::string& fontFile, int size
             ++result->missing;
             continue;
         }
-        for (int y = 0; y < size; ++y) font.WideRow(slot, u32(y), RowBits(cell, y));
+        for (int y = 0; y < size; ++y) font.WideRow(slot, u32(y), RowBits(cell, y, wideLow));
         ++result->drawn;
     }
     if (!tools::SaveFnt(path, font.Build())) {

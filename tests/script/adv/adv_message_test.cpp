@@ -1,7 +1,10 @@
 // Message text: the speaker prefix, each tag's effect on the laid-out segments, the row rules, choice
 // rectangles and bounds; the reveal frame by frame with decide, clicks, Shift and cancel; the waits
 // 27 and 29 against the real window; and pictures of composed windows.
+#include <algorithm>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "graphics/display/disp.h"
@@ -74,8 +77,8 @@ TEST_F(TextTest, TagsShapeTheSegments) {
     for (const Row& row : rows) {
         Msg.speed = 12;
         Page(row.in);
-        ASSERT_EQ(Msg.segCount, i32(row.segs.size())) << row.in;
-        for (size_t i = 0; i < row.segs.size(); ++i) {
+        EXPECT_EQ(Msg.segCount, i32(row.segs.size())) << row.in;
+        for (size_t i = 0; i < row.segs.size() && i < size_t(Msg.segCount); ++i) {
             const Seg& s = row.segs[i];
             const MSG_LINE& r = MsgLineTbl[i];
             EXPECT_EQ(Text(int(i)), s.text) << row.in << " " << i;
@@ -95,27 +98,83 @@ TEST_F(TextTest, TagsShapeTheSegments) {
     EXPECT_EQ(TextWindow.duration, 75);
 }
 
-TEST_F(TextTest, RubyWithAndWithoutPadding) {
-    // One base character under three ruby characters (30 pixels): three cells, one space-pair each side.
-    Page("/kl[" + kA + "][" + kB + kC + kD + "]" + kA);
-    const MSG_LINE& r = MsgLineTbl[0];
-    EXPECT_EQ(Text(0), "  " + kA + "  " + kA);
-    EXPECT_EQ(r.ruby, 1);
-    EXPECT_EQ(r.baseStart, 2);
-    EXPECT_EQ(r.rubyCount, 3);
-    Page("/kll[" + kA + "][" + kB + kC + kD + "]");
-    EXPECT_EQ(Text(0), kA + "  ");
-    EXPECT_EQ(MsgLineTbl[0].baseStart, 0);
-    // A long base goes in whole; a long ruby keeps what the 37-cell row holds at 10 pixels each.
-    Page("/kl[" + Wide(10) + "][" + kB + "]");
-    EXPECT_EQ(Text(0), Wide(10));
-    EXPECT_EQ(MsgLineTbl[0].baseCount, 10);
-    std::string ruby;
-    for (int i = 0; i < 60; ++i) ruby += kB;
-    Page("/kl[" + kA + "][" + ruby + "]");
-    EXPECT_EQ(MsgLineTbl[0].rubyCount, 51);
-    EXPECT_EQ(Text(0), std::string(36, ' ') + kA + std::string(36, ' '));
-    EXPECT_EQ(std::string(MsgLineTbl[0].rubyText), ruby.substr(0, 102));
+// The columns of the window surface that the shown page inks, first and last (-1 for none).
+std::pair<i32, i32> InkColumns() {
+    plat::Surface* s = ADV_GetTextSurface();
+    SURF_Fill(s, nullptr, TextWindow.key);
+    DrawText_Text(Msg.sprite);
+    std::pair<i32, i32> ink{-1, -1};
+    for (i32 y = 0; y < s->height; ++y)
+        for (i32 x = 0; x < s->width; ++x)
+            if (reinterpret_cast<const u16*>(s->pixels + y * s->pitch)[x] != TextWindow.key) {
+                ink.first = ink.first < 0 ? x : std::min(ink.first, x);
+                ink.second = std::max(ink.second, x);
+            }
+    return ink;
+}
+
+TEST_F(TextTest, RubyKeepsEveryCharacterInsideItsRow) {
+    LoadProbeFont(0, 10);
+    LoadProbeFont(1, 14);
+    std::string trails, ruby60;  // wide characters whose trail byte is a bracket, a slash or a tag letter
+    for (char t : {']', '[', '/', 'k', 'l', 'n'}) trails += std::string("\xA4") + t;
+    for (int i = 0; i < 60; ++i) ruby60 += kB;
+    const std::string bcd = kB + kC + kD, spaces36(36, ' ');
+    struct Seg {
+        std::string text;
+        i32 x, y;
+    };
+    struct Row {
+        std::string in;
+        std::vector<Seg> segs;
+        int rubySeg;  // the segment with the ruby: its text, base start and count
+        std::string ruby;
+        i32 baseStart, baseCount;
+    };
+    const std::vector<Row> rows = {
+        // Three ruby characters (30 pixels) over one base character: three cells, one each side.
+        {"/kl[" + kA + "][" + bcd + "]" + kA, {{"  " + kA + "  " + kA, 0, 0}}, 0, bcd, 2, 1},
+        {"/kll[" + kA + "][" + bcd + "]", {{kA + "  ", 0, 0}}, 0, bcd, 0, 1},
+        {"/kl[" + Wide(10) + "][" + kB + "]", {{Wide(10), 0, 0}}, 0, kB, 0, 10},
+        // A ruby wider than a row keeps what the 37-cell row holds at 10 pixels each.
+        {"/kl[" + kA + "][" + ruby60 + "]", {{spaces36 + kA + spaces36, 0, 0}}, 0, ruby60.substr(0, 102), 36, 1},
+        // Trail bytes that read as brackets or tags belong to their characters, in base and ruby.
+        {"/kl[" + trails + "][" + kB + "]" + kA, {{trails + kA, 0, 0}}, 0, kB, 0, 6},
+        {"/kl[" + kA + kB + kC + "][" + trails + "]", {{"  " + kA + kB + kC + "  ", 0, 0}}, 0, trails, 2, 3},
+        // Single-byte characters in base and ruby: both stay whole; the base fills its last cell.
+        {"/kl[a" + kA + "][x" + kB + kC + "]" + kD, {{"a" + kA + "   " + kD, 0, 0}}, 0, "x" + kB + kC, 0, 2},
+        // A ruby that does not fit the rest of its row goes whole to the next one.
+        {Wide(36) + "/kl[" + kA + "][" + bcd + "]", {{Wide(36), 0, 0}, {"  " + kA + "  ", 0, 26}}, 1, bcd, 2, 1},
+        {Wide(30) + "/kl[" + Wide(20) + "][" + kB + "]", {{Wide(30), 0, 0}, {Wide(20), 0, 26}}, 1, kB, 0, 20},
+        // A base longer than a row runs on as plain text.
+        {"/kl[" + Wide(40) + "][" + kB + "]" + kC,
+         {{Wide(37), 0, 0}, {Wide(40).substr(74) + kC, 0, 26}}, 0, kB, 0, 37},
+        {kA + "/kl[" + Wide(40) + "][" + kB + "]",
+         {{kA, 0, 0}, {Wide(37), 0, 26}, {Wide(40).substr(74), 0, 52}}, 1, kB, 0, 37},
+        // A wide ruby over a base at the row's start without left padding stays inside the row.
+        {"/kll[" + kA + "][" + ruby60.substr(0, 40) + "]", {{kA + std::string(14, ' '), 0, 0}}, 0,
+         ruby60.substr(0, 40), 0, 1},
+    };
+    for (const Row& row : rows) {
+        OpenPage(row.in);
+        // Decide completes the reveal once the current segment shows more than 12 pixels.
+        for (int i = 0; i < 12 && _ass_getpagestate() != ADV_PAGE_SHOWN; ++i) Step(i % 3 == 2 ? 16 : 0);
+        ASSERT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN) << row.in;
+        EXPECT_EQ(Msg.segCount, i32(row.segs.size())) << row.in;
+        for (size_t i = 0; i < row.segs.size() && i < size_t(Msg.segCount); ++i) {
+            const Seg& want = row.segs[i];
+            EXPECT_EQ(std::tuple(Text(int(i)), MsgLineTbl[i].x, MsgLineTbl[i].y), std::tuple(want.text, want.x, want.y))
+                << row.in << " " << i;
+        }
+        const MSG_LINE& r = MsgLineTbl[row.rubySeg];
+        EXPECT_EQ(std::tuple(r.ruby, std::string(r.rubyText ? r.rubyText : ""), r.baseStart, r.baseCount),
+                  std::tuple(1, row.ruby, row.baseStart, row.baseCount))
+            << row.in;
+        // Nothing is drawn outside the row's columns: 37 cells of 14 pixels from the text origin.
+        const auto [first, last] = InkColumns();
+        EXPECT_GE(first, TextWindow.originX - 1) << row.in;
+        EXPECT_LE(last, TextWindow.originX + 37 * 14 + 4) << row.in;
+    }
 }
 
 TEST_F(TextTest, FullRowsKeepTheirCommaAndStopAtSixtyFourSegments) {
