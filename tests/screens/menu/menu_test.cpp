@@ -162,7 +162,8 @@ TEST_F(MenuTest, BackgroundIsPictureRandomModuloSeven) {
         pictures.push_back(bytes(work));
     }
     ASSERT_NE(pictures[0], pictures[6]);
-    for (const auto& [random, picture] : std::vector<std::pair<int, int>>{{0, 0}, {6, 6}, {7, 0}, {13, 6}, {32762, 2}}) {
+    const std::vector<std::pair<int, int>> rows = {{0, 0}, {6, 6}, {7, 0}, {13, 6}, {32762, 2}};
+    for (const auto& [random, picture] : rows) {
         plat::SetRandSource([random = random] { return random; });
         SURF_Fill(work, nullptr, 0);
         MENU_SetBG(0);

@@ -92,11 +92,12 @@ protected:
                 if (!p) continue;
                 const i32 offset = i % 2 == 0 ? p->x - 76 : 340 - p->x;
                 const bool in = m.main && ran != 9;
+                SCOPED_TRACE("plate " + std::to_string(m.first + i) + " at step " + std::to_string(ran));
                 if (in && offset >= 132) {
-                    EXPECT_EQ(p->attr, 0u) << "plate " << m.first + i << " at step " << ran;
+                    EXPECT_EQ(p->attr, 0u);
                 } else {
-                    EXPECT_EQ(p->attr, 64u) << "plate " << m.first + i << " at step " << ran;
-                    EXPECT_EQ(p->level, offset * 30 / (in ? 116 : 132)) << "plate " << m.first + i << " at step " << ran;
+                    EXPECT_EQ(p->attr, 64u);
+                    EXPECT_EQ(p->level, offset * 30 / (in ? 116 : 132));
                 }
             }
     }

@@ -1,4 +1,4 @@
-// The built-in functions on assembled calls, against the real sprites, choices and fade: the bytes
+// The built-in functions on assembled calls, against the real sprites, choices, fade and sound: the bytes
 // each row reads, its frame result, its effect and what the read mode skips; then the maths, the busts
 // with their faces and marks, and the guarded names and indexes.
 #include <map>
@@ -90,22 +90,29 @@ const Row kRows[] = {
     {52, "call setsprite \"pic.bmp\", 79, 11, 22, 7, 0, 0", "", "s79=st3 k1 @11,22 f0/0 d0/0 r0,0,64,48 p7 v1"},
     {52, "call setsprite \"pic.bmp\", 80, 11, 22, 7, 0, 0"},
     {53, "call sprdisp 3, 1, 2, 250", "", "s3=st2 k1 @0,0 f2/250 d0/0 r0,0,64,48 p5 v1"},
-    {54, "call sprpos 3, 7, 8", "", "s3=st3 k1 @7,8 f0/0 d0/0 r0,0,64,48 p5 v1"}, {55, "call sprpri 3, 9", "", "s3=st3 k1 @0,0 f0/0 d0/0 r0,0,64,48 p9 v1"}, {56, "call delsprite2 3", "", "ret=-1 s3=st5 k1 @0,0 f0/0 d0/0 r0,0,64,48"},
+    {54, "call sprpos 3, 7, 8", "", "s3=st3 k1 @7,8 f0/0 d0/0 r0,0,64,48 p5 v1"},
+    {55, "call sprpri 3, 9", "", "s3=st3 k1 @0,0 f0/0 d0/0 r0,0,64,48 p9 v1"},
+    {56, "call delsprite2 3", "", "ret=-1 s3=st5 k1 @0,0 f0/0 d0/0 r0,0,64,48"},
     {57, "call chrdir \"c/\""},
     {58, "call setchr 2, \"pic.bmp\", 11, 22, 7, 1, 150", "", "s82=st2 k1 @11,22 f1/150 d0/0 r0,0,64,48 p7 v1"},
-    {59, "call chrdisp 1, 1, 2, 250", "", "s81=st2 k1 @0,0 f2/250 d0/0 r0,0,64,48 p5 v1"}, {60, "call delchr2 1", "", "s81=st5 k1 @0,0 f0/0 d0/0 r0,0,64,48"},
+    {59, "call chrdisp 1, 1, 2, 250", "", "s81=st2 k1 @0,0 f2/250 d0/0 r0,0,64,48 p5 v1"},
+    {60, "call delchr2 1", "", "s81=st5 k1 @0,0 f0/0 d0/0 r0,0,64,48"},
     {61, "call delchr 1", "", "ret=-1 s81=-"}, {61, "call delchr 17", "", "ret=17"},
     {62, "call chrpos 1, 5, 6", "", "s81=st3 k1 @5,6 f0/0 d0/0 r0,0,64,48 p5 v1"},
-    {63, "call chrattr 1, 2, 40", "", "s81=st3 k1 @0,0 f0/0 d2/40 r0,0,64,48 p5 v1"}, {64, "call chrrect 1, 1, 2, 30, 40", "", "s81=st3 k1 @0,0 f0/0 d0/0 r1,2,30,40 p5 v1"},
+    {63, "call chrattr 1, 2, 40", "", "s81=st3 k1 @0,0 f0/0 d2/40 r0,0,64,48 p5 v1"},
+    {64, "call chrrect 1, 1, 2, 30, 40", "", "s81=st3 k1 @0,0 f0/0 d0/0 r1,2,30,40 p5 v1"},
     {65, "call bustdir \"b/\""},
     {66, "call setbust 2, \"btst_01.spr\", 2, 1, 0, 0", "", "s98=st3 k2 @512,480 f0/0 d0/0 r0,0,0,0 p16 v1 pg1"},
     {66, "call setbust 0, \"btst_01.spr\", 0, 2, 1, 100", "", "s96=st2 k2 @128,480 f1/100 d0/0 r0,0,0,0 p16 v1 pg2"},
     {67, "call setbust2 2, 1, 0, 2, -1, 0", "_ass_loadface(1, <d>/face_01.spr)",
      "s98=st5 k2 @128,480 f0/0 d0/0 r0,0,0,0 p16 v0 pg2"},
     {68, "call setbust3 3", "_ass_loadface(3, <d>/face_03.spr)",
-     "marks=0101000000000000 s99=st5 k2 @320,480 f0/0 d0/0 r0,0,0,0 p16 v0 pg0"}, {69, "call bustdisp 1, 1, 1, 250", "", "s97=st2 k2 @320,480 f1/250 d0/0 r0,0,0,0 p16 v1 pg0"},
-    {70, "call delbust2 1", "", "s97=st5 k2 @320,480 f0/0 d0/0 r0,0,0,0"}, {71, "call delbust 1", "_ass_releaseface(1)", "marks=0000000000000000 ret=-1 s97=-"},
-    {72, "call bustpos 1, 0", "", "s97=st3 k2 @128,480 f0/0 d0/0 r0,0,0,0 p16 v1 pg0"}, {73, "call bustpage 1, 2", "", "s97=st3 k2 @320,480 f0/0 d0/0 r0,0,0,0 p16 v1 pg2"},
+     "marks=0101000000000000 s99=st5 k2 @320,480 f0/0 d0/0 r0,0,0,0 p16 v0 pg0"},
+    {69, "call bustdisp 1, 1, 1, 250", "", "s97=st2 k2 @320,480 f1/250 d0/0 r0,0,0,0 p16 v1 pg0"},
+    {70, "call delbust2 1", "", "s97=st5 k2 @320,480 f0/0 d0/0 r0,0,0,0"},
+    {71, "call delbust 1", "_ass_releaseface(1)", "marks=0000000000000000 ret=-1 s97=-"},
+    {72, "call bustpos 1, 0", "", "s97=st3 k2 @128,480 f0/0 d0/0 r0,0,0,0 p16 v1 pg0"},
+    {73, "call bustpage 1, 2", "", "s97=st3 k2 @320,480 f0/0 d0/0 r0,0,0,0 p16 v1 pg2"},
     {74, "call empty"}, {75, "call empty2"}, {76, "call empty3"},
     {77, "call playbgm 3", "", "bgm=3,5"}, {78, "call stopbgm", "", "bgm=-1,0"},
     {79, "call playse 2, 1", "", "se2=5"}, {80, "call playse2 2, 0, 50, 9", "", "se2=1 sev=50"},
@@ -155,7 +162,8 @@ protected:
         for (int n : {kSeRow, kSePrepared})
             dir.Write(std::string("Wav/") + SeTbl[n].stem + ".wav", tools::MakeWave(wave, tools::IndexSamples16(400)));
         for (int n : {kBgmRow, kBgmPrepared})
-            dir.Write(std::string("Music/") + BgmTbl[n].stem + ".wav", tools::MakeWave(wave, tools::IndexSamples16(800)));
+            dir.Write(std::string("Music/") + BgmTbl[n].stem + ".wav",
+                      tools::MakeWave(wave, tools::IndexSamples16(800)));
         plat::AudioSetManualMix(8000);
         ASSERT_EQ(SND_InitDevice(nullptr), 1);
         for (int n : {kSeRow, kSePrepared}) SeBuffer[n] = SND_LoadSound(MakeFilePath("Wav\\%s.wav", SeTbl[n].stem));
