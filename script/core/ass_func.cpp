@@ -588,13 +588,11 @@ void _ass_func_bustpage() {
 void _ass_func_playbgm() {
     const i32 n = ReadParam();
     if (ReadMode()) return;
-    ASS_Trace("BGM_Play(%d, 1)", n);
     BGM_Play(n, 1);
 }
 
 void _ass_func_stopbgm() {
     ASS_ReadDummyScrData(1);
-    ASS_Trace("BGM_Stop()");
     BGM_Stop();
 }
 
@@ -603,10 +601,8 @@ void PlaySe(bool volume) {
     const i32 level = volume ? ReadParam() : 0;
     if (volume) ReadParam();
     if (ReadMode()) return;
-    ASS_Trace("SE_Play(%d, %d)", n, loop);
     SE_Play(n, loop);
     if (!volume) return;
-    ASS_Trace("SE_SetVolume(%d)", level);
     SE_SetVolume(level);
 }
 
@@ -616,7 +612,6 @@ void _ass_func_playse2() { PlaySe(true); }
 void _ass_func_stopse() {
     const i32 n = ReadParam();
     if (ReadMode()) return;
-    ASS_Trace("SE_Stop(%d)", n);
     SE_Stop(n);
 }
 

@@ -51,6 +51,13 @@ TEST_F(MenuTest, MechCardsInterlockLowerIndexWinsAndCardTwentyFourKeepsLeftAndRi
     EXPECT_EQ(MenuMekaItem[0].x, 80);
     EXPECT_EQ(MenuMekaItem[1].x, 124);
     EXPECT_EQ(MenuMekaItem[5].y, 131);
+    // The highlight over each card: even cards take the band at y 48 of the menu picture, odd ones 144.
+    for (int i : {0, 1, 24}) {
+        const RECT src = SPR_GetTSpr(MenuMekaItem[i].spr2)->src;
+        const i32 top = i % 2 ? 144 : 48;
+        EXPECT_TRUE(src.left == 0 && src.top == top && src.right == MENU_CARD_W && src.bottom == top + MENU_CARD_H)
+            << i << ": " << src.left << "," << src.top << "," << src.right << "," << src.bottom;
+    }
     // Card 0's band and card 1's band share the row y + 24.
     EXPECT_EQ(MENU_MEKA_HitCard(200, 104), 0);
     EXPECT_EQ(MENU_MEKA_HitCard(200, 105), 1);

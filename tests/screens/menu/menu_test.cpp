@@ -3,9 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "graphics/display/grp.h"
+#include "graphics/display/surf.h"
 #include "menu_support.h"
 #include "platform/encoding.h"
 #include "platform/net.h"
+#include "platform/random.h"
 #include "screens/panel/ims_pnl.h"
 
 namespace {
@@ -144,6 +147,29 @@ TEST_F(MenuTest, WebItemMinimisesOpensThePageAndStays) {
     EXPECT_EQ(urls.size(), 1u);
     EXPECT_EQ(MenuMain.state, 3);
     CloseFlag = 0;
+}
+
+// The menu background is one of its seven pictures, chosen by the random number modulo seven.
+TEST_F(MenuTest, BackgroundIsPictureRandomModuloSeven) {
+    plat::Surface* work = SPR_GetSlotSurf(ScreenWorkSurf);
+    const auto bytes = [](const plat::Surface* s) {
+        return std::vector<u8>(s->pixels, s->pixels + size_t(s->pitch) * s->height);
+    };
+    std::vector<std::vector<u8>> pictures;
+    for (int n = 0; n < 7; ++n) {
+        SURF_Fill(work, nullptr, 1);
+        SURF_LoadImageTo(work, MakeFilePath("Bmp\\MenuBG%02d.bmp", n), 0, 0, 0, nullptr);
+        pictures.push_back(bytes(work));
+    }
+    ASSERT_NE(pictures[0], pictures[6]);
+    const std::vector<std::pair<int, int>> rows = {{0, 0}, {6, 6}, {7, 0}, {13, 6}, {32762, 2}};
+    for (const auto& [random, picture] : rows) {
+        plat::SetRandSource([random = random] { return random; });
+        SURF_Fill(work, nullptr, 0);
+        MENU_SetBG(0);
+        EXPECT_TRUE(bytes(work) == pictures[size_t(picture)]) << random;
+    }
+    plat::SetRandSource({});
 }
 
 }  // namespace

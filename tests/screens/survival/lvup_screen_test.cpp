@@ -11,7 +11,9 @@
 #include "lvup_support.h"
 #include "battle/data/waza_data.h"
 #include "battle/meka/waza.h"
+#include "graphics/blit/blt.h"
 #include "graphics/display/disp.h"
+#include "graphics/display/surf.h"
 #include "platform/audio.h"
 #include "platform/surface.h"
 #include "screens/save/save.h"
@@ -153,7 +155,11 @@ TEST_F(LevelUpScreen, BuildPlacesTheBarsAndTakesTheGains) {
 }
 
 TEST_F(LevelUpScreen, FillSoundsBannerAndEnd) {
+    GameData.exp[3].mastery = 5;  // group 3 costs 37 of its 42: the saved 5 shown in a strip
     Frame();
+    // The picture as built, for the pieces the fill adds over it.
+    plat::Surface* built = SURF_Create(640, 480, 0);
+    BLT_Copy(built, 0, 0, SPR_GetSlotSurf(ScreenWorkSurf), nullptr, 0);
     for (int n : kSounds) Played(n);
     // Nothing fills before 500 ms.
     clock_.Set(LvupStartTime + 499);
@@ -198,17 +204,28 @@ TEST_F(LevelUpScreen, FillSoundsBannerAndEnd) {
     const auto at = [](const plat::Surface* s, i32 x, i32 y) {
         return reinterpret_cast<const u16*>(s->pixels + y * s->pitch)[x];
     };
+    // A piece copied with its key, or (level above 0) added at that level over the built picture.
     struct Piece {
         const char* what;
         i32 x, y;
         RECT src;
+        i32 level = 0;
     };
     const Piece pieces[] = {
         {"the cost the countdown took", 206, LVUP_LineY(0, 0) + 23, {402, 8, 404, 11}},
         {"the gain's second digit, 2", 558, LVUP_LineY(0, 0) + 1, {524, 0, 530, 9}},
         {"the stars of level 1 after the rise", 324, LVUP_LineY(0, 1) + 4, {392, 68, 404, 80}},
+        {"the saved cost of group 3", 221, LVUP_LineY(1, 0) + 23, {417, 4, 422, 7}},
+        {"the level-up label of bar 1", 480, LVUP_LineY(0, 1) + 12, {380, 52, 520, 68}, 32},
     };
     for (const Piece& p : pieces) {
+        if (p.level > 0) {
+            BLT_AlphaAdd(built, p.x, p.y, SPR_GetSlotSurf(LvupSurf), &p.src, p.level, 0, 1);
+            for (i32 y = p.y; y < p.y + p.src.bottom - p.src.top; y++)
+                for (i32 x = p.x; x < p.x + p.src.right - p.src.left; x++)
+                    ASSERT_EQ(at(work, x, y), at(built, x, y)) << p.what << " at " << x << "," << y;
+            continue;
+        }
         int shown = 0;
         for (i32 y = p.src.top; y < p.src.bottom; y++)
             for (i32 x = p.src.left; x < p.src.right; x++) {
@@ -219,6 +236,7 @@ TEST_F(LevelUpScreen, FillSoundsBannerAndEnd) {
         EXPECT_GT(shown, 0) << p.what;
     }
     EXPECT_EQ(at(SPR_GetSlotSurf(LvupBarTbl[1].surf), 50, 6), 0);
+    SURF_Release(built);
 
     // The wait holds until a click or a key.
     for (int f = 0; f < 5; f++) EXPECT_EQ(Frame(), 0);

@@ -72,9 +72,34 @@ protected:
     }
 
     void Frame(u32 advance = kFrameMs) {
+        const int ran = W.step;
         TITLE_Renew();
         TITLE_Draw();
+        if (platesChecked_) CheckPlates(ran);
         clock_.Advance(advance);
+    }
+    // Each plate's alpha level follows its offset (read from its x): × 30 / 116 for the main menu's
+    // plates coming in, which turn plain once they stand at 132; × 30 / 132 for them going out (step 9)
+    // and for the submenu's plates.
+    void CheckPlates(int ran) const {
+        const struct {
+            int first, count;
+            bool main;
+        } menus[] = {{TITLE_ELEM_PLATE, TITLE_MENU_MAX, true}, {TITLE_ELEM_SUBPLATE, TITLE_SUBMENU_MAX, false}};
+        for (const auto& m : menus)
+            for (int i = 0; i < m.count; ++i) {
+                const TSPR_DATA* p = Spr(m.first + i);
+                if (!p) continue;
+                const i32 offset = i % 2 == 0 ? p->x - 76 : 340 - p->x;
+                const bool in = m.main && ran != 9;
+                SCOPED_TRACE("plate " + std::to_string(m.first + i) + " at step " + std::to_string(ran));
+                if (in && offset >= 132) {
+                    EXPECT_EQ(p->attr, 0u);
+                } else {
+                    EXPECT_EQ(p->attr, 64u);
+                    EXPECT_EQ(p->level, offset * 30 / (in ? 116 : 132));
+                }
+            }
     }
     // A press for one frame, then a frame at the same time that sees the release.
     void Key(int dik, u32 advance = kFrameMs) {
@@ -120,11 +145,13 @@ protected:
     plat::FakeInputBackend input_;
     test::DebugCapture debug_;
     int slotsBefore_ = 0, sprBefore_ = 0;
+    bool platesChecked_ = false;
 };
 
 }  // namespace
 
 TEST_F(TitleScreen, TheIntroRunsItsPartsByTheClockIntoTheMenuAndStartsTheMusicOnce) {
+    platesChecked_ = true;
     Frame();  // init
     EXPECT_EQ(W.state, 0);
     EXPECT_EQ(CUR_GetType(), 0);
@@ -298,6 +325,7 @@ TEST_F(TitleScreen, ATripToTheSubmenuDoesNotRestartTheIdleTimer) {
 
 TEST_F(TitleScreen, TheSubmenuOpensAndACancelOrARightClickBuildsTheMainMenuAgain) {
     ToMenu();
+    platesChecked_ = true;
     MouseAt(20, 20);
     for (const bool click : {false, true}) {
         W.selected = 2;

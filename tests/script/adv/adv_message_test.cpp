@@ -263,6 +263,36 @@ TEST_F(TextTest, FullLineRevealsInFortyFourUpdatesAndShowsInTheFortySeventh) {
     EXPECT_EQ(std::vector<int>(se.begin() + 44, se.end()), std::vector<int>(6, 0));
 }
 
+// The ruby over a base appears once the base's segment is revealed whole, never while it comes in.
+TEST_F(TextTest, RubyWaitsUntilItsBaseIsRevealed) {
+    LoadProbeFont(0, 10);
+    LoadProbeFont(1, 14);
+    const auto band = [this] {  // the ten rows of the window above the first row of text
+        const TEXT_WINDOW& w = TextWindow;
+        std::vector<u16> px;
+        const i32 top = w.y + w.originY + MsgLineTbl[0].y - 11;
+        for (i32 y = top; y < top + 10; ++y)
+            for (i32 x = w.x; x < w.x + w.w; ++x) px.push_back(Pixel(x, y));
+        return px;
+    };
+    OpenPage("  " + kA + "  " + kB);
+    Step();
+    DrawAll();
+    const std::vector<u16> plain = band();
+    OpenPage("/kl[" + kA + "][" + kB + kC + kD + "]" + kB);
+    int partial = 0, whole = 0;
+    for (int u = 0; u < 12; ++u) {
+        Step();
+        DrawAll();
+        const MSG_LINE& r = MsgLineTbl[0];
+        const bool revealed = r.width >= 4 * r.glyphW;  // the segment's four cells: "  A  B"
+        (revealed ? whole : partial)++;
+        EXPECT_EQ(band() != plain, revealed) << "update " << u << ", " << r.width << " pixels revealed";
+    }
+    EXPECT_GT(partial, 0);
+    EXPECT_GT(whole, 0);
+}
+
 TEST_F(TextTest, DecideCompletesPastTwelvePixelsAndThenFinishes) {
     OpenPage(Wide(37));
     Step();

@@ -68,8 +68,9 @@ TEST_F(AdvFade, FadeInDarkensASnapshotOfTheBattlePictureByTheClock) {
 }
 
 TEST_F(AdvFade, FadeOutStaysBlackUntilANewScript) {
-    Run("call fade2 100\ncall keywait");
+    Run("call loadsprite \"pic.bmp\", 50, 40, 5, 1\ncall fade2 100\ncall keywait");
     EXPECT_EQ(Loop(), 3);
+    EXPECT_TRUE(OverlayAt(32));  // the picture whole at the start
     clock.Advance(50);
     EXPECT_TRUE(OverlayAt(16));
     clock.Advance(50);
