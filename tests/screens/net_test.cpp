@@ -96,7 +96,11 @@ TEST_F(NetTest, DownloadsLeaveTheServedBytesInTheDownloadFile) {
             SCOPED_TRACE(c.name);
             debug_.Clear();
             EXPECT_EQ(c.run(), 0);
-            EXPECT_EQ(debug_.text(), kOpened + "FileOpen NG!\r\n");
+            // Without the folder the file layer first says which temporary it could not make.
+            const std::string told = debug_.text();
+            EXPECT_EQ(told.rfind(kOpened, 0), 0u) << told;
+            EXPECT_TRUE(told.ends_with("FileOpen NG!\r\n")) << told;
+            EXPECT_EQ(told.find("cannot make the temporary") != std::string::npos, !full) << told;
             EXPECT_EQ(dir_.Read("Dat/test.txt"), full ? "old" : "");
         }
     }
