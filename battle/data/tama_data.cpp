@@ -184,14 +184,14 @@ void LinkTail(TAMA_DATA* d) {
 // Writes the table and the records kept past it, each record passed through `edit` first.
 template <class Edit>
 int SaveTable(Edit edit) {
-    const size_t table = 2 + size_t(TAMA_FILE_SIZE) * size_t(TamaDataCount);
-    std::vector<u8> bytes(table + g_beyond.size(), 0);
     // The on-disk form: messages show it as the platform writes it.
     const std::string path = plat::ResolvePath(MakeFilePath(kTamaFile));
     if (g_unreadable) {
         DebugMsg("%s: not saved; it could not be read when loaded, and a save would replace it", path.c_str());
         return 0;
     }
+    const size_t table = 2 + size_t(TAMA_FILE_SIZE) * size_t(TamaDataCount);
+    std::vector<u8> bytes(table + g_beyond.size(), 0);
     RecWriter{bytes.data()}.Field(0, i16(TamaDataCount + g_beyond.size() / TAMA_FILE_SIZE));
     for (int i = 0; i < TamaDataCount; ++i) {
         if (!TamaDataTbl[i]) continue;
