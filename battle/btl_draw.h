@@ -1,5 +1,5 @@
 // The battle renderer: one world frame (camera step and scroll, background-object pieces, sprite
-// placement) and the 512 sprite slots in three passes — the layers behind the world, the world layer
+// placement) and the sprite slots in three passes — the layers behind the world, the world layer
 // sorted by y with its shadows, the layers in front — through the battle's own choice of blits. Also
 // the battle's sprite animation step, which tells the owning objects when a sequence ends, and the
 // small draw services around it (draw skip, world redraw, zoom rectangle, hit-rectangle overlay).

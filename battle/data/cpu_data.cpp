@@ -112,6 +112,9 @@ void ClearUnused(CPU_DATA* d) {
     }
 }
 
+// Types whose last load found the file but could not read it: saves are refused until a load reads it.
+bool g_unreadable[MEKA_TYPE_MAX];
+
 MEKA_TYPE_DATA* CheckType(int type, const char* caller) {
     MEKA_TYPE_DATA* t = MEKA_GetTypeData(type);
     if (!t) DebugMsg("%s: mech type %d is outside 0..%d", caller, type, MEKA_TYPE_MAX - 1);
@@ -133,6 +136,10 @@ int WriteRecordFile(int type, const CPU_DATA& data) {
     CPU_WriteRecord(&data, bytes.data());
     // The on-disk form: messages show it as the platform writes it.
     const std::string path = plat::ResolvePath(MakeFilePath("Dat\\%s.cpu", MekaNameTbl[type]));
+    if (g_unreadable[type]) {
+        DebugMsg("%s: not saved; it could not be read when loaded, and a save would replace it", path.c_str());
+        return 0;
+    }
     if (!WriteBinaryFile(path.c_str(), bytes.data(), i32(bytes.size()))) {
         DebugMsg("%s:Write error", path.c_str());
         return 0;
@@ -214,16 +221,21 @@ int CPU_LoadData(int type) {
     DebugMsg("●メモリ確保 ： メカNo.%2dＣＰＵデータ ： %d Byte", type, CPU_DATA_SIZE);
     // The on-disk form: messages show it as the platform writes it.
     const std::string path = plat::ResolvePath(MakeFilePath("Dat\\%s.cpu", MekaNameTbl[type]));
+    g_unreadable[type] = false;
     plat::File* file = plat::FileOpenRead(path.c_str());
-    if (!file) {
-        // CPU mechs of the type play on the defaults, and the editor can save them.
-        DebugMsg("%s:Open error; the CPU data starts from the defaults", path.c_str());
+    const bool opened = file != nullptr;
+    std::vector<u8> bytes(CPU_DATA_SIZE, 0);
+    const i64 got = opened ? plat::FileRead(file, bytes.data(), CPU_DATA_SIZE) : -1;
+    plat::FileClose(file);
+    if (got < 0) {
+        // CPU mechs of the type play on the defaults. The editor can save them over a missing file,
+        // never over one that is there but could not be read.
+        g_unreadable[type] = opened || plat::FileExists(path.c_str());
+        DebugMsg("%s:%s error; the CPU data starts from the defaults%s", path.c_str(), opened ? "Read" : "Open",
+                 g_unreadable[type] ? ", and saves keep the file until it can be read" : "");
         CPU_FillDefault(t->cpu);
         return 0;
     }
-    std::vector<u8> bytes(CPU_DATA_SIZE, 0);
-    if (plat::FileRead(file, bytes.data(), CPU_DATA_SIZE) < 0) DebugMsg("%s:Read error", path.c_str());
-    plat::FileClose(file);
     CPU_ReadRecord(bytes.data(), t->cpu);
     return 1;
 }

@@ -116,8 +116,9 @@ struct CPU_DATA {
 };
 
 // Each returns 0 and does nothing for a mech type outside 0..24.
-// Takes a reference; the first one reads the file. 1 when read; 0 when the file is missing: the
-// reference counts and the type gets a fresh record with the defaults.
+// Takes a reference; the first one reads the file. 1 when read; 0 when the file is missing or cannot
+// be read: the reference counts and the type gets a fresh record with the defaults. A file that is
+// there but could not be read is never replaced: saves are refused until a later load reads it.
 int CPU_LoadData(int type);
 // Drops a reference; the last one frees the record. Nothing happens at 0 references.
 int CPU_ReleaseData(int type);

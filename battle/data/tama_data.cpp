@@ -29,6 +29,9 @@ constexpr u8 kNewTamaName[] = {0x90, 0x56, 0x8B, 0x4B, 0x92, 0x65};
 // The records a file held past the table's TAMA_MAX, as read (a cut last one zero-filled): a save
 // writes them back after the table so that loading and saving loses nothing.
 std::vector<u8> g_beyond;
+// The last load found the file but could not read it whole: a save would replace records it never
+// saw, so saves are refused until a load reads it.
+bool g_unreadable;
 
 template <class Io, class Step>
 void StepFields(const Io& io, Step& s) {
@@ -178,21 +181,31 @@ void LinkTail(TAMA_DATA* d) {
     ++TamaListCount;
 }
 
-// The file bytes of the table, each record passed through `edit` first.
+// Writes the table and the records kept past it, each record passed through `edit` first.
 template <class Edit>
 int SaveTable(Edit edit) {
+    // The on-disk form: messages show it as the platform writes it.
+    const std::string path = plat::ResolvePath(MakeFilePath(kTamaFile));
+    if (g_unreadable) {
+        DebugMsg("%s: not saved; it could not be read when loaded, and a save would replace it", path.c_str());
+        return 0;
+    }
     const size_t table = 2 + size_t(TAMA_FILE_SIZE) * size_t(TamaDataCount);
     std::vector<u8> bytes(table + g_beyond.size(), 0);
     RecWriter{bytes.data()}.Field(0, i16(TamaDataCount + g_beyond.size() / TAMA_FILE_SIZE));
-    std::copy(g_beyond.begin(), g_beyond.end(), bytes.begin() + std::ptrdiff_t(table));
     for (int i = 0; i < TamaDataCount; ++i) {
         if (!TamaDataTbl[i]) continue;
         TAMA_DATA copy = *TamaDataTbl[i];
         edit(&copy);
         TAMA_WriteRecord(&copy, bytes.data() + 2 + size_t(TAMA_FILE_SIZE) * size_t(i));
     }
-    // The on-disk form: messages show it as the platform writes it.
-    const std::string path = plat::ResolvePath(MakeFilePath(kTamaFile));
+    // The records kept past the table go through the same fields as the table's.
+    for (size_t at = 0; at < g_beyond.size(); at += TAMA_FILE_SIZE) {
+        TAMA_DATA copy{};
+        TAMA_ReadRecord(g_beyond.data() + at, &copy);
+        edit(&copy);
+        TAMA_WriteRecord(&copy, bytes.data() + table + at);
+    }
     if (!WriteBinaryFile(path.c_str(), bytes.data(), i32(bytes.size()))) {
         DebugMsg("%s:Write error", path.c_str());
         return 0;
@@ -241,73 +254,73 @@ void TAMA_ClearData() {
 
 int TAMA_LoadData() {
     TAMA_ClearData();
+    g_unreadable = false;
     // The on-disk form: messages show it as the platform writes it.
     const std::string path = plat::ResolvePath(MakeFilePath(kTamaFile));
     plat::File* file = plat::FileOpenRead(path.c_str());
     if (!file) {
-        DebugMsg("%s:Open error", path.c_str());
+        if (plat::FileExists(path.c_str())) {
+            DebugMsg("%s:Open error; the file is there, so saves keep it until it can be read", path.c_str());
+            g_unreadable = true;
+        } else {
+            DebugMsg("%s:Open error", path.c_str());
+        }
         return 0;
     }
     const i64 size = plat::FileSize(file);
     // A count cut short reads its missing byte as zero, like any other field.
     u8 head[2] = {};
-    if (plat::FileRead(file, head, 2) < 0) head[0] = head[1] = 0;
+    const i64 headRead = plat::FileRead(file, head, 2);
     i16 count = 0;
     RecReader{head}.Field(0, count);
     if (count < 0) {
         DebugMsg("%s: record count %d is negative; nothing loaded", path.c_str(), count);
         count = 0;
     }
-    // Records the file at least begins; the rest of a cut record reads as zeros.
+    // Records the file at least begins; the rest of a cut record reads as zeros. They are read in one
+    // go, so a read error leaves nothing half loaded that a save could then write back short.
     const i64 held = size >= 2 ? (size - 2 + TAMA_FILE_SIZE - 1) / TAMA_FILE_SIZE : 0;
-    const i64 beyond = std::min<i64>(count, held) - TAMA_MAX;
+    std::vector<u8> bytes(size_t(std::min<i64>(count, held)) * TAMA_FILE_SIZE, 0);
+    const i64 got = headRead < 0 ? -1 : plat::FileRead(file, bytes.data(), i64(bytes.size()));
+    plat::FileClose(file);
+    if (got < 0) {
+        DebugMsg("%s:Read error; nothing loaded, and saves keep the file until it can be read", path.c_str());
+        g_unreadable = true;
+        return 0;
+    }
+    bytes.resize(size_t((got + TAMA_FILE_SIZE - 1) / TAMA_FILE_SIZE) * TAMA_FILE_SIZE);
+    const i64 records = i64(bytes.size()) / TAMA_FILE_SIZE;
     if (count > TAMA_MAX) {
         DebugMsg("%s: record count %d is above %d; the first %d are loaded, the rest kept for saving",
                  path.c_str(), count, TAMA_MAX, TAMA_MAX);
         count = TAMA_MAX;
     }
-    if (count > held) {
+    if (count > records) {
         DebugMsg("%s: record count %d but the file holds %lld; loading those", path.c_str(), count,
-                 static_cast<long long>(held));
-        count = i16(held);
+                 static_cast<long long>(records));
+        count = i16(records);
     }
     for (int i = 0; i < count; ++i) {
         TamaDataTbl[i] = static_cast<TAMA_DATA*>(plat::GlobalAllocZero(sizeof(TAMA_DATA)));
         if (!TamaDataTbl[i]) {
             ShowOutOfMemory();
-            plat::FileClose(file);
             TAMA_ClearData();
+            g_unreadable = true;
             return 0;
         }
     }
     TamaDataCount = count;
     DebugMsg("TAMA_DATA 已保有 %d Byte 之記憶容量", count * TAMA_MEM_SIZE);
-    u8 bytes[TAMA_FILE_SIZE];
     for (int i = 0; i < count; ++i) {
-        std::memset(bytes, 0, sizeof(bytes));
-        const i64 got = plat::FileRead(file, bytes, TAMA_FILE_SIZE);
-        if (got <= 0) {
-            DebugMsg("%s:Read error at record %d; %d records kept", path.c_str(), i, i);
-            for (int j = i; j < count; ++j) {
-                plat::GlobalFree(TamaDataTbl[j]);
-                TamaDataTbl[j] = nullptr;
-            }
-            TamaDataCount = i16(i);
-            break;
-        }
         TAMA_DATA* d = TamaDataTbl[i];
-        TAMA_ReadRecord(bytes, d);
+        TAMA_ReadRecord(bytes.data() + size_t(TAMA_FILE_SIZE) * size_t(i), d);
         d->index = i16(i);
         d->prev = d->next = -1;
         // A record stored free stays a free slot (and is saved as it is).
         if (d->inUse) LinkTail(d);
     }
-    if (TamaDataCount == TAMA_MAX && beyond > 0) {
-        g_beyond.assign(size_t(beyond) * TAMA_FILE_SIZE, 0);
-        const i64 got = plat::FileRead(file, g_beyond.data(), i64(g_beyond.size()));
-        g_beyond.resize(size_t((std::max<i64>(got, 0) + TAMA_FILE_SIZE - 1) / TAMA_FILE_SIZE) * TAMA_FILE_SIZE);
-    }
-    plat::FileClose(file);
+    const i64 beyond = records - TAMA_MAX;
+    if (beyond > 0) g_beyond.assign(bytes.begin() + std::ptrdiff_t(TAMA_MAX) * TAMA_FILE_SIZE, bytes.end());
     return 1;
 }
 

@@ -167,7 +167,9 @@ extern i16 TamaListTail;
 extern i16 TamaListCount;
 
 // Clears the table, then loads "Dat\Tama.dat" (a short file reads as zeros). 1 when loaded; 0 when
-// missing or out of memory. Records past TAMA_MAX are kept as bytes, outside the table.
+// missing, unreadable or out of memory. Records past TAMA_MAX are kept as bytes, outside the table.
+// A file that is there but could not be read whole is never replaced: saves are refused until a
+// later load reads it.
 int TAMA_LoadData();
 // Writes every record of the table, then the records kept past it; 0 (old file kept) on any failure.
 int TAMA_SaveData();
@@ -179,7 +181,8 @@ int TAMA_UnlinkData(int n);
 void TAMA_ClearData();
 // Appends a new record with the defaults at the next index; 1, or 0 when the table is full or memory is out.
 int TAMA_NewData();
-// Rewrites the file from the named fields only (reserved bytes and own indices 0); 0 on failure.
+// Rewrites the file from the named fields only (reserved bytes and own indices 0), the records kept
+// past the table too; 0 on failure.
 int TAMA_ConvertData();
 // The record of a weapon number, or null outside the table or for an empty entry.
 TAMA_DATA* TAMA_GetData(int n);

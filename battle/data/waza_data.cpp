@@ -123,6 +123,10 @@ void ClearUnused(WAZA_DATA* d) {
     }
 }
 
+// Types whose last load found the file but could not read it whole: a save would replace records it
+// never saw, so saves are refused until a load reads it.
+bool g_unreadable[MEKA_TYPE_MAX];
+
 // A loaded type's entry; null (with a debug line naming the caller) otherwise.
 MEKA_TYPE_DATA* LoadedType(int type, const char* caller) {
     MEKA_TYPE_DATA* t = MEKA_GetTypeData(type);
@@ -159,6 +163,10 @@ int WriteFile(int type, const MEKA_TYPE_DATA* t, Edit edit) {
     }
     // The on-disk form: messages show it as the platform writes it.
     const std::string path = plat::ResolvePath(MakeFilePath("Dat\\%s.waz", MekaNameTbl[type]));
+    if (g_unreadable[type]) {
+        DebugMsg("%s: not saved; it could not be read when loaded, and a save would replace it", path.c_str());
+        return 0;
+    }
     if (!WriteBinaryFile(path.c_str(), bytes.data(), i32(bytes.size()))) {
         DebugMsg("%s:Write error", path.c_str());
         return 0;
@@ -166,57 +174,65 @@ int WriteFile(int type, const MEKA_TYPE_DATA* t, Edit edit) {
     return 1;
 }
 
-// Reads the type's file into its (empty) entry; 0 when it cannot be opened or memory is out.
+// Reads the type's file into its (empty) entry; 0 when it cannot be opened or read, or memory is out.
 int ReadFile(int type, MEKA_TYPE_DATA* t) {
     // The on-disk form: messages show it as the platform writes it.
     const std::string path = plat::ResolvePath(MakeFilePath("Dat\\%s.waz", MekaNameTbl[type]));
     plat::File* file = plat::FileOpenRead(path.c_str());
     if (!file) {
-        DebugMsg("%s:Open error", path.c_str());
+        if (plat::FileExists(path.c_str())) {
+            DebugMsg("%s:Open error; the file is there, so saves keep it until it can be read", path.c_str());
+            g_unreadable[type] = true;
+        } else {
+            DebugMsg("%s:Open error", path.c_str());
+        }
         return 0;
     }
     const i64 size = plat::FileSize(file);
     u8 head[2] = {};
     i16 count = 0;
-    if (plat::FileRead(file, head, 2) == 2) RecReader{head}.Field(0, count);
+    const i64 headRead = plat::FileRead(file, head, 2);
+    if (headRead == 2) RecReader{head}.Field(0, count);
     if (count < 0) {
         DebugMsg("%s: record count %d is negative; nothing loaded", path.c_str(), count);
         count = 0;
     }
-    // Records the file at least begins; the rest of a cut record reads as zeros.
+    // Records the file at least begins; the rest of a cut record reads as zeros. They are read in one
+    // go, so a read error leaves nothing half loaded that a save could then write back short.
     const i64 held = size >= 2 ? (size - 2 + WAZA_FILE_SIZE - 1) / WAZA_FILE_SIZE : 0;
-    if (count > held) {
+    std::vector<u8> bytes(size_t(std::min<i64>(count, held)) * WAZA_FILE_SIZE, 0);
+    const i64 got = headRead < 0 ? -1 : plat::FileRead(file, bytes.data(), i64(bytes.size()));
+    plat::FileClose(file);
+    if (got < 0) {
+        DebugMsg("%s:Read error; nothing loaded, and saves keep the file until it can be read", path.c_str());
+        g_unreadable[type] = true;
+        return 0;
+    }
+    const i64 records = (got + WAZA_FILE_SIZE - 1) / WAZA_FILE_SIZE;
+    if (count > records) {
         DebugMsg("%s: record count %d but the file holds %lld; loading those", path.c_str(), count,
-                 static_cast<long long>(held));
-        count = i16(held);
+                 static_cast<long long>(records));
+        count = i16(records);
     }
     t->waza = static_cast<WAZA_DATA**>(plat::GlobalAllocZero(sizeof(WAZA_DATA*) * size_t(count)));
     if (!t->waza) {
         DebugMsg("%s: out of memory", path.c_str());
-        plat::FileClose(file);
+        g_unreadable[type] = true;
         return 0;
     }
-    std::vector<u8> bytes(WAZA_FILE_SIZE);
     for (int i = 0; i < count; ++i) {
         auto* d = static_cast<WAZA_DATA*>(plat::GlobalAllocZero(sizeof(WAZA_DATA)));
         if (!d) {
             DebugMsg("%s: out of memory", path.c_str());
-            plat::FileClose(file);
             FreeRecords(t);
+            g_unreadable[type] = true;
             return 0;
         }
-        std::fill(bytes.begin(), bytes.end(), 0);
-        if (plat::FileRead(file, bytes.data(), WAZA_FILE_SIZE) < 0) {
-            DebugMsg("%s:Read error at record %d; %d records kept", path.c_str(), i, i);
-            plat::GlobalFree(d);
-            break;
-        }
-        WAZA_ReadRecord(bytes.data(), d);
+        WAZA_ReadRecord(bytes.data() + size_t(WAZA_FILE_SIZE) * size_t(i), d);
         t->waza[i] = d;
         t->wazaCount = i16(i + 1);
     }
     DebugMsg("●メモリ確保 ： メカNo.%2d技データ ： %d Byte", type, t->wazaCount * WAZA_MEM_SIZE);
-    plat::FileClose(file);
     return 1;
 }
 
@@ -277,6 +293,7 @@ int WAZA_LoadData(int type) {
     }
     if (++t->wazaRef != 1) return 1;
     FreeRecords(t);
+    g_unreadable[type] = false;
     return ReadFile(type, t);
 }
 

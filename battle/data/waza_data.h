@@ -119,8 +119,9 @@ struct WAZA_DATA {
 };
 
 // Each returns 0 and does nothing for a mech type outside 0..24.
-// Takes a reference; the first one reads the file. 1 when loaded; 0 when the file is missing (count 0,
-// the reference stays counted).
+// Takes a reference; the first one reads the file. 1 when loaded; 0 when the file is missing or cannot
+// be read (count 0, the reference stays counted). A file that is there but could not be read is never
+// replaced: saves are refused until a later load reads it.
 int WAZA_LoadData(int type);
 // Drops a reference; the last one frees the records (count 0). Nothing happens at 0 references.
 int WAZA_ReleaseData(int type);

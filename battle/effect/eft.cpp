@@ -506,7 +506,7 @@ int EFT_Create(int type, LIST_DATA* owner, int x, int y, int z) {
         page = os->page + os->pageOffset;
     }
     if (group < 0) return -1;
-    const int s = SPR_GetFreeSpr();
+    const int s = SPR_GetFreeWorldSpr();
     if (s < 0) return -1;
     LIST_DATA* obj = OBJ_Alloc(OBJ_KIND_EFFECT);
     if (!obj) return -1;

@@ -119,7 +119,7 @@ int MAP_CreateObjSpr(i32 mapX, i32 foot, i32 mapTop, const RECT* src) {
     obj->y = hh + foot - CamData.y;
     obj->z = foot - mapTop;
     if (src) obj->mapObj->src = *src;
-    const int s = SPR_GetFreeSpr();
+    const int s = SPR_GetFreeWorldSpr();
     if (s < 0 || !SPR_CreateFSpr(s, kWorldPriority, MAP_DrawObjSpr)) {
         OBJ_Free(obj->index);
         return -1;

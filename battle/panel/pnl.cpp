@@ -381,7 +381,7 @@ int PNL_CreateChip(LIST_DATA* meka, int oldPx, int newPx) {
     const RECT src = n == 1 ? RECT{128, 65, 129, 70} : RECT{PNL_BAR_PX - n, 65, PNL_BAR_PX, 70};
     const int x = p->x + newPx + kStripDX, y = p->y + kStripDY;
     int result = -999;
-    const int s = SPR_GetFreeSpr();
+    const int s = SPR_GetFreeWorldSpr();
     LIST_DATA* chip = s >= 0 ? OBJ_Alloc(OBJ_KIND_CHIP) : nullptr;
     if (chip && SPR_CreateTSpr(s, 34, x, y, PnlPartsSurf, &src)) {
         chip->team = meka->team;

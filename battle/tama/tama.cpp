@@ -146,7 +146,7 @@ int TAMA_CreateShot(int weapon, LIST_DATA* creator, i32 sx, i32 sy, i32 sz, i32 
                     i32 ty, i32 tz, int box) {
     TAMA_DATA* d = TAMA_GetData(weapon);
     if (!d || !d->inUse || !creator) return -1;
-    const int s = SPR_GetFreeSpr();
+    const int s = SPR_GetFreeWorldSpr();
     if (s < 0) return -1;
     LIST_DATA* o = OBJ_Alloc(OBJ_KIND_SHOT);
     if (!o) return -1;

@@ -1,5 +1,5 @@
 // The sprite system: 256 surface slots shared by file stem, 32 sprite groups loaded from ".spr" files,
-// the 512-slot sprite table with group, surface and function sprites, their animation, drawing in
+// the sprite table with group, surface and function sprites, their animation, drawing in
 // priority order, hit rectangles, screen-fade layers, and the handle-checking wrappers.
 #pragma once
 #include "graphics/display/surf.h"
@@ -10,7 +10,11 @@ constexpr int SURF_SLOT_MAX = 256;
 constexpr int SPRGRP_MAX = 32;
 constexpr int SPRGRP_IMAGE_MAX = 32;
 constexpr int SPR_SEQ_MAX = 128;
-constexpr int SPR_MAX = 512;
+// World objects that come and go in numbers (effects, shots, HUD chips, map pieces) take only the
+// first SPR_WORLD_MAX slots, so a busy fight never leaves the menus opened over it without theirs.
+constexpr int SPR_WORLD_MAX = 512;
+// The menus hold about 130 at their fullest (the technique list with the help lines).
+constexpr int SPR_MAX = SPR_WORLD_MAX + 256;
 constexpr int SPR_HIT_MAX = 16;
 constexpr int SPR_LAYER_MAX = 16;
 constexpr int SURF_NAME_MAX = 18;  // 17 characters and the terminator
@@ -150,6 +154,8 @@ TSPR_DATA* SPR_GetTSpr(int s);
 FSPR_DATA* SPR_GetFSpr(int s);
 
 int SPR_GetFreeSpr();
+// The first free slot below SPR_WORLD_MAX, -1 none: for the world objects that come and go.
+int SPR_GetFreeWorldSpr();
 int SPR_CreateSpr(int s, int priority, int x, int y, int group, int page);
 int SPR_CreateTSpr(int s, int priority, int x, int y, int surf, const RECT* src);
 int SPR_CreateFSpr(int s, int priority, SPR_DRAW_FUNC func);

@@ -96,6 +96,12 @@ int SPR_GetFreeSpr() {
     return -1;
 }
 
+int SPR_GetFreeWorldSpr() {
+    for (int s = 0; s < SPR_WORLD_MAX; ++s)
+        if (!SprTbl[s]) return s;
+    return -1;
+}
+
 int SPR_CreateSpr(int s, int priority, int x, int y, int group, int page) {
     if (!ValidNo(s) || group < 0 || group >= SPRGRP_MAX || !SprPageTbl[group]) return 0;
     auto* spr = NewRecord<SPR_DATA>(s, SPR_KIND_GROUP);

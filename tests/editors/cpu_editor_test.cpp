@@ -2,6 +2,7 @@
 // the save and the references it keeps.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "editor_fixture.h"
 #include "editors/edit_dialogs.h"
@@ -247,6 +248,16 @@ TEST_F(CpuEditor, SaveWritesTheRecord) {
     CPU_DATA loaded{};
     CPU_ReadRecord(reinterpret_cast<const u8*>(dir.Read("Dat/zako01.cpu").data()), &loaded);
     EXPECT_EQ(loaded.param[CPU_PRM_MOVE_SPEED], 77);
+}
+
+TEST_F(CpuEditor, SaveKeepsAFileThatCouldNotBeRead) {
+    // Reading this process's memory at address 0 is an I/O error, even for root.
+    const std::string file = dir.File("Dat/zako01.cpu");
+    std::remove(file.c_str());
+    std::filesystem::create_symlink("/proc/self/mem", file);
+    Open();
+    for (int button : {1040, 1041}) plat::ClickCtl(main, button);
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
 }
 
 TEST_F(CpuEditor, KeepsOneCpuReferenceAndHoldsTechniquesWhileOpen) {

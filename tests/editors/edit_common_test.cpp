@@ -155,8 +155,10 @@ TEST(EditCopy, CopiesOnlyBetweenRecordsBelowTheCount) {
     ASSERT_EQ(TAMA_LoadData(), 1);
     TamaDataTbl[0]->phase[2].power = 321;
     TamaDataTbl[2]->prev = 1;
+    TamaDataTbl[0]->inUse = 0;
     ASSERT_TRUE(EDIT_TamaCopy(0, 2));
     EXPECT_STREQ(TamaDataTbl[2]->name, "a");
+    EXPECT_EQ(TamaDataTbl[2]->inUse, 0);
     EXPECT_EQ(TamaDataTbl[2]->phase[2].power, 321);
     EXPECT_EQ(TamaDataTbl[2]->index, 2);
     EXPECT_EQ(TamaDataTbl[2]->prev, 1);

@@ -1,7 +1,9 @@
 // The weapon editor's dialog procedures on the fake dialogs: typing and clicking as the user would.
 #include "editors/tama_editor.h"
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -380,13 +382,16 @@ TEST_F(TamaEditor, CopyDialogCopiesBelowTheCountOnly) {
     dir.Write("Dat/Tama.dat", tools::TamaFile(records));
     ASSERT_EQ(TAMA_LoadData(), 1);
     TamaDataTbl[1]->phase[0].power = 77;
+    TamaDataTbl[155]->phase[0].power = 88;
     Open();
     struct Case {
         const char *src, *dst;
+        int watched, power;  // the power weapon `watched` has afterwards
         bool copied;
     };
-    for (const Case& c : {Case{"1", "156", false}, {"1", "999", false}, {"156", "155", false}, {"1", "1", false},
-                          {"1", "155", true}}) {
+    // A source typed past the end must not land on weapon 155.
+    for (const Case& c : {Case{"1", "156", 155, 88, false}, {"1", "999", 155, 88, false}, {"156", "155", 155, 88, false},
+                          {"1", "1", 1, 77, false}, {"200", "3", 3, 50, false}, {"1", "155", 155, 77, true}}) {
         debug.Clear();
         OnModal(161, [&](plat::Dialog* dlg) {
             plat::TypeText(dlg, 1490, c.src);
@@ -394,7 +399,7 @@ TEST_F(TamaEditor, CopyDialogCopiesBelowTheCountOnly) {
             plat::ClickCtl(dlg, plat::IDOK);
         });
         plat::ClickCtl(list, 1052);
-        EXPECT_EQ(TamaDataTbl[155]->phase[0].power, c.copied ? 77 : 50) << c.src << " -> " << c.dst;
+        EXPECT_EQ(TamaDataTbl[c.watched]->phase[0].power, c.power) << c.src << " -> " << c.dst;
         EXPECT_EQ(debug.Contains("複製できません"), !c.copied) << debug.text();
     }
 }
@@ -430,6 +435,17 @@ TEST_F(TamaEditor, SaveOfAnUnchangedTableWritesTheSameBytes) {
     TAMA_ClearData();
     ASSERT_EQ(TAMA_LoadData(), 1);
     EXPECT_EQ(TamaDataTbl[0]->phase[0].power, 1234);
+}
+
+TEST_F(TamaEditor, SaveKeepsAFileThatCouldNotBeRead) {
+    // Reading this process's memory at address 0 is an I/O error, even for root.
+    const std::string file = dir.File("Dat/Tama.dat");
+    std::remove(file.c_str());
+    std::filesystem::create_symlink("/proc/self/mem", file);
+    EXPECT_EQ(TAMA_LoadData(), 0);
+    Open();
+    plat::ClickCtl(list, 1042);
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
 }
 
 TEST_F(TamaEditor, WithoutRecordsNothingActsOnARecord) {

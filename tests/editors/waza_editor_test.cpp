@@ -149,7 +149,7 @@ TEST_F(WazaEditor, HeadAndMotionFieldsChangeOnlyTheirBytes) {
         {motion, 1196, nullptr, m0 + 203, 1, 2},   {motion, 1530, "-8", m0 + 204, 2, -8},
         {motion, 1532, "-9", m0 + 206, 2, -9},     {motion, 1539, "203", m0 + 213, 1, 203},
         {motion, 1551, "204", m0 + 214, 1, 204},   {motion, 1547, nullptr, m0 + 215, 1, 2},
-        {motion, 1508, nullptr, m0 + 161, 1, 0x5A ^ 1},
+        {motion, 1508, nullptr, m0 + 161, 1, 0x5A ^ 1}, {head, 1037, nullptr, 46, 1, 1},
     };
     for (const Case& c : cases) {
         u8* bytes = reinterpret_cast<u8*>(Record());

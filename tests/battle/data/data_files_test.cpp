@@ -1,6 +1,9 @@
 // Loading, saving, sharing and repairing the technique, weapon and CPU data files.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstring>
@@ -166,14 +169,18 @@ TEST_F(DataFiles, WeaponCountsAreBoundByTheTableAndTheFile) {
     EXPECT_EQ(int(WeaponList().size()), TAMA_MAX);
     EXPECT_TRUE(debug.Contains("above 156")) << debug.text();
     EXPECT_TRUE(debug.Contains("TAMA_DATA 已保有 222768 Byte 之記憶容量")) << debug.text();
-    // The records past the table are saved back as they were read, a cut last one zero-filled.
-    std::vector<u8> cut = tools::TamaFile(many);
-    cut.resize(cut.size() - 700);
-    dir.Write(kTama, cut);
-    ASSERT_EQ(TAMA_LoadData(), 1);
-    ASSERT_EQ(TAMA_SaveData(), 1);
-    cut.resize(cut.size() + 700, 0);
-    EXPECT_EQ(File(kTama), cut);
+    // The records past the table are saved back as they were read, a cut last one zero-filled; one
+    // record past it as well as many.
+    for (const size_t records : {157u, 200u}) {
+        SCOPED_TRACE(records);
+        std::vector<u8> cut = tools::TamaFile({many.begin(), many.begin() + std::ptrdiff_t(records)});
+        cut.resize(cut.size() - 700);
+        dir.Write(kTama, cut);
+        ASSERT_EQ(TAMA_LoadData(), 1);
+        ASSERT_EQ(TAMA_SaveData(), 1);
+        cut.resize(cut.size() + 700, 0);
+        EXPECT_EQ(File(kTama), cut);
+    }
 }
 
 TEST_F(DataFiles, TechniqueCountsAreBoundByTheFile) {
@@ -366,9 +373,9 @@ std::vector<int> WazaUnused() {
     return at;
 }
 
-std::vector<int> TamaReserved() {
+std::vector<int> TamaReserved(int records) {
     std::vector<int> at;
-    for (int r = 0; r < 2; ++r) {
+    for (int r = 0; r < records; ++r) {
         const int base = 2 + 1422 * r;
         for (int o : {41, 42, 43, 1420, 1421}) at.push_back(base + o);
         for (int n = 0; n < 4; ++n) {
@@ -402,7 +409,9 @@ TEST_F(DataFiles, ConvertersKeepEveryFieldAndClearTheRest) {
          [] { return WAZA_LoadData(kType); }, [] { WAZA_GetData(kType, 1)->costKind = 1; },
          [] { return WAZA_ConvertData(kType); }, WazaUnused(), {{2 + 4242 + 41, 1}}},
         {"weapons", kTama, tools::TamaFile({PatternTama(0), PatternTama(1)}), TAMA_LoadData, [] {},
-         TAMA_ConvertData, TamaReserved(), {}},
+         TAMA_ConvertData, TamaReserved(2), {}},
+        {"weapons past the table", kTama, tools::TamaFile(std::vector<TAMA_DATA>(157, PatternTama(1))),
+         TAMA_LoadData, [] {}, TAMA_ConvertData, TamaReserved(157), {}},
         {"CPU data", kCpu, tools::CpuFile(Pattern<CPU_DATA>(1)), [] { return CPU_LoadData(kType); }, [] {},
          [] { return CPU_ConvertData(kType); }, CpuUnused(), {}},
     };
@@ -464,6 +473,54 @@ TEST_F(DataFiles, FailedSavesKeepTheOldFile) {
     EXPECT_EQ(files, 3u);  // no temporary file left behind
 }
 
+// Every writer of each file; none may replace a file that is there but could not be read.
+struct Writers {
+    std::string file;
+    std::function<int()> load;
+    std::vector<std::function<int()>> saves;
+};
+
+TEST_F(DataFiles, FilesThatCouldNotBeReadAreNeverReplaced) {
+    const Writers kinds[] = {
+        {kTama, TAMA_LoadData, {TAMA_SaveData, TAMA_ConvertData}},
+        {kWaz, [] { return WAZA_LoadData(kType); },
+         {[] { return WAZA_SaveData(kType); }, [] { return WAZA_ConvertData(kType); }, [] { return WAZA_AddData(kType); }}},
+        {kCpu, [] { return CPU_LoadData(kType); }, {[] { return CPU_SaveData(kType); }, [] { return CPU_ConvertData(kType); }}},
+    };
+    const auto loadAndSave = [](const Writers& k) {
+        int written = k.load();
+        for (const auto& save : k.saves) written += save();
+        return written;
+    };
+    for (const Writers& k : kinds) {
+        SCOPED_TRACE(k.file);
+        const std::string path = dir.File(k.file);
+        // Reads fail: reading this process's memory at address 0 is an I/O error, even for root.
+        std::filesystem::create_symlink("/proc/self/mem", path);
+        EXPECT_EQ(loadAndSave(k), 0) << debug.text();
+        EXPECT_TRUE(std::filesystem::is_symlink(path));
+        std::filesystem::remove(path);
+        TearDown();
+
+        // It cannot be opened: another user's file, in folders anyone may write.
+        dir.Write(k.file, std::string("kept"));
+        for (const char* folder : {"", "/Dat"}) chmod((dir.path() + folder).c_str(), 0777);
+        chmod(path.c_str(), 0600);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (getuid() == 0 && setuid(65534) != 0) _exit(2);
+            if (getuid() != 0) chmod(path.c_str(), 0);
+            _exit(loadAndSave(k) == 0 ? 0 : 1);
+        }
+        int status = -1;
+        waitpid(pid, &status, 0);
+        chmod(path.c_str(), 0600);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(dir.Read(k.file), "kept");
+        std::filesystem::remove(path);
+    }
+}
+
 TEST_F(DataFiles, WeaponLoadOutOfMemoryShowsTheBoxOnce) {
     dir.Write(kTama, tools::TamaFile({PatternTama(0), PatternTama(1), PatternTama(2)}));
     test::MessageBoxCapture boxes;
@@ -477,6 +534,10 @@ TEST_F(DataFiles, WeaponLoadOutOfMemoryShowsTheBoxOnce) {
     EXPECT_EQ(TamaDataCount, 0);
     for (const TAMA_DATA* d : TamaDataTbl) EXPECT_EQ(d, nullptr);
     EXPECT_EQ(TamaListHead, -1);
+    // The records it could not hold are not saved away.
+    const std::vector<u8> stored = File(kTama);
+    EXPECT_EQ(TAMA_SaveData(), 0);
+    EXPECT_EQ(File(kTama), stored);
 }
 
 // ---- the weapon list ----

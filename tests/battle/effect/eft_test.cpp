@@ -166,7 +166,9 @@ TEST_F(Eft, AChainGrowsAtItsTipUntilTheTablesAreFull) {
     Walk();
     const auto effects = test::LiveEffects();
     ASSERT_GT(effects.size(), 100u);
-    EXPECT_EQ(SPR_GetFreeSpr(), -1);
+    // Only the world's part of the sprite table: the rest stays for the menus.
+    EXPECT_EQ(SPR_GetFreeWorldSpr(), -1);
+    EXPECT_EQ(SPR_GetFreeSpr(), SPR_WORLD_MAX);
     EXPECT_EQ(int(effects.size()), EftCnt);
     // The child stands at the tip: the parent's position plus hit rectangle 8's top-left.
     EXPECT_EQ(effects[1], (std::array<int, 5>{10, root->index, 108, 96, 0}));

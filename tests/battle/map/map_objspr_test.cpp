@@ -193,9 +193,9 @@ TEST_F(PieceTest, AFramesPiecesDrawTheObjectAndFreeThemselves) {
 
 TEST_F(PieceTest, NoPoolObjectOrSpriteMeansNoPiece) {
     Mech(300, 660, 600);
-    // Sprites: every slot taken.
+    // Sprites: every slot of the world's part taken.
     std::vector<int> taken;
-    for (int s = SPR_GetFreeSpr(); s >= 0; s = SPR_GetFreeSpr()) {
+    for (int s = SPR_GetFreeWorldSpr(); s >= 0; s = SPR_GetFreeWorldSpr()) {
         SPR_CreateFSpr(s, 200, nullptr);
         taken.push_back(s);
     }

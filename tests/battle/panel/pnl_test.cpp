@@ -272,6 +272,11 @@ TEST_F(Pnl, ChipsShakeLessMoveDownTheColourRowsAndLiveSeventeenFrames) {
     EXPECT_EQ(rows, (std::vector<int>{65, 65, 65, 65, 65, 65, 65, 65, 65, 65, 65, 70, 75, 80, 85, 90}));
     EXPECT_EQ(spread, (std::vector<int>{3, 2, 2, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(PnlChipCnt, 0);
+    // The world's part of the sprite table full: no chip (the rest is kept for the menus).
+    std::vector<int> held;
+    for (int f; (f = SPR_GetFreeWorldSpr()) >= 0; held.push_back(f)) SPR_CreateFSpr(f, 0, nullptr);
+    EXPECT_EQ(PNL_CreateChip(m, 100, 80), -999);
+    for (int f : held) SPR_DelSpr(f);
 }
 
 TEST_F(Pnl, SlotMarksAndTheirClearing) {

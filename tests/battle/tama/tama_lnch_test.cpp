@@ -196,9 +196,10 @@ TEST_F(TamaLnch, AFullPoolOrSpriteTableMakesNothing) {
     OBJ_Free(taken[taken.size() - 2]);
     LIST_DATA* l = Launch();
     ASSERT_TRUE(l);
-    // One object left but no sprite slot: the shot is refused and the sprite table untouched.
+    // One object left but no sprite slot of the world's part: the shot is refused and the sprite
+    // table untouched.
     std::vector<int> sprites;
-    for (int s = SPR_GetFreeSpr(); s >= 0; s = SPR_GetFreeSpr()) {
+    for (int s = SPR_GetFreeWorldSpr(); s >= 0; s = SPR_GetFreeWorldSpr()) {
         ASSERT_EQ(SPR_CreateSpr(s, 0, 0, 0, EftSprGrpNo, 0), 1);
         sprites.push_back(s);
     }

@@ -155,7 +155,7 @@ TEST_F(SpriteAnime, GlobalHideAndPauseSaveOnce) {
 
 TEST_F(SpriteAnime, CreationRefusesBadNumbersAndReplacesRecords) {
     EXPECT_EQ(SPR_CreateSpr(-1, 0, 0, 0, 0, 0), 0);
-    EXPECT_EQ(SPR_CreateSpr(512, 0, 0, 0, 0, 0), 0);
+    EXPECT_EQ(SPR_CreateSpr(SPR_MAX, 0, 0, 0, 0, 0), 0);
     EXPECT_EQ(SPR_CreateSpr(0, 0, 0, 0, -1, 0), 0);
     EXPECT_EQ(SPR_CreateSpr(0, 0, 0, 0, 5, 0), 0);  // group not loaded
     EXPECT_EQ(SPR_CreateFSpr(3, 10, nullptr), 1);

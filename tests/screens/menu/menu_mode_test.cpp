@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "battle/effect/eft.h"
 #include "menu_support.h"
 #include "shell/sys.h"
 
@@ -75,6 +76,26 @@ TEST_F(MenuModeTest, PauseMenuOverTheTintedFightReturnsToItAsItWas) {
         EXPECT_EQ(LiveSprites(), sprites);
         Loop();
         EXPECT_EQ(BTL_GetState(0), 5) << "the menus ended once";
+    }
+}
+
+TEST_F(MenuModeTest, PauseMenuOverAFightFullOfEffectsHasItsButtons) {
+    StartFight();
+    SysDebugFlag = 1;
+    Loop();  // the debug keys read up
+    // Effects until the table takes no more (any loaded set draws them).
+    const i32 effectSet = EftSprGrpNo;
+    EftSprGrpNo = SPR_GetSpr(MEKA_GetSlot(0)->spr)->group;
+    while (EFT_Create(0, nullptr, 300, 200, 0) >= 0) {
+    }
+    EftSprGrpNo = effectSet;
+    EXPECT_GT(EftCnt, 400);
+    PressAsync('M');
+    Loop();
+    ASSERT_EQ(MENU_GetMode(0), 1);
+    for (const MENU_ITEM& it : MenuMainItem) {
+        EXPECT_NE(SPR_GetTSpr(it.spr), nullptr);
+        EXPECT_NE(SPR_GetTSpr(it.spr2), nullptr);
     }
 }
 
