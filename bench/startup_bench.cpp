@@ -32,7 +32,9 @@ struct StartFigures {
     int code = 0;
     while (plat::GetPresentCount() == 0 && SYS_MessageTurn(&code)) {
     }
-    StartFigures f{std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count(), 0};
+    // The turn that presented then waited for the next gate: the clock stops at the present itself.
+    const std::chrono::steady_clock::time_point shown{std::chrono::steady_clock::duration(plat::GetFirstPresentTicks())};
+    StartFigures f{std::chrono::duration<double, std::milli>(shown - t0).count(), 0};
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     f.peakKb = ru.ru_maxrss;

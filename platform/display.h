@@ -44,5 +44,8 @@ RECT FitPicture(i32 windowWidth, i32 windowHeight, i32 pictureWidth, i32 picture
 
 // Presents made since the process started, headless ones included (tests observe presenting).
 u64 GetPresentCount();
+// The steady clock's count (std::chrono::steady_clock) when the process first presented; 0 before.
+// The start-up benchmark stops there, before the turn's wait for the next gate.
+i64 GetFirstPresentTicks();
 
 }  // namespace plat

@@ -1,6 +1,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -28,6 +29,7 @@ namespace {
 
 PixelLayout g_layout = PixelLayout::k565;
 u64 g_presents = 0;
+i64 g_firstPresent = 0;
 
 bool DummyDriver() {
     const char* name = SDL_GetCurrentVideoDriver();
@@ -147,7 +149,7 @@ void GetDisplayPalette(const Display* display, PaletteEntry* entries, int first,
 
 void PresentDisplay(Display* display, Surface* picture) {
     if (!display) return;
-    ++g_presents;
+    if (++g_presents == 1) g_firstPresent = i64(std::chrono::steady_clock::now().time_since_epoch().count());
     if (!display->renderer || !picture || picture->width != display->width || picture->height != display->height ||
         picture->bitCount != display->depth)
         return;
@@ -175,5 +177,7 @@ void PresentDisplay(Display* display, Surface* picture) {
 }
 
 u64 GetPresentCount() { return g_presents; }
+
+i64 GetFirstPresentTicks() { return g_firstPresent; }
 
 }  // namespace plat

@@ -2,9 +2,12 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "platform/keyed_row.h"
 
 namespace plat {
 
@@ -34,20 +37,6 @@ void WritePixel(u8* p, u32 bpp, u32 v) {
         case 2: { u16 w = u16(v); std::memcpy(p, &w, 2); break; }
         case 3: p[0] = u8(v); p[1] = u8(v >> 8); p[2] = u8(v >> 16); break;
         default: std::memcpy(p, &v, 4); break;
-    }
-}
-
-// A key range as one unsigned compare, written as a select so that it vectorises (kept out of line:
-// inlined into Blt the vectoriser gives up on it).
-[[gnu::noinline]] void CopyKeyedRow16(u16* __restrict d, const u16* __restrict s, i32 n, u32 keyLow, u32 keyHigh) {
-    if (keyLow > 0xFFFF || keyHigh < keyLow) {
-        std::memmove(d, s, size_t(n) * 2);
-        return;
-    }
-    const u16 lo = u16(keyLow), span = u16((keyHigh > 0xFFFF ? 0xFFFF : keyHigh) - keyLow);
-    for (i32 i = 0; i < n; ++i) {
-        const u16 v = s[i], old = d[i];
-        d[i] = u16(v - lo) <= span ? old : v;
     }
 }
 
@@ -179,12 +168,17 @@ int Blt(Surface* dst, const RECT* dstRect, Surface* src, const RECT* srcRect, u3
     const bool mirrorX = flags & kBltMirrorLeftRight;
     const bool mirrorY = flags & kBltMirrorUpDown;
     if (dbpp == 2 && sw == dw && sh == dh && !mirrorX) {
-        // Straight 16-bit rows, the sprite copy of every frame: no per-pixel index or depth switch.
+        // Straight 16-bit rows, the sprite copy of every frame: no per-pixel index or depth switch. A
+        // key range is one unsigned compare, in the widest row loop the CPU runs; a range that holds
+        // no 16-bit value keys nothing.
+        const bool keyRows = keyed && src->colorKeyLow <= 0xFFFF && src->colorKeyHigh >= src->colorKeyLow;
+        const KeyedRow16Fn keyRow = keyRows ? KeyedRow16() : nullptr;
+        const u16 lo = u16(src->colorKeyLow);
+        const u16 span = u16(std::min<u32>(src->colorKeyHigh, 0xFFFF) - src->colorKeyLow);
         for (i32 i = 0; i < dh; ++i) {
             const u8* srow = sbase + size_t(mirrorY ? dh - 1 - i : i) * spitch;
             u8* drow = dst->pixels + size_t(d.top + i) * size_t(dst->pitch) + size_t(d.left) * 2;
-            if (keyed) CopyKeyedRow16(reinterpret_cast<u16*>(drow), reinterpret_cast<const u16*>(srow), dw,
-                                      src->colorKeyLow, src->colorKeyHigh);
+            if (keyRow) keyRow(reinterpret_cast<u16*>(drow), reinterpret_cast<const u16*>(srow), dw, lo, span);
             else std::memmove(drow, srow, size_t(dw) * 2);
         }
         return kSurfOk;

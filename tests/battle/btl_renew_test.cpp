@@ -253,9 +253,10 @@ TEST_F(BtlRenew, CutInShowsOnlyItsMechOverTheSnapshotAndEndsWithTheTechnique) {
     EXPECT_NE(ground, 0);
 
     // The CPU mech runs no technique: its entry ends in the first cut-in frame and play comes back.
+    // The chip aged a frame under the cut-in.
     EXPECT_EQ((Ints{BTL_RenewCutIn(), CutInTbl[1], BtlState, SPR_GetSpr(player_->spr)->view,
-                    SPR_GetSpr(ObjTbl[effect]->spr)->view, SPR_GetTSpr(ScreenWorkSpr)->view}),
-              (Ints{0, -1, 5, 1, 1, 0}));
+                    SPR_GetSpr(ObjTbl[effect]->spr)->view, SPR_GetTSpr(ScreenWorkSpr)->view, ObjTbl[chip]->zSpeed}),
+              (Ints{0, -1, 5, 1, 1, 0, 1}));
 }
 
 TEST_F(BtlRenew, ScriptStepWaitsWhileTheBattleScriptIsOff) {

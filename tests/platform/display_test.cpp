@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 
 #include <SDL.h>
 
@@ -9,6 +10,7 @@
 #include "platform/display.h"
 #include "platform/picture.h"
 #include "platform/sdl_internal.h"
+#include "platform/surface.h"
 
 namespace {
 
@@ -33,6 +35,14 @@ TEST(DisplayFit, DisplayFormatsAndPalette) {
     plat::GetDisplayMasks(d, &r, &g, &b);
     EXPECT_EQ((std::array<u32, 3>{r, g, b}), (std::array<u32, 3>{0x7C00, 0x03E0, 0x001F}));
     EXPECT_TRUE(plat::IsDisplayHeadless(d));
+    // A headless present counts, and the first one's time is kept.
+    plat::Surface* picture = plat::CreateSurface(64, 48, 16, r, g, b, 0);
+    const u64 presents = plat::GetPresentCount();
+    plat::PresentDisplay(d, picture);
+    EXPECT_EQ(plat::GetPresentCount(), presents + 1);
+    EXPECT_GT(plat::GetFirstPresentTicks(), 0);
+    EXPECT_LE(plat::GetFirstPresentTicks(), i64(std::chrono::steady_clock::now().time_since_epoch().count()));
+    plat::ReleaseSurface(picture);
     plat::DestroyDisplay(d);
     plat::SetDisplayLayout16(plat::PixelLayout::k565);
     d = plat::CreateDisplay(nullptr, 64, 48, 16, true);

@@ -307,6 +307,41 @@ TEST_F(CpuAi, AttackEntryTests) {
     EXPECT_EQ(m_->wazaFlag, 0);
 }
 
+// A condition bit forbids exactly while its condition holds. Self bit 8 can't be reached through an
+// attack entry (a cooling gauge already forbids the attack), so the two tests are called directly.
+TEST_F(CpuAi, ConditionBitsForbidOnlyWhileTheyHold) {
+    struct Case {
+        const char* name;
+        bool self;
+        int bit;
+        std::function<void()> set;
+        int allowed;
+    };
+    const Case cases[] = {
+        {"self 7: a technique frame runs", true, 7, [this] { m_->subAct = 1; }, 0},
+        {"self 7: none runs", true, 7, [] {}, 1},
+        {"self 8: the gauge cools", true, 8, [this] { m_->gauge = 10; }, 0},
+        {"self 8: the gauge feeds a special", true, 8, [this] { m_->special = 1, m_->gauge = 10; }, 1},
+        {"self 8: an empty gauge", true, 8, [] {}, 1},
+        {"self 9: a chain runs", true, 9, [this] { w_->atkState = 4; }, 0},
+        {"self 9: a chain waits", true, 9, [this] { w_->atkState = 5; }, 1},
+        {"target 5: boosting in state 2", false, 5, [this] { player_->meka->act = 2; }, 0},
+        {"target 5: boosting in state 4", false, 5, [this] { player_->meka->act = 4; }, 0},
+        {"target 5: walking", false, 5, [this] { player_->meka->act = 1; }, 1},
+        {"target 5: dashing", false, 5, [this] { player_->meka->act = 5; }, 1},
+    };
+    for (const Case& c : cases) {
+        m_->subAct = 0;
+        m_->special = 0;
+        m_->gauge = 0;
+        w_->atkState = 0;
+        player_->meka->act = 0;
+        c.set();
+        Cur();
+        EXPECT_EQ(c.self ? CPU_CheckSelfCond(1 << c.bit) : CPU_CheckTargetCond(1 << c.bit), c.allowed) << c.name;
+    }
+}
+
 TEST_F(CpuAi, CountersToTheOpponentsTechniques) {
     struct Case {
         const char* name;

@@ -173,7 +173,7 @@ TEST_F(TamaLsr, BehaviourStepsTurnTheFacing) {
     using Step = void (*)(LIST_DATA*);
     struct Case {
         const char* what;
-        int member, start;         // the stepped member (0 the head) and a head's facing and heading
+        int member, start;         // the stepped member (0 the head) and the head's facing and heading
         std::array<i32, 5> state;  // the head's direction state or the member's state
         Step step;
         std::vector<int> facings;
@@ -185,10 +185,30 @@ TEST_F(TamaLsr, BehaviourStepsTurnTheFacing) {
          {6, 4, 2, 0}},
         {"turn mode 3", 0, 8, {}, [](LIST_DATA* h) { TAMA_TurnToPoint(h, 600, 600, 9, 3, 9); }, {7, 6, 5, 4}},
         {"turn mode 6", 0, 8, {}, [](LIST_DATA* h) { TAMA_TurnToPoint(h, 600, 600, 9, 6, 9); }, {7, 6, 6, 5}},
+        {"turn mode 5 by the rate", 0, 8, {}, [](LIST_DATA* h) { TAMA_TurnToPoint(h, 600, 600, 9, 5, 9); },
+         {-1, -10, -19, 12}},
+        {"aim once spreads from above", 0, 0, {},
+         [](LIST_DATA* h) {
+             static constexpr i32 p[2] = {0, 2};
+             TamaLsrDirInitTbl[0](h, h->tama->state, p);
+             TamaLsrDirRenewTbl[0](h, h->tama->state);
+         },
+         {2, 2, 2}},
+        {"sweep starts at half its bound", 0, 0, {},
+         [](LIST_DATA* h) {
+             static constexpr i32 p[2] = {1, 6};
+             TamaLsrDirInitTbl[2](h, h->tama->state, p);
+             TamaLsrDirRenewTbl[2](h, h->tama->state);
+         },
+         {3, 3, 3}},
+        {"guided turns by one", 1, 8, {0, 1}, [](LIST_DATA* m) { TamaLsrMemRenewTbl[1](m, nullptr); },
+         {7, 7, 7}},
         {"electric bound from above", 1, 0, {0, 2, 5}, [](LIST_DATA* m) { TamaLsrMemRenewTbl[0](m, nullptr); },
          {0, 2, 4, 5, 5}},
         {"wriggle's sign", 1, 0, {2, 3, 0, 0, 0}, [](LIST_DATA* m) { TamaLsrMemRenewTbl[2](m, nullptr); },
          {0, 2, 3, 1, -1, -3, -3, -1}},
+        {"wriggle's countdown", 1, 0, {1, 3, 0, 2, 0}, [](LIST_DATA* m) { TamaLsrMemRenewTbl[2](m, nullptr); },
+         {0, 1, 1, 1, 2, 2, 2, 3}},
     };
     for (const Case& c : cases) {
         Laser(3);
@@ -197,10 +217,8 @@ TEST_F(TamaLsr, BehaviourStepsTurnTheFacing) {
         LIST_DATA* head = Member(l, 0);
         LIST_DATA* m = Member(l, c.member);
         const int ref = head->dir;
-        if (c.member == 0) {
-            TAMA_SetDir(head, (ref + c.start) % TAMA_LSR_DIRS);
-            if (c.start) MATH_GetAngleVec(head->dir * 9, &head->vx16, &head->vy16);
-        }
+        TAMA_SetDir(head, (ref + c.start) % TAMA_LSR_DIRS);
+        if (c.start) MATH_GetAngleVec(head->dir * 9, &head->vx16, &head->vy16);
         std::copy(c.state.begin(), c.state.end(), c.member == 0 ? m->tama->state : m->tama->memberState);
         std::vector<int> got;
         for (std::size_t i = 0; i < c.facings.size(); i++) {
