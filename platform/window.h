@@ -96,8 +96,9 @@ void PostMessage(Window* window, u32 message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT SendMessage(Window* window, u32 message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProc(Window* window, u32 message, WPARAM wParam, LPARAM lParam);
-// Sleeps until an event arrives or the time is up (for a loop with nothing to do). Returns at once
-// when a message waits, and while a test's clock is in place (it would not move during the sleep).
+// Sleeps until an event arrives or the millisecond clock has moved on timeoutMs from its reading now
+// (for a loop with nothing to do): it ends as that millisecond begins. Returns at once when a message
+// waits. Under a test's clock it sleeps through SleepUntilMs (at once unless the test follows sleeps).
 void WaitMessage(u32 timeoutMs);
 // Empties the queue (dropped-file lists included); for tests that run several message loops.
 void DiscardMessages();

@@ -314,12 +314,20 @@ LRESULT DefWindowProc(Window* window, u32 message, WPARAM wParam, LPARAM lParam)
 }
 
 void WaitMessage(u32 timeoutMs) {
-    if (!g_queue.empty() || !SDL_WasInit(SDL_INIT_VIDEO) || TimeSourceReplaced()) return;
+    if (!g_queue.empty()) return;
     // The editors' dialogs take their events from a connection of their own, which this wait does
     // not watch: while one is open the loop comes round often enough for them.
     constexpr u32 kDialogWaitMs = 10;
     if (DialogsOpen()) timeoutMs = std::min(timeoutMs, kDialogWaitMs);
-    SDL_WaitEventTimeout(nullptr, int(std::min<u32>(timeoutMs, 0x7FFFFFFF)));
+    const u32 due = GetTimeMs() + timeoutMs;
+    // SDL's wait counts whole milliseconds and wakes at or after its time, which would open the
+    // game's gates a millisecond late: it watches for events until shortly before the due
+    // millisecond, and a plain sleep ends the wait as that millisecond begins.
+    constexpr u32 kPlainSleepMs = 2;
+    if (timeoutMs > kPlainSleepMs && SDL_WasInit(SDL_INIT_VIDEO) && !TimeSourceReplaced() &&
+        SDL_WaitEventTimeout(nullptr, int(std::min<u32>(timeoutMs - kPlainSleepMs, 0x7FFFFFFF))) == 1)
+        return;
+    SleepUntilMs(due);
 }
 
 void DiscardMessages() {
