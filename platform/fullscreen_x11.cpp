@@ -10,7 +10,9 @@
 #include "platform/sdl_internal.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #endif
 
 namespace plat {
@@ -60,6 +62,39 @@ void CoverScreenIfLeftSmall(SDL_Window* window) {
         return;
     XMoveResizeWindow(x, xw, screen.x, screen.y, unsigned(w), unsigned(h));
     XSync(x, False);
+#else
+    (void)window;
+#endif
+}
+
+void CoverScreenBeforeShow(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    ::Display* x = nullptr;
+    ::Window xw = 0;
+    XWindowAttributes now{};
+    SDL_Rect screen{};
+    if (!X11WindowOf(window, &x, &xw) || !XGetWindowAttributes(x, xw, &now) || now.map_state != IsUnmapped ||
+        SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) != 0)
+        return;
+    // SDL can only ask for full screen once the window shows, after it has shown as it was made. A
+    // window manager reads the state of a window it is about to map from this property, and without
+    // one the window shows where and as large as it is. The display's full-screen request then
+    // finds it covering the screen already.
+    Atom fullScreen = XInternAtom(x, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(x, xw, XInternAtom(x, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeAppend,
+                    reinterpret_cast<unsigned char*>(&fullScreen), 1);
+    // The window's fixed size would hold a window manager to it: the display's full-screen request
+    // lifts it the same way.
+    if (XSizeHints* hints = XAllocSizeHints()) {
+        long given = 0;
+        if (XGetWMNormalHints(x, xw, hints, &given)) {
+            hints->flags &= ~(PMinSize | PMaxSize);
+            XSetWMNormalHints(x, xw, hints);
+        }
+        XFree(hints);
+    }
+    XMoveResizeWindow(x, xw, screen.x, screen.y, unsigned(screen.w), unsigned(screen.h));
+    XFlush(x);
 #else
     (void)window;
 #endif

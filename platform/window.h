@@ -73,8 +73,9 @@ struct MSG {
 };
 
 // A window whose procedure receives every message; WM_CREATE is sent before it returns (a result of -1
-// fails the creation). The window starts hidden.
-Window* CreateAppWindow(const char* titleUtf8, i32 width, i32 height, WNDPROC proc);
+// fails the creation). The window starts hidden. One made for full screen covers the screen from its
+// first showing on, so that a full-screen display made for it finds it so (on X).
+Window* CreateAppWindow(const char* titleUtf8, i32 width, i32 height, WNDPROC proc, bool fullScreen = false);
 
 // Sends WM_DESTROY at once and hides the window for good; further messages to it are dropped. The handle
 // itself stays valid (queries answer as for a window that is gone) until ReleaseDestroyedWindows, which
