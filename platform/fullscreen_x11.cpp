@@ -1,7 +1,8 @@
 // SDL answers a desktop full-screen request with the screen's size at once and keeps believing it,
 // whether or not a window manager carried the request out. On an X server without one the window
 // stays as it was, while SDL's renderer lays the picture out for the whole screen. The X window is
-// asked directly for its real size here, and made to cover the screen where nothing else did.
+// asked directly for its real size here, and made to cover the screen where nothing else did. A
+// window that is to be full screen from the start is laid over the screen before it first shows.
 #include <SDL.h>
 #include <SDL_syswm.h>
 
