@@ -12,6 +12,9 @@ u32 GetTimeMs();
 void SetTimeSource(std::function<u32()> source);
 // Whether a test's clock is in place (it does not move while the process sleeps).
 bool TimeSourceReplaced();
+// Tests that follow a wait through time give it to their clock: under a test clock, SleepUntilMs calls
+// this with the millisecond it sleeps until instead of returning at once. Empty: none.
+void SetSleepSource(std::function<void(u32 untilMs)> sleep);
 
 // Local wall-clock time, for the history dates.
 struct LocalTime {
@@ -22,5 +25,8 @@ LocalTime GetLocalTime();
 void SetLocalTimeSource(std::function<LocalTime()> source);
 
 void SleepMs(u32 ms);
+// Sleeps until GetTimeMs reads dueMs, waking as that millisecond begins; at once when it is reached
+// already (on the wrapping clock: when it lies less than 2^31 ms behind).
+void SleepUntilMs(u32 dueMs);
 
 }  // namespace plat

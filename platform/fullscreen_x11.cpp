@@ -1,7 +1,8 @@
 // SDL answers a desktop full-screen request with the screen's size at once and keeps believing it,
 // whether or not a window manager carried the request out. On an X server without one the window
 // stays as it was, while SDL's renderer lays the picture out for the whole screen. The X window is
-// asked directly for its real size here, and made to cover the screen where nothing else did.
+// asked directly for its real size here, and made to cover the screen where nothing else did. A
+// window that is to be full screen from the start is laid over the screen before it first shows.
 #include <SDL.h>
 #include <SDL_syswm.h>
 
@@ -10,7 +11,9 @@
 #include "platform/sdl_internal.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #endif
 
 namespace plat {
@@ -60,6 +63,39 @@ void CoverScreenIfLeftSmall(SDL_Window* window) {
         return;
     XMoveResizeWindow(x, xw, screen.x, screen.y, unsigned(w), unsigned(h));
     XSync(x, False);
+#else
+    (void)window;
+#endif
+}
+
+void CoverScreenBeforeShow(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    ::Display* x = nullptr;
+    ::Window xw = 0;
+    XWindowAttributes now{};
+    SDL_Rect screen{};
+    if (!X11WindowOf(window, &x, &xw) || !XGetWindowAttributes(x, xw, &now) || now.map_state != IsUnmapped ||
+        SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &screen) != 0)
+        return;
+    // SDL can only ask for full screen once the window shows, after it has shown as it was made. A
+    // window manager reads the state of a window it is about to map from this property, and without
+    // one the window shows where and as large as it is. The display's full-screen request then
+    // finds it covering the screen already.
+    Atom fullScreen = XInternAtom(x, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(x, xw, XInternAtom(x, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeAppend,
+                    reinterpret_cast<unsigned char*>(&fullScreen), 1);
+    // The window's fixed size would hold a window manager to it: the display's full-screen request
+    // lifts it the same way.
+    if (XSizeHints* hints = XAllocSizeHints()) {
+        long given = 0;
+        if (XGetWMNormalHints(x, xw, hints, &given)) {
+            hints->flags &= ~(PMinSize | PMaxSize);
+            XSetWMNormalHints(x, xw, hints);
+        }
+        XFree(hints);
+    }
+    XMoveResizeWindow(x, xw, screen.x, screen.y, unsigned(screen.w), unsigned(screen.h));
+    XFlush(x);
 #else
     (void)window;
 #endif

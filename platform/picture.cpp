@@ -22,8 +22,9 @@ RECT GetPicturePlacement() { return g_place; }
 
 void WindowToPicture(i32 wx, i32 wy, i32* px, i32* py) {
     const i64 pw = g_place.right - g_place.left, ph = g_place.bottom - g_place.top;
-    if (px) *px = FloorDiv(i64(wx - g_place.left) * g_w, pw);
-    if (py) *py = FloorDiv(i64(wy - g_place.top) * g_h, ph);
+    // Through the window pixel's centre, where the renderer samples the picture it shows there.
+    if (px) *px = FloorDiv((2 * i64(wx - g_place.left) + 1) * g_w, 2 * pw);
+    if (py) *py = FloorDiv((2 * i64(wy - g_place.top) + 1) * g_h, 2 * ph);
 }
 
 void PictureToWindow(i32 px, i32 py, i32* wx, i32* wy) {

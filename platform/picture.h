@@ -10,8 +10,8 @@ namespace plat {
 void SetPicturePlacement(const RECT& inWindow, i32 pictureWidth, i32 pictureHeight);
 RECT GetPicturePlacement();
 
-// Window pixel → picture pixel. A point on the bars or outside the window lands outside
-// 0..width-1 / 0..height-1 (callers test the range).
+// Window pixel → picture pixel: the one shown under the window pixel's centre. A point on the bars or
+// outside the window lands outside 0..width-1 / 0..height-1 (callers test the range).
 void WindowToPicture(i32 wx, i32 wy, i32* px, i32* py);
 // Picture pixel → window pixel (the centre of the scaled pixel).
 void PictureToWindow(i32 px, i32 py, i32* wx, i32* wy);

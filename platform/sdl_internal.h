@@ -12,6 +12,9 @@ SDL_Window* SdlWindowOf(Window* window);
 // now reports (no window manager answered), moves and sizes it over the screen itself, so that SDL's
 // sizes, the renderer's and the window's agree.
 void CoverScreenIfLeftSmall(SDL_Window* window);
+// Before a window that is to be full screen first shows: marks it full screen for a window manager and
+// lays it over the screen, so that it shows once, already covering it (X only).
+void CoverScreenBeforeShow(SDL_Window* window);
 // The window's size as the X server has it; false on other video drivers.
 bool GetRealWindowSize(SDL_Window* window, int* width, int* height);
 

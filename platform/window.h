@@ -73,8 +73,9 @@ struct MSG {
 };
 
 // A window whose procedure receives every message; WM_CREATE is sent before it returns (a result of -1
-// fails the creation). The window starts hidden.
-Window* CreateAppWindow(const char* titleUtf8, i32 width, i32 height, WNDPROC proc);
+// fails the creation). The window starts hidden. One made for full screen covers the screen from its
+// first showing on, so that a full-screen display made for it finds it so (on X).
+Window* CreateAppWindow(const char* titleUtf8, i32 width, i32 height, WNDPROC proc, bool fullScreen = false);
 
 // Sends WM_DESTROY at once and hides the window for good; further messages to it are dropped. The handle
 // itself stays valid (queries answer as for a window that is gone) until ReleaseDestroyedWindows, which
@@ -96,8 +97,9 @@ void PostMessage(Window* window, u32 message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT SendMessage(Window* window, u32 message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProc(Window* window, u32 message, WPARAM wParam, LPARAM lParam);
-// Sleeps until an event arrives or the time is up (for a loop with nothing to do). Returns at once
-// when a message waits, and while a test's clock is in place (it would not move during the sleep).
+// Sleeps until an event arrives or the millisecond clock has moved on timeoutMs from its reading now
+// (for a loop with nothing to do): it ends as that millisecond begins. Returns at once when a message
+// waits. Under a test's clock it sleeps through SleepUntilMs (at once unless the test follows sleeps).
 void WaitMessage(u32 timeoutMs);
 // Empties the queue (dropped-file lists included); for tests that run several message loops.
 void DiscardMessages();

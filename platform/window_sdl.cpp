@@ -20,6 +20,7 @@ struct Window {
     bool focused = false;    // as last reported through the activation messages
     bool minimized = false;  // SDL's own flag is not kept by every video driver
     bool acceptDrops = false;
+    bool showFullScreen = false;  // its first showing covers the screen
     i32 cxFrame = 0, cyFrame = 0, cyCaption = 0;  // last non-zero frame sizes seen
     std::vector<MenuCall> menu;
 };
@@ -184,14 +185,20 @@ Window* CreateAppWindow(const char* titleUtf8, i32 width, i32 height) {
     return CreateAppWindow(titleUtf8, width, height, nullptr);
 }
 
-Window* CreateAppWindow(const char* titleUtf8, i32 width, i32 height, WNDPROC proc) {
+Window* CreateAppWindow(const char* titleUtf8, i32 width, i32 height, WNDPROC proc, bool fullScreen) {
     if (!InitVideo()) return nullptr;
-    SDL_Window* s = SDL_CreateWindow(titleUtf8 ? titleUtf8 : "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                     width, height, SDL_WINDOW_HIDDEN);
+    // Made for OpenGL where it can be: the renderer SDL prefers would otherwise make the window again
+    // (a second window on the screen for a moment) to get it.
+    const char* title = titleUtf8 ? titleUtf8 : "";
+    SDL_Window* s = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                                     SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+    if (!s)
+        s = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_HIDDEN);
     if (!s) return nullptr;
     auto* w = new Window;
     w->sdl = s;
     w->proc = proc;
+    w->showFullScreen = fullScreen;
     g_windows.push_back(w);
     if (proc && proc(w, WM_CREATE, 0, 0) == -1) {
         DestroyAppWindow(w);
@@ -249,7 +256,9 @@ void ReleaseDestroyedWindows() {
 }
 
 void ShowAppWindow(Window* window) {
-    if (IsWindowAlive(window)) SDL_ShowWindow(window->sdl);
+    if (!IsWindowAlive(window)) return;
+    if (window->showFullScreen) CoverScreenBeforeShow(window->sdl);
+    SDL_ShowWindow(window->sdl);
 }
 
 void MinimizeWindow(Window* window) {
@@ -314,12 +323,20 @@ LRESULT DefWindowProc(Window* window, u32 message, WPARAM wParam, LPARAM lParam)
 }
 
 void WaitMessage(u32 timeoutMs) {
-    if (!g_queue.empty() || !SDL_WasInit(SDL_INIT_VIDEO) || TimeSourceReplaced()) return;
+    if (!g_queue.empty()) return;
     // The editors' dialogs take their events from a connection of their own, which this wait does
     // not watch: while one is open the loop comes round often enough for them.
     constexpr u32 kDialogWaitMs = 10;
     if (DialogsOpen()) timeoutMs = std::min(timeoutMs, kDialogWaitMs);
-    SDL_WaitEventTimeout(nullptr, int(std::min<u32>(timeoutMs, 0x7FFFFFFF)));
+    const u32 due = GetTimeMs() + timeoutMs;
+    // SDL's wait counts whole milliseconds and wakes at or after its time, which would open the
+    // game's gates a millisecond late: it watches for events until shortly before the due
+    // millisecond, and a plain sleep ends the wait as that millisecond begins.
+    constexpr u32 kPlainSleepMs = 2;
+    if (timeoutMs > kPlainSleepMs && SDL_WasInit(SDL_INIT_VIDEO) && !TimeSourceReplaced() &&
+        SDL_WaitEventTimeout(nullptr, int(std::min<u32>(timeoutMs - kPlainSleepMs, 0x7FFFFFFF))) == 1)
+        return;
+    SleepUntilMs(due);
 }
 
 void DiscardMessages() {

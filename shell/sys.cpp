@@ -150,7 +150,8 @@ u32 SYS_IdleWaitMs() {
 }
 
 int SYS_InitWindow() {
-    MainWnd = plat::CreateAppWindow("Korvane～求生模式體驗版～", 640, 480, WndProc);
+    // Made full screen, as the display below sets it: the window shows once, already covering the screen.
+    MainWnd = plat::CreateAppWindow("Korvane～求生模式體驗版～", 640, 480, WndProc, true);
     if (!MainWnd) return 0;
     plat::ShowAppWindow(MainWnd);
     plat::DisableIme();

@@ -4,6 +4,8 @@
 #include <chrono>
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 #include <cstring>
 
@@ -65,24 +67,32 @@ TEST(DisplayFit, DisplayFormatsAndPalette) {
 // the window really covers the screen, and a window of another size gets the picture fitted into it.
 TEST(DisplayOnX, PictureFillsTheWindowItReallyHas) {
     if (!plat::InitVideo() || std::strcmp(SDL_GetCurrentVideoDriver(), "x11") != 0) GTEST_SKIP() << "no X server";
-    plat::Window* window = plat::CreateAppWindow("display", 640, 480);
-    ASSERT_NE(window, nullptr);
-    plat::ShowAppWindow(window);
     auto placed = [] {
         const RECT p = plat::GetPicturePlacement();
         return std::array<i32, 4>{p.left, p.top, p.right, p.bottom};
     };
-    plat::Display* d = plat::CreateDisplay(window, 640, 480, 16, true);
-    ASSERT_NE(d, nullptr);
     SDL_Rect screen{};
     ASSERT_EQ(SDL_GetDisplayBounds(0, &screen), 0);
-    int w = 0, h = 0;
-    ASSERT_TRUE(plat::GetRealWindowSize(plat::SdlWindowOf(window), &w, &h));
-    EXPECT_EQ((std::array<int, 2>{w, h}), (std::array<int, 2>{screen.w, screen.h}));
-    EXPECT_EQ(placed(), Fit(screen.w, screen.h));
-    plat::DestroyDisplay(d);
-
-    d = plat::CreateDisplay(window, 640, 480, 16, false);
+    // Windows left short in one direction or both are laid over the screen.
+    for (const std::array<int, 2> start : {std::array<int, 2>{640, 480}, {screen.w, 480}, {640, screen.h}}) {
+        SCOPED_TRACE(start[0]);
+        SCOPED_TRACE(start[1]);
+        plat::Window* window = plat::CreateAppWindow("display", start[0], start[1]);
+        ASSERT_NE(window, nullptr);
+        plat::ShowAppWindow(window);
+        plat::Display* d = plat::CreateDisplay(window, 640, 480, 16, true);
+        ASSERT_NE(d, nullptr);
+        int w = 0, h = 0;
+        ASSERT_TRUE(plat::GetRealWindowSize(plat::SdlWindowOf(window), &w, &h));
+        EXPECT_EQ((std::array<int, 2>{w, h}), (std::array<int, 2>{screen.w, screen.h}));
+        EXPECT_EQ(placed(), Fit(screen.w, screen.h));
+        plat::DestroyDisplay(d);
+        plat::DestroyAppWindow(window);
+    }
+    plat::Window* window = plat::CreateAppWindow("display", 640, 480);
+    ASSERT_NE(window, nullptr);
+    plat::ShowAppWindow(window);
+    plat::Display* d = plat::CreateDisplay(window, 640, 480, 16, false);
     ASSERT_NE(d, nullptr);
     SDL_SetWindowSize(plat::SdlWindowOf(window), 800, 500);
     plat::Surface* picture = plat::CreateSurface(640, 480, 16, 0xF800, 0x07E0, 0x001F, 0);
@@ -91,6 +101,49 @@ TEST(DisplayOnX, PictureFillsTheWindowItReallyHas) {
     plat::ReleaseSurface(picture);
     plat::DestroyDisplay(d);
     plat::DestroyAppWindow(window);
+    plat::SetPicturePlacement(RECT{0, 0, 640, 480}, 640, 480);
+}
+
+// A window made full screen shows once, already over the screen: the display keeps that X window (no
+// second one for its renderer), and SDL has the pointer where the X server has it, with no move of the
+// window under a still pointer to leave SDL's position behind.
+TEST(DisplayOnX, FullScreenWindowShowsOnceOverTheScreen) {
+    if (!plat::InitVideo() || std::strcmp(SDL_GetCurrentVideoDriver(), "x11") != 0) GTEST_SKIP() << "no X server";
+    SDL_Rect screen{};
+    ASSERT_EQ(SDL_GetDisplayBounds(0, &screen), 0);
+    plat::Window* window = plat::CreateAppWindow("display", 640, 480, nullptr, true);
+    ASSERT_NE(window, nullptr);
+    SDL_Window* sdl = plat::SdlWindowOf(window);
+    auto xWindow = [sdl](::Display** x) {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (!SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return ::Window(0);
+        *x = info.info.x11.display;
+        return info.info.x11.window;
+    };
+    ::Display* x = nullptr;
+    const ::Window shown = xWindow(&x);
+    ASSERT_NE(shown, 0u);
+    XWarpPointer(x, None, DefaultRootWindow(x), 0, 0, 0, 0, screen.w / 3, screen.h / 3);
+    XSync(x, False);
+    plat::ShowAppWindow(window);
+    plat::Display* d = plat::CreateDisplay(window, 640, 480, 16, true);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(xWindow(&x), shown);
+    XWindowAttributes real{};
+    ASSERT_TRUE(XGetWindowAttributes(x, shown, &real));
+    EXPECT_EQ((std::array<int, 4>{real.x, real.y, real.width, real.height}),
+              (std::array<int, 4>{screen.x, screen.y, screen.w, screen.h}));
+    int sx = -1, sy = -1;
+    for (int i = 0; i < 200 && SDL_GetMouseFocus() != sdl; ++i) {
+        plat::DiscardMessages();
+        SDL_Delay(10);
+    }
+    SDL_GetMouseState(&sx, &sy);
+    EXPECT_EQ((std::array<int, 2>{sx, sy}), (std::array<int, 2>{screen.w / 3, screen.h / 3}));
+    plat::DestroyDisplay(d);
+    plat::DestroyAppWindow(window);
+    plat::DiscardMessages();
     plat::SetPicturePlacement(RECT{0, 0, 640, 480}, 640, 480);
 }
 

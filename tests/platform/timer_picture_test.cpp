@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "platform/picture.h"
 #include "platform/timer.h"
 #include "test_support.h"
@@ -54,24 +56,41 @@ TEST(Timers, PeriodsBelowTheMinimumRunAtTenMilliseconds) {
     plat::KillAllTimers();
 }
 
+// A window pixel reads as the picture pixel the renderer shows there: the one under its centre. Bars
+// read outside the picture on every side, also a fraction of a pixel beyond its edge.
 TEST(Picture, LetterboxedMappingKeepsBarsOutside) {
-    // A 1920×1080 window shows the picture 1440×1080 with 240-pixel bars.
-    plat::SetPicturePlacement(RECT{240, 0, 1680, 1080}, 640, 480);
-    i32 x, y;
-    plat::WindowToPicture(240, 0, &x, &y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-    plat::WindowToPicture(1679, 1079, &x, &y);
-    EXPECT_EQ(x, 639);
-    EXPECT_EQ(y, 479);
-    plat::WindowToPicture(239, 500, &x, &y);
-    EXPECT_LT(x, 0);
-    plat::WindowToPicture(1680, 500, &x, &y);
-    EXPECT_GE(x, 640);
-    plat::PictureToWindow(320, 240, &x, &y);
-    plat::WindowToPicture(x, y, &x, &y);
-    EXPECT_EQ(x, 320);
-    EXPECT_EQ(y, 240);
+    struct Row {
+        const char* what;
+        RECT place;
+        i32 wx, wy, px, py;
+    };
+    const RECT side{240, 0, 1680, 1080};   // 1920×1080: bars left and right, ×2.25
+    const RECT exact{0, 0, 800, 600};      // 800×600: no bars, ×1.25
+    const RECT above{0, 125, 1000, 875};   // 1000×1000: bars above and below, ×1.5625
+    const Row rows[] = {
+        {"side: first pixel", side, 240, 0, 0, 0},
+        {"side: last pixel", side, 1679, 1079, 639, 479},
+        {"side: pixel centres", side, 242, 2, 1, 1},
+        {"side: left bar", side, 239, 500, -1, 222},
+        {"side: right bar", side, 1680, 500, 640, 222},
+        {"no bars: pixel centres", exact, 2, 2, 2, 2},
+        {"no bars: last pixel", exact, 799, 599, 639, 479},
+        {"top: first pixel", above, 0, 125, 0, 0},
+        {"top: pixel centres", above, 3, 128, 2, 2},
+        {"top: last pixel", above, 999, 874, 639, 479},
+        {"top: upper bar", above, 500, 124, 320, -1},
+        {"top: lower bar", above, 500, 875, 320, 480},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        plat::SetPicturePlacement(r.place, 640, 480);
+        i32 x = 0, y = 0;
+        plat::WindowToPicture(r.wx, r.wy, &x, &y);
+        EXPECT_EQ((std::array<i32, 2>{x, y}), (std::array<i32, 2>{r.px, r.py}));
+        plat::PictureToWindow(320, 240, &x, &y);
+        plat::WindowToPicture(x, y, &x, &y);
+        EXPECT_EQ((std::array<i32, 2>{x, y}), (std::array<i32, 2>{320, 240}));
+    }
     plat::SetPicturePlacement(RECT{0, 0, 640, 480}, 640, 480);
 }
 

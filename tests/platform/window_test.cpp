@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
+#include "platform/dialog.h"
+
 namespace {
 
 struct Seen {
@@ -176,6 +179,40 @@ TEST_F(WindowTest, PlacementRoundTripsAndMinimiseIsReported) {
     plat::SimulateFocus(window, true);
     Drain();
     EXPECT_FALSE(plat::IsIconic(window));
+}
+
+// The wait itself, on the real clock: it never ends before its time, a queued message ends it at once
+// and an open dialog within 10 ms. The upper bounds are loose: they tell a wait that ran its whole
+// five seconds from one that did not, whatever the machine's load.
+TEST_F(WindowTest, WaitEndsOnTimeOrAtOnceForAMessageOrSoonWithADialog) {
+    struct Row {
+        const char* what;
+        bool message, dialog;
+        u32 timeoutMs, atLeastMs;
+    };
+    const Row rows[] = {
+        {"nothing comes", false, false, 30, 30},
+        {"a message waits", true, false, 5000, 0},
+        {"a dialog is open", false, true, 5000, 10},
+    };
+    static const plat::DlgTemplate kDialog = {900, "wait", nullptr, 0, 10, true};
+    plat::UseFakeDialogs(true);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        plat::DiscardMessages();
+        if (r.message) plat::PostMessage(window, WM_COMMAND, 0, 0);
+        if (r.dialog) {
+            ASSERT_NE(plat::CreateDialog(kDialog, [](plat::Dialog*, plat::DlgMsg, int, plat::DlgCode) {}, nullptr),
+                      nullptr);
+        }
+        const u32 start = plat::GetTimeMs();
+        plat::WaitMessage(r.timeoutMs);
+        const u32 took = plat::GetTimeMs() - start;
+        EXPECT_GE(took, r.atLeastMs);
+        EXPECT_LT(took, 2000u);
+        plat::DestroyAllDialogs();
+    }
+    plat::UseFakeDialogs(false);
 }
 
 }  // namespace

@@ -70,7 +70,14 @@ FakeClock::FakeClock(u32 start) : now_(start) {
     plat::SetTimeSource([this] { return now_; });
 }
 
-FakeClock::~FakeClock() { plat::SetTimeSource({}); }
+FakeClock::~FakeClock() {
+    plat::SetSleepSource({});
+    plat::SetTimeSource({});
+}
+
+void FakeClock::FollowSleeps() {
+    plat::SetSleepSource([this](u32 until) { now_ = until; });
+}
 
 DebugCapture::DebugCapture() {
     plat::SetDebugSink([this](std::string_view t) { text_.append(t); });

@@ -47,6 +47,8 @@ public:
     void Set(u32 now) { now_ = now; }
     void Advance(u32 ms) { now_ += ms; }
     u32 now() const { return now_; }
+    // From now on a platform sleep (a wait for messages) moves this clock to its end at once.
+    void FollowSleeps();
 
 private:
     u32 now_;
