@@ -287,7 +287,11 @@ private:
 // A free name to keep a damaged file under, never one kept earlier; empty when there is none.
 std::string AsideName(const std::string& path) {
     for (int n = 0; n < 1000; ++n) {
-        const std::string name = path + ".corrupt" + (n ? "." + std::to_string(n) : "");
+        std::string name = path + ".corrupt";
+        if (n) {
+            name += '.';
+            name += std::to_string(n);
+        }
         struct stat st{};
         if (lstat(name.c_str(), &st) != 0 && errno == ENOENT) return name;
     }
