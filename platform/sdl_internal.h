@@ -17,7 +17,5 @@ bool GetRealWindowSize(SDL_Window* window, int* width, int* height);
 
 // Whether the window is the active one, as its activation messages last said.
 bool WindowHasFocus(Window* window);
-// Called before each take of SDL's events: presses the devices have reported are let go.
-void ForgetReportedPresses();
 
 }  // namespace plat

@@ -157,7 +157,6 @@ void Convert(const SDL_Event& e) {
 
 void Pump() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
-    ForgetReportedPresses();
     // Not SDL_PollEvent: it stops at the marker a wait leaves behind and would hold back newer events.
     SDL_PumpEvents();
     SDL_Event e;
