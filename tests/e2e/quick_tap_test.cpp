@@ -162,7 +162,7 @@ TEST_F(QuickTap, TheWindowSceneEndsWhateverMomentOfItsChoiceOpeningIsTapped) {
             reader.Answer(u);
             Turn();
         }
-        EXPECT_EQ(reader.choices, 2);
+        EXPECT_GE(reader.choices, 2);
         ASSERT_EQ(SYS_GetSeq(0), 2u);
     }
 }
