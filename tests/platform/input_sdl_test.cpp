@@ -170,6 +170,7 @@ TEST(SdlInput, QuickPressIsReadDownByTheNextUpdateOnly) {
         EXPECT_EQ(read(), r.down);
         EXPECT_EQ(read(), r.down);  // every read of the same update
         backend.EndUpdate();
+        EXPECT_EQ(read(), kUp);  // gone with the update's end
         backend.BeginUpdate();
         EXPECT_EQ(read(), kUp);
         backend.EndUpdate();
