@@ -122,8 +122,11 @@ Display* CreateDisplay(Window* window, i32 width, i32 height, u32 depth, bool fu
 
 void DestroyDisplay(Display* display) {
     if (!display) return;
-    if (display->texture) SDL_DestroyTexture(display->texture);
-    if (display->renderer) SDL_DestroyRenderer(display->renderer);
+    // A renderer on a lost X server cannot be taken down safely: it is left to the process's end.
+    if (!DisplayLost()) {
+        if (display->texture) SDL_DestroyTexture(display->texture);
+        if (display->renderer) SDL_DestroyRenderer(display->renderer);
+    }
     delete display;
 }
 
@@ -150,6 +153,8 @@ void GetDisplayPalette(const Display* display, PaletteEntry* entries, int first,
 void PresentDisplay(Display* display, Surface* picture) {
     if (!display) return;
     if (++g_presents == 1) g_firstPresent = i64(std::chrono::steady_clock::now().time_since_epoch().count());
+    // The renderer's drawing threads write into buffers of the lost server's connection: no more.
+    if (DisplayLost()) return;
     if (!display->renderer || !picture || picture->width != display->width || picture->height != display->height ||
         picture->bitCount != display->depth)
         return;
@@ -170,10 +175,12 @@ void PresentDisplay(Display* display, Surface* picture) {
     } else {
         SDL_UpdateTexture(display->texture, nullptr, picture->pixels, picture->pitch);
     }
+    SetPresenting(true);
     SDL_SetRenderDrawColor(display->renderer, 0, 0, 0, 255);
     SDL_RenderClear(display->renderer);
     SDL_RenderCopy(display->renderer, display->texture, nullptr, &display->target);
     SDL_RenderPresent(display->renderer);
+    SetPresenting(false);
 }
 
 u64 GetPresentCount() { return g_presents; }

@@ -76,6 +76,10 @@ public:
     // Hides the system pointer while it is over the picture; the platform shows it again once it
     // moves onto the letterbox bars or out of the window.
     virtual void HideCursor() {}
+    // The shell's update begins and ends: a press seen between two updates reads down in the reads of
+    // the next update only, and is forgotten when that update ends whether or not it was read.
+    virtual void BeginUpdate() {}
+    virtual void EndUpdate() {}
     // Whether the key or mouse button of the virtual-key code is down now.
     virtual bool AsyncKeyDown(int vk) = 0;
 };

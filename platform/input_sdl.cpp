@@ -176,47 +176,47 @@ void FindStaleButtons() {
         g_staleButtons = SDL_GetMouseState(nullptr, nullptr) & ~SDL_GetGlobalMouseState(nullptr, nullptr);
 }
 
-// SDL's buttons less the stale ones. A stale button stops being one once SDL sees it go up, or once the
-// system says it is down again (SDL drops that press: it thinks the button is down already).
 Uint32 MouseButtons() {
     const Uint32 held = SDL_GetMouseState(nullptr, nullptr);
-    if (g_staleButtons) g_staleButtons &= held & ~SDL_GetGlobalMouseState(nullptr, nullptr);
-    return held & ~g_staleButtons;
+    if (!g_staleButtons) return held;
+    return ReportedButtons(&g_staleButtons, held, SDL_GetGlobalMouseState(nullptr, nullptr));
 }
 
 
-// A read gives the state at that moment, so a press and release that both fall between two reads
-// would never be seen down. Each press the event stream shows is therefore held down for the reads
-// until the first take of events after one of them reported it: every read between two takes
-// answers the same, and a quick tap reaches the next update's reads once.
-enum class Press : u8 { None, Held, Reported };
-std::array<Press, kKeyStateSize> g_keyPress{};  // by scan code
-std::array<Press, 2> g_buttonPress{};          // physical first and second buttons
+// A read gives the state at that moment, so a press and release that both fall between two updates
+// would never be seen down. The rule: a press seen between two updates is read as down by the reads
+// of the next update only, and is forgotten when that update ends whether or not it was read. A
+// press seen during an update belongs to the next one.
+constexpr u8 kSeen = 1;  // pressed since the last update began
+constexpr u8 kLive = 2;  // pressed before the running update began
+std::array<u8, kKeyStateSize> g_keyPress{};  // by scan code
+std::array<u8, 2> g_buttonPress{};          // physical first and second buttons
 
 int SDLCALL LatchPress(void*, SDL_Event* e) {
     if (e->type == SDL_KEYDOWN && !e->key.repeat) {
-        if (const int dik = DikFromSdlScancode(e->key.keysym.scancode)) g_keyPress[size_t(dik)] = Press::Held;
+        if (const int dik = DikFromSdlScancode(e->key.keysym.scancode)) g_keyPress[size_t(dik)] |= kSeen;
     } else if (e->type == SDL_MOUSEBUTTONDOWN) {
-        if (e->button.button == SDL_BUTTON_LEFT) g_buttonPress[0] = Press::Held;
-        if (e->button.button == SDL_BUTTON_RIGHT) g_buttonPress[1] = Press::Held;
+        if (e->button.button == SDL_BUTTON_LEFT) g_buttonPress[0] |= kSeen;
+        if (e->button.button == SDL_BUTTON_RIGHT) g_buttonPress[1] |= kSeen;
     }
     return 1;
 }
 
 // Presses from before the devices were acquired are not the game's.
 template <size_t N>
-void WatchPresses(std::array<Press, N>* presses) {
-    presses->fill(Press::None);
+void WatchPresses(std::array<u8, N>* presses) {
+    presses->fill(0);
     // Watches go with the video subsystem: put in again on each acquire.
     SDL_DelEventWatch(LatchPress, nullptr);
     SDL_AddEventWatch(LatchPress, nullptr);
 }
 
-bool TakeLatched(Press* p) {
-    if (*p == Press::None) return false;
-    *p = Press::Reported;
-    return true;
+template <size_t N>
+void StepPresses(std::array<u8, N>* presses, bool begin) {
+    for (u8& p : *presses) p = begin ? ((p & kSeen) ? kLive : 0) : u8(p & kSeen);
 }
+
+bool Latched(u8 press) { return (press & kLive) != 0; }
 
 // Keyboard and mouse follow the window: they can be read only while it is the active one.
 class SdlFocusDevice : public InputDevice {
@@ -250,7 +250,7 @@ public:
         for (int dik = 0; dik < kKeyStateSize; ++dik) {
             const SDL_Scancode sc = kDikToSdl[size_t(dik)];
             const bool down = sc != SDL_SCANCODE_UNKNOWN && sc < count && sdl[sc];
-            state[dik] = (TakeLatched(&g_keyPress[size_t(dik)]) || down) ? 0x80 : 0;
+            state[dik] = (down || Latched(g_keyPress[size_t(dik)])) ? 0x80 : 0;
         }
         return true;
     }
@@ -267,8 +267,8 @@ public:
         if (!Readable()) return false;
         // SDL's left and right are already the logical buttons.
         const Uint32 b = MouseButtons();
-        buttons2[0] = (TakeLatched(&g_buttonPress[0]) || (b & SDL_BUTTON_LMASK)) ? 0x80 : 0;
-        buttons2[1] = (TakeLatched(&g_buttonPress[1]) || (b & SDL_BUTTON_RMASK)) ? 0x80 : 0;
+        buttons2[0] = ((b & SDL_BUTTON_LMASK) || Latched(g_buttonPress[0])) ? 0x80 : 0;
+        buttons2[1] = ((b & SDL_BUTTON_RMASK) || Latched(g_buttonPress[1])) ? 0x80 : 0;
         return true;
     }
 };
@@ -374,6 +374,15 @@ public:
         SDL_ShowCursor(SDL_DISABLE);
     }
 
+    void BeginUpdate() override {
+        StepPresses(&g_keyPress, true);
+        StepPresses(&g_buttonPress, true);
+    }
+    void EndUpdate() override {
+        StepPresses(&g_keyPress, false);
+        StepPresses(&g_buttonPress, false);
+    }
+
     bool AsyncKeyDown(int vk) override {
         if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
         const Uint32 b = MouseButtons();
@@ -401,11 +410,11 @@ InputBackend* g_backend = &g_sdl;
 
 }  // namespace
 
-void ForgetReportedPresses() {
-    for (Press& p : g_keyPress)
-        if (p == Press::Reported) p = Press::None;
-    for (Press& p : g_buttonPress)
-        if (p == Press::Reported) p = Press::None;
+// A stale button stops being one once SDL sees it go up, or once the system says it is down again
+// (SDL drops that press: it thinks the button is down already).
+u32 ReportedButtons(u32* stale, u32 sdlHeld, u32 systemHeld) {
+    *stale &= sdlHeld & ~systemHeld;
+    return sdlHeld & ~*stale;
 }
 
 SDL_Scancode SdlScancodeFromDik(int dik) {

@@ -18,9 +18,13 @@ void CoverScreenBeforeShow(SDL_Window* window);
 // The window's size as the X server has it; false on other video drivers.
 bool GetRealWindowSize(SDL_Window* window, int* width, int* height);
 
+// Keeps a lost X server from ending the process inside Xlib; DisplayLost then answers true.
+void WatchDisplayLoss(SDL_Window* window);
+bool DisplayLost();
+// Around the renderer's present, where a loss cannot be gone back from.
+void SetPresenting(bool presenting);
+
 // Whether the window is the active one, as its activation messages last said.
 bool WindowHasFocus(Window* window);
-// Called before each take of SDL's events: presses the devices have reported are let go.
-void ForgetReportedPresses();
 
 }  // namespace plat

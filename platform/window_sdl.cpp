@@ -158,11 +158,13 @@ void Convert(const SDL_Event& e) {
 
 void Pump() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
-    ForgetReportedPresses();
     // Not SDL_PollEvent: it stops at the marker a wait leaves behind and would hold back newer events.
     SDL_PumpEvents();
     SDL_Event e;
     while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Convert(e);
+    // A lost display closes the window, as the system's close would.
+    if (DisplayLost())
+        if (Window* w = FirstAlive()) Post(w, WM_CLOSE, 0);
 }
 
 void UpdateFrame(Window* w) {
@@ -195,6 +197,7 @@ Window* CreateAppWindow(const char* titleUtf8, i32 width, i32 height, WNDPROC pr
     if (!s)
         s = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_HIDDEN);
     if (!s) return nullptr;
+    WatchDisplayLoss(s);
     auto* w = new Window;
     w->sdl = s;
     w->proc = proc;
@@ -211,7 +214,9 @@ void DestroyAppWindow(Window* window) {
     if (!window) return;
     DropQueuedFor(window);
     g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), window), g_windows.end());
-    if (window->sdl) SDL_DestroyWindow(window->sdl);
+    // SDL hides a window before destroying it and waits for the server's answer: on a lost display
+    // the window is left to the process's end.
+    if (window->sdl && !DisplayLost()) SDL_DestroyWindow(window->sdl);
     delete window;
 }
 
@@ -243,7 +248,8 @@ void DestroyWindow(Window* window) {
     window->alive = false;
     window->destroying = false;
     DropQueuedFor(window);
-    if (window->sdl) SDL_HideWindow(window->sdl);
+    // SDL waits for the X server to confirm a hide: never on a lost one.
+    if (window->sdl && !DisplayLost()) SDL_HideWindow(window->sdl);
 }
 
 bool IsWindowAlive(Window* window) { return Known(window) && window->alive; }

@@ -10,6 +10,7 @@
 #include "graphics/display/surf.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
+#include "platform/input.h"
 #include "platform/memory.h"
 #include "platform/timer.h"
 #include "screens/btl/btl.h"
@@ -230,7 +231,9 @@ void SYS_Loop_Main() {
             SYS_SetSeq(0);
             return;
         }
+        plat::GetInputBackend().BeginUpdate();
         RunRenew(SysSeq);
+        plat::GetInputBackend().EndUpdate();
     }
     CursorFollow();
     if (u32(now - SysDrawTime) > kGateMs) {

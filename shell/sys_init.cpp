@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/random.h"
 #include "screens/screens.h"
+#include "script/adv/adv_sprite.h"
 #include "shell/common.h"
 #include "shell/sys.h"
 #include "shell/sys_internal.h"
@@ -96,8 +97,10 @@ void SYS_InitSound() {
 }
 
 void SYS_ReleaseSound() {
-    // A window closed during the opening leaves its movie open; its sound must go before the device.
+    // A window closed during the opening or a script scene leaves its movie open; its sound must go
+    // before the device.
     OP_ReleaseMovie();
+    ADV_CloseMovies();
     SND_StreamStop();
     SND_TermAll();
     SND_TermDevice();

@@ -77,8 +77,12 @@ void BTL_DummyFunc() {}
 
 namespace {
 
-bool KeyPressed(int key, bool* wasDown) {
-    const bool down = INP_GetAsyncKey(key) != 0;
+constexpr int kDikM = 0x32, kDikL = 0x26;
+
+// Read through the keyboard device, as the game keys are, so that a tap between two updates counts.
+bool KeyPressed(int scanCode, bool* wasDown) {
+    INP_RenewKeyboard();
+    const bool down = INP_GetKey(scanCode) != 0;
     const bool fresh = down && !*wasDown;
     *wasDown = down;
     return fresh;
@@ -115,8 +119,8 @@ void StateStart() { BTL_RenewStart(&BtlPhaseCnt); }
 void StatePlay() {
     // Debug keys into the menu phases; the play step does not run in that frame.
     if (SysDebugFlag) {
-        const bool menu = KeyPressed('M', &BtlMenuKeyDown);
-        const bool leave = KeyPressed('L', &BtlLeaveKeyDown);
+        const bool menu = KeyPressed(kDikM, &BtlMenuKeyDown);
+        const bool leave = KeyPressed(kDikL, &BtlLeaveKeyDown);
         if (menu) {
             MENU_SetBG(1);
             BTL_SetState(12);

@@ -344,6 +344,11 @@ void ADV_ReleaseSprite(int slot) {
     ClearSlot(*a);
 }
 
+void ADV_CloseMovies() {
+    for (ADV_SPR& a : AdvSprTbl)
+        if (a.use && a.movie) DWWL_Close(&a.movie);
+}
+
 int ADV_GetSprNo(int slot) {
     const ADV_SPR* a = InUse(slot);
     return a ? a->spr : -1;

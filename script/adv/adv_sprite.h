@@ -72,6 +72,8 @@ void ADV_SetSprRect(int slot, i32 left, i32 top, i32 right, i32 bottom);
 void ADV_DelSprite(int slot);
 void ADV_HideSprite(int slot);
 void ADV_ReleaseSprite(int slot);
+// Closes every script sprite's movie, whose sound thread must end before the sound device goes.
+void ADV_CloseMovies();
 int ADV_GetSprNo(int slot);
 int ADV_GetSprGrpNo(int slot);
 

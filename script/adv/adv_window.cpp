@@ -345,6 +345,7 @@ void _ass_inittext() {
     FreeMap();
     w = TEXT_WINDOW{};
     w.surf = w.imageSurf = w.sprite = -1;
+    w.closeMs = -1;
     w.state = TEXT_WINDOW_CLOSED;
     w.duration = TEXT_OPEN_MS;
     w.imageSurf = SPR_LoadSurf(MakeFilePath("bmp\\etc\\window.bmp"), 0);
@@ -382,6 +383,7 @@ void _ass_opentext() {
     if (w.state != TEXT_WINDOW_CLOSED) return;
     ReadMap();
     w.state = TEXT_WINDOW_OPENING;
+    w.closeMs = -1;
     w.shown = 1;
     w.elapsed = 0;
     w.start = plat::GetTimeMs();
@@ -396,7 +398,11 @@ void _ass_opentext() {
 void _ass_closetext(i32 ms) {
     ASS_Trace("_ass_closetext(%d)", ms);
     TEXT_WINDOW& w = TextWindow;
+    // Dropped, a close asked for while the window opens (a choice taken at once) would leave the
+    // script's close wait waiting for good: it runs once the window is open.
+    if (w.state == TEXT_WINDOW_OPENING) w.closeMs = std::max(0, ms);
     if (w.state != TEXT_WINDOW_OPEN) return;
+    w.closeMs = -1;
     w.state = TEXT_WINDOW_CLOSING;
     w.elapsed = 0;
     w.start = plat::GetTimeMs();
@@ -415,6 +421,7 @@ void _ass_animtextwindow() {
     if (w.state == TEXT_WINDOW_OPENING) {
         w.state = TEXT_WINDOW_OPEN;
         w.openTime = plat::GetTimeMs();
+        if (w.closeMs >= 0) _ass_closetext(w.closeMs);
         return;
     }
     w.state = TEXT_WINDOW_CLOSED;

@@ -46,6 +46,7 @@ struct TEXT_WINDOW {
     i32 duration;
     u32 openTime;
     i32 sprite;  // the composite's function sprite
+    i32 closeMs;  // a close asked for while opening, in ms; -1 none
 };
 
 struct TEXT_BG {

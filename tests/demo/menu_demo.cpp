@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
         titleKey = e2e::TitleEntryTaken() ? 0 : e2e::TitleEntryKey(0, turn);
         if (titleKey) g_input.Press(titleKey);
         holdM = holdM && BTL_GetState(0) == 5;
-        g_input.asyncKeys['M'] = holdM;
+        g_input.keys[0x32] = holdM ? 0x80 : 0;  // M
         if (pressed >= 0 && holdTurns-- <= 0) {
             g_input.Let(pressed);
             pressed = -1;

@@ -297,10 +297,11 @@ void ClickSlot(Road& road, const MENU_EQUIP_DATA& e, int slot) {
     road.Click(p.x + (s.rect.left + s.rect.right) / 2, p.y + (s.rect.top + s.rect.bottom) / 2, 0);
 }
 
-void AsyncTap(Road& road, plat::FakeInputBackend& input, int vk) {
-    input.asyncKeys[size_t(vk)] = true;
+// A debug key by scan code, as the keyboard device reads it.
+void DebugKeyTap(Road& road, plat::FakeInputBackend& input, int dik) {
+    input.Press(dik);
     road.Frame();
-    input.asyncKeys[size_t(vk)] = false;
+    input.Let(dik);
     road.Frame();
 }
 
@@ -384,7 +385,7 @@ void LegMenus(Road& road) {
     plat::UseFakeDialogs(true);
     TakeTitleEntry(road, 0);
     road.Until([] { return SysSeq == 4 && BtlState == 5; }, 900, "the fight");
-    AsyncTap(road, input, 'M');
+    DebugKeyTap(road, input, 0x32);  // M
     road.Until([] { return BtlState == 12 && MenuMain.state == 3; }, 300, "the pause menu");
     // Equipment: a cell, a group from its category picker, back to the main menu.
     road.Note("equipment menu");
@@ -420,7 +421,7 @@ void LegMenus(Road& road) {
     road.Until([] { return BtlState == 5; }, 300, "the fight after the pause menu");
     // Leaving the fight through the menus for the title.
     road.Note("leaving through the menus");
-    AsyncTap(road, input, 'L');
+    DebugKeyTap(road, input, 0x26);  // L
     road.Until([] { return MenuMain.state == 3; }, 300, "the menus after the fight");
     MenuCancel(road);
     road.Until([] { return SysSeq == 2; }, 300, "the title after the menus");

@@ -191,15 +191,16 @@ TEST_F(BattleMode, DebugKeysLeadIntoTheMenuPhasesOnlyWithTheFlag) {
         int key;
         int next;
     };
-    const Row rows[] = {{0, 'M', 5}, {0, 'L', 5}, {1, 'M', 12}, {1, 'L', 11}};
+    constexpr int kM = 0x32, kL = 0x26;  // their scan codes
+    const Row rows[] = {{0, kM, 5}, {0, kL, 5}, {1, kM, 12}, {1, kL, 11}};
     for (const Row& r : rows) {
         SCOPED_TRACE(r.key + 1000 * int(r.flag));
         SysDebugFlag = r.flag;
         BTL_SetState(5);
-        input_.asyncKeys.fill(false);
+        input_.keys.fill(0);
         BTL_Loop();  // the keys read up
         FightOver = 1;  // the play step counts it on
-        input_.asyncKeys[size_t(r.key)] = true;
+        input_.Press(r.key);
         BTL_Loop();
         EXPECT_EQ(BTL_GetState(0), r.next);
         EXPECT_EQ(FightOver, r.next == 5 ? 2 : 1);
@@ -211,7 +212,7 @@ TEST_F(BattleMode, DebugKeysLeadIntoTheMenuPhasesOnlyWithTheFlag) {
         BTL_SetState(5);
         BTL_Loop();
         EXPECT_EQ(BTL_GetState(0), 5);
-        input_.asyncKeys.fill(false);
+        input_.keys.fill(0);
         BTL_ReleaseBattle();
     }
 }

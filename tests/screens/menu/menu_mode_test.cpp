@@ -22,10 +22,12 @@ protected:
         BTL_Loop();
         clock_.Advance(33);
     }
-    void PressAsync(int vk) {
-        input_.asyncKeys[size_t(vk)] = true;
+    // The debug keys by scan code, as the keyboard device reads them.
+    static constexpr int kDikM = 0x32, kDikL = 0x26;
+    void PressKey(int dik) {
+        input_.keys[size_t(dik)] = 0x80;
         Loop();
-        input_.asyncKeys[size_t(vk)] = false;
+        input_.keys[size_t(dik)] = 0;
     }
     // The cancel key every other frame while the sub-state stays; the frames it took.
     int CancelWhile(int state) {
@@ -61,7 +63,7 @@ TEST_F(MenuModeTest, PauseMenuOverTheTintedFightReturnsToItAsItWas) {
     const int surfaces = SurfUses(), sprites = LiveSprites();
     for (int use = 0; use < 2; ++use) {
         SCOPED_TRACE(use);
-        PressAsync('M');
+        PressKey(kDikM);
         EXPECT_EQ(BTL_GetState(0), 12);
         Loop();
         EXPECT_EQ(MENU_GetMode(0), 1);
@@ -104,7 +106,7 @@ TEST_F(MenuModeTest, LeavingTheFightGoesThroughTheMenusToTheTitle) {
     SysDebugFlag = 1;
     Loop();
     SYS_SetSeq(4);
-    PressAsync('L');
+    PressKey(kDikL);
     std::vector<int> states{BTL_GetState(0)};
     for (int f = 0; f < 3; ++f) {
         Loop();

@@ -173,6 +173,17 @@ TEST_F(TextTest, OpeningAndClosingTimes) {
         states.push_back(_ass_gettextwindowstate());
     }
     EXPECT_EQ(states, std::vector<int>({3, 3, 0, 0}));
+
+    // A close asked for while the window opens runs once it is open.
+    _ass_opentext();
+    ASS_CloseText(100);
+    states.clear();
+    for (int i = 0; i < 4; ++i) {
+        clock.Advance(100);
+        ASS_Loop();
+        states.push_back(_ass_gettextwindowstate());
+    }
+    EXPECT_EQ(states, std::vector<int>({1, 1, 3, 0}));
 }
 
 TEST_F(TextTest, BackgroundStylesAndTheirWipe) {
