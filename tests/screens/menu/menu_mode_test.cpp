@@ -92,7 +92,7 @@ TEST_F(MenuModeTest, PauseMenuOverAFightFullOfEffectsHasItsButtons) {
     }
     EftSprGrpNo = effectSet;
     EXPECT_GT(EftCnt, 400);
-    PressAsync('M');
+    PressKey(kDikM);
     Loop();
     ASSERT_EQ(MENU_GetMode(0), 1);
     for (const MENU_ITEM& it : MenuMainItem) {
