@@ -116,8 +116,6 @@ TEST_F(QuickTap, ATapDuringTheWaveBannerIsNoTriggerOfTheFight) {
     EXPECT_NE(SysKey.trigger, 0);
 }
 
-// The window scene's second choice, its window still opening when a tap takes the choice, then asks to
-// close the window: the scene must still end, wherever in the choice's opening the tap falls.
 // Reads the window scene as a player would, by taps alone: pages get a decide, a choice the pad's
 // down (which moves the pointer onto an answer) and then a decide. tapAt: the update of the second
 // choice's opening that gets one more decide.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "battle/map/cam.h"
@@ -131,21 +132,12 @@ TEST_F(ShellTest, SetSeqKeepsThePreviousSceneAndReturnsTheOneBeforeIt) {
     EXPECT_EQ(SYS_GetSeq(-7), 2u);
 }
 
-// A game started again in the same process finds what a fresh process has: values that are pool
-// indices or numbers come back as "none", never as a valid 0.
+// A game started again in the same process finds what a fresh process has: the camera's objects are
+// pool indices, so none is -1, never a valid 0.
 TEST_F(ShellTest, ResetGivesTheValuesOfAFreshProcess) {
-    const struct {
-        const char* name;
-        i32* value;
-        i32 fresh;
-    } rows[] = {
-        {"camera object", &CamData.obj, -1},
-        {"camera second object", &CamData.obj2, -1},
-        {"camera fallback object", &CamData.nextObj, -1},
-    };
-    for (const auto& r : rows) *r.value = 5;
+    CamData.obj = CamData.obj2 = CamData.nextObj = 5;
     SYS_ResetState();
-    for (const auto& r : rows) EXPECT_EQ(*r.value, r.fresh) << r.name;
+    EXPECT_EQ((std::array<i32, 3>{CamData.obj, CamData.obj2, CamData.nextObj}), (std::array<i32, 3>{-1, -1, -1}));
 }
 
 TEST_F(ShellTest, GatesOpenAfterMoreThan33MsAndNeverCatchUp) {
