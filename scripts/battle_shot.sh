@@ -9,7 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-battle.png}")
 build=$(realpath -m "${2:-$root/build-test}")
 mkdir -p "$(dirname "$out")"
-cmake --build "$build" --target battle_run korvane_data -j 3
+. "$root/scripts/test_build.sh"
+cmake --build "$build" --target battle_run korvane_data -j "$(nproc)"
 . "$root/scripts/xvfb.sh"
 cd "$build/data"
 SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$tmp" LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" \

@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$root/build-test}
 prefix=$(realpath -m "${1:-shots/road}")
 mkdir -p "$(dirname "$prefix")"
-cmake --build "$build" --target road_demo korvane_data -j 3
+. "$root/scripts/test_build.sh"
+cmake --build "$build" --target road_demo korvane_data -j "$(nproc)"
 . "$root/scripts/xvfb.sh"
 cp -r "$build/data" "$tmp/data"
 cd "$tmp/data"

@@ -8,7 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$root/build-test}
 prefix=$(realpath -m "${1:-survival_demo}")
 mkdir -p "$(dirname "$prefix")"
-cmake --build "$build" --target survival_demo korvane_data -j 3
+. "$root/scripts/test_build.sh"
+cmake --build "$build" --target survival_demo korvane_data -j "$(nproc)"
 . "$root/scripts/xvfb.sh"
 cd "$build/data"
 # The X client libraries keep a few blocks for good: no leak report for them.

@@ -10,7 +10,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-tutorial_pictures}")
 build=$(realpath -m "${2:-$root/build-test}")
 mkdir -p "$out"
-cmake --build "$build" --target tutorial_run korvane_data -j 3
+. "$root/scripts/test_build.sh"
+cmake --build "$build" --target tutorial_run korvane_data -j "$(nproc)"
 . "$root/scripts/xvfb.sh"
 cd "$build/data"
 SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$tmp" LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" \
