@@ -104,6 +104,7 @@ void INP_Term() {
     ClearDeviceState();
     InpMouseX = InpMouseY = 0;
     InpMousePrev = InpMousePrevAsync = 0;
+    InpMouseSwap = 0;  // read again at the next set-up; one that fails must not keep the last one's
     InpWarp = WarpHold{};
     InpWnd = nullptr;
 }

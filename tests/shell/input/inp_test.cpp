@@ -287,6 +287,7 @@ TEST_F(Inp, WarpedPositionHoldsUntilThePointerReallyMoves) {
 
 TEST_F(Inp, TermReleasesEverythingAndLeavesNoState) {
     fake.joysticks.resize(3);
+    fake.swapped = true;
     Init();
     EXPECT_EQ(fake.liveDevices, 5);
     fake.Press(kDikZ);
@@ -298,6 +299,12 @@ TEST_F(Inp, TermReleasesEverythingAndLeavesNoState) {
     EXPECT_EQ(INP_GetKey(kDikZ), 0);
     INP_RenewKeyboard();
     INP_RenewMouse();
+    // Nor the swapped buttons of that set-up: the system's left button is the primary one again.
+    fake.asyncKeys[plat::VK_LBUTTON] = true;
+    INP_RenewMouseAsync();
+    u32 w = 0;
+    INP_GetMouse(nullptr, nullptr, &w);
+    EXPECT_EQ(w & 3u, 1u);
 }
 
 }  // namespace
