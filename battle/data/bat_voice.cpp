@@ -25,9 +25,10 @@ int VOICE_LoadBatVoice(int type, int chara) {
     if (++t->voiceRef != 1) return 1;
     for (int v = 0; v < MEKA_VOICE_MAX; v++) {
         if (t->voice[v]) SND_ReleaseBuffer(t->voice[v]);
-        t->voice[v] = SND_LoadSound(MakeFilePath("Wav\\BatVoice\\c%02d_v%02d.wav", chara, v));
+        const char* path = MakeFilePath("Wav\\BatVoice\\c%02d_v%02d.wav", chara, v);
+        t->voice[v] = SND_LoadSound(path);
         if (!t->voice[v]) {
-            DebugMsg("c%02d_v%02d.wav が、見つかりません。", chara, v);
+            if (SND_IsMissing(path)) DebugMsg("c%02d_v%02d.wav が、見つかりません。", chara, v);
         } else {
             // A clip loaded after a volume change plays at that volume too.
             SND_SetVolume(t->voice[v], SND_VolumeLaw(BatVoiceVolume));

@@ -47,6 +47,7 @@ int SND_InitDevice(HWND window) {
     // The mixer needs no primary buffer: the device's own output stands for it.
     SndDevice = plat::AudioOpenDevice();
     if (!SndDevice) {
+        DebugMsg("The sound device could not be opened: the game runs without sound.");
         SND_TermDevice();
         return 0;
     }
@@ -62,6 +63,8 @@ void SND_TermDevice() {
         SndDevice = nullptr;
     }
 }
+
+bool SND_IsMissing(const char* path) { return SndDevice || !plat::FileExists(path); }
 
 // ---- formats ----
 
@@ -228,6 +231,7 @@ SND_BUFFER SND_CreateBuffer(const void* data, u32 size, u32 flags, const WAVE_FO
 }
 
 SND_BUFFER SND_LoadSound(const char* path) {
+    if (!SndDevice) return nullptr;
     u32 size = 0;
     WAVE_FORMAT format{};
     void* data = SND_IsSndPath(path) ? SND_ReadSndFile(path, &size, &format) : SND_ReadWaveFile(path, &size, &format);

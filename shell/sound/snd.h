@@ -30,6 +30,9 @@ extern HWND SndHwnd;
 // ---- device ----
 int SND_InitDevice(HWND window);
 void SND_TermDevice();
+// Whether a sound that failed to load is told as missing: with no device every load fails, and the
+// device's failure was told once, so then only a file that is really not there is.
+bool SND_IsMissing(const char* path);
 
 // ---- file readers ----
 int SND_OpenWaveFile(const char* path, plat::RiffFile** file, WAVE_FORMAT* format, plat::RiffChunk* riff);

@@ -102,8 +102,9 @@ int SE_LoadAll() {
             SND_ReleaseBuffer(SeBuffer[count]);
             SeBuffer[count] = nullptr;
         }
-        SeBuffer[count] = SND_LoadSound(MakeFilePath("Wav\\%s.wav", SeTbl[count].stem));
-        if (!SeBuffer[count]) DebugMsg("%sが、見つかりません。", SeTbl[count].stem);
+        const char* path = MakeFilePath("Wav\\%s.wav", SeTbl[count].stem);
+        SeBuffer[count] = SND_LoadSound(path);
+        if (!SeBuffer[count] && SND_IsMissing(path)) DebugMsg("%sが、見つかりません。", SeTbl[count].stem);
     }
     return count;
 }
@@ -164,7 +165,7 @@ int VOICE_Play(int no) {
     }
     VoiceBuffer = SND_LoadSound(path);
     if (!VoiceBuffer) {
-        DebugMsg("音声の%04d%%が見つかりません。", no);
+        if (SND_IsMissing(path)) DebugMsg("音声の%04d%%が見つかりません。", no);
         return 0;
     }
     VOICE_SetVolume(VoiceVolume);

@@ -73,6 +73,22 @@ TEST_F(SoundFrontTest, StartUpLoadsEveryEffectAndNamesTheMissingOne) {
     for (auto* b : SeBuffer) EXPECT_EQ(b, nullptr);
 }
 
+// With no device every load fails: that is said once, and only files that are really not there are named.
+TEST_F(SoundFrontTest, WithNoDeviceOnlyAFileThatIsNotThereIsNamed) {
+    SND_TermDevice();
+    plat::AudioDevice* other = plat::AudioOpenDevice();  // holds the one device
+    ASSERT_NE(other, nullptr);
+    test::DebugCapture debug;
+    EXPECT_EQ(SND_InitDevice(nullptr), 0);
+    EXPECT_EQ(SND_InitAll(), 55);
+    EXPECT_EQ(VOICE_Play(1), 0);
+    EXPECT_EQ(VOICE_Play(2), 0);
+    EXPECT_EQ(debug.text(),
+              "The sound device could not be opened: the game runs without sound.\r\n"
+              "bom03が、見つかりません。\r\n音声の0002%が見つかりません。\r\n");
+    plat::AudioCloseDevice(other);
+}
+
 TEST_F(SoundFrontTest, EffectsPlayByNumberWithTheirDefaultLoop) {
     ASSERT_EQ(SND_InitAll(), 55);
     EXPECT_EQ(SE_SetVolume(50), 1);
