@@ -31,6 +31,7 @@
 #include "shell/sound/snd.h"
 #include "shell/sound/sound.h"
 #include "test_support.h"
+#include "tools/mkdata/canvas.h"
 #include "tools/mkdata/mkdata.h"
 #include "tools/writers/build_record.h"
 #include "tools/writers/byte_writer.h"
@@ -233,6 +234,13 @@ void SampleData::CheckDebugGlyphs() {
         EXPECT_EQ(Sum(eftCell(c), 7, 8), 0) << "'" << c << "'";
         EXPECT_EQ(eftCell(c), fontCell(c)) << "both pictures show '" << c << "' in its own cell";
     }
+    // Digits stand seven rows tall: rasterised into five, 7 and 2 read as kana.
+    for (char c = '0'; c <= '9'; ++c) {
+        const std::vector<int> ink = fontCell(c);
+        int rows = 0;
+        for (size_t y = 0; y < 8; ++y) rows += std::count(ink.begin() + 8 * y, ink.begin() + 8 * y + 8, 1) > 0;
+        EXPECT_EQ(rows, 7) << "'" << c << "'";
+    }
     const std::vector<int> dot = fontCell('.');
     EXPECT_EQ(Sum(std::vector<int>(dot.begin(), dot.begin() + 32)), 0) << "'.' sits low";
     SURF_FreeGrp(&font);
@@ -391,6 +399,40 @@ void SampleData::CheckMainMenu() {
         ASSERT_EQ(SURF_ReadGrp(File(o.name).c_str(), &g), 1) << o.name;
         EXPECT_EQ(g.width, o.w) << o.name;
         EXPECT_EQ(g.height, o.h) << o.name;
+        SURF_FreeGrp(&g);
+    }
+    // Words keep to the part of a cut the game shows: ink of their colour inside `cut` lies in `shown`
+    // (and there is some); with no `shown`, the colour (a mark the words replace) is gone.
+    const struct {
+        const char* name;
+        u16 colour;
+        RECT cut, shown;
+    } words[] = {
+        // The title's name: its piece is drawn from y -40, the plate covers the screen from y 102.
+        {"bmp/etc/title.grp", mkdata::Rgb(255, 240, 200), {0, 356, 432, 596}, {0, 396, 432, 498}},
+        // The last two categories' labels in their panels of 32 rows.
+        {"Bmp/Equip.grp", mkdata::Rgb(250, 250, 236), {368, 64, 460, 116}, {368, 64, 460, 96}},
+        {"Bmp/Equip.grp", mkdata::Rgb(250, 250, 236), {460, 64, 552, 116}, {460, 64, 552, 96}},
+        // The first and last technique commands with their shadows a pixel clear of the buttons' rims, the
+        // last's marks wiped.
+        {"Bmp/Menu.grp", mkdata::Rgb(250, 250, 236), {0, 240, 40, 260}, {2, 242, 29, 256}},
+        {"Bmp/Menu.grp", mkdata::Rgb(250, 250, 236), {160, 240, 200, 260}, {162, 242, 189, 256}},
+        {"Bmp/Menu.grp", mkdata::Rgb(250, 250, 250), {160, 240, 200, 260}, {}},
+    };
+    for (const auto& w : words) {
+        SCOPED_TRACE(std::string(w.name) + " " + std::to_string(w.cut.left) + "," + std::to_string(w.cut.top));
+        GRP_DATA g{};
+        ASSERT_EQ(SURF_ReadGrp(File(w.name).c_str(), &g), 1);
+        int in = 0, out = 0;
+        for (i32 y = w.cut.top; y < w.cut.bottom; ++y)
+            for (i32 x = w.cut.left; x < w.cut.right; ++x) {
+                const size_t at = (size_t(y) * g.width + size_t(x)) * 2;
+                if (u16(g.pixels[at] | g.pixels[at + 1] << 8) != w.colour) continue;
+                const bool shown = x >= w.shown.left && x < w.shown.right && y >= w.shown.top && y < w.shown.bottom;
+                ++(shown ? in : out);
+            }
+        EXPECT_EQ(out, 0);
+        EXPECT_EQ(in > 0, w.shown.right > w.shown.left);
         SURF_FreeGrp(&g);
     }
 }

@@ -109,6 +109,27 @@ void BuildOneFont(const std::string& path, const std::string& fontFile, int size
     result->ok = true;
 }
 
+// Digits drawn by hand, five columns by seven rows (bit 4 the left column): rasterised into five
+// rows the font's 7 and 2 read as kana, and the technique list numbers its rows with them.
+constexpr u8 kDigitRows[10][7] = {
+    {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}, {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},
+    {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}, {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E},
+    {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}, {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E},
+    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}, {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08},
+    {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}, {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C},
+};
+
+// The glyph of c in an 8×8 cell: the hand-drawn digits in columns 1 to 5 from the top row (their
+// foot on the letters' baseline), every other character from the raster.
+bool GridGlyph(const GlyphRaster& raster, char32_t c, Cell* cell) {
+    if (c < U'0' || c > U'9') return raster.Render(c, cell);
+    cell->width = cell->height = 8;
+    cell->ink.assign(64, 0);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 5; ++x) cell->ink[size_t(y * 8 + 1 + x)] = (kDigitRows[c - U'0'][y] >> (4 - x)) & 1;
+    return true;
+}
+
 // A glyph picture of 8×8 cells, `columns` a row, for the characters from `first` on: white ink
 // (never 0, the transparent colour) in the left 7 columns of each cell, the 8th left clear so that
 // glyphs placed 7 apart do not touch.
@@ -122,7 +143,7 @@ bool SaveGlyphGrid(const std::string& path, GlyphRaster& raster, u32 first, u32 
     image.pixels.assign(size_t(image.width) * image.height * 2, 0);
     Cell cell;
     for (u32 n = 0; n < count; ++n) {
-        if (!raster.Render(char32_t(first + n), &cell)) continue;
+        if (!GridGlyph(raster, char32_t(first + n), &cell)) continue;
         const u32 cx = n % columns * 8;
         const u32 cy = n / columns * 8;
         for (int y = 0; y < cell.height; ++y) {

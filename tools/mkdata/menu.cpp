@@ -75,8 +75,10 @@ bool Menu(const std::string& dataDir, const std::string& fontFile, std::string* 
     Sheet s(tools::MenuPicture(), fontFile);
     const char* const commands[5] = {"新增", "存檔", "CPU", "武器", "翻頁"};
     for (int k = 0; k < 5; ++k) {
-        s.Wipe(40 * k + 6, 248, 40 * k + 32 - 2, 252, 40 * k + 3);
-        if (!s.Words(commands[k], 40 * k, 240, 40 * k + 32, 260, 14, error)) return false;
+        // The button is a 32 × 20 plate with a one-pixel rim: the words keep inside the rim.
+        s.Wipe(40 * k + 1, 248, 40 * k + 31, 252, 40 * k + 3);
+        for (int y = 248; y < 252; ++y) s.Put(40 * k + 31, y, s.Get(40 * k + 31, 246));  // the last dot is on the rim
+        if (!s.Words(commands[k], 40 * k + 1, 241, 40 * k + 31, 259, 13, error)) return false;
     }
     return s.Save(dataDir + "/Bmp/Menu.grp", error);
 }
@@ -94,12 +96,19 @@ bool Equip(const std::string& dataDir, const std::string& fontFile, std::string*
     const char* const buttons[3] = {"Z", "X", "C"};
     for (int t = 0; t < 3; ++t)
         if (!s.Words(buttons[t], 568 + 24 * t, 2, 592 + 24 * t, 28, 20, error)) return false;
+    // The picker shows each category's label (92 × 52 from (92c, 64)) in a panel of the category's
+    // height: the last two panels are 32 rows, so their labels keep to those rows and end in the
+    // plate's bottom edge.
     for (int c = 0; c < MENU_CATEGORIES; ++c) {
         char range[16];
         std::snprintf(range, sizeof range, "%02d-%02d", MenuCategoryTbl[c], MenuCategoryTbl[c + 1] - 1);
-        s.Wipe(92 * c + 8, 84, 92 * c + 90, 94, 92 * c + 4);
-        if (!s.Words("第" + std::to_string(c + 1) + "類", 92 * c, 70, 92 * c + 92, 88, 14, error) ||
-            !s.Words(range, 92 * c, 92, 92 * c + 92, 110, 14, error))
+        const int x = 92 * c, shown = c < 4 ? 52 : 32;
+        s.Wipe(x + 8, 84, x + 90, 94, x + 4);
+        if (shown < 52)
+            for (int px = x; px < x + 92; ++px) s.Put(px, 64 + shown - 1, s.Get(px, 64 + 51));
+        const int name = shown < 52 ? 66 : 72, line = shown < 52 ? 15 : 22;
+        if (!s.Words("第" + std::to_string(c + 1) + "類", x, name, x + 92, name + 14, 14, error) ||
+            !s.Words(range, x, name + line, x + 92, name + line + 14, 14, error))
             return false;
     }
     for (int t = 0; t < MENU_WAZA_GROUPS; ++t) {

@@ -69,13 +69,15 @@ bool BuildTitle(const std::string& dataDir, const std::string& fontFile, std::st
     if (!Text(t, fontFile, U"求生模式體驗版", 32 + (368 - 7 * 40) / 2, 276, 40, 40, 1, Rgb(200, 230, 255), error))
         return false;
     // The big picture (0, 356)-(432, 596): the name over a glow, above the plate that grows under it.
+    // The title shows it from y -40, so its top 40 rows are off the screen and the plate covers the
+    // screen from y 102: the name keeps to the rows between (404 to 484, screen 8 to 88).
     for (int y = 356; y < 596; ++y)
         for (int x = 0; x < 432; ++x) {
-            const double dx = (x - 216) / 216.0, dy = (y - 432) / 120.0;
+            const double dx = (x - 216) / 216.0, dy = (y - 444) / 120.0;
             const double g = std::max(0.0, 1 - std::sqrt(dx * dx + dy * dy));
             if (g > 0.02) t.Put(x, y, Rgb(int(40 * g), int(60 * g), int(140 * g) + 8));
         }
-    if (!Text(t, fontFile, U"KORVANE", 48, 392, 48, 80, 2, Rgb(255, 240, 200), error)) return false;
+    if (!Text(t, fontFile, U"KORVANE", 48, 404, 48, 80, 2, Rgb(255, 240, 200), error)) return false;
     // The menu line (8, 732), 224×2.
     t.Fill(8, 732, 232, 734, Rgb(140, 220, 255));
     const std::u32string menu[4] = {U"生存戰鬥", U"排行榜", U"教學", U"結束"};
