@@ -598,7 +598,10 @@ void SampleData::CheckBattle() {
             i32 l = k.w, r = -1, t = k.h, b = -1;  // the ink's bounds
             for (i32 y = 0; y < k.h; ++y)
                 for (i32 x = 0; x < k.w; ++x)
-                    if (light[size_t(y * k.w + x)] > mean) l = std::min(l, x), r = std::max(r, x), t = std::min(t, y), b = std::max(b, y);
+                    if (light[size_t(y * k.w + x)] > mean) {
+                        l = std::min(l, x), r = std::max(r, x);
+                        t = std::min(t, y), b = std::max(b, y);
+                    }
             EXPECT_GE(r, 0) << i << " is blank";
             for (i32 s = 1; s <= 4; ++s) {
                 bool repeats = true;

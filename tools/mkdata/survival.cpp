@@ -116,7 +116,8 @@ bool BuildSurvival(const std::string& dataDir, const std::string& fontFile, std:
         Picture portrait(640, 480, tools::MekaPortraitPixel(type, 0, 0, 360));
         portrait.Rect(134, 14, 506, 386, Rgb(220, 220, 230));
         for (int y = 0; y < 360; y++)
-            for (int x = 0; x < 360; x++) portrait.px[size_t(20 + y) * portrait.w + size_t(140 + x)] = tools::MekaPortraitPixel(type, x, y, 360);
+            for (int x = 0; x < 360; x++)
+                portrait.px[size_t(20 + y) * portrait.w + size_t(140 + x)] = tools::MekaPortraitPixel(type, x, y, 360);
         Ink ink;
         if (!Letter(fontFile, MekaDispNameTbl[type], 48, &ink, error)) return false;
         ink.StampShadowed(320 - ink.width / 2, 408, Rgb(255, 240, 200), Rgb(20, 20, 40), put(portrait));

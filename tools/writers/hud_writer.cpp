@@ -36,6 +36,15 @@ void Fill(GrpImage& img, u32 x0, u32 y0, u32 x1, u32 y1, u16 (*pixel)(u32 x, u32
         for (u32 x = x0; x < x1; ++x) Put(img, x, y, pixel(x, y));
 }
 
+// Effect cells: eight 32×32 glows of different hues.
+u16 EffectPixel(u32 x, u32 y) {
+    const int cell = int(x / 32), dx = int(x % 32) - 16, dy = int(y) - 16;
+    const int d2 = dx * dx + dy * dy;
+    if (d2 >= 15 * 15) return 0;
+    const int hot = 255 - d2;
+    return Rgb555(hot, (hot * (cell + 2)) / 10, (hot * (9 - cell)) / 10);
+}
+
 // 5×7 capitals and figures, one row a byte, the leftmost column in bit 4; null for other characters.
 const u8* CapitalRows(char c) {
     static const u8 kLetters[26][7] = {
@@ -86,7 +95,7 @@ void StampOutlined(GrpImage& img, u32 x0, u32 y0, int w, int h, Ink ink) {
 
 // What a portrait shows at (u, v) of its square, both 0..1: 0 ground, 1 shoulders, 2 neck and visor
 // band, 3 head, 4 eyes, 5 crest. The head's shape, the eyes and the crest with the shoulders each take
-// one of three forms, so the 25 types are 25 different silhouettes.
+// one of three forms, so no two of the 25 types look alike.
 int PortraitPart(int type, double u, double v) {
     const int head = type % 3, eyes = type / 3 % 3, crest = type / 9 % 3;
     const double cu = std::abs(u - 0.5);
@@ -111,7 +120,8 @@ int PortraitPart(int type, double u, double v) {
     if (v > 0.74 && cu < 0.2 + (v - 0.74) * 0.8) return 1;
     if (crest == 0 && (cu - 0.27) * (cu - 0.27) + (v - 0.86) * (v - 0.86) < 0.017) return 1;
     if (crest == 1 && cu > 0.16 && cu < 0.43 && v > 0.78) return 1;
-    if (crest == 2 && ((v > 0.82 && cu < 0.45) || (std::abs(cu - 0.33) < 0.1 && v > 0.64 + 2.5 * std::abs(cu - 0.33)))) return 1;
+    const double spike = std::abs(cu - 0.33);
+    if (crest == 2 && ((v > 0.82 && cu < 0.45) || (spike < 0.1 && v > 0.64 + 2.5 * spike))) return 1;
     return 0;
 }
 
@@ -132,7 +142,8 @@ u16 MekaPortraitPixel(int type, int x, int y, int size) {
     if (p == 0) return tint(0.22);
     // A dark rim where the head and shoulders meet the ground, one pixel in 40.
     const int rim = std::max(1, size / 40);
-    if (p != 5 && p != 4 && (part(x - rim, y) == 0 || part(x + rim, y) == 0 || part(x, y - rim) == 0 || part(x, y + rim) == 0))
+    const bool rimmed = p == 1 || p == 2 || p == 3;
+    if (rimmed && (part(x - rim, y) == 0 || part(x + rim, y) == 0 || part(x, y - rim) == 0 || part(x, y + rim) == 0))
         return Rgb555(14, 14, 24);
     const double u = (x + 0.5) * px, v = (y + 0.5) * px;
     switch (p) {
@@ -146,18 +157,6 @@ u16 MekaPortraitPixel(int type, int x, int y, int size) {
     return tint(p == 1 ? light * 0.8 : light);
 }
 
-namespace {
-
-// Effect cells: eight 32×32 glows of different hues.
-u16 EffectPixel(u32 x, u32 y) {
-    const int cell = int(x / 32), dx = int(x % 32) - 16, dy = int(y) - 16;
-    const int d2 = dx * dx + dy * dy;
-    if (d2 >= 15 * 15) return 0;
-    const int hot = 255 - d2;
-    return Rgb555(hot, (hot * (cell + 2)) / 10, (hot * (9 - cell)) / 10);
-}
-
-}  // namespace
 
 SprSetDef EffectSet() {
     SprSetDef set;
@@ -211,7 +210,8 @@ GrpImage PartsPicture() {
         if (!edge) return 0;
         return y < 80 ? Rgb555(200, 200, 255) : Rgb555(255, 255, 120);
     });
-    // Name labels: one 68×8 strip per mech type, its display name in capitals on a dark band.
+    // Name labels: one 68×8 strip per mech type, its display name in capitals on a dark band; a
+    // character without a capital leaves a gap.
     for (int type = 0; type < MEKA_TYPE_MAX; ++type) {
         const u32 top = 100 + 8 * u32(type);
         Fill(img, 0, top, 68, top + 8, [](u32, u32) { return Rgb555(16, 20, 48); });
