@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <utility>
 #include <filesystem>
+#include <map>
+#include <numeric>
 #include <set>
 #include <string>
 #include <vector>
@@ -606,6 +608,54 @@ void SampleData::CheckBattle() {
     EFT_Term();
     SPR_Release();
     TAMA_ClearData();
+
+    // The HUD's cells stand for figures, words and faces: each has ink (pixels brighter than the cell's
+    // mean) that is no pattern repeating a few columns on, and no two of a kind are alike.
+    const struct {
+        const char* file;
+        i32 x, y, w, h, count, perRow, dx, dy;
+    } kinds[] = {{"Bmp/Parts.grp", 160, 124, 10, 16, 10, 10, 10, 0},           // the hit count's figures
+                 {"Bmp/Parts.grp", 260, 124, 18, 16, 1, 1, 0, 0},              // its label
+                 {"Bmp/Parts.grp", 0, 100, 68, 8, MEKA_TYPE_MAX, 1, 0, 8},     // the name labels
+                 {"Bmp/MekaPnl.grp", 2, 2, 36, 36, MEKA_TYPE_MAX, 8, 40, 40}};  // the portraits
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(std::string(k.file) + " " + std::to_string(k.x) + "," + std::to_string(k.y));
+        GRP_DATA g{};
+        ASSERT_EQ(SURF_ReadGrp(File(k.file).c_str(), &g), 1);
+        std::set<std::vector<int>> seen;
+        for (i32 i = 0; i < k.count; ++i) {
+            const i32 left = k.x + i % k.perRow * k.dx, top = k.y + i / k.perRow * k.dy;
+            ASSERT_TRUE(left + k.w <= i32(g.width) && top + k.h <= i32(g.height)) << i;
+            // Colours by order of first use, so that cells differ by their shapes alone.
+            std::map<u16, int> order;
+            std::vector<int> shape, light;
+            for (i32 y = top; y < top + k.h; ++y)
+                for (i32 x = left; x < left + k.w; ++x) {
+                    const size_t at = (size_t(y) * g.width + size_t(x)) * 2;
+                    const u16 p = u16(g.pixels[at] | g.pixels[at + 1] << 8);
+                    shape.push_back(order.emplace(p, int(order.size())).first->second);
+                    light.push_back((p >> 10 & 31) + (p >> 5 & 31) + (p & 31));
+                }
+            const double mean = std::accumulate(light.begin(), light.end(), 0.0) / double(light.size());
+            i32 l = k.w, r = -1, t = k.h, b = -1;  // the ink's bounds
+            for (i32 y = 0; y < k.h; ++y)
+                for (i32 x = 0; x < k.w; ++x)
+                    if (light[size_t(y * k.w + x)] > mean) {
+                        l = std::min(l, x), r = std::max(r, x);
+                        t = std::min(t, y), b = std::max(b, y);
+                    }
+            EXPECT_GE(r, 0) << i << " is blank";
+            for (i32 s = 1; s <= 4; ++s) {
+                bool repeats = true;
+                for (i32 y = t; y <= b && repeats; ++y)
+                    for (i32 x = l; x + s <= r && repeats; ++x)
+                        repeats = (light[size_t(y * k.w + x)] > mean) == (light[size_t(y * k.w + x + s)] > mean);
+                EXPECT_FALSE(repeats) << i << " repeats every " << s << " columns";
+            }
+            EXPECT_TRUE(seen.insert(shape).second) << i << " looks like another";
+        }
+        SURF_FreeGrp(&g);
+    }
 }
 
 // What a rebuild does with each file it would write: the builder's own (as recorded) is replaced, a

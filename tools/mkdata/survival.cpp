@@ -1,6 +1,7 @@
 // The survival mode's data: the 15 stage maps with their chip and object sheets, the banner picture,
 // the loading picture, the portraits and the result picture (the mechs come from the battle's part).
-// Plain generated art, each stem with its own colour; the banner's letters and the words from the font.
+// Plain generated art, each stem with its own colour; the portraits are the HUD's, drawn large; the
+// banner's letters and the words from the font.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -8,11 +9,14 @@
 #include <tuple>
 #include <vector>
 
+#include "screens/menu/menu.h"
+#include "screens/survival/svv.h"
 #include "tools/mkdata/lettering.h"
 #include "tools/mkdata/mkdata.h"
 #include "tools/mkdata/picture.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/grp_writer.h"
+#include "tools/writers/hud_writer.h"
 #include "tools/writers/map_writer.h"
 
 namespace mkdata {
@@ -106,10 +110,17 @@ bool BuildSurvival(const std::string& dataDir, const std::string& fontFile, std:
     }
     bool ok = banner.Save(dataDir + "/Bmp/Survival.grp") && logo.Save(dataDir + "/Bmp/MiniRogo.grp") &&
               result.Save(dataDir + "/Bmp/Title2.grp");
+    // Portrait n shows the survival's enemy kinds in turn, framed, with the type's display name.
     for (int n = 1; n <= 16 && ok; n++) {
-        Picture portrait(640, 480, Rgb(20 + n * 12, 40, 120 - n * 5));
-        portrait.Digit(220, 140, 24, n / 10, Rgb(255, 255, 255));
-        portrait.Digit(330, 140, 24, n % 10, Rgb(255, 255, 255));
+        const int type = SvvKindTbl[(n - 1) % SVV_KIND_MAX];
+        Picture portrait(640, 480, tools::MekaPortraitPixel(type, 0, 0, 360));
+        portrait.Rect(134, 14, 506, 386, Rgb(220, 220, 230));
+        for (int y = 0; y < 360; y++)
+            for (int x = 0; x < 360; x++)
+                portrait.px[size_t(20 + y) * portrait.w + size_t(140 + x)] = tools::MekaPortraitPixel(type, x, y, 360);
+        Ink ink;
+        if (!Letter(fontFile, MekaDispNameTbl[type], 48, &ink, error)) return false;
+        ink.StampShadowed(320 - ink.width / 2, 408, Rgb(255, 240, 200), Rgb(20, 20, 40), put(portrait));
         char name[32];
         std::snprintf(name, sizeof name, "/Bmp/Svv/Chr%02d.grp", n);
         ok = portrait.Save(dataDir + name);

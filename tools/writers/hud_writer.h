@@ -24,6 +24,9 @@ bool SaveEffectSet(const std::string& dir, const SprSetDef& set = EffectSet());
 // The flat 555 colour of the parts bitmap's 5-row band (rows 5 × band .. + 5, columns 0..130).
 u16 PartsBandColour(int band);
 GrpImage PartsPicture();
+// A mech type's portrait at (x, y) of a size × size square: head and shoulders on a flat ground, each
+// type a silhouette of its own. "Bmp\MekaPnl.bmp" holds them 36 pixels wide inside 40×40 frames.
+u16 MekaPortraitPixel(int type, int x, int y, int size);
 GrpImage MekaPnlPicture();
 // "<dir>/Bmp/Parts.grp" and "<dir>/Bmp/MekaPnl.grp".
 bool SaveHudPictures(const std::string& dir);
