@@ -12,6 +12,7 @@
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/fnt_writer.h"
 #include "tools/writers/grp_writer.h"
+#include "tools/writers/hud_writer.h"
 
 namespace mkdata {
 
@@ -109,24 +110,16 @@ void BuildOneFont(const std::string& path, const std::string& fontFile, int size
     result->ok = true;
 }
 
-// Digits drawn by hand, five columns by seven rows (bit 4 the left column): rasterised into five
-// rows the font's 7 and 2 read as kana, and the technique list numbers its rows with them.
-constexpr u8 kDigitRows[10][7] = {
-    {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}, {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},
-    {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}, {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E},
-    {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}, {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E},
-    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}, {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08},
-    {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}, {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C},
-};
-
-// The glyph of c in an 8×8 cell: the hand-drawn digits in columns 1 to 5 from the top row (their
-// foot on the letters' baseline), every other character from the raster.
+// The glyph of c in an 8×8 cell: digits drawn by hand (the HUD's 5×7 figures) in columns 1 to 5 from
+// the top row, their foot on the letters' baseline, since rasterised into five rows the font's 7 and 2
+// read as kana and the technique list numbers its rows with them; every other character from the raster.
 bool GridGlyph(const GlyphRaster& raster, char32_t c, Cell* cell) {
     if (c < U'0' || c > U'9') return raster.Render(c, cell);
     cell->width = cell->height = 8;
     cell->ink.assign(64, 0);
     for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 5; ++x) cell->ink[size_t(y * 8 + 1 + x)] = (kDigitRows[c - U'0'][y] >> (4 - x)) & 1;
+        for (int x = 0; x < 5; ++x)
+            cell->ink[size_t(y * 8 + 1 + x)] = (tools::CapitalRows(char(c))[y] >> (4 - x)) & 1;
     return true;
 }
 

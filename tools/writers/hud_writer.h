@@ -23,6 +23,8 @@ bool SaveEffectSet(const std::string& dir, const SprSetDef& set = EffectSet());
 
 // The flat 555 colour of the parts bitmap's 5-row band (rows 5 × band .. + 5, columns 0..130).
 u16 PartsBandColour(int band);
+// 5×7 capitals and figures, one row a byte, the leftmost column in bit 4; null for other characters.
+const u8* CapitalRows(char c);
 GrpImage PartsPicture();
 // A mech type's portrait at (x, y) of a size × size square: head and shoulders on a flat ground, each
 // type a silhouette of its own. "Bmp\MekaPnl.bmp" holds them 36 pixels wide inside 40×40 frames.
