@@ -224,7 +224,7 @@ struct LAYOUT {
 // Appends the character at src[*at] (whole inside src) when it fits the room; false when the row is
 // full, after taking a "、" or "。" there: they never begin a row.
 bool PutChar(const u8* src, i32 len, i32* at, std::string& text, i32 room) {
-    const i32 n = IsLead(src[*at]) ? 2 : 1;
+    const i32 n = IsLead(src[*at]) && *at + 1 < len ? 2 : 1;
     if (i32(text.size()) + n > room) {
         if (*at + 1 < len && src[*at] == 0xA1 && (src[*at + 1] == 0x42 || src[*at + 1] == 0x43)) {
             text.append(reinterpret_cast<const char*>(src + *at), 2);
