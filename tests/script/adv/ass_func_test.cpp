@@ -1,7 +1,6 @@
 // The built-in functions on assembled calls, against the real sprites, choices, fade and sound: the bytes
 // each row reads, its frame result, its effect and what the read mode skips; then the maths, the busts
 // with their faces and marks, and the guarded names and indexes.
-#include <initializer_list>
 #include <map>
 #include <set>
 #include <sstream>
@@ -45,17 +44,17 @@ const Row kRows[] = {
     {4, "call rand 7", "ret=3"}, {5, "call sin 4096, 64", "ret=4096"}, {6, "call cos 4096, 0", "ret=4096"},
     {7, "call clearvalue", "v1=- v255=-"}, {8, "call setvalue 1, 4 + 5", "v1=9"},
     {8, "call setvalue 255, 4 + 5", "v255=9"}, {9, "call getvalue 1", "ret=5"}, {9, "call getvalue 255", "ret=6"},
-    {10, "call fade 100", "end=3 fade=10 wait=1/10"}, {11, "call fade2 100", "end=3 fade=11 wait=1/11"},
-    {12, "call wait 100"}, {13, "call keywait", "wait=1/13"}, {14, "call getkey -1", "ret=1"},
+    {10, "call fade 100", "end=3 fade=10 wait=1,10"}, {11, "call fade2 100", "end=3 fade=11 wait=1,11"},
+    {12, "call wait 100"}, {13, "call keywait", "wait=1,13"}, {14, "call getkey -1", "ret=1"},
     {14, "call getkey -1", "ret=1", 0, 2}, {14, "call getkey 0", "ret=0", 0, 2}, {14, "call getkey 2", "ret=1", 64},
     {15, "call windowtype 2", "cur=1,1457 frame=1 ils=12 npos=8,14 win=56,344,576,128 wtype=2"},
     {16, "call window 1, 2, 3, 4", "win=1,2,3,4"}, {17, "call windowpos 1, 2", "win=1,2,0,0"},
     {18, "call windowsize 3, 4", "win=0,0,3,4"}, {19, "call settextwindow 1, 2, 3, 4, 5", "margin=5,5,5,5 win=1,2,3,4"},
     {20, "call settextwindowbg 1, 2, 3, 4"}, {21, "call nop"}, {22, "call wintype2 1, 2, 3, 4"},
     {23, "call nop2a 1, 2"}, {24, "call nop2b 1, 2"}, {25, "call changeframe 2", "frame=2"},
-    {26, "call addtext \"hi\"", "msg=hi,1"}, {27, "call message", "page=1,0 wait=1/27 wst=1,300"},
-    {28, "call message2", "page=1,0 wst=1,300"}, {29, "call closewindow 100", "wait=1/29 wst=3,100"},
-    {30, "call closewindow2 100", "wait=1/29 wst=3,100"}, {31, "call pagewait", "wait=1/27"},
+    {26, "call addtext \"hi\"", "msg=hi,1"}, {27, "call message", "page=1,0 wait=1,27 wst=1,300"},
+    {28, "call message2", "page=1,0 wst=1,300"}, {29, "call closewindow 100", "wait=1,29 wst=3,100"},
+    {30, "call closewindow2 100", "wait=1,29 wst=3,100"}, {31, "call pagewait", "wait=1,27"},
     {32, "call auto 1", "auto=1,500"}, {33, "call autotime 800", "auto=1,800"},
     {34, "call textcursor 1, 2", "cur=1,2"}, {35, "call facedir \"f/\""},
     {36, "call initface 64, 32", "fspace=64,32 face0=-"},
@@ -63,9 +62,9 @@ const Row kRows[] = {
     {38, "call delface 1", "face0=- s0=-"}, {39, "call facepos 1, 2, 3, 4", "fpos=1,2"},
     {40, "call facepos2 1, 2", "fpos=1,2"}, {41, "call nop2c 1, 2"}, {42, "call namepos 1, 2", "npos=1,2"},
     {43, "call fonttype 2, 12", "font=2,20,20 ils=12"}, {44, "call fontcolor 1, 2", "fcol=1,2,0"},
-    {45, "call seltext \"xyz\", 7", "msel0=14,0,7 msg=xyz,1"}, {46, "call message3", "page=1,0 wait=1/27 wst=1,300"},
+    {45, "call seltext \"xyz\", 7", "msel0=14,0,7 msg=xyz,1"}, {46, "call message3", "page=1,0 wait=1,27 wst=1,300"},
     {47, "call selrect 10, 20, 300, 400, 255, 128, 0, 90, 7", "sel0=10,20,300,400,64512,90,7"},
-    {48, "call selwait", "selwait=1 wait=1/48"}, {49, "call sprdir \"q/\""}, {50, "call delsprite 3", "ret=-1 s3=-"},
+    {48, "call selwait", "selwait=1 wait=1,48"}, {49, "call sprdir \"q/\""}, {50, "call delsprite 3", "ret=-1 s3=-"},
     {51, "call loadsprite \"wide.bmp\", 11, 22, 7, 0", "ret=1 s1=st5 k1 @11,22 f0/0 d0/0 r0,0,32,24 p7 v0"},
     {51, "call loadsprite \"wide.bmp\", 11, 22, 7, 1", "ret=1 s1=st3 k1 @11,22 f0/0 d0/0 r0,0,32,24 p7 v1"},
     {52, "call setsprite \"top.bmp\", 5, 11, 22, 7, 1, 100", "s5=st2 k1 @11,22 f1/100 d0/0 r0,0,16,8 p7 v1"},
@@ -92,7 +91,7 @@ const Row kRows[] = {
     {77, "call playbgm 3", "bgm=3,5"}, {78, "call stopbgm", "bgm=-1,0"},
     {79, "call playse 2, 1", "se2=5"}, {80, "call playse2 2, 0, 50, 9", "se2=1 sev=50"},
     {81, "call stopse 4", "se4=-"}, {82, "call nop3 1, 2, 3"}, {83, "call skip", "ret=0"},
-    {900, "text \"hello\"", "page=0,3 text=he|ll|o wait=1/27 wst=1,300"},  // no window type: a character a row
+    {900, "text \"hello\"", "page=0,3 text=he|ll|o wait=1,27 wst=1,300"},  // no window type: a character a row
 };
 
 const std::set<int> kFrame = {0, 1, 2, 10, 11, 12, 13, 27, 29, 31, 46, 48, 900};
@@ -199,25 +198,30 @@ protected:
     // the text window's record, the faces, and the message (its text, choices, page and wait).
     State Now() const {
         State s;
-        const auto put = [&](const std::string& k, const auto& v, const auto&... more) {
-            std::ostringstream o;
-            o << v;
-            ((o << "," << more), ...);
-            s[k] = o.str();
+        const auto put = [&](const std::string& k, const std::vector<i64>& v) {
+            std::string& t = s[k];
+            for (const i64 x : v) t += (t.empty() ? "" : ",") + std::to_string(x);
         };
         const TEXT_WINDOW& w = TextWindow;
-        for (const auto& [k, v] : std::initializer_list<std::pair<const char*, i64>>{
-                 {"ret", ASS_GetFuncReturn()}, {"end", _ass_getscriptendret()}, {"clr", ASS_ClearSurfFlag()},
-                 {"fade", _ass_getfadekind()}, {"selwait", _ass_getselectrectwait()}, {"run", ASS_IsScriptRunning()},
-                 {"sub", actv_scr && std::string(actv_scr->name) == "sub.scr"}, {"sev", SeVolume},
-                 {"wtype", w.type}, {"ils", w.ils}, {"frame", TextFrame.style}})
+        u32 autoMs = 0;
+        const int autoOn = _ass_getwaittype(&autoMs);
+        for (const auto& [k, v] : std::vector<std::pair<std::string, std::vector<i64>>>{
+                 {"ret", {ASS_GetFuncReturn()}}, {"end", {_ass_getscriptendret()}}, {"clr", {ASS_ClearSurfFlag()}},
+                 {"fade", {_ass_getfadekind()}}, {"selwait", {_ass_getselectrectwait()}},
+                 {"run", {ASS_IsScriptRunning()}}, {"sub", {actv_scr && std::string(actv_scr->name) == "sub.scr"}},
+                 {"wait", {GetScriptWait(), GetScriptWaitFunc()}}, {"bgm", {BgmNo, SND_GetStatus(Stream.buffer)}},
+                 {"sev", {SeVolume}}, {"win", {w.x, w.y, w.w, w.h}}, {"wtype", {w.type}},
+                 {"margin", {w.margin[0], w.margin[1], w.margin[2], w.margin[3]}}, {"fpos", {w.faceX, w.faceY}},
+                 {"npos", {w.nameX, w.nameY}}, {"font", {w.fontSlot, w.fontW, w.fontH}}, {"ils", {w.ils}},
+                 {"fcol", {w.color[0], w.color[1], w.color[2]}}, {"frame", {TextFrame.style}},
+                 {"wst", {w.state, w.duration}}, {"cur", {cursor_type, cursor_col}}, {"auto", {autoOn, autoMs}},
+                 {"fspace", {FaceSpaceW, FaceSpaceH}}, {"page", {Msg.page, Msg.segCount}}})
             put(k, v);
-        put("wait", std::to_string(GetScriptWait()) + "/" + std::to_string(GetScriptWaitFunc()));
         for (int i = 0; i < SCR_GLOBAL_VALUE_COUNT; ++i)
-            if (ScrValueTbl[i]) put("v" + std::to_string(i), ScrValueTbl[i]);
+            if (ScrValueTbl[i]) put("v" + std::to_string(i), {ScrValueTbl[i]});
         for (int i = 0; i < SelRectCnt; ++i) {
             const SEL_RECT& r = SelRectTbl[i];
-            put("sel" + std::to_string(i), r.left, r.top, r.right, r.bottom, r.color, r.alpha, r.label);
+            put("sel" + std::to_string(i), {r.left, r.top, r.right, r.bottom, r.color, r.alpha, r.label});
         }
         for (int n = 0; n < ADV_SPR_MAX; ++n) {
             const ADV_SPR& a = AdvSprTbl[n];
@@ -233,27 +237,13 @@ protected:
         std::string marks;
         for (int i = 0; i < 16; ++i) marks += char('0' + ScrFuncFlagTbl[i]);
         s["marks"] = marks;
-        put("bgm", BgmNo, SND_GetStatus(Stream.buffer));
         for (int n = 0; n < kSeSlots; ++n)
-            if (const u32 st = SND_GetStatus(SeBuffer[n])) put("se" + std::to_string(n), st);
-        put("win", w.x, w.y, w.w, w.h);
-        put("margin", w.margin[0], w.margin[1], w.margin[2], w.margin[3]);
-        put("fpos", w.faceX, w.faceY);
-        put("npos", w.nameX, w.nameY);
-        put("font", w.fontSlot, w.fontW, w.fontH);
-        put("fcol", w.color[0], w.color[1], w.color[2]);
-        put("wst", w.state, w.duration);
-        put("cur", cursor_type, cursor_col);
-        u32 autoMs = 0;
-        const int autoOn = _ass_getwaittype(&autoMs);
-        put("auto", autoOn, autoMs);
-        put("fspace", FaceSpaceW, FaceSpaceH);
+            if (const u32 st = SND_GetStatus(SeBuffer[n])) put("se" + std::to_string(n), {st});
         for (int i = 0; i < FACE_SLOT_MAX; ++i)
-            if (FaceSprTbl[i].id != -1) put("face" + std::to_string(i), FaceSprTbl[i].id, FaceSprTbl[i].slot);
-        put("msg", std::string(Msg.buf ? Msg.buf : "", size_t(Msg.len)), Msg.lineCount);
+            if (FaceSprTbl[i].id != -1) put("face" + std::to_string(i), {FaceSprTbl[i].id, FaceSprTbl[i].slot});
+        s["msg"] = std::string(Msg.buf ? Msg.buf : "", size_t(Msg.len)) + "," + std::to_string(Msg.lineCount);
         for (int i = 0; i < Msg.selCount; ++i)
-            put("msel" + std::to_string(i), Msg.sel[i].x, Msg.sel[i].y, Msg.sel[i].label);
-        put("page", Msg.page, Msg.segCount);
+            put("msel" + std::to_string(i), {Msg.sel[i].x, Msg.sel[i].y, Msg.sel[i].label});
         std::string text;
         for (int i = 0; i < Msg.segCount; ++i)
             text += (i ? "|" : "") + std::string(MsgLineTbl[i].text, size_t(MsgLineTbl[i].len));
