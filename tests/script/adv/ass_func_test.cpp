@@ -28,8 +28,8 @@ namespace {
 
 using test::Rgb8;
 
-// A statement, what it changes in the state (see State) and the key trigger word and new mouse presses
-// of its update.
+// A statement, what it changes in the state (see Now and Change) and the key trigger word and new mouse
+// presses of its update.
 struct Row {
     int no;
     const char* call;
