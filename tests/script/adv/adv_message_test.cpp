@@ -98,18 +98,17 @@ TEST_F(TextTest, TagsShapeTheSegments) {
     EXPECT_EQ(TextWindow.duration, 75);
 }
 
-// The columns of the window surface that the shown page inks, first and last (-1 for none).
-std::pair<i32, i32> InkColumns() {
+// The first and last columns of the window surface that the shown page inks in rows top..bottom-1
+// (-1, -1 for none).
+std::pair<i32, i32> InkColumns(i32 top = 0, i32 bottom = 1 << 20) {
     plat::Surface* s = ADV_GetTextSurface();
     SURF_Fill(s, nullptr, TextWindow.key);
     DrawText_Text(Msg.sprite);
     std::pair<i32, i32> ink{-1, -1};
-    for (i32 y = 0; y < s->height; ++y)
+    for (i32 y = std::max(0, top); y < std::min(s->height, bottom); ++y)
         for (i32 x = 0; x < s->width; ++x)
-            if (reinterpret_cast<const u16*>(s->pixels + y * s->pitch)[x] != TextWindow.key) {
-                ink.first = ink.first < 0 ? x : std::min(ink.first, x);
-                ink.second = std::max(ink.second, x);
-            }
+            if (reinterpret_cast<const u16*>(s->pixels + y * s->pitch)[x] != TextWindow.key)
+                ink = {ink.first < 0 ? x : std::min(ink.first, x), std::max(ink.second, x)};
     return ink;
 }
 
@@ -119,56 +118,48 @@ TEST_F(TextTest, RubyKeepsEveryCharacterInsideItsRow) {
     std::string trails, ruby60;  // wide characters whose trail byte is a bracket, a slash or a tag letter
     for (char t : {']', '[', '/', 'k', 'l', 'n'}) trails += std::string("\xA4") + t;
     for (int i = 0; i < 60; ++i) ruby60 += kB;
-    const std::string bcd = kB + kC + kD, spaces36(36, ' ');
-    struct Seg {
-        std::string text;
-        i32 x, y;
-    };
+    const std::string bcd = kB + kC + kD, spaces36(36, ' '), ruby40 = ruby60.substr(0, 40);
     struct Row {
         std::string in;
-        std::vector<Seg> segs;
-        int rubySeg;  // the segment with the ruby: its text, base start and count
+        std::vector<std::string> segs;  // each at the start of a row of its own
+        int rubySeg;                    // the segment with the ruby: its text and count, base start and count
         std::string ruby;
-        i32 baseStart, baseCount;
+        i32 rubyCount, baseStart, baseCount;
     };
     const std::vector<Row> rows = {
         // Three ruby characters (30 pixels) over one base character: three cells, one each side.
-        {"/kl[" + kA + "][" + bcd + "]" + kA, {{"  " + kA + "  " + kA, 0, 0}}, 0, bcd, 2, 1},
-        {"/kll[" + kA + "][" + bcd + "]", {{kA + "  ", 0, 0}}, 0, bcd, 0, 1},
-        {"/kl[" + Wide(10) + "][" + kB + "]", {{Wide(10), 0, 0}}, 0, kB, 0, 10},
+        {"/kl[" + kA + "][" + bcd + "]" + kA, {"  " + kA + "  " + kA}, 0, bcd, 3, 2, 1},
+        {"/kll[" + kA + "][" + bcd + "]", {kA + "  "}, 0, bcd, 3, 0, 1},
+        {"/kl[" + Wide(10) + "][" + kB + "]", {Wide(10)}, 0, kB, 1, 0, 10},
         // A ruby wider than a row keeps what the 37-cell row holds at 10 pixels each.
-        {"/kl[" + kA + "][" + ruby60 + "]", {{spaces36 + kA + spaces36, 0, 0}}, 0, ruby60.substr(0, 102), 36, 1},
+        {"/kl[" + kA + "][" + ruby60 + "]", {spaces36 + kA + spaces36}, 0, ruby60.substr(0, 102), 51, 36, 1},
         // Trail bytes that read as brackets or tags belong to their characters, in base and ruby.
-        {"/kl[" + trails + "][" + kB + "]" + kA, {{trails + kA, 0, 0}}, 0, kB, 0, 6},
-        {"/kl[" + kA + kB + kC + "][" + trails + "]", {{"  " + kA + kB + kC + "  ", 0, 0}}, 0, trails, 2, 3},
+        {"/kl[" + trails + "][" + kB + "]" + kA, {trails + kA}, 0, kB, 1, 0, 6},
+        {"/kl[" + kA + kB + kC + "][" + trails + "]", {"  " + kA + kB + kC + "  "}, 0, trails, 6, 2, 3},
         // Single-byte characters in base and ruby: both stay whole; the base fills its last cell.
-        {"/kl[a" + kA + "][x" + kB + kC + "]" + kD, {{"a" + kA + "   " + kD, 0, 0}}, 0, "x" + kB + kC, 0, 2},
+        {"/kl[a" + kA + "][x" + kB + kC + "]" + kD, {"a" + kA + "   " + kD}, 0, "x" + kB + kC, 3, 0, 2},
         // A ruby that does not fit the rest of its row goes whole to the next one.
-        {Wide(36) + "/kl[" + kA + "][" + bcd + "]", {{Wide(36), 0, 0}, {"  " + kA + "  ", 0, 26}}, 1, bcd, 2, 1},
-        {Wide(30) + "/kl[" + Wide(20) + "][" + kB + "]", {{Wide(30), 0, 0}, {Wide(20), 0, 26}}, 1, kB, 0, 20},
+        {Wide(36) + "/kl[" + kA + "][" + bcd + "]", {Wide(36), "  " + kA + "  "}, 1, bcd, 3, 2, 1},
+        {Wide(30) + "/kl[" + Wide(20) + "][" + kB + "]", {Wide(30), Wide(20)}, 1, kB, 1, 0, 20},
         // A base longer than a row runs on as plain text.
-        {"/kl[" + Wide(40) + "][" + kB + "]" + kC,
-         {{Wide(37), 0, 0}, {Wide(40).substr(74) + kC, 0, 26}}, 0, kB, 0, 37},
-        {kA + "/kl[" + Wide(40) + "][" + kB + "]",
-         {{kA, 0, 0}, {Wide(37), 0, 26}, {Wide(40).substr(74), 0, 52}}, 1, kB, 0, 37},
+        {"/kl[" + Wide(40) + "][" + kB + "]" + kC, {Wide(37), Wide(40).substr(74) + kC}, 0, kB, 1, 0, 37},
+        {kA + "/kl[" + Wide(40) + "][" + kB + "]", {kA, Wide(37), Wide(40).substr(74)}, 1, kB, 1, 0, 37},
         // A wide ruby over a base at the row's start without left padding stays inside the row.
-        {"/kll[" + kA + "][" + ruby60.substr(0, 40) + "]", {{kA + std::string(14, ' '), 0, 0}}, 0,
-         ruby60.substr(0, 40), 0, 1},
+        {"/kll[" + kA + "][" + ruby40 + "]", {kA + std::string(14, ' ')}, 0, ruby40, 20, 0, 1},
     };
     for (const Row& row : rows) {
         OpenPage(row.in);
         // Decide completes the reveal once the current segment shows more than 12 pixels.
         for (int i = 0; i < 12 && _ass_getpagestate() != ADV_PAGE_SHOWN; ++i) Step(i % 3 == 2 ? 16 : 0);
         ASSERT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN) << row.in;
-        EXPECT_EQ(Msg.segCount, i32(row.segs.size())) << row.in;
-        for (size_t i = 0; i < row.segs.size() && i < size_t(Msg.segCount); ++i) {
-            const Seg& want = row.segs[i];
-            EXPECT_EQ(std::tuple(Text(int(i)), MsgLineTbl[i].x, MsgLineTbl[i].y), std::tuple(want.text, want.x, want.y))
-                << row.in << " " << i;
-        }
+        std::vector<std::tuple<std::string, i32, i32>> got, want;
+        for (int i = 0; i < Msg.segCount; ++i) got.emplace_back(Text(i), MsgLineTbl[i].x, MsgLineTbl[i].y);
+        for (size_t i = 0; i < row.segs.size(); ++i) want.emplace_back(row.segs[i], 0, i32(i) * 26);
+        EXPECT_EQ(got, want) << row.in;
         const MSG_LINE& r = MsgLineTbl[row.rubySeg];
-        EXPECT_EQ(std::tuple(r.ruby, std::string(r.rubyText ? r.rubyText : ""), r.baseStart, r.baseCount),
-                  std::tuple(1, row.ruby, row.baseStart, row.baseCount))
+        const std::string rubyText = r.rubyText ? r.rubyText : "";
+        EXPECT_EQ(std::tuple(r.ruby, rubyText, r.rubyCount, r.baseStart, r.baseCount),
+                  std::tuple(1, row.ruby, row.rubyCount, row.baseStart, row.baseCount))
             << row.in;
         // Nothing is drawn outside the row's columns: 37 cells of 14 pixels from the text origin.
         const auto [first, last] = InkColumns();
@@ -267,27 +258,15 @@ TEST_F(TextTest, FullLineRevealsInFortyFourUpdatesAndShowsInTheFortySeventh) {
 TEST_F(TextTest, RubyWaitsUntilItsBaseIsRevealed) {
     LoadProbeFont(0, 10);
     LoadProbeFont(1, 14);
-    const auto band = [this] {  // the ten rows of the window above the first row of text
-        const TEXT_WINDOW& w = TextWindow;
-        std::vector<u16> px;
-        const i32 top = w.y + w.originY + MsgLineTbl[0].y - 11;
-        for (i32 y = top; y < top + 10; ++y)
-            for (i32 x = w.x; x < w.x + w.w; ++x) px.push_back(Pixel(x, y));
-        return px;
-    };
-    OpenPage("  " + kA + "  " + kB);
-    Step();
-    DrawAll();
-    const std::vector<u16> plain = band();
     OpenPage("/kl[" + kA + "][" + kB + kC + kD + "]" + kB);
     int partial = 0, whole = 0;
     for (int u = 0; u < 12; ++u) {
         Step();
-        DrawAll();
         const MSG_LINE& r = MsgLineTbl[0];
         const bool revealed = r.width >= 4 * r.glyphW;  // the segment's four cells: "  A  B"
         (revealed ? whole : partial)++;
-        EXPECT_EQ(band() != plain, revealed) << "update " << u << ", " << r.width << " pixels revealed";
+        const i32 top = TextWindow.originY + r.y - 11;  // the ruby's ten rows above the text
+        EXPECT_EQ(InkColumns(top, top + 10).second >= 0, revealed) << "update " << u << ", " << r.width << " pixels";
     }
     EXPECT_GT(partial, 0);
     EXPECT_GT(whole, 0);

@@ -1,5 +1,6 @@
 // The text window: presets, font setters, the wipe's alphas and map edges, open and close with their
 // timing, the background styles, the frame style of function 25; and the faces.
+#include <tuple>
 #include <vector>
 
 #include "graphics/display/disp.h"
@@ -162,28 +163,22 @@ TEST_F(TextTest, OpeningAndClosingTimes) {
     EXPECT_EQ(ADV_GetTextSurface(), nullptr);
     EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_CLOSED);
 
-    _ass_opentext();
-    clock.Advance(TEXT_OPEN_MS);
-    Step();
-    ASS_CloseText(300);
-    std::vector<int> states;
-    for (int i = 0; i < 4; ++i) {
-        clock.Advance(100);
-        ASS_Loop();
-        states.push_back(_ass_gettextwindowstate());
+    // The state after each of four updates 100 ms apart, for a close once open and one asked for while
+    // the window opens, which runs once it is open.
+    for (const auto& [openMs, closeMs, want] : {std::tuple(TEXT_OPEN_MS, 300, std::vector<int>{3, 3, 0, 0}),
+                                                std::tuple(0, 100, std::vector<int>{1, 1, 3, 0})}) {
+        _ass_opentext();
+        clock.Advance(u32(openMs));
+        Step();
+        ASS_CloseText(closeMs);
+        std::vector<int> states;
+        for (int i = 0; i < 4; ++i) {
+            clock.Advance(100);
+            ASS_Loop();
+            states.push_back(_ass_gettextwindowstate());
+        }
+        EXPECT_EQ(states, want) << closeMs;
     }
-    EXPECT_EQ(states, std::vector<int>({3, 3, 0, 0}));
-
-    // A close asked for while the window opens runs once it is open.
-    _ass_opentext();
-    ASS_CloseText(100);
-    states.clear();
-    for (int i = 0; i < 4; ++i) {
-        clock.Advance(100);
-        ASS_Loop();
-        states.push_back(_ass_gettextwindowstate());
-    }
-    EXPECT_EQ(states, std::vector<int>({1, 1, 3, 0}));
 }
 
 TEST_F(TextTest, BackgroundStylesAndTheirWipe) {

@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "adv_env.h"
@@ -27,8 +28,8 @@ namespace {
 
 using test::Rgb8;
 
-// A statement, what it changes in the state (see State) and the key trigger word and new mouse presses
-// of its update.
+// A statement, what it changes in the state (see Now and Change) and the key trigger word and new mouse
+// presses of its update.
 struct Row {
     int no;
     const char* call;
@@ -38,71 +39,43 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {0, "call return 6", "end=6"},
-    {1, "call call \"sub.scr\"", "sub=1"},
-    {2, "call clearsurf 0", "clr=0"}, {2, "call clearsurf 2"},
-    {3, "call rgb 255, 128, 0", "ret=64512"},
-    {4, "call rand 7", "ret=3"},
-    {5, "call sin 4096, 64", "ret=4096"},
-    {6, "call cos 4096, 0", "ret=4096"},
-    {7, "call clearvalue", "v1=- v255=-"},
-    {8, "call setvalue 1, 4 + 5", "v1=9"},
-    {8, "call setvalue 255, 4 + 5", "v255=9"},
-    {9, "call getvalue 1", "ret=5"},
-    {9, "call getvalue 255", "ret=6"},
-    {10, "call fade 100", "end=3 fade=10 wait=1/10"},
-    {11, "call fade2 100", "end=3 fade=11 wait=1/11"},
-    {12, "call wait 100"},
-    {13, "call keywait", "wait=1/13"},
-    {14, "call getkey -1", "ret=1"},
-    {14, "call getkey -1", "ret=1", 0, 2},
-    {14, "call getkey 0", "ret=0", 0, 2},
-    {14, "call getkey 2", "ret=1", 64},
+    {0, "call return 6", "end=6"}, {1, "call call \"sub.scr\"", "sub=1"},
+    {2, "call clearsurf 0", "clr=0"}, {2, "call clearsurf 2"}, {3, "call rgb 255, 128, 0", "ret=64512"},
+    {4, "call rand 7", "ret=3"}, {5, "call sin 4096, 64", "ret=4096"}, {6, "call cos 4096, 0", "ret=4096"},
+    {7, "call clearvalue", "v1=- v255=-"}, {8, "call setvalue 1, 4 + 5", "v1=9"},
+    {8, "call setvalue 255, 4 + 5", "v255=9"}, {9, "call getvalue 1", "ret=5"}, {9, "call getvalue 255", "ret=6"},
+    {10, "call fade 100", "end=3 fade=10 wait=1,10"}, {11, "call fade2 100", "end=3 fade=11 wait=1,11"},
+    {12, "call wait 100"}, {13, "call keywait", "wait=1,13"}, {14, "call getkey -1", "ret=1"},
+    {14, "call getkey -1", "ret=1", 0, 2}, {14, "call getkey 0", "ret=0", 0, 2}, {14, "call getkey 2", "ret=1", 64},
     {15, "call windowtype 2", "cur=1,1457 frame=1 ils=12 npos=8,14 win=56,344,576,128 wtype=2"},
-    {16, "call window 1, 2, 3, 4", "win=1,2,3,4"},
-    {17, "call windowpos 1, 2", "win=1,2,0,0"},
-    {18, "call windowsize 3, 4", "win=0,0,3,4"},
-    {19, "call settextwindow 1, 2, 3, 4, 5", "margin=5,5,5,5 win=1,2,3,4"},
+    {16, "call window 1, 2, 3, 4", "win=1,2,3,4"}, {17, "call windowpos 1, 2", "win=1,2,0,0"},
+    {18, "call windowsize 3, 4", "win=0,0,3,4"}, {19, "call settextwindow 1, 2, 3, 4, 5", "margin=5,5,5,5 win=1,2,3,4"},
     {20, "call settextwindowbg 1, 2, 3, 4"}, {21, "call nop"}, {22, "call wintype2 1, 2, 3, 4"},
-    {23, "call nop2a 1, 2"}, {24, "call nop2b 1, 2"},
-    {25, "call changeframe 2", "frame=2"},
-    {26, "call addtext \"hi\"", "msg=hi,1"},
-    {27, "call message", "page=1,0 wait=1/27 wst=1,300"},
-    {28, "call message2", "page=1,0 wst=1,300"},
-    {29, "call closewindow 100", "wait=1/29 wst=3,100"},
-    {30, "call closewindow2 100", "wait=1/29 wst=3,100"},
-    {31, "call pagewait", "wait=1/27"},
+    {23, "call nop2a 1, 2"}, {24, "call nop2b 1, 2"}, {25, "call changeframe 2", "frame=2"},
+    {26, "call addtext \"hi\"", "msg=hi,1"}, {27, "call message", "page=1,0 wait=1,27 wst=1,300"},
+    {28, "call message2", "page=1,0 wst=1,300"}, {29, "call closewindow 100", "wait=1,29 wst=3,100"},
+    {30, "call closewindow2 100", "wait=1,29 wst=3,100"}, {31, "call pagewait", "wait=1,27"},
     {32, "call auto 1", "auto=1,500"}, {33, "call autotime 800", "auto=1,800"},
     {34, "call textcursor 1, 2", "cur=1,2"}, {35, "call facedir \"f/\""},
-    {36, "call initface 64, 32", "face0=- fspace=64,32"},
+    {36, "call initface 64, 32", "fspace=64,32 face0=-"},
     {37, "call setface 2, \"face_03.spr\"", "face1=2,1 s1=st1 k18 @0,0 f0/0 d0/0 r0,0,0,0"},
-    {38, "call delface 1", "face0=- s0=-"},
-    {39, "call facepos 1, 2, 3, 4", "fpos=1,2"},
-    {40, "call facepos2 1, 2", "fpos=1,2"}, {41, "call nop2c 1, 2"},
-    {42, "call namepos 1, 2", "npos=1,2"},
-    {43, "call fonttype 2, 12", "font=2,20,20 ils=12"},
-    {44, "call fontcolor 1, 2", "fcol=1,2,0"},
-    {45, "call seltext \"xyz\", 7", "msel0=14,0,7 msg=xyz,1"}, {46, "call message3", "page=1,0 wait=1/27 wst=1,300"},
+    {38, "call delface 1", "face0=- s0=-"}, {39, "call facepos 1, 2, 3, 4", "fpos=1,2"},
+    {40, "call facepos2 1, 2", "fpos=1,2"}, {41, "call nop2c 1, 2"}, {42, "call namepos 1, 2", "npos=1,2"},
+    {43, "call fonttype 2, 12", "font=2,20,20 ils=12"}, {44, "call fontcolor 1, 2", "fcol=1,2,0"},
+    {45, "call seltext \"xyz\", 7", "msel0=14,0,7 msg=xyz,1"}, {46, "call message3", "page=1,0 wait=1,27 wst=1,300"},
     {47, "call selrect 10, 20, 300, 400, 255, 128, 0, 90, 7", "sel0=10,20,300,400,64512,90,7"},
-    {48, "call selwait", "selwait=1 wait=1/48"}, {49, "call sprdir \"q/\""},
-    {50, "call delsprite 3", "ret=-1 s3=-"},
+    {48, "call selwait", "selwait=1 wait=1,48"}, {49, "call sprdir \"q/\""}, {50, "call delsprite 3", "ret=-1 s3=-"},
     {51, "call loadsprite \"wide.bmp\", 11, 22, 7, 0", "ret=1 s1=st5 k1 @11,22 f0/0 d0/0 r0,0,32,24 p7 v0"},
     {51, "call loadsprite \"wide.bmp\", 11, 22, 7, 1", "ret=1 s1=st3 k1 @11,22 f0/0 d0/0 r0,0,32,24 p7 v1"},
     {52, "call setsprite \"top.bmp\", 5, 11, 22, 7, 1, 100", "s5=st2 k1 @11,22 f1/100 d0/0 r0,0,16,8 p7 v1"},
     {52, "call setsprite \"pic.bmp\", 79, 11, 22, 7, 0, 0", "s79=st3 k1 @11,22 f0/0 d0/0 r0,0,64,48 p7 v1"},
-    {52, "call setsprite \"pic.bmp\", 80, 11, 22, 7, 0, 0"},
-    {53, "call sprdisp 3, 1, 2, 250", "s3=st2 k1 @0,0 f2/250 d0/0 r0,0,64,48 p5 v1"},
-    {54, "call sprpos 3, 7, 8", "s3=st3 k1 @7,8 f0/0 d0/0 r0,0,64,48 p5 v1"},
-    {55, "call sprpri 3, 9", "s3=st3 k1 @0,0 f0/0 d0/0 r0,0,64,48 p9 v1"},
-    {56, "call delsprite2 3", "ret=-1 s3=st5 k1 @0,0 f0/0 d0/0 r0,0,64,48"},
-    {57, "call chrdir \"c/\""},
+    {52, "call setsprite \"pic.bmp\", 80, 11, 22, 7, 0, 0"}, {53, "call sprdisp 3, 1, 2, 250", "s3=st2 f2/250"},
+    {54, "call sprpos 3, 7, 8", "s3=@7,8"}, {55, "call sprpri 3, 9", "s3=p9"},
+    {56, "call delsprite2 3", "ret=-1 s3=st5 -p5 -v1"}, {57, "call chrdir \"c/\""},
     {58, "call setchr 2, \"pic.bmp\", 11, 22, 7, 1, 150", "s82=st2 k1 @11,22 f1/150 d0/0 r0,0,64,48 p7 v1"},
-    {59, "call chrdisp 1, 1, 2, 250", "s81=st2 k1 @0,0 f2/250 d0/0 r0,0,64,48 p5 v1"},
-    {60, "call delchr2 1", "s81=st5 k1 @0,0 f0/0 d0/0 r0,0,64,48"},
-    {61, "call delchr 1", "ret=-1 s81=-"}, {61, "call delchr 17", "ret=17"},
-    {62, "call chrpos 1, 5, 6", "s81=st3 k1 @5,6 f0/0 d0/0 r0,0,64,48 p5 v1"},
-    {63, "call chrattr 1, 2, 40", "s81=st3 k1 @0,0 f0/0 d2/40 r0,0,64,48 p5 v1"},
-    {64, "call chrrect 1, 1, 2, 30, 40", "s81=st3 k1 @0,0 f0/0 d0/0 r1,2,30,40 p5 v1"},
+    {59, "call chrdisp 1, 1, 2, 250", "s81=st2 f2/250"}, {60, "call delchr2 1", "s81=st5 -p5 -v1"},
+    {61, "call delchr 1", "ret=-1 s81=-"}, {61, "call delchr 17", "ret=17"}, {62, "call chrpos 1, 5, 6", "s81=@5,6"},
+    {63, "call chrattr 1, 2, 40", "s81=d2/40"}, {64, "call chrrect 1, 1, 2, 30, 40", "s81=r1,2,30,40"},
     {65, "call bustdir \"b/\""},
     {66, "call setbust 2, \"btst_01.spr\", 2, 1, 0, 0", "s98=st3 k2 @512,480 f0/0 d0/0 r0,0,0,0 p16 v1 pg1"},
     {66, "call setbust 0, \"btst_01.spr\", 0, 2, 1, 100", "s96=st2 k2 @128,480 f1/100 d0/0 r0,0,0,0 p16 v1 pg2"},
@@ -111,16 +84,14 @@ const Row kRows[] = {
     {68, "call setbust3 3",
      "face1=3,1 marks=0101000000000000 s1=st1 k18 @0,0 f0/0 d0/0 r0,0,0,0 "
      "s99=st5 k2 @320,480 f0/0 d0/0 r0,0,0,0 p16 v0 pg0"},
-    {69, "call bustdisp 1, 1, 1, 250", "s97=st2 k2 @320,480 f1/250 d0/0 r0,0,0,0 p16 v1 pg0"},
-    {70, "call delbust2 1", "s97=st5 k2 @320,480 f0/0 d0/0 r0,0,0,0"},
-    {71, "call delbust 1", "face0=- marks=0000000000000000 ret=-1 s0=- s97=-"},
-    {72, "call bustpos 1, 0", "s97=st3 k2 @128,480 f0/0 d0/0 r0,0,0,0 p16 v1 pg0"},
-    {73, "call bustpage 1, 2", "s97=st3 k2 @320,480 f0/0 d0/0 r0,0,0,0 p16 v1 pg2"},
+    {69, "call bustdisp 1, 1, 1, 250", "s97=st2 f1/250"}, {70, "call delbust2 1", "s97=st5 -p16 -v1 -pg0"},
+    {71, "call delbust 1", "marks=0000000000000000 ret=-1 face0=- s0=- s97=-"},
+    {72, "call bustpos 1, 0", "s97=@128,480"}, {73, "call bustpage 1, 2", "s97=pg2"},
     {74, "call empty"}, {75, "call empty2"}, {76, "call empty3"},
     {77, "call playbgm 3", "bgm=3,5"}, {78, "call stopbgm", "bgm=-1,0"},
     {79, "call playse 2, 1", "se2=5"}, {80, "call playse2 2, 0, 50, 9", "se2=1 sev=50"},
     {81, "call stopse 4", "se4=-"}, {82, "call nop3 1, 2, 3"}, {83, "call skip", "ret=0"},
-    {900, "text \"hello\"", "page=0,3 text=he|ll|o wait=1/27 wst=1,300"},  // no window type: a character a row
+    {900, "text \"hello\"", "page=0,3 text=he|ll|o wait=1,27 wst=1,300"},  // no window type: a character a row
 };
 
 const std::set<int> kFrame = {0, 1, 2, 10, 11, 12, 13, 27, 29, 31, 46, 48, 900};
@@ -134,21 +105,26 @@ constexpr int kSeRow = 2, kSePrepared = 4, kBgmRow = 3, kBgmPrepared = 4;
 
 using State = std::map<std::string, std::string>;
 
-// "key=value" for each key that is new or changed in after, "key=-" for each one gone.
+// "key=value" for each key that is new or changed in after, then "key=-" for each one gone; of a
+// changed record (words), only the words that changed, and "-word" for each one it lost at its end.
 std::string Change(const State& before, const State& after) {
     std::string out;
-    const auto add = [&](const std::string& k, const std::string& v) { out += (out.empty() ? "" : " ") + k + "=" + v; };
-    std::set<std::string> keys;
-    for (const auto& [k, v] : before) keys.insert(k);
-    for (const auto& [k, v] : after) keys.insert(k);
-    for (const std::string& k : keys) {
-        const auto b = before.find(k), a = after.find(k);
-        if (a == after.end())
-            add(k, "-");
-        else if (b == before.end() || b->second != a->second)
-            add(k, a->second);
+    for (const auto& [k, v] : after) {
+        const auto b = before.find(k);
+        if (b == before.end()) {
+            out += " " + k + "=" + v;
+        } else if (b->second != v) {
+            std::istringstream was(b->second), is(v);
+            std::string w, x, words;
+            while (is >> x)
+                if (!(was >> w) || w != x) words += " " + x;
+            while (was >> w) words += " -" + w;
+            out += " " + k + "=" + words.erase(0, 1);
+        }
     }
-    return out;
+    for (const auto& [k, v] : before)
+        if (!after.count(k)) out += " " + k + "=-";
+    return out.erase(0, 1);
 }
 
 class AdvFunc : public test::AdvTest {
@@ -162,13 +138,9 @@ protected:
         const tools::ScriptAsmResult sub = tools::AssembleScript("call keywait");
         dir.Write("script/sub.scr", sub.bytes);
         plat::SetRandSource([] { return 10; });
-        tools::WaveOptions wave;
-        wave.rate = 8000;
-        for (int n : {kSeRow, kSePrepared})
-            dir.Write(std::string("Wav/") + SeTbl[n].stem + ".wav", tools::MakeWave(wave, tools::IndexSamples16(400)));
-        for (int n : {kBgmRow, kBgmPrepared})
-            dir.Write(std::string("Music/") + BgmTbl[n].stem + ".wav",
-                      tools::MakeWave(wave, tools::IndexSamples16(800)));
+        const std::vector<u8> wave = tools::MakeWave({}, tools::IndexSamples16(800));
+        for (int n : {kSeRow, kSePrepared}) dir.Write(std::string("Wav/") + SeTbl[n].stem + ".wav", wave);
+        for (int n : {kBgmRow, kBgmPrepared}) dir.Write(std::string("Music/") + BgmTbl[n].stem + ".wav", wave);
         plat::AudioSetManualMix(8000);
         ASSERT_EQ(SND_InitDevice(nullptr), 1);
         for (int n : {kSeRow, kSePrepared}) SeBuffer[n] = SND_LoadSound(MakeFilePath("Wav\\%s.wav", SeTbl[n].stem));
@@ -226,26 +198,30 @@ protected:
     // the text window's record, the faces, and the message (its text, choices, page and wait).
     State Now() const {
         State s;
-        const auto put = [&](const std::string& k, const auto&... v) {
-            std::ostringstream o;
-            ((o << v << ","), ...);
-            std::string t = o.str();
-            t.pop_back();
-            s[k] = t;
+        const auto put = [&](const std::string& k, const std::vector<i64>& v) {
+            std::string& t = s[k];
+            for (const i64 x : v) t += (t.empty() ? "" : ",") + std::to_string(x);
         };
-        put("ret", ASS_GetFuncReturn());
-        put("end", _ass_getscriptendret());
-        put("wait", std::to_string(GetScriptWait()) + "/" + std::to_string(GetScriptWaitFunc()));
-        put("clr", ASS_ClearSurfFlag());
-        put("fade", _ass_getfadekind());
-        put("selwait", _ass_getselectrectwait());
-        put("run", ASS_IsScriptRunning());
-        put("sub", actv_scr && std::string(actv_scr->name) == "sub.scr");
+        const TEXT_WINDOW& w = TextWindow;
+        u32 autoMs = 0;
+        const int autoOn = _ass_getwaittype(&autoMs);
+        for (const auto& [k, v] : std::vector<std::pair<std::string, std::vector<i64>>>{
+                 {"ret", {ASS_GetFuncReturn()}}, {"end", {_ass_getscriptendret()}}, {"clr", {ASS_ClearSurfFlag()}},
+                 {"fade", {_ass_getfadekind()}}, {"selwait", {_ass_getselectrectwait()}},
+                 {"run", {ASS_IsScriptRunning()}}, {"sub", {actv_scr && std::string(actv_scr->name) == "sub.scr"}},
+                 {"wait", {GetScriptWait(), GetScriptWaitFunc()}}, {"bgm", {BgmNo, SND_GetStatus(Stream.buffer)}},
+                 {"sev", {SeVolume}}, {"win", {w.x, w.y, w.w, w.h}}, {"wtype", {w.type}},
+                 {"margin", {w.margin[0], w.margin[1], w.margin[2], w.margin[3]}}, {"fpos", {w.faceX, w.faceY}},
+                 {"npos", {w.nameX, w.nameY}}, {"font", {w.fontSlot, w.fontW, w.fontH}}, {"ils", {w.ils}},
+                 {"fcol", {w.color[0], w.color[1], w.color[2]}}, {"frame", {TextFrame.style}},
+                 {"wst", {w.state, w.duration}}, {"cur", {cursor_type, cursor_col}}, {"auto", {autoOn, autoMs}},
+                 {"fspace", {FaceSpaceW, FaceSpaceH}}, {"page", {Msg.page, Msg.segCount}}})
+            put(k, v);
         for (int i = 0; i < SCR_GLOBAL_VALUE_COUNT; ++i)
-            if (ScrValueTbl[i]) put("v" + std::to_string(i), ScrValueTbl[i]);
+            if (ScrValueTbl[i]) put("v" + std::to_string(i), {ScrValueTbl[i]});
         for (int i = 0; i < SelRectCnt; ++i) {
             const SEL_RECT& r = SelRectTbl[i];
-            put("sel" + std::to_string(i), r.left, r.top, r.right, r.bottom, r.color, r.alpha, r.label);
+            put("sel" + std::to_string(i), {r.left, r.top, r.right, r.bottom, r.color, r.alpha, r.label});
         }
         for (int n = 0; n < ADV_SPR_MAX; ++n) {
             const ADV_SPR& a = AdvSprTbl[n];
@@ -261,32 +237,13 @@ protected:
         std::string marks;
         for (int i = 0; i < 16; ++i) marks += char('0' + ScrFuncFlagTbl[i]);
         s["marks"] = marks;
-        put("bgm", BgmNo, SND_GetStatus(Stream.buffer));
         for (int n = 0; n < kSeSlots; ++n)
-            if (const u32 st = SND_GetStatus(SeBuffer[n])) put("se" + std::to_string(n), st);
-        put("sev", SeVolume);
-        const TEXT_WINDOW& w = TextWindow;
-        put("win", w.x, w.y, w.w, w.h);
-        put("wtype", w.type);
-        put("margin", w.margin[0], w.margin[1], w.margin[2], w.margin[3]);
-        put("fpos", w.faceX, w.faceY);
-        put("npos", w.nameX, w.nameY);
-        put("font", w.fontSlot, w.fontW, w.fontH);
-        put("ils", w.ils);
-        put("fcol", w.color[0], w.color[1], w.color[2]);
-        put("frame", TextFrame.style);
-        put("wst", w.state, w.duration);
-        put("cur", cursor_type, cursor_col);
-        u32 autoMs = 0;
-        const int autoOn = _ass_getwaittype(&autoMs);
-        put("auto", autoOn, autoMs);
-        put("fspace", FaceSpaceW, FaceSpaceH);
+            if (const u32 st = SND_GetStatus(SeBuffer[n])) put("se" + std::to_string(n), {st});
         for (int i = 0; i < FACE_SLOT_MAX; ++i)
-            if (FaceSprTbl[i].id != -1) put("face" + std::to_string(i), FaceSprTbl[i].id, FaceSprTbl[i].slot);
-        put("msg", std::string(Msg.buf ? Msg.buf : "", size_t(Msg.len)), Msg.lineCount);
+            if (FaceSprTbl[i].id != -1) put("face" + std::to_string(i), {FaceSprTbl[i].id, FaceSprTbl[i].slot});
+        s["msg"] = std::string(Msg.buf ? Msg.buf : "", size_t(Msg.len)) + "," + std::to_string(Msg.lineCount);
         for (int i = 0; i < Msg.selCount; ++i)
-            put("msel" + std::to_string(i), Msg.sel[i].x, Msg.sel[i].y, Msg.sel[i].label);
-        put("page", Msg.page, Msg.segCount);
+            put("msel" + std::to_string(i), {Msg.sel[i].x, Msg.sel[i].y, Msg.sel[i].label});
         std::string text;
         for (int i = 0; i < Msg.segCount; ++i)
             text += (i ? "|" : "") + std::string(MsgLineTbl[i].text, size_t(MsgLineTbl[i].len));
