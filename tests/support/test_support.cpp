@@ -14,9 +14,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/debug.h"
 #include "shell/common.h"
+#include "shell/sound/snd.h"
 
 namespace fs = std::filesystem;
 
@@ -128,6 +130,13 @@ void SwapWhileReading(const std::string& path, const std::string& a, const std::
     while (!done);
     swapper.join();
 }
+
+SoundDeviceTaken::SoundDeviceTaken() {
+    SND_TermDevice();
+    held_ = plat::AudioOpenDevice();
+}
+
+SoundDeviceTaken::~SoundDeviceTaken() { plat::AudioCloseDevice(held_); }
 
 size_t FileCount(const std::string& dir) {
     std::error_code ec;

@@ -9,6 +9,10 @@
 #include "platform/msgbox.h"
 #include "platform/types.h"
 
+namespace plat {
+struct AudioDevice;
+}
+
 namespace test {
 
 // A fresh folder under the system's temporary directory, removed with everything in it.
@@ -100,6 +104,20 @@ private:
 // meets a size its block does not have.
 void SwapWhileReading(const std::string& path, const std::string& a, const std::string& b, int swaps,
                       const std::function<void()>& read);
+
+// Closes the game's sound device and holds the one audio device while it lives: the game's next open
+// finds none.
+class SoundDeviceTaken {
+public:
+    SoundDeviceTaken();
+    ~SoundDeviceTaken();
+    SoundDeviceTaken(const SoundDeviceTaken&) = delete;
+    SoundDeviceTaken& operator=(const SoundDeviceTaken&) = delete;
+    bool ok() const { return held_ != nullptr; }
+
+private:
+    plat::AudioDevice* held_;
+};
 
 // The number of entries in a folder; 0 when there is none.
 size_t FileCount(const std::string& dir);

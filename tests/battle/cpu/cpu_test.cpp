@@ -331,11 +331,8 @@ TEST_F(CpuAi, ConditionBitsForbidOnlyWhileTheyHold) {
         {"target 5: dashing", false, 5, [this] { player_->meka->act = 5; }, 1},
     };
     for (const Case& c : cases) {
-        m_->subAct = 0;
-        m_->special = 0;
-        m_->gauge = 0;
-        w_->atkState = 0;
-        player_->meka->act = 0;
+        m_->subAct = m_->special = m_->gauge = 0;
+        w_->atkState = player_->meka->act = 0;
         c.set();
         Cur();
         EXPECT_EQ(c.self ? CPU_CheckSelfCond(1 << c.bit) : CPU_CheckTargetCond(1 << c.bit), c.allowed) << c.name;
