@@ -131,12 +131,10 @@ void SwapWhileReading(const std::string& path, const std::string& a, const std::
     swapper.join();
 }
 
-SoundDeviceTaken::SoundDeviceTaken() {
+std::unique_ptr<plat::AudioDevice, void (*)(plat::AudioDevice*)> TakeSoundDevice() {
     SND_TermDevice();
-    held_ = plat::AudioOpenDevice();
+    return {plat::AudioOpenDevice(), plat::AudioCloseDevice};
 }
-
-SoundDeviceTaken::~SoundDeviceTaken() { plat::AudioCloseDevice(held_); }
 
 size_t FileCount(const std::string& dir) {
     std::error_code ec;

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -105,19 +106,9 @@ private:
 void SwapWhileReading(const std::string& path, const std::string& a, const std::string& b, int swaps,
                       const std::function<void()>& read);
 
-// Closes the game's sound device and holds the one audio device while it lives: the game's next open
-// finds none.
-class SoundDeviceTaken {
-public:
-    SoundDeviceTaken();
-    ~SoundDeviceTaken();
-    SoundDeviceTaken(const SoundDeviceTaken&) = delete;
-    SoundDeviceTaken& operator=(const SoundDeviceTaken&) = delete;
-    bool ok() const { return held_ != nullptr; }
-
-private:
-    plat::AudioDevice* held_;
-};
+// Closes the game's sound device and holds the one audio device until the result goes: the game's next
+// open finds none. Empty when the device could not be held.
+std::unique_ptr<plat::AudioDevice, void (*)(plat::AudioDevice*)> TakeSoundDevice();
 
 // The number of entries in a folder; 0 when there is none.
 size_t FileCount(const std::string& dir);

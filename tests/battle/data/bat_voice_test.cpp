@@ -61,8 +61,8 @@ TEST_F(BatVoice, LoadsTheSixClipsAndLeavesAMissingOneEmptyWithALine) {
 }
 
 TEST_F(BatVoice, WithNoDeviceOnlyTheMissingClipIsNamed) {
-    test::SoundDeviceTaken taken;
-    ASSERT_TRUE(taken.ok());
+    const auto taken = test::TakeSoundDevice();
+    ASSERT_NE(taken, nullptr);
     test::DebugCapture debug;
     EXPECT_EQ(SND_InitDevice(nullptr), 0);
     EXPECT_EQ(VOICE_LoadBatVoice(4, kChara), 1);

@@ -474,25 +474,23 @@ TEST_F(DataFiles, FailedSavesKeepTheOldFile) {
 }
 
 // Every writer of each file; none may replace a file that is there but could not be read.
-struct Writers {
-    std::string file;
-    std::function<int()> load;
-    std::vector<std::function<int()>> saves;
-};
-
 TEST_F(DataFiles, FilesThatCouldNotBeReadAreNeverReplaced) {
-    const Writers kinds[] = {
+    const struct {
+        std::string file;
+        std::function<int()> load;
+        std::vector<std::function<int()>> saves;
+    } kinds[] = {
         {kTama, TAMA_LoadData, {TAMA_SaveData, TAMA_ConvertData}},
         {kWaz, [] { return WAZA_LoadData(kType); },
          {[] { return WAZA_SaveData(kType); }, [] { return WAZA_ConvertData(kType); }, [] { return WAZA_AddData(kType); }}},
         {kCpu, [] { return CPU_LoadData(kType); }, {[] { return CPU_SaveData(kType); }, [] { return CPU_ConvertData(kType); }}},
     };
-    const auto loadAndSave = [](const Writers& k) {
+    const auto loadAndSave = [](const auto& k) {
         int written = k.load();
         for (const auto& save : k.saves) written += save();
         return written;
     };
-    for (const Writers& k : kinds) {
+    for (const auto& k : kinds) {
         SCOPED_TRACE(k.file);
         const std::string path = dir.File(k.file);
         // Reads fail: reading this process's memory at address 0 is an I/O error, even for root.
