@@ -136,6 +136,18 @@ std::unique_ptr<plat::AudioDevice, void (*)(plat::AudioDevice*)> TakeSoundDevice
     return {plat::AudioOpenDevice(), plat::AudioCloseDevice};
 }
 
+int InChild(const std::function<void()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        alarm(20);
+        body();
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
 size_t FileCount(const std::string& dir) {
     std::error_code ec;
     size_t n = 0;

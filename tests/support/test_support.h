@@ -110,6 +110,10 @@ void SwapWhileReading(const std::string& path, const std::string& a, const std::
 // open finds none. Empty when the device could not be held.
 std::unique_ptr<plat::AudioDevice, void (*)(plat::AudioDevice*)> TakeSoundDevice();
 
+// The wait status of a child process that runs body and exits with 0; one that waits for ever is ended by
+// an alarm.
+int InChild(const std::function<void()>& body);
+
 // The number of entries in a folder; 0 when there is none.
 size_t FileCount(const std::string& dir);
 

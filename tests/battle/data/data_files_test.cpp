@@ -504,14 +504,11 @@ TEST_F(DataFiles, FilesThatCouldNotBeReadAreNeverReplaced) {
         dir.Write(k.file, std::string("kept"));
         for (const char* folder : {"", "/Dat"}) chmod((dir.path() + folder).c_str(), 0777);
         chmod(path.c_str(), 0600);
-        const pid_t pid = fork();
-        if (pid == 0) {
+        const int status = test::InChild([&] {
             if (getuid() == 0 && setuid(65534) != 0) _exit(2);
             if (getuid() != 0) chmod(path.c_str(), 0);
             _exit(loadAndSave(k) == 0 ? 0 : 1);
-        }
-        int status = -1;
-        waitpid(pid, &status, 0);
+        });
         chmod(path.c_str(), 0600);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         EXPECT_EQ(dir.Read(k.file), "kept");
