@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <iterator>
 #include <set>
 #include <string>
@@ -101,23 +102,16 @@ TEST_F(Dialogs, WideDialogsReflowIntoTheLimit) {
         plat::DlgBreak(),      plat::DlgEdit(4, "d"), plat::DlgBreak(), plat::DlgEdit(5, "e"), plat::DlgBreak(),
         plat::DlgEdit(6, "f"),
     };
-    struct Case {
-        int columns;
-        i32 width, labelW;
-        int fontSize;
-    } const cases[] = {{4, 968, 128, 13}, {5, 998, 104, 12}, {6, 998, 86, 12}};
-    for (const Case& c : cases) {
-        const plat::DlgTemplate tmpl = {901, "wide", columns, 2 * c.columns - 1, 10, false};
+    // Columns, then the laid-out column count, width, label width and font size.
+    for (const std::array<int, 4> want : {std::array{4, 968, 128, 13}, {5, 998, 104, 12}, {6, 998, 86, 12}}) {
+        const plat::DlgTemplate tmpl = {901, "wide", columns, 2 * want[0] - 1, 10, false};
         plat::Dialog* d = plat::CreateDialog(tmpl, Record, nullptr);
         ASSERT_NE(d, nullptr);
         const plat::DlgLayout layout = plat::LayoutDialog(d);
         std::set<i32> lefts;
         for (const plat::DlgBox& b : layout.boxes)
             if (b.w > 0) lefts.insert(b.x);
-        EXPECT_EQ(int(lefts.size()), c.columns) << c.columns;
-        EXPECT_EQ(layout.width, c.width) << c.columns;
-        EXPECT_EQ(layout.labelW, c.labelW) << c.columns;
-        EXPECT_EQ(layout.fontSize, c.fontSize) << c.columns;
+        EXPECT_EQ((std::array{int(lefts.size()), layout.width, layout.labelW, layout.fontSize}), want);
         plat::DestroyDialog(d);
     }
 }

@@ -75,8 +75,7 @@ TEST(DisplayOnX, PictureFillsTheWindowItReallyHas) {
     ASSERT_EQ(SDL_GetDisplayBounds(0, &screen), 0);
     // Windows left short in one direction or both are laid over the screen.
     for (const std::array<int, 2> start : {std::array<int, 2>{640, 480}, {screen.w, 480}, {640, screen.h}}) {
-        SCOPED_TRACE(start[0]);
-        SCOPED_TRACE(start[1]);
+        SCOPED_TRACE(testing::Message() << start[0] << "x" << start[1]);
         plat::Window* window = plat::CreateAppWindow("display", start[0], start[1]);
         ASSERT_NE(window, nullptr);
         plat::ShowAppWindow(window);
@@ -114,22 +113,18 @@ TEST(DisplayOnX, FullScreenWindowShowsOnceOverTheScreen) {
     plat::Window* window = plat::CreateAppWindow("display", 640, 480, nullptr, true);
     ASSERT_NE(window, nullptr);
     SDL_Window* sdl = plat::SdlWindowOf(window);
-    auto xWindow = [sdl](::Display** x) {
-        SDL_SysWMinfo info;
-        SDL_VERSION(&info.version);
-        if (!SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return ::Window(0);
-        *x = info.info.x11.display;
-        return info.info.x11.window;
-    };
-    ::Display* x = nullptr;
-    const ::Window shown = xWindow(&x);
-    ASSERT_NE(shown, 0u);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(sdl, &info) && info.subsystem == SDL_SYSWM_X11);
+    ::Display* x = info.info.x11.display;
+    const ::Window shown = info.info.x11.window;
     XWarpPointer(x, None, DefaultRootWindow(x), 0, 0, 0, 0, screen.w / 3, screen.h / 3);
     XSync(x, False);
     plat::ShowAppWindow(window);
     plat::Display* d = plat::CreateDisplay(window, 640, 480, 16, true);
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(xWindow(&x), shown);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(sdl, &info));
+    EXPECT_EQ(info.info.x11.window, shown);
     XWindowAttributes real{};
     ASSERT_TRUE(XGetWindowAttributes(x, shown, &real));
     EXPECT_EQ((std::array<int, 4>{real.x, real.y, real.width, real.height}),

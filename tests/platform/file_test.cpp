@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "platform/file.h"
 #include "test_support.h"
@@ -67,19 +66,7 @@ TEST(AtomicWrite, FailureKeepsTheOldFileAndLeavesNoTemporary) {
 
 int g_killAtStep = -1;
 
-// The wait status of a child process that runs body and exits with 0; one that waits for ever is
-// ended by an alarm.
-int InChild(const std::function<void()>& body) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        alarm(20);
-        body();
-        _exit(0);
-    }
-    int status = -1;
-    waitpid(pid, &status, 0);
-    return status;
-}
+using test::InChild;
 
 TEST(AtomicWrite, AWriteKilledAtAnyStepOrPastAFileSizeLimitLosesNothingAndLeavesNothingBehind) {
     test::TempDir dir;

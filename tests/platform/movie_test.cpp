@@ -118,9 +118,7 @@ using StreamPtr = std::unique_ptr<plat::MovieStream, StreamCloser>;
 TEST_F(MovieStreamTest, OpensWithSizeAndDurationAndRefusesWhatIsNoMovie) {
     // A pipe put at the name once it was checked is never waited on: the file checked is the file read.
     // (Forked before any movie runs its sound thread, which the child's allocator could wait on.)
-    const pid_t child = fork();
-    if (child == 0) {
-        alarm(20);
+    const int status = test::InChild([&] {
         const std::string name = dir_->File("swapped.mpg"), staging = name + ".swap";
         std::atomic<bool> done{false};
         std::thread swapper([&] {
@@ -141,9 +139,7 @@ TEST_F(MovieStreamTest, OpensWithSizeAndDurationAndRefusesWhatIsNoMovie) {
         done = true;
         swapper.join();
         _exit(opened == 100 ? 0 : 1);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
+    });
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     StreamPtr s(plat::MovieOpen(path_.c_str(), device_));
     ASSERT_NE(s, nullptr);

@@ -195,13 +195,10 @@ TEST_F(Settings, TwoProgramsWritingAtOnceBothKeepEveryValueAndAHeldLockFailsAWri
     const std::string stored = dir_.Read("conf/korvane/settings.txt");
     const int held = open((file_ + ".lock").c_str(), O_RDONLY);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
-    const pid_t writer = fork();
-    if (writer == 0) {
-        alarm(20);
+    status = test::InChild([] {
         const u32 one = 1;
         _exit(plat::SettingsWrite(kKey, "A0", plat::kRegDword, &one, 4) ? 1 : 0);
-    }
-    waitpid(writer, &status, 0);
+    });
     close(held);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(dir_.Read("conf/korvane/settings.txt"), stored);

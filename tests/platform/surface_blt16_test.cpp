@@ -61,20 +61,18 @@ TEST(SurfaceBlt16, EveryKeyedRowBuildMatchesThePlainLoop) {
     const plat::KeyedRow16Impl* impls = plat::KeyedRow16Impls(&count);
     ASSERT_GE(count, 1);
     std::mt19937 rng(11);
-    int ran = 0;
     for (int k = 0; k < count; ++k) {
         if (!impls[k].usable) continue;  // the CPU lacks it
-        ran++;
         for (const Key& key : keys)
             for (i32 n : widths)
                 for (i32 da = 0; da < 4; ++da)
                     for (i32 sa = 0; sa < 4; sa += 3) {
-                        std::vector<u16> src(size_t(n + 8)), dst(size_t(n + 8)), want;
+                        std::vector<u16> src(size_t(n + 8)), dst(size_t(n + 8));
                         // Values at and beside the range's ends, and any.
                         const u16 near[] = {key.lo, u16(key.lo - 1), u16(key.lo + key.span), u16(key.lo + key.span + 1)};
                         for (u16& v : src) v = rng() % 2 ? near[rng() % 4] : u16(rng());
                         for (u16& v : dst) v = u16(rng());
-                        want = dst;
+                        std::vector<u16> want = dst;
                         for (i32 i = 0; i < n; ++i) {
                             const u16 v = src[size_t(sa + i)];
                             if (u16(v - key.lo) > key.span) want[size_t(da + i)] = v;
@@ -84,5 +82,4 @@ TEST(SurfaceBlt16, EveryKeyedRowBuildMatchesThePlainLoop) {
                                              << " at " << da << "," << sa;
                     }
     }
-    EXPECT_GE(ran, 1);
 }

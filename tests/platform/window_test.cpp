@@ -185,19 +185,18 @@ TEST_F(WindowTest, PlacementRoundTripsAndMinimiseIsReported) {
 // and an open dialog within 10 ms. The upper bounds are loose: they tell a wait that ran its whole
 // five seconds from one that did not, whatever the machine's load.
 TEST_F(WindowTest, WaitEndsOnTimeOrAtOnceForAMessageOrSoonWithADialog) {
-    struct Row {
+    const struct {
         const char* what;
         bool message, dialog;
         u32 timeoutMs, atLeastMs;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"nothing comes", false, false, 30, 30},
         {"a message waits", true, false, 5000, 0},
         {"a dialog is open", false, true, 5000, 10},
     };
     static const plat::DlgTemplate kDialog = {900, "wait", nullptr, 0, 10, true};
     plat::UseFakeDialogs(true);
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         plat::DiscardMessages();
         if (r.message) plat::PostMessage(window, WM_COMMAND, 0, 0);

@@ -14,9 +14,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/debug.h"
 #include "shell/common.h"
+#include "shell/sound/snd.h"
 
 namespace fs = std::filesystem;
 
@@ -127,6 +129,23 @@ void SwapWhileReading(const std::string& path, const std::string& a, const std::
     do read();
     while (!done);
     swapper.join();
+}
+
+std::unique_ptr<plat::AudioDevice, void (*)(plat::AudioDevice*)> TakeSoundDevice() {
+    SND_TermDevice();
+    return {plat::AudioOpenDevice(), plat::AudioCloseDevice};
+}
+
+int InChild(const std::function<void()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        alarm(20);
+        body();
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return status;
 }
 
 size_t FileCount(const std::string& dir) {

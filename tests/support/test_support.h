@@ -3,11 +3,16 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/msgbox.h"
 #include "platform/types.h"
+
+namespace plat {
+struct AudioDevice;
+}
 
 namespace test {
 
@@ -100,6 +105,14 @@ private:
 // meets a size its block does not have.
 void SwapWhileReading(const std::string& path, const std::string& a, const std::string& b, int swaps,
                       const std::function<void()>& read);
+
+// Closes the game's sound device and holds the one audio device until the result goes: the game's next
+// open finds none. Empty when the device could not be held.
+std::unique_ptr<plat::AudioDevice, void (*)(plat::AudioDevice*)> TakeSoundDevice();
+
+// The wait status of a child process that runs body and exits with 0; one that waits for ever is ended by
+// an alarm.
+int InChild(const std::function<void()>& body);
 
 // The number of entries in a folder; 0 when there is none.
 size_t FileCount(const std::string& dir);

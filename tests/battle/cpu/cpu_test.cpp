@@ -310,14 +310,13 @@ TEST_F(CpuAi, AttackEntryTests) {
 // A condition bit forbids exactly while its condition holds. Self bit 8 can't be reached through an
 // attack entry (a cooling gauge already forbids the attack), so the two tests are called directly.
 TEST_F(CpuAi, ConditionBitsForbidOnlyWhileTheyHold) {
-    struct Case {
+    const struct {
         const char* name;
         bool self;
         int bit;
         std::function<void()> set;
         int allowed;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"self 7: a technique frame runs", true, 7, [this] { m_->subAct = 1; }, 0},
         {"self 7: none runs", true, 7, [] {}, 1},
         {"self 8: the gauge cools", true, 8, [this] { m_->gauge = 10; }, 0},
@@ -330,12 +329,9 @@ TEST_F(CpuAi, ConditionBitsForbidOnlyWhileTheyHold) {
         {"target 5: walking", false, 5, [this] { player_->meka->act = 1; }, 1},
         {"target 5: dashing", false, 5, [this] { player_->meka->act = 5; }, 1},
     };
-    for (const Case& c : cases) {
-        m_->subAct = 0;
-        m_->special = 0;
-        m_->gauge = 0;
-        w_->atkState = 0;
-        player_->meka->act = 0;
+    for (const auto& c : cases) {
+        m_->subAct = m_->special = m_->gauge = 0;
+        w_->atkState = player_->meka->act = 0;
         c.set();
         Cur();
         EXPECT_EQ(c.self ? CPU_CheckSelfCond(1 << c.bit) : CPU_CheckTargetCond(1 << c.bit), c.allowed) << c.name;

@@ -61,15 +61,13 @@ TEST_F(BatVoice, LoadsTheSixClipsAndLeavesAMissingOneEmptyWithALine) {
 }
 
 TEST_F(BatVoice, WithNoDeviceOnlyTheMissingClipIsNamed) {
-    SND_TermDevice();
-    plat::AudioDevice* other = plat::AudioOpenDevice();  // holds the one device
-    ASSERT_NE(other, nullptr);
+    const auto taken = test::TakeSoundDevice();
+    ASSERT_NE(taken, nullptr);
     test::DebugCapture debug;
     EXPECT_EQ(SND_InitDevice(nullptr), 0);
     EXPECT_EQ(VOICE_LoadBatVoice(4, kChara), 1);
     EXPECT_FALSE(debug.Contains("c03_v01.wav"));
     EXPECT_TRUE(debug.Contains("c03_v02.wav が、見つかりません。"));
-    plat::AudioCloseDevice(other);
 }
 
 TEST_F(BatVoice, VolumeReachesEveryLoadedClipOfEveryType) {

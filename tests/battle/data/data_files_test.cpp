@@ -474,25 +474,23 @@ TEST_F(DataFiles, FailedSavesKeepTheOldFile) {
 }
 
 // Every writer of each file; none may replace a file that is there but could not be read.
-struct Writers {
-    std::string file;
-    std::function<int()> load;
-    std::vector<std::function<int()>> saves;
-};
-
 TEST_F(DataFiles, FilesThatCouldNotBeReadAreNeverReplaced) {
-    const Writers kinds[] = {
+    const struct {
+        std::string file;
+        std::function<int()> load;
+        std::vector<std::function<int()>> saves;
+    } kinds[] = {
         {kTama, TAMA_LoadData, {TAMA_SaveData, TAMA_ConvertData}},
         {kWaz, [] { return WAZA_LoadData(kType); },
          {[] { return WAZA_SaveData(kType); }, [] { return WAZA_ConvertData(kType); }, [] { return WAZA_AddData(kType); }}},
         {kCpu, [] { return CPU_LoadData(kType); }, {[] { return CPU_SaveData(kType); }, [] { return CPU_ConvertData(kType); }}},
     };
-    const auto loadAndSave = [](const Writers& k) {
+    const auto loadAndSave = [](const auto& k) {
         int written = k.load();
         for (const auto& save : k.saves) written += save();
         return written;
     };
-    for (const Writers& k : kinds) {
+    for (const auto& k : kinds) {
         SCOPED_TRACE(k.file);
         const std::string path = dir.File(k.file);
         // Reads fail: reading this process's memory at address 0 is an I/O error, even for root.
@@ -506,14 +504,11 @@ TEST_F(DataFiles, FilesThatCouldNotBeReadAreNeverReplaced) {
         dir.Write(k.file, std::string("kept"));
         for (const char* folder : {"", "/Dat"}) chmod((dir.path() + folder).c_str(), 0777);
         chmod(path.c_str(), 0600);
-        const pid_t pid = fork();
-        if (pid == 0) {
+        const int status = test::InChild([&] {
             if (getuid() == 0 && setuid(65534) != 0) _exit(2);
             if (getuid() != 0) chmod(path.c_str(), 0);
             _exit(loadAndSave(k) == 0 ? 0 : 1);
-        }
-        int status = -1;
-        waitpid(pid, &status, 0);
+        });
         chmod(path.c_str(), 0600);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         EXPECT_EQ(dir.Read(k.file), "kept");

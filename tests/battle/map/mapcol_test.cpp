@@ -310,14 +310,12 @@ TEST_F(MapCol, LineBoxStepsByTheBoxToATargetCellOnTheMap) {
 
 // Which cells the box covers on its way, on a 12 × 8 map with at most one blocked cell.
 TEST_F(MapCol, LineBoxCoversTheWholeBoxAtEveryStep) {
-    struct Case {
+    const struct {
         const char* what;
         OBJ_FOOT foot;
         i32 x, y, tx, ty;
-        int blockX, blockY;  // -1: none
-        int clear;
-    };
-    const Case cases[] = {
+        int blockX, blockY, clear;  // blockX -1: no blocked cell
+    } cases[] = {
         {"a start cell off the map", {16, 0, 16, 16}, -8, 8, 88, 8, -1, -1, 0},
         {"box cells off the map", {16, 0, 16, 16}, 184, 8, 184, 56, -1, -1, 0},
         {"the minor axis steps by the box", {0, 0, 32, 32}, 8, 8, 136, 72, 5, 3, 0},
@@ -326,7 +324,7 @@ TEST_F(MapCol, LineBoxCoversTheWholeBoxAtEveryStep) {
         {"the box's offsets", {16, 16, 16, 16}, 8, 8, 72, 8, 5, 1, 0},
         {"a short last step stops at the target", {0, 0, 32, 16}, 8, 8, 56, 8, 5, 0, 1},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Grid g(12, 8);
         if (c.blockX >= 0) g.Set(c.blockX, c.blockY);
         LIST_DATA* a = Mech(0, c.x, c.y, c.foot);

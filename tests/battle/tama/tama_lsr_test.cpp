@@ -167,6 +167,14 @@ TEST_F(TamaLsr, LauncherEndTakesTheChain) {
     EXPECT_TRUE(Shots().empty());
 }
 
+// A head direction behaviour laid out afresh with its two parameters, then stepped once.
+template <int kKind, i32 kP0, i32 kP1>
+void InitThenRenew(LIST_DATA* h) {
+    static constexpr i32 p[2] = {kP0, kP1};
+    TamaLsrDirInitTbl[kKind](h, h->tama->state, p);
+    TamaLsrDirRenewTbl[kKind](h, h->tama->state);
+}
+
 // One behaviour step at a time on a 3-member chain, rand() giving 0: the facings the stepped member
 // is left with, in sectors from the head's facing after the lay-out.
 TEST_F(TamaLsr, BehaviourStepsTurnTheFacing) {
@@ -187,20 +195,8 @@ TEST_F(TamaLsr, BehaviourStepsTurnTheFacing) {
         {"turn mode 6", 0, 8, {}, [](LIST_DATA* h) { TAMA_TurnToPoint(h, 600, 600, 9, 6, 9); }, {7, 6, 6, 5}},
         {"turn mode 5 by the rate", 0, 8, {}, [](LIST_DATA* h) { TAMA_TurnToPoint(h, 600, 600, 9, 5, 9); },
          {-1, -10, -19, 12}},
-        {"aim once spreads from above", 0, 0, {},
-         [](LIST_DATA* h) {
-             static constexpr i32 p[2] = {0, 2};
-             TamaLsrDirInitTbl[0](h, h->tama->state, p);
-             TamaLsrDirRenewTbl[0](h, h->tama->state);
-         },
-         {2, 2, 2}},
-        {"sweep starts at half its bound", 0, 0, {},
-         [](LIST_DATA* h) {
-             static constexpr i32 p[2] = {1, 6};
-             TamaLsrDirInitTbl[2](h, h->tama->state, p);
-             TamaLsrDirRenewTbl[2](h, h->tama->state);
-         },
-         {3, 3, 3}},
+        {"aim once spreads from above", 0, 0, {}, InitThenRenew<0, 0, 2>, {2, 2, 2}},
+        {"sweep starts at half its bound", 0, 0, {}, InitThenRenew<2, 1, 6>, {3, 3, 3}},
         {"guided turns by one", 1, 8, {0, 1}, [](LIST_DATA* m) { TamaLsrMemRenewTbl[1](m, nullptr); },
          {7, 7, 7}},
         {"electric bound from above", 1, 0, {0, 2, 5}, [](LIST_DATA* m) { TamaLsrMemRenewTbl[0](m, nullptr); },

@@ -75,9 +75,8 @@ TEST_F(SoundFrontTest, StartUpLoadsEveryEffectAndNamesTheMissingOne) {
 
 // With no device every load fails: that is said once, and only files that are really not there are named.
 TEST_F(SoundFrontTest, WithNoDeviceOnlyAFileThatIsNotThereIsNamed) {
-    SND_TermDevice();
-    plat::AudioDevice* other = plat::AudioOpenDevice();  // holds the one device
-    ASSERT_NE(other, nullptr);
+    const auto taken = test::TakeSoundDevice();
+    ASSERT_NE(taken, nullptr);
     test::DebugCapture debug;
     EXPECT_EQ(SND_InitDevice(nullptr), 0);
     EXPECT_EQ(SND_InitAll(), 55);
@@ -86,7 +85,6 @@ TEST_F(SoundFrontTest, WithNoDeviceOnlyAFileThatIsNotThereIsNamed) {
     EXPECT_EQ(debug.text(),
               "The sound device could not be opened: the game runs without sound.\r\n"
               "bom03が、見つかりません。\r\n音声の0002%が見つかりません。\r\n");
-    plat::AudioCloseDevice(other);
 }
 
 TEST_F(SoundFrontTest, EffectsPlayByNumberWithTheirDefaultLoop) {
