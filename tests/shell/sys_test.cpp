@@ -190,14 +190,13 @@ TEST_F(ShellTest, GateDifferenceSurvivesTheClockWrap) {
 // A turn with nothing queued sleeps until the next gate or timer tick, counted from when its work is
 // done; a message queued meanwhile ends it at once; an open dialog or a pause wakes it after 10 ms.
 TEST_F(ShellTest, IdleTurnSleepsUntilTheNextGateOrTick) {
+    // workMs: the update's own time; timer: a 10 ms timer started 4 ms before the turn; dialog: an editor
+    // dialog is open; message: the update queues one; wokeAt: the clock after the turn, from its start.
     struct Row {
         const char* what;
-        u32 workMs;   // the update's own time
-        bool timer;   // a 10 ms timer started 4 ms before the turn
-        bool dialog;  // an editor dialog is open
-        bool message; // the update queues a message
-        bool paused;
-        u32 wokeAt;   // the clock after the turn, from its start
+        u32 workMs;
+        bool timer, dialog, message, paused;
+        u32 wokeAt;
     };
     const Row rows[] = {
         {"next gate", 5, false, false, false, false, 34},
@@ -220,8 +219,7 @@ TEST_F(ShellTest, IdleTurnSleepsUntilTheNextGateOrTick) {
             plat::SetTimer(1, 10, [](u32) {});
         }
         if (r.dialog) {
-            ASSERT_NE(plat::CreateDialog(kDialog, [](plat::Dialog*, plat::DlgMsg, int, plat::DlgCode) {}, nullptr),
-                      nullptr);
+            ASSERT_TRUE(plat::CreateDialog(kDialog, [](plat::Dialog*, plat::DlgMsg, int, plat::DlgCode) {}, nullptr));
         }
         SYS_SetTrace([&](const char* e) {
             if (std::strcmp(e, "update 3") != 0) return;
