@@ -634,19 +634,16 @@ void SampleData::CheckBattle() {
                     light.push_back((p >> 10 & 31) + (p >> 5 & 31) + (p & 31));
                 }
             const double mean = std::accumulate(light.begin(), light.end(), 0.0) / double(light.size());
+            const auto ink = [&](i32 x, i32 y) { return light[size_t(y * k.w + x)] > mean; };
             i32 l = k.w, r = -1, t = k.h, b = -1;  // the ink's bounds
             for (i32 y = 0; y < k.h; ++y)
                 for (i32 x = 0; x < k.w; ++x)
-                    if (light[size_t(y * k.w + x)] > mean) {
-                        l = std::min(l, x), r = std::max(r, x);
-                        t = std::min(t, y), b = std::max(b, y);
-                    }
+                    if (ink(x, y)) l = std::min(l, x), r = std::max(r, x), t = std::min(t, y), b = std::max(b, y);
             EXPECT_GE(r, 0) << i << " is blank";
             for (i32 s = 1; s <= 4; ++s) {
                 bool repeats = true;
-                for (i32 y = t; y <= b && repeats; ++y)
-                    for (i32 x = l; x + s <= r && repeats; ++x)
-                        repeats = (light[size_t(y * k.w + x)] > mean) == (light[size_t(y * k.w + x + s)] > mean);
+                for (i32 y = t; y <= b; ++y)
+                    for (i32 x = l; x + s <= r; ++x) repeats = repeats && ink(x, y) == ink(x + s, y);
                 EXPECT_FALSE(repeats) << i << " repeats every " << s << " columns";
             }
             EXPECT_TRUE(seen.insert(shape).second) << i << " looks like another";
