@@ -95,9 +95,21 @@ protected:
             if (!queued) break;
         }
     }
+    void TapTurn() {
+        Tap(SDL_SCANCODE_Z);
+        Turn();
+    }
     bool TurnUntil(bool (*done)(), int turns = 600) {
         for (int i = 0; i < turns && !done(); ++i) Turn();
         return done();
+    }
+    // A tap a turn into a step that reads no keys must leave it as it was; then on to the next step.
+    void TapWhileDeafThenUntil(bool (*deaf)(), bool (*next)()) {
+        ASSERT_TRUE(TurnUntil(deaf));
+        Turn();
+        TapTurn();
+        ASSERT_TRUE(deaf());
+        ASSERT_TRUE(TurnUntil(next));
     }
     // Enters the window scene and reads it until `done`, at most 1000 updates.
     void ReadWindowScene(WindowSceneReader& reader, bool (*done)()) {
@@ -119,40 +131,28 @@ protected:
     test::MessageBoxCapture boxes_;
 };
 
-// A tap a turn into a step that reads no keys is gone by the next step, which reads them and takes a
-// later tap: the logo before the movie (a tap skips it), the wave banner before the fight (a tap is a
-// trigger of its update).
-TEST_F(QuickTap, ATapWhereNoKeysAreReadIsGoneByTheNextStep) {
-    const struct {
-        const char* deafStep;
-        bool (*deaf)(), (*reading)(), (*tapped)();
-        bool enterFight;
-    } rows[] = {
-        {"logo", [] { return SYS_GetSeq(0) == 1 && OpStep == 1; }, [] { return OpStep == 2; },
-         [] { return OpStep == 3; }, false},
-        {"wave banner", [] { return BTL_GetState(0) == 16; }, [] { return BTL_GetState(0) == 5; },
-         [] { return SysKey.trigger != 0; }, true},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.deafStep);
-        if (r.enterFight) {
-            BTL_SetState(0);
-            SYS_SetSeq(4);
-        }
-        ASSERT_TRUE(TurnUntil(r.deaf));
-        Turn();
-        Tap(SDL_SCANCODE_Z);
-        Turn();
-        EXPECT_TRUE(r.deaf());
-        ASSERT_TRUE(TurnUntil(r.reading));
-        for (int i = 0; i < 5; ++i) {
-            Turn();
-            EXPECT_TRUE(r.reading() && !r.tapped()) << i;
-        }
-        Tap(SDL_SCANCODE_Z);
-        Turn();
-        EXPECT_TRUE(r.tapped());
-    }
+// Only the movie step reads input: a decide during the logo is gone by then.
+TEST_F(QuickTap, ADecideDuringTheLogoLeavesTheMovieToPlay) {
+    ASSERT_NO_FATAL_FAILURE(TapWhileDeafThenUntil([] { return SYS_GetSeq(0) == 1 && OpStep == 1; },
+                                                  [] { return OpStep == 2; }));
+    for (int i = 0; i < 5; ++i) Turn();
+    EXPECT_EQ(OpStep, 2);
+    // A tap during the movie skips it.
+    TapTurn();
+    EXPECT_EQ(OpStep, 3);
+}
+
+// The wave banner reads no keys: a tap there is no trigger of the fight's first update.
+TEST_F(QuickTap, ATapDuringTheWaveBannerIsNoTriggerOfTheFight) {
+    BTL_SetState(0);
+    SYS_SetSeq(4);
+    ASSERT_NO_FATAL_FAILURE(TapWhileDeafThenUntil([] { return BTL_GetState(0) == 16; },
+                                                  [] { return BTL_GetState(0) == 5; }));
+    Turn();
+    EXPECT_EQ(SysKey.trigger, 0);
+    // A tap during the fight is one.
+    TapTurn();
+    EXPECT_NE(SysKey.trigger, 0);
 }
 
 // The window scene's second choice, its window still opening when a tap takes the choice, then asks to
