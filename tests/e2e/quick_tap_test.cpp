@@ -7,6 +7,7 @@
 
 #include <csignal>
 
+#include "platform/input.h"
 #include "platform/movie.h"
 #include "platform/settings.h"
 #include "platform/window.h"
@@ -18,7 +19,6 @@
 #include "shell/input/key.h"
 #include "shell/sys.h"
 #include "test_support.h"
-#include "tests/harness/battle_harness.h"
 
 namespace {
 
@@ -31,6 +31,32 @@ void Tap(SDL_Scancode sc) {
         SDL_PushEvent(&e);
     }
 }
+
+// Reads the window scene as a player would, by taps alone: pages get a decide, a choice the pad's
+// down (which moves the pointer onto an answer) and then a decide. tapAt: the update of the second
+// choice's opening that gets one more decide.
+struct WindowSceneReader {
+    int tapAt = -1;
+    int choices = 0, since = 0, last = -1;
+    void Answer(int u) {
+        const int waited = GetScriptWait() ? GetScriptWaitFunc() : -1;
+        if (waited == ASS_WAIT_SELECT && last != ASS_WAIT_SELECT) {
+            ++choices;
+            since = 0;
+        }
+        last = waited;
+        const ASS_PARTS& parts = ASS_GetParts();
+        if (waited == ASS_WAIT_SELECT) {
+            if (choices == 2 && since == tapAt) Tap(SDL_SCANCODE_Z);
+            if (since >= 12 && since % 6 == 0) Tap(SDL_SCANCODE_KP_2);
+            if (since >= 12 && since % 6 == 3) Tap(SDL_SCANCODE_Z);
+            ++since;
+        } else if (u % 4 == 0 && (waited == ASS_WAIT_PAGE || waited == ASS_WAIT_KEY ||
+                                  (parts.getWindowState() == 2 && parts.getPageState() == 1))) {
+            Tap(SDL_SCANCODE_Z);
+        }
+    }
+};
 
 class QuickTap : public ::testing::Test {
 protected:
@@ -69,9 +95,32 @@ protected:
             if (!queued) break;
         }
     }
+    void TapTurn() {
+        Tap(SDL_SCANCODE_Z);
+        Turn();
+    }
     bool TurnUntil(bool (*done)(), int turns = 600) {
         for (int i = 0; i < turns && !done(); ++i) Turn();
         return done();
+    }
+    // A tap a turn into a step that reads no keys must leave it as it was; then on to the next step.
+    void TapWhileDeafThenUntil(bool (*deaf)(), bool (*next)()) {
+        ASSERT_TRUE(TurnUntil(deaf));
+        Turn();
+        TapTurn();
+        ASSERT_TRUE(deaf());
+        ASSERT_TRUE(TurnUntil(next));
+    }
+    // Enters the window scene and reads it until `done`, at most 1000 updates.
+    void ReadWindowScene(WindowSceneReader& reader, bool (*done)()) {
+        BTL_SetState(0);
+        ADV_SetScriptNo(4);
+        mBSC_Init();
+        SYS_SetSeq(5);
+        for (int u = 0; u < 1000 && !done(); ++u) {
+            reader.Answer(u);
+            Turn();
+        }
     }
 
     bool released_ = false;
@@ -84,17 +133,12 @@ protected:
 
 // Only the movie step reads input: a decide during the logo is gone by then.
 TEST_F(QuickTap, ADecideDuringTheLogoLeavesTheMovieToPlay) {
-    ASSERT_TRUE(TurnUntil([] { return SYS_GetSeq(0) == 1 && OpStep == 1; }));
-    Turn();
-    Tap(SDL_SCANCODE_Z);
-    Turn();
-    ASSERT_EQ(OpStep, 1);
-    ASSERT_TRUE(TurnUntil([] { return OpStep == 2; }));
+    ASSERT_NO_FATAL_FAILURE(TapWhileDeafThenUntil([] { return SYS_GetSeq(0) == 1 && OpStep == 1; },
+                                                  [] { return OpStep == 2; }));
     for (int i = 0; i < 5; ++i) Turn();
     EXPECT_EQ(OpStep, 2);
     // A tap during the movie skips it.
-    Tap(SDL_SCANCODE_Z);
-    Turn();
+    TapTurn();
     EXPECT_EQ(OpStep, 3);
 }
 
@@ -102,51 +146,13 @@ TEST_F(QuickTap, ADecideDuringTheLogoLeavesTheMovieToPlay) {
 TEST_F(QuickTap, ATapDuringTheWaveBannerIsNoTriggerOfTheFight) {
     BTL_SetState(0);
     SYS_SetSeq(4);
-    ASSERT_TRUE(TurnUntil([] { return BTL_GetState(0) == 16; }));
-    Turn();
-    Tap(SDL_SCANCODE_Z);
-    Turn();
-    ASSERT_EQ(BTL_GetState(0), 16);
-    ASSERT_TRUE(TurnUntil([] { return BTL_GetState(0) == 5; }));
+    ASSERT_NO_FATAL_FAILURE(TapWhileDeafThenUntil([] { return BTL_GetState(0) == 16; },
+                                                  [] { return BTL_GetState(0) == 5; }));
     Turn();
     EXPECT_EQ(SysKey.trigger, 0);
     // A tap during the fight is one.
-    Tap(SDL_SCANCODE_Z);
-    Turn();
+    TapTurn();
     EXPECT_NE(SysKey.trigger, 0);
-}
-
-// Reads the window scene as a player would, by taps alone: pages get a decide, a choice the pad's
-// down (which moves the pointer onto an answer) and then a decide. tapAt: the update of the second
-// choice's opening that gets one more decide.
-struct WindowSceneReader {
-    int tapAt = -1;
-    int choices = 0, since = 0, last = -1;
-    void Answer(int u) {
-        const int waited = GetScriptWait() ? GetScriptWaitFunc() : -1;
-        if (waited == ASS_WAIT_SELECT && last != ASS_WAIT_SELECT) {
-            ++choices;
-            since = 0;
-        }
-        last = waited;
-        const ASS_PARTS& parts = ASS_GetParts();
-        if (waited == ASS_WAIT_SELECT) {
-            if (choices == 2 && since == tapAt) Tap(SDL_SCANCODE_Z);
-            if (since >= 12 && since % 6 == 0) Tap(SDL_SCANCODE_KP_2);
-            if (since >= 12 && since % 6 == 3) Tap(SDL_SCANCODE_Z);
-            ++since;
-        } else if (u % 4 == 0 && (waited == ASS_WAIT_PAGE || waited == ASS_WAIT_KEY ||
-                                  (parts.getWindowState() == 2 && parts.getPageState() == 1))) {
-            Tap(SDL_SCANCODE_Z);
-        }
-    }
-};
-
-void EnterWindowScene() {
-    BTL_SetState(0);
-    ADV_SetScriptNo(4);
-    mBSC_Init();
-    SYS_SetSeq(5);
 }
 
 // The window scene's second choice, its window still opening when a tap takes the choice, then asks to
@@ -154,12 +160,8 @@ void EnterWindowScene() {
 TEST_F(QuickTap, TheWindowSceneEndsWhateverMomentOfItsChoiceOpeningIsTapped) {
     for (int at = 0; at <= 10; ++at) {
         SCOPED_TRACE(at);
-        EnterWindowScene();
         WindowSceneReader reader{at};
-        for (int u = 0; u < 1000 && SYS_GetSeq(0) != 2; ++u) {
-            reader.Answer(u);
-            Turn();
-        }
+        ReadWindowScene(reader, [] { return SYS_GetSeq(0) == 2; });
         EXPECT_GE(reader.choices, 2);
         ASSERT_EQ(SYS_GetSeq(0), 2u);
     }
@@ -167,12 +169,8 @@ TEST_F(QuickTap, TheWindowSceneEndsWhateverMomentOfItsChoiceOpeningIsTapped) {
 
 // The system's request to end (SIGTERM) ends the game in the middle of a scene with a movie open.
 TEST_F(QuickTap, SigtermEndsTheGameWithAScriptMovieOpen) {
-    EnterWindowScene();
     WindowSceneReader reader;
-    for (int u = 0; u < 1000 && plat::MovieLiveStreams() == 0; ++u) {
-        reader.Answer(u);
-        Turn();
-    }
+    ReadWindowScene(reader, [] { return plat::MovieLiveStreams() > 0; });
     ASSERT_GT(plat::MovieLiveStreams(), 0u);
     std::raise(SIGTERM);
     EXPECT_TRUE(RunOut());

@@ -190,43 +190,41 @@ TEST_F(ShellTest, GateDifferenceSurvivesTheClockWrap) {
 // A turn with nothing queued sleeps until the next gate or timer tick, counted from when its work is
 // done; a message queued meanwhile ends it at once; an open dialog or a pause wakes it after 10 ms.
 TEST_F(ShellTest, IdleTurnSleepsUntilTheNextGateOrTick) {
-    struct Row {
+    // The one thing beside the turn: a 10 ms timer started 4 ms before it, an editor dialog open, a
+    // message the update queues, or a pause.
+    enum Beside { kNothing, kTimer, kDialog, kMessage, kPaused };
+    const struct {
         const char* what;
-        u32 workMs;   // the update's own time
-        bool timer;   // a 10 ms timer started 4 ms before the turn
-        bool dialog;  // an editor dialog is open
-        bool message; // the update queues a message
-        bool paused;
-        u32 wokeAt;   // the clock after the turn, from its start
+        u32 workMs;  // the update's own time
+        Beside beside;
+        u32 wokeAt;  // the clock after the turn, from its start
+    } rows[] = {
+        {"next gate", 5, kNothing, 34},
+        {"timer tick before the gate", 0, kTimer, 6},
+        {"dialog open", 0, kDialog, 10},
+        {"message queued by the update", 5, kMessage, 5},
+        {"paused", 0, kPaused, 10},
     };
-    const Row rows[] = {
-        {"next gate", 5, false, false, false, false, 34},
-        {"timer tick before the gate", 0, true, false, false, false, 6},
-        {"dialog open", 0, false, true, false, false, 10},
-        {"message queued by the update", 5, false, false, true, false, 5},
-        {"paused", 0, false, false, false, true, 10},
-    };
-    static const plat::DlgTemplate kDialog = {900, "wait", nullptr, 0, 10, true};
+    static const plat::DlgTemplate kWait = {900, "wait", nullptr, 0, 10, true};
     plat::UseFakeDialogs(true);
     clock.FollowSleeps();
     const u32 start = 0x20000000;
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         SYS_SetSeq(3);
         SysRenewTime = SysDrawTime = 0;  // both gates open in the turn
-        PauseFlag = r.paused;
-        if (r.timer) {
+        PauseFlag = r.beside == kPaused;
+        if (r.beside == kTimer) {
             clock.Set(start - 4);
             plat::SetTimer(1, 10, [](u32) {});
         }
-        if (r.dialog) {
-            ASSERT_NE(plat::CreateDialog(kDialog, [](plat::Dialog*, plat::DlgMsg, int, plat::DlgCode) {}, nullptr),
-                      nullptr);
+        if (r.beside == kDialog) {
+            ASSERT_TRUE(plat::CreateDialog(kWait, [](plat::Dialog*, plat::DlgMsg, int, plat::DlgCode) {}, nullptr));
         }
         SYS_SetTrace([&](const char* e) {
             if (std::strcmp(e, "update 3") != 0) return;
             clock.Advance(r.workMs);
-            if (r.message) plat::PostMessage(nullptr, WM_COMMAND, 0, 0);
+            if (r.beside == kMessage) plat::PostMessage(nullptr, WM_COMMAND, 0, 0);
         });
         clock.Set(start);
         int code = 0;

@@ -137,13 +137,9 @@ void SampleData::CheckFont(const char* name, u16 size) {
     ASSERT_EQ(f.height, size);
     ASSERT_EQ(f.blockSize, 96 * f.narrowSize + kWideSlots * f.wideSize) << "every wide slot is in the file";
 
-    // A glyph keeps to the bits its plain window (half + 1 or width + 3 columns) shows of its own row
-    // and never to those it reads for the row above; bit 0 is never drawn.
-    const auto mask = [](u32 window, u32 rowBits) {
-        const u32 low = window >= rowBits ? window + 1 - rowBits : 1u;
-        return ((2u << std::min(window, rowBits - 1)) - 1) & ~((1u << low) - 1);
-    };
-    const u32 narrowMask = mask((size >> 1) + 1, 8u * f.narrowRow), wideMask = mask(size + 3u, 8u * f.wideRow);
+    // A glyph keeps to the bits the plain drawer shows of its own row (half + 1 or width + 3 columns) and
+    // off those it reads for the row above (the 14-pixel wide cell's bit 1); bit 0 is never drawn.
+    const u32 narrowMask = size == 10 ? 0x7Eu : 0xFEu, wideMask = size == 10 ? 0x3FFEu : 0xFFFCu;
     for (char c = 32; c < 127; ++c)
         for (u32 row : Narrow(f, c).rows) ASSERT_EQ(row & ~narrowMask, 0u) << "'" << c << "'";
     u32 drawn = 0;
@@ -208,6 +204,11 @@ std::vector<int> CellInk(const GRP_DATA& g, u32 cx, u32 cy) {
             ink.push_back((g.pixels[at] | g.pixels[at + 1]) != 0);
         }
     return ink;
+}
+
+u16 Pixel(const GRP_DATA& g, i32 x, i32 y) {
+    const size_t at = (size_t(y) * g.width + size_t(x)) * 2;
+    return u16(g.pixels[at] | g.pixels[at + 1] << 8);
 }
 
 int Sum(const std::vector<int>& v, size_t from = 0, size_t step = 1) {
@@ -427,12 +428,9 @@ void SampleData::CheckMainMenu() {
         ASSERT_EQ(SURF_ReadGrp(File(w.name).c_str(), &g), 1);
         int in = 0, out = 0;
         for (i32 y = w.cut.top; y < w.cut.bottom; ++y)
-            for (i32 x = w.cut.left; x < w.cut.right; ++x) {
-                const size_t at = (size_t(y) * g.width + size_t(x)) * 2;
-                if (u16(g.pixels[at] | g.pixels[at + 1] << 8) != w.colour) continue;
-                const bool shown = x >= w.shown.left && x < w.shown.right && y >= w.shown.top && y < w.shown.bottom;
-                ++(shown ? in : out);
-            }
+            for (i32 x = w.cut.left; x < w.cut.right; ++x)
+                if (Pixel(g, x, y) == w.colour)
+                    ++(x >= w.shown.left && x < w.shown.right && y >= w.shown.top && y < w.shown.bottom ? in : out);
         EXPECT_EQ(out, 0);
         EXPECT_EQ(in > 0, w.shown.right > w.shown.left);
         SURF_FreeGrp(&g);
@@ -631,25 +629,21 @@ void SampleData::CheckBattle() {
             std::vector<int> shape, light;
             for (i32 y = top; y < top + k.h; ++y)
                 for (i32 x = left; x < left + k.w; ++x) {
-                    const size_t at = (size_t(y) * g.width + size_t(x)) * 2;
-                    const u16 p = u16(g.pixels[at] | g.pixels[at + 1] << 8);
+                    const u16 p = Pixel(g, x, y);
                     shape.push_back(order.emplace(p, int(order.size())).first->second);
                     light.push_back((p >> 10 & 31) + (p >> 5 & 31) + (p & 31));
                 }
             const double mean = std::accumulate(light.begin(), light.end(), 0.0) / double(light.size());
+            const auto ink = [&](i32 x, i32 y) { return light[size_t(y * k.w + x)] > mean; };
             i32 l = k.w, r = -1, t = k.h, b = -1;  // the ink's bounds
             for (i32 y = 0; y < k.h; ++y)
                 for (i32 x = 0; x < k.w; ++x)
-                    if (light[size_t(y * k.w + x)] > mean) {
-                        l = std::min(l, x), r = std::max(r, x);
-                        t = std::min(t, y), b = std::max(b, y);
-                    }
+                    if (ink(x, y)) l = std::min(l, x), r = std::max(r, x), t = std::min(t, y), b = std::max(b, y);
             EXPECT_GE(r, 0) << i << " is blank";
             for (i32 s = 1; s <= 4; ++s) {
                 bool repeats = true;
-                for (i32 y = t; y <= b && repeats; ++y)
-                    for (i32 x = l; x + s <= r && repeats; ++x)
-                        repeats = (light[size_t(y * k.w + x)] > mean) == (light[size_t(y * k.w + x + s)] > mean);
+                for (i32 y = t; y <= b; ++y)
+                    for (i32 x = l; x + s <= r; ++x) repeats = repeats && ink(x, y) == ink(x + s, y);
                 EXPECT_FALSE(repeats) << i << " repeats every " << s << " columns";
             }
             EXPECT_TRUE(seen.insert(shape).second) << i << " looks like another";
@@ -662,11 +656,11 @@ void SampleData::CheckBattle() {
 // changed one stays, however often the builder runs again.
 TEST(BuildRecord, RebuildReplacesOnlyWhatTheBuilderLeftAsItWas) {
     const std::vector<u8> a = {1, 2, 3}, b = {4, 5}, edit = {9, 9, 9, 9};
+    // built: the builder wrote a and recorded it; edited: then the file became edit; noRecord: the folder
+    // was built before records were kept.
     struct Row {
         const char* name;
-        bool built;       // the builder wrote a and recorded it
-        bool edited;      // then the file became edit
-        bool noRecord;    // the folder was built before records were kept
+        bool built, edited, noRecord;
         std::vector<u8> expect;
     } rows[] = {
         {"new file", false, false, false, b},
@@ -675,32 +669,27 @@ TEST(BuildRecord, RebuildReplacesOnlyWhatTheBuilderLeftAsItWas) {
         {"file made by someone else", false, true, false, edit},
         {"folder built before records", true, true, true, b},
     };
+    // One run of the builder: a file of its own, and `x` when given.
+    const auto build = [&](const std::string& dir, const std::vector<u8>* x) {
+        tools::BuildRecord record(dir);
+        tools::SetBuildRecord(&record);
+        EXPECT_TRUE(tools::SaveFile(dir + "/Dat/other.cpu", a));
+        const bool saved = !x || tools::SaveFile(dir + "/Dat/x.waz", *x);
+        tools::SetBuildRecord(nullptr);
+        return saved && record.Save();
+    };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         test::TempDir dir;
-        const std::string path = dir.path() + "/Dat/x.waz";
-        {
-            tools::BuildRecord first(dir.path());
-            tools::SetBuildRecord(&first);
-            EXPECT_TRUE(tools::SaveFile(dir.path() + "/Dat/other.cpu", a));
-            if (r.built) {
-                EXPECT_TRUE(tools::SaveFile(path, a));
-            }
-            tools::SetBuildRecord(nullptr);
-            ASSERT_TRUE(first.Save());
-        }
+        ASSERT_TRUE(build(dir.path(), r.built ? &a : nullptr));
         if (r.edited) dir.Write("Dat/x.waz", edit);
         if (r.noRecord) std::filesystem::remove(dir.path() + "/.mkdata-record");
         for (int rebuild = 0; rebuild < 2; ++rebuild) {
-            tools::BuildRecord record(dir.path());
-            tools::SetBuildRecord(&record);
-            EXPECT_TRUE(tools::SaveFile(path, b));
-            tools::SetBuildRecord(nullptr);
-            ASSERT_TRUE(record.Save());
+            ASSERT_TRUE(build(dir.path(), &b));
             const std::string now = dir.Read("Dat/x.waz");
             EXPECT_EQ(std::vector<u8>(now.begin(), now.end()), r.expect) << "rebuild " << rebuild;
         }
-        EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+        EXPECT_FALSE(std::filesystem::exists(dir.path() + "/Dat/x.waz.part"));
     }
 }
 

@@ -320,34 +320,22 @@ TEST_F(BattleMode, ResultZoomsHoldsDarkensSquashesWhitensAndEnds) {
     BTL_Loop();
     EXPECT_EQ(BtlResultStep, 3);
     EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->attr, 0x8000u);
-    // Darken, squash, whiten: each step's frames and where the picture (and the darkened work) stands
-    // at its end.
+    // Darken, squash, whiten: each step's frames and where the picture stands at its end, over the work
+    // that stays darkened.
     const struct {
         i32 step;
-        int frames;
-        i16 x, y;
-        u16 scaleX, scaleY;
-        u32 attr;
-        i16 level, workLevel;
+        std::vector<int> want;  // frames, x, y, scaleX, scaleY, attr, level
     } steps[] = {
-        {3, 16, 111, 76, 256, 256, 8, 0, -1},
-        {4, 4, 3, 196, 384, 4, 0x200, 31, -1},
-        {5, 9, -240, 196, 672, 4, 0x200, -5, -1},
+        {3, {16, 111, 76, 256, 256, 8, 0}},
+        {4, {4, 3, 196, 384, 4, 0x200, 31}},
+        {5, {9, -240, 196, 672, 4, 0x200, -5}},
     };
     for (const auto& s : steps) {
         int frames = 0;
-        while (BtlResultStep == s.step && frames < 100) {
-            BTL_Loop();
-            frames++;
-        }
-        EXPECT_EQ(frames, s.frames) << s.step;
-        EXPECT_EQ(p->x, s.x) << s.step;
-        EXPECT_EQ(p->y, s.y) << s.step;
-        EXPECT_EQ(p->scaleX, s.scaleX) << s.step;
-        EXPECT_EQ(p->scaleY, s.scaleY) << s.step;
-        EXPECT_EQ(p->attr, s.attr) << s.step;
-        EXPECT_EQ(p->level, s.level) << s.step;
-        EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->level, s.workLevel) << s.step;
+        for (; BtlResultStep == s.step && frames < 100; frames++) BTL_Loop();
+        EXPECT_EQ((std::vector<int>{frames, p->x, p->y, p->scaleX, p->scaleY, int(p->attr), p->level}), s.want)
+            << s.step;
+        EXPECT_EQ(SPR_GetTSpr(ScreenWorkSpr)->level, -1) << s.step;
     }
     BTL_Loop();  // step 99
     EXPECT_EQ(BTL_GetState(0), 20);

@@ -82,21 +82,16 @@ protected:
     // plates coming in, which turn plain once they stand at 132; × 30 / 132 for them going out (step 9)
     // and for the submenu's plates.
     void CheckPlates(int ran) const {
-        const struct {
-            int first, count;
-            bool main;
-        } menus[] = {{TITLE_ELEM_PLATE, TITLE_MENU_MAX, true}, {TITLE_ELEM_SUBPLATE, TITLE_SUBMENU_MAX, false}};
-        for (const auto& m : menus)
-            for (int i = 0; i < m.count; ++i) {
-                const TSPR_DATA* p = Spr(m.first + i);
+        for (const bool main : {true, false})
+            for (int i = 0; i < (main ? TITLE_MENU_MAX : TITLE_SUBMENU_MAX); ++i) {
+                const int n = (main ? TITLE_ELEM_PLATE : TITLE_ELEM_SUBPLATE) + i;
+                const TSPR_DATA* p = Spr(n);
                 if (!p) continue;
+                SCOPED_TRACE("plate " + std::to_string(n) + " at step " + std::to_string(ran));
                 const i32 offset = i % 2 == 0 ? p->x - 76 : 340 - p->x;
-                const bool in = m.main && ran != 9;
-                SCOPED_TRACE("plate " + std::to_string(m.first + i) + " at step " + std::to_string(ran));
-                if (in && offset >= 132) {
-                    EXPECT_EQ(p->attr, 0u);
-                } else {
-                    EXPECT_EQ(p->attr, 64u);
+                const bool in = main && ran != 9;
+                EXPECT_EQ(p->attr, in && offset >= 132 ? 0u : 64u);
+                if (p->attr) {
                     EXPECT_EQ(p->level, offset * 30 / (in ? 116 : 132));
                 }
             }
