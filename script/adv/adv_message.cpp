@@ -65,7 +65,8 @@ int DrawFontSlot() {
     return FontTbl[TEXT_FONT_SLOT_LOADED].loaded ? TEXT_FONT_SLOT_LOADED : -1;
 }
 
-i32 FullWidth(const MSG_LINE& r) { return (r.len / 2) * r.glyphW; }
+// The text's own width: a single-byte character takes half a cell, so an odd segment ends mid-cell.
+i32 FullWidth(const MSG_LINE& r) { return (r.len * r.glyphW + 1) / 2; }
 bool IsLead(u8 b) { return b >= 0x80; }
 
 void FreeRecord(MSG_LINE& r, bool releaseSurface) {
@@ -218,7 +219,9 @@ struct LAYOUT {
     i32 gw, gh;
     i32 rowBytes;       // a whole row
     std::string carry;  // the rest of a ruby base longer than a row: plain text before the buffer's
-    bool nextRow;       // a ruby whose base does not fit the rest of its row took nothing
+    bool moveRuby;      // a ruby whose base does not fit the rest of its row may start the next row
+    bool nextRow;       // such a ruby took nothing
+    bool moved;         // some ruby started the next row
 };
 
 // Appends the character at src[*at] (whole inside src) when it fits the room; false when the row is
@@ -239,9 +242,10 @@ bool PutChar(const u8* src, i32 len, i32* at, std::string& text, i32 room) {
 
 // The ruby tag after "/kl": base and ruby in brackets. The base, padded to the ruby's width (no left
 // padding after "kll") in whole cells, goes into the text whole when it fits the row's room; when it
-// does not and the row holds text already, nothing is taken and l.nextRow asks for the next row; a
-// base longer than a whole row keeps what fits under the ruby and runs on as plain text. The ruby
-// keeps what fits across a whole row. False when the brackets are not there.
+// does not and the row holds text already, nothing is taken and l.nextRow asks for the next row
+// (unless l.moveRuby is off); otherwise a base that does not fit keeps what fits under the ruby and
+// runs on as plain text. The ruby keeps what fits across a whole row. False when the brackets are
+// not there.
 bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text, i32 room) {
     i32 p = l.pos + 3;
     bool pad = true;
@@ -255,10 +259,14 @@ bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text, i32 room) {
     const i32 needed = (rubyChars * kRubyPitch + l.gw - 1) / l.gw;
     const i32 baseCells = (i32(base.size()) + 1) / 2;
     const i32 extra = std::max(0, needed - baseCells);
-    const i32 left = pad ? extra / 2 : 0, right = extra - extra / 2;
-    if ((left + baseCells + right) * 2 > room && room < l.rowBytes) {
-        l.nextRow = true;
-        return true;
+    i32 left = pad ? extra / 2 : 0;
+    const i32 right = extra - extra / 2;
+    if ((left + baseCells + right) * 2 > room) {
+        if (l.moveRuby && room < l.rowBytes) {
+            l.nextRow = l.moved = true;
+            return true;
+        }
+        left = 0;  // running on, the base starts where it stands
     }
     l.pos = p;
     text.append(size_t(left) * 2, ' ');
@@ -271,8 +279,10 @@ bool RubyTag(LAYOUT& l, MSG_LINE& r, std::string& text, i32 room) {
     r.baseCount = CharCount(text.substr(size_t(r.baseStart)));
     l.carry.assign(base, size_t(at));
     if (l.carry.empty()) {
-        // An odd base is filled to whole cells, so the text after it keeps to the cells.
-        text.append(size_t(right) * 2 + base.size() % 2, ' ');
+        // An odd base is filled to whole cells, so the text after it keeps to the cells; a base
+        // running on keeps only the padding its row holds.
+        const i32 fill = std::min(right * 2 + i32(base.size() % 2), std::max(0, room - i32(text.size())));
+        text.append(size_t(fill), ' ');
     }
     const size_t rubyBytes = CharBytes(ruby.data(), ruby.size(), rubyChars);
     plat::GlobalFree(r.rubyText);
@@ -376,6 +386,55 @@ bool LayoutSegment(LAYOUT& l, MSG_LINE& r, i32 room) {
     r.text = static_cast<char*>(plat::GlobalAllocZero(text.size() + 1));
     if (r.text) std::memcpy(r.text, text.data(), text.size());
     return full;
+}
+
+// Lays the buffer out into MsgLineTbl: the segment count; *moved when a ruby started the next row,
+// *bottom the last segment's y.
+int LayoutPage(i32 gw, i32 gh, bool moveRuby, bool* moved, i32* bottom) {
+    LAYOUT l{reinterpret_cast<const u8*>(Msg.buf), Msg.len, 0, gw, gh, 0, {}, moveRuby, false, false};
+    l.rowBytes = std::max(1, TextWindow.lineWidth / gw) * 2;
+    for (MSG_LINE& r : MsgLineTbl) FreeRecord(r, false);
+    i32 used = 0, y = 0;  // bytes of the row taken: a single-byte character is half a cell
+    int seg = 0;
+    while (l.pos < l.len || !l.carry.empty()) {
+        if (seg == MSG_LINE_MAX) {
+            DebugMsg("message: more than %d segments, the rest of the page is dropped", MSG_LINE_MAX);
+            break;
+        }
+        MSG_LINE& r = MsgLineTbl[seg];
+        InitRecord(r, used / 2 * gw, y, gw, gh);
+        const i32 from = l.pos;
+        const size_t carried = l.carry.size();
+        LayoutSegment(l, r, l.rowBytes - used);
+        if (l.nextRow) {
+            // A ruby that does not fit the rest of this row starts its segment on the next one.
+            l.nextRow = false;
+            l.pos = from;
+            FreeRecord(r, false);
+            used = 0;
+            y += gh + TextWindow.ils;
+            continue;
+        }
+        if (l.pos == from && l.carry.size() == carried) break;  // cannot happen while a row has room; never spin on it
+        if (r.len == 0) {
+            // Tags with no text after them make no segment.
+            FreeRecord(r, false);
+            continue;
+        }
+        ++seg;
+        // The text after an odd segment starts at the next whole cell, clear of its last glyph; so a
+        // segment that filled its row (half a cell may stay free) ends at the row's end.
+        const i32 end = used + r.len + r.len % 2;
+        if (!r.newLine && end < l.rowBytes) {
+            used = end;
+        } else {
+            used = 0;
+            y += gh + TextWindow.ils;
+        }
+    }
+    *moved = l.moved;
+    *bottom = seg > 0 ? MsgLineTbl[seg - 1].y : 0;
+    return seg;
 }
 
 void AppendText(const char* text) {
@@ -518,48 +577,21 @@ void ADV_DrawMessage() {
     if (!MsgReady) return;
     _ass_opentext();
     _ass_getnamepos();
-    LAYOUT l{reinterpret_cast<const u8*>(Msg.buf), Msg.len, 0, 0, 0, 0, {}, false};
-    LayoutGlyph(&l.gw, &l.gh);
-    const i32 cpl = std::max(1, TextWindow.lineWidth / l.gw);
-    l.rowBytes = cpl * 2;
-    for (MSG_LINE& r : MsgLineTbl) FreeRecord(r, false);
-    i32 x = 0, y = 0;
-    int seg = 0;
-    while (l.pos < l.len || !l.carry.empty()) {
-        if (seg == MSG_LINE_MAX) {
-            DebugMsg("message: more than %d segments, the rest of the page is dropped", MSG_LINE_MAX);
-            break;
-        }
-        MSG_LINE& r = MsgLineTbl[seg];
-        InitRecord(r, x, y, l.gw, l.gh);
-        const i32 used = (x / l.gw) * 2, from = l.pos;
-        const size_t carried = l.carry.size();
-        LayoutSegment(l, r, cpl * 2 - used);
-        if (l.nextRow) {
-            // A ruby that does not fit the rest of this row starts its segment on the next one.
-            l.nextRow = false;
-            l.pos = from;
-            FreeRecord(r, false);
-            x = 0;
-            y += l.gh + TextWindow.ils;
-            continue;
-        }
-        if (l.pos == from && l.carry.size() == carried) break;  // cannot happen while a row has room; never spin on it
-        if (r.len == 0) {
-            // Tags with no text after them make no segment.
-            FreeRecord(r, false);
-            continue;
-        }
-        RenderRecord(r);
-        ++seg;
-        const i32 end = used + r.len;
-        if (!r.newLine && end < cpl * 2) {
-            x += (r.len / 2) * l.gw;
-        } else {
-            x = 0;
-            y += l.gh + TextWindow.ils;
-        }
+    i32 gw = 0, gh = 0;
+    LayoutGlyph(&gw, &gh);
+    // Moving a ruby's base to the next row leaves the rest of its row empty. Where that pushes text
+    // below the window's last row, the page is laid out again with every such base running on from
+    // where it stands, the ruby over the part on the first row: it loses no text and never takes more
+    // rows, and pages that fit keep their layout.
+    const i32 speed = Msg.speed;
+    bool moved = false;
+    i32 bottom = 0;
+    int seg = LayoutPage(gw, gh, true, &moved, &bottom);
+    if (moved && bottom + gh > TextWindow.h - TextWindow.originY) {
+        Msg.speed = speed;
+        seg = LayoutPage(gw, gh, false, &moved, &bottom);
     }
+    for (int i = 0; i < seg; ++i) RenderRecord(MsgLineTbl[i]);
     Msg.len = 0;
     if (Msg.buf) Msg.buf[0] = 0;
     Msg.segCount = seg;
@@ -570,11 +602,11 @@ void ADV_DrawMessage() {
     if (TextBgFill.sprite >= 0) SPR_SetFSprView(TextBgFill.sprite, 1);
     if (TextFrame.sprite >= 0) SPR_SetFSprView(TextFrame.sprite, 1);
     if (seg > 0) StartSegment(MsgLineTbl[0]);
-    MakeCursor(l.gw, l.gh);
+    MakeCursor(gw, gh);
     const TEXT_WINDOW& w = TextWindow;
     for (i32 i = 0; i < Msg.selCount; ++i) {
         const i32 left = w.x + w.originX, top = w.y - 1 + w.originY + Msg.sel[i].y;
-        _ass_setselectrect2(left, top, left + Msg.sel[i].x, top + l.gh, 0, 0, 255, 64, Msg.sel[i].label);
+        _ass_setselectrect2(left, top, left + Msg.sel[i].x, top + gh, 0, 0, 255, 64, Msg.sel[i].label);
     }
     Msg.selCount = 0;
     Msg.lineCount = 0;

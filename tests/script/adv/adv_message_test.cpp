@@ -73,6 +73,8 @@ TEST_F(TextTest, TagsShapeTheSegments) {
          {{kA, 0, 0, 0, 0, 12, 23, 1, "", white}, {kB, 14, 0, 0, 0, 12, -2, -1, "", white}}},
         {"/v12" + kA + "/w" + kB, {{kA + kB, 0, 0, 0, 0, 12, -1, -1, "12.wav", white}}},
         {kA + "/cFF0000" + kB + "/hp" + kC, {{kA, 0, 0, 0, 0, 12, -1, -1, "", white}, {kB + "hp" + kC, 14, 0, 0, 0, 12, -1, -1, "", red}}},
+        // The text after an odd segment starts at the next whole cell.
+        {"a/cFF0000" + kB, {{"a", 0, 0, 0, 0, 12, -1, -1, "", white}, {kB, 14, 0, 0, 0, 12, -1, -1, "", red}}},
     };
     for (const Row& row : rows) {
         Msg.speed = 12;
@@ -118,48 +120,81 @@ TEST_F(TextTest, RubyKeepsEveryCharacterInsideItsRow) {
     std::string trails, ruby60;  // wide characters whose trail byte is a bracket, a slash or a tag letter
     for (char t : {']', '[', '/', 'k', 'l', 'n'}) trails += std::string("\xA4") + t;
     for (int i = 0; i < 60; ++i) ruby60 += kB;
-    const std::string bcd = kB + kC + kD, spaces36(36, ' '), ruby40 = ruby60.substr(0, 40);
+    const std::string bcd = kB + kC + kD, spaces36(36, ' '), ruby40 = ruby60.substr(0, 40), w73 = Wide(73);
     struct Row {
         std::string in;
-        std::vector<std::string> segs;  // each at the start of a row of its own
+        std::vector<std::string> rows;  // each row's text: its segments one after another, from whole cells
         int rubySeg;                    // the segment with the ruby: its text and count, base start and count
         std::string ruby;
         i32 rubyCount, baseStart, baseCount;
+        i32 rubyFirst, rubyLast;  // the ruby's inked columns from the text origin
     };
     const std::vector<Row> rows = {
         // Three ruby characters (30 pixels) over one base character: three cells, one each side.
-        {"/kl[" + kA + "][" + bcd + "]" + kA, {"  " + kA + "  " + kA}, 0, bcd, 3, 2, 1},
-        {"/kll[" + kA + "][" + bcd + "]", {kA + "  "}, 0, bcd, 3, 0, 1},
-        {"/kl[" + Wide(10) + "][" + kB + "]", {Wide(10)}, 0, kB, 1, 0, 10},
+        {"/kl[" + kA + "][" + bcd + "]" + kA, {"  " + kA + "  " + kA}, 0, bcd, 3, 2, 1, 10, 39},
+        {"/kll[" + kA + "][" + bcd + "]", {kA + "  "}, 0, bcd, 3, 0, 1, 4, 33},
+        {"/kl[" + Wide(10) + "][" + kB + "]", {Wide(10)}, 0, kB, 1, 0, 10, 69, 78},
         // A ruby wider than a row keeps what the 37-cell row holds at 10 pixels each.
-        {"/kl[" + kA + "][" + ruby60 + "]", {spaces36 + kA + spaces36}, 0, ruby60.substr(0, 102), 51, 36, 1},
+        {"/kl[" + kA + "][" + ruby60 + "]", {spaces36 + kA + spaces36}, 0, ruby60.substr(0, 102), 51, 36, 1, 8, 517},
         // Trail bytes that read as brackets or tags belong to their characters, in base and ruby.
-        {"/kl[" + trails + "][" + kB + "]" + kA, {trails + kA}, 0, kB, 1, 0, 6},
-        {"/kl[" + kA + kB + kC + "][" + trails + "]", {"  " + kA + kB + kC + "  "}, 0, trails, 6, 2, 3},
+        {"/kl[" + trails + "][" + kB + "]" + kA, {trails + kA}, 0, kB, 1, 0, 6, 41, 50},
+        {"/kl[" + kA + kB + kC + "][" + trails + "]", {"  " + kA + kB + kC + "  "}, 0, trails, 6, 2, 3, 9, 68},
         // Single-byte characters in base and ruby: both stay whole; the base fills its last cell.
-        {"/kl[a" + kA + "][x" + kB + kC + "]" + kD, {"a" + kA + "   " + kD}, 0, "x" + kB + kC, 3, 0, 2},
-        // A ruby that does not fit the rest of its row goes whole to the next one.
-        {Wide(36) + "/kl[" + kA + "][" + bcd + "]", {Wide(36), "  " + kA + "  "}, 1, bcd, 3, 2, 1},
-        {Wide(30) + "/kl[" + Wide(20) + "][" + kB + "]", {Wide(30), Wide(20)}, 1, kB, 1, 0, 20},
-        // A base longer than a row runs on as plain text.
-        {"/kl[" + Wide(40) + "][" + kB + "]" + kC, {Wide(37), Wide(40).substr(74) + kC}, 0, kB, 1, 0, 37},
-        {kA + "/kl[" + Wide(40) + "][" + kB + "]", {kA, Wide(37), Wide(40).substr(74)}, 1, kB, 1, 0, 37},
+        {"/kl[a" + kA + "][x" + kB + kC + "]" + kD, {"a" + kA + "   " + kD}, 0, "x" + kB + kC, 3, 0, 2, 2, 33},
+        {"/kl[ab" + kA + "][xy]" + kB, {"ab" + kA + kB}, 0, "xy", 2, 0, 3, 6, 20},
+        // A ruby that does not fit the rest of its row goes whole to the next one; one that just fits
+        // stays.
+        {Wide(36) + "/kl[" + kA + "][" + bcd + "]", {Wide(36), "  " + kA + "  "}, 1, bcd, 3, 2, 1, 10, 39},
+        {Wide(30) + "/kl[" + Wide(20) + "][" + kB + "]", {Wide(30), Wide(20)}, 1, kB, 1, 0, 20, 139, 148},
+        {Wide(34) + "/kl[" + kA + "][" + bcd + "]", {Wide(34) + "  " + kA + "  "}, 1, bcd, 3, 2, 1, 486, 515},
+        // Unless the move would push text below the window's third row: the base then runs on.
+        {w73 + "/kl[" + kA + "][" + bcd + kB + kC + "]" + Wide(37), {Wide(37), w73.substr(74) + kA, Wide(37)}, 2,
+         bcd + kB + kC, 5, 0, 1, 472, 521},
+        // A base longer than a row runs on as plain text, before the text after it.
+        {"/kl[" + Wide(40) + "][" + kB + "]\xA1\x42" + kC, {Wide(37), Wide(40).substr(74) + "\xA1\x42" + kC}, 0, kB, 1,
+         0, 37, 258, 267},
+        {kA + "/kl[" + Wide(40) + "][" + kB + "]", {kA, Wide(37), Wide(40).substr(74)}, 1, kB, 1, 0, 37, 258, 267},
+        // An odd one ends half a cell into its row; the rest starts the next.
+        {"/kl[a" + Wide(40) + "][" + kB + "]" + kC, {"a" + Wide(36), Wide(40).substr(72) + kC}, 0, kB, 1, 0, 37, 254,
+         263},
         // A wide ruby over a base at the row's start without left padding stays inside the row.
-        {"/kll[" + kA + "][" + ruby40 + "]", {kA + std::string(14, ' ')}, 0, ruby40, 20, 0, 1},
+        {"/kll[" + kA + "][" + ruby40 + "]", {kA + std::string(14, ' ')}, 0, ruby40, 20, 0, 1, 4, 203},
     };
     for (const Row& row : rows) {
         OpenPage(row.in);
         // Decide completes the reveal once the current segment shows more than 12 pixels.
         for (int i = 0; i < 12 && _ass_getpagestate() != ADV_PAGE_SHOWN; ++i) Step(i % 3 == 2 ? 16 : 0);
         ASSERT_EQ(_ass_getpagestate(), ADV_PAGE_SHOWN) << row.in;
-        std::vector<std::tuple<std::string, i32, i32>> got, want;
-        for (int i = 0; i < Msg.segCount; ++i) got.emplace_back(Text(i), MsgLineTbl[i].x, MsgLineTbl[i].y);
-        for (size_t i = 0; i < row.segs.size(); ++i) want.emplace_back(row.segs[i], 0, i32(i) * 26);
-        EXPECT_EQ(got, want) << row.in;
+        std::vector<std::string> got;
+        for (int i = 0; i < Msg.segCount; ++i) {
+            const MSG_LINE& r = MsgLineTbl[i];
+            got.resize(std::max(got.size(), size_t(r.y / 26 + 1)));
+            std::string& line = got[size_t(r.y / 26)];
+            EXPECT_EQ(std::pair(r.x, r.y % 26), std::pair(i32(line.size() + 1) / 2 * 14, 0)) << row.in << " " << i;
+            line += Text(i);
+            // Its glyphs show whole: the window's ink in its row reaches its own (but for the outline's
+            // last two columns, which no segment shows).
+            plat::Surface* s = SPR_GetSlotSurf(r.surf);
+            i32 own = -1;
+            for (i32 y = 0; s && y < s->height; ++y) {
+                const u16* px = reinterpret_cast<const u16*>(s->pixels + y * s->pitch);
+                for (i32 x = 0; x < s->width; ++x)
+                    if (px[x] != TextWindow.key) own = std::max(own, x);
+            }
+            const i32 top = TextWindow.originY + r.y;
+            EXPECT_GE(InkColumns(top, top + r.glyphH + 2).second, TextWindow.originX + r.x + own - 2)
+                << row.in << " " << i;
+        }
+        EXPECT_EQ(got, row.rows) << row.in;
         const MSG_LINE& r = MsgLineTbl[row.rubySeg];
         const std::string rubyText = r.rubyText ? r.rubyText : "";
         EXPECT_EQ(std::tuple(r.ruby, rubyText, r.rubyCount, r.baseStart, r.baseCount),
                   std::tuple(1, row.ruby, row.rubyCount, row.baseStart, row.baseCount))
+            << row.in;
+        const i32 top = TextWindow.originY + r.y - 11;
+        const auto [rubyFirst, rubyLast] = InkColumns(top, top + 10);
+        EXPECT_EQ(std::pair(rubyFirst - TextWindow.originX, rubyLast - TextWindow.originX),
+                  std::pair(row.rubyFirst, row.rubyLast))
             << row.in;
         // Nothing is drawn outside the row's columns: 37 cells of 14 pixels from the text origin.
         const auto [first, last] = InkColumns();

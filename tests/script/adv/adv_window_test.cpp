@@ -164,9 +164,11 @@ TEST_F(TextTest, OpeningAndClosingTimes) {
     EXPECT_EQ(_ass_getpagestate(), ADV_PAGE_CLOSED);
 
     // The state after each of four updates 100 ms apart, for a close once open and one asked for while
-    // the window opens, which runs once it is open.
+    // the window opens, which runs once it is open (at 0 ms, and at 0 for a negative time).
     for (const auto& [openMs, closeMs, want] : {std::tuple(TEXT_OPEN_MS, 300, std::vector<int>{3, 3, 0, 0}),
-                                                std::tuple(0, 100, std::vector<int>{1, 1, 3, 0})}) {
+                                                std::tuple(0, 100, std::vector<int>{1, 1, 3, 0}),
+                                                std::tuple(0, 0, std::vector<int>{1, 1, 3, 0}),
+                                                std::tuple(0, -5, std::vector<int>{1, 1, 3, 0})}) {
         _ass_opentext();
         clock.Advance(u32(openMs));
         Step();
