@@ -13,7 +13,8 @@ constexpr int SPR_SEQ_MAX = 128;
 // World objects that come and go in numbers (effects, shots, HUD chips, map pieces) take only the
 // first SPR_WORLD_MAX slots, so a busy fight never leaves the menus opened over it without theirs.
 constexpr int SPR_WORLD_MAX = 512;
-// The menus hold about 130 at their fullest (the technique list with the help lines).
+// The menus hold about 170 at their fullest: the mech cards still fading out as a full page of
+// techniques is built over the pause menu.
 constexpr int SPR_MAX = SPR_WORLD_MAX + 256;
 constexpr int SPR_HIT_MAX = 16;
 constexpr int SPR_LAYER_MAX = 16;

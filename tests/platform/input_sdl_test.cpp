@@ -122,7 +122,8 @@ TEST(SdlInput, VirtualJoystickReadsInTheHundredRange) {
 }
 
 // A press seen between two updates reads down in the next update's reads only, and is forgotten when
-// that update ends, read or not. Columns: Z, the first and the second button; rows by the button tapped.
+// that update ends, read or not. Columns: Z, the first and the second button; rows by the button tapped
+// and whether Z's press is a key repeat (held, not pressed anew: never latched).
 TEST(SdlInput, QuickPressIsReadDownByTheNextUpdateOnly) {
     ASSERT_TRUE(plat::InitVideo());
     plat::Window* window = plat::CreateAppWindow("input", 640, 480);
@@ -137,11 +138,12 @@ TEST(SdlInput, QuickPressIsReadDownByTheNextUpdateOnly) {
         d->Acquire();
     }
     // SDL's own state never sees these pushed events down: as a tap already over when read.
-    auto tap = [](Uint8 button) {
+    auto tap = [](Uint8 button, bool repeat) {
         for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
             SDL_Event e{};
             e.type = type;
             e.key.keysym.scancode = SDL_SCANCODE_Z;
+            e.key.repeat = repeat;
             if (type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP) e.button.button = button;
             SDL_PushEvent(&e);
         }
@@ -155,15 +157,17 @@ TEST(SdlInput, QuickPressIsReadDownByTheNextUpdateOnly) {
     constexpr std::array<u8, 3> kUp{0, 0, 0};
     const struct {
         Uint8 button;
+        bool repeat;
         std::array<u8, 3> down;
     } rows[] = {
-        {SDL_BUTTON_LEFT, {0x80, 0x80, 0}},
-        {SDL_BUTTON_RIGHT, {0x80, 0, 0x80}},
-        {SDL_BUTTON_MIDDLE, {0x80, 0, 0}},
+        {SDL_BUTTON_LEFT, false, {0x80, 0x80, 0}},
+        {SDL_BUTTON_RIGHT, false, {0x80, 0, 0x80}},
+        {SDL_BUTTON_MIDDLE, false, {0x80, 0, 0}},
+        {SDL_BUTTON_LEFT, true, {0, 0x80, 0}},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(int(r.button));
-        tap(r.button);
+        SCOPED_TRACE(testing::Message() << int(r.button) << " repeat " << r.repeat);
+        tap(r.button, r.repeat);
         plat::DiscardMessages();
         plat::DiscardMessages();  // turns without an update keep the press
         backend.BeginUpdate();
@@ -175,19 +179,19 @@ TEST(SdlInput, QuickPressIsReadDownByTheNextUpdateOnly) {
         EXPECT_EQ(read(), kUp);
         backend.EndUpdate();
 
-        tap(r.button);  // an update that reads nothing lets it go
+        tap(r.button, r.repeat);  // an update that reads nothing lets it go
         backend.BeginUpdate();
         backend.EndUpdate();
         backend.BeginUpdate();
         EXPECT_EQ(read(), kUp);
-        tap(r.button);  // seen during an update: the next one's
+        tap(r.button, r.repeat);  // seen during an update: the next one's
         EXPECT_EQ(read(), kUp);
         backend.EndUpdate();
         backend.BeginUpdate();
         EXPECT_EQ(read(), r.down);
         backend.EndUpdate();
 
-        tap(r.button);  // before a re-acquire: not the game's
+        tap(r.button, r.repeat);  // before a re-acquire: not the game's
         keyboard->Acquire();
         mouse->Acquire();
         backend.BeginUpdate();

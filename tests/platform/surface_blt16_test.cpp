@@ -2,6 +2,7 @@
 // build of the keyed row loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -82,4 +83,18 @@ TEST(SurfaceBlt16, EveryKeyedRowBuildMatchesThePlainLoop) {
                                              << " at " << da << "," << sa;
                     }
     }
+    // The blit takes the widest build the CPU runs: a narrower one still copies right, only slower.
+    const char* widest = "scalar";
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("sse2")) widest = "sse2";
+    if (__builtin_cpu_supports("sse2") && __builtin_cpu_supports("avx2")) widest = "avx2";
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+        widest = "avx512bw";
+#endif
+    const plat::KeyedRow16Impl* chosen = std::find_if(impls, impls + count, [](const plat::KeyedRow16Impl& i) {
+        return i.fn == plat::KeyedRow16();
+    });
+    ASSERT_NE(chosen, impls + count);
+    EXPECT_STREQ(chosen->name, widest);
 }

@@ -81,7 +81,10 @@ TEST_F(MenuModeTest, PauseMenuOverTheTintedFightReturnsToItAsItWas) {
     }
 }
 
-TEST_F(MenuModeTest, PauseMenuOverAFightFullOfEffectsHasItsButtons) {
+// The menus' part of the sprite table holds the fullest of them: the pause menu, then the mech menu's
+// cards still fading while a type's full page of techniques is built.
+TEST_F(MenuModeTest, PauseAndTechniqueMenusOverAFightFullOfEffectsHaveTheirSprites) {
+    WriteTechniques(2, MENU_WAZA_LINES);  // a type the fight does not use
     StartFight();
     SysDebugFlag = 1;
     Loop();  // the debug keys read up
@@ -99,6 +102,23 @@ TEST_F(MenuModeTest, PauseMenuOverAFightFullOfEffectsHasItsButtons) {
         EXPECT_NE(SPR_GetTSpr(it.spr), nullptr);
         EXPECT_NE(SPR_GetTSpr(it.spr2), nullptr);
     }
+    auto click = [&](i32 x, i32 y) {
+        input_.cursorX = x;
+        input_.cursorY = y;
+        input_.button[0] = true;
+        Loop();
+        input_.button[0] = false;
+        Loop();
+    };
+    for (int f = 0; f < 20 && MenuMain.state != 3; ++f) Loop();
+    click(MenuMainItem[1].x + 8, MenuMainItem[1].y + 8);  // the mechs
+    for (int f = 0; f < 20 && MenuMeka.state != 3; ++f) Loop();
+    ASSERT_EQ(MenuMeka.state, 3);
+    Loop();  // the buttons up: the main menu's click lets go
+    click(MenuMekaItem[2].x + 10, MenuMekaItem[2].y + 10);
+    ASSERT_EQ(MenuWazaType, 2);
+    ASSERT_EQ(MenuWazaCnt, 6 + MENU_WAZA_LINES);
+    for (int i = 0; i < MenuWazaCnt; ++i) EXPECT_NE(SPR_GetTSpr(MenuWazaItem[i].spr), nullptr) << i;
 }
 
 TEST_F(MenuModeTest, LeavingTheFightGoesThroughTheMenusToTheTitle) {
