@@ -141,9 +141,9 @@ struct File {
     std::FILE* fp;
 };
 
-File* FileOpenRead(const char* name) {
-    if (!name) return nullptr;
-    std::string path = ResolvePath(name);
+File* FileOpenRead(const char* name) { return name ? FileOpenReadNative(ResolvePath(name)) : nullptr; }
+
+File* FileOpenReadNative(const std::string& path) {
     struct stat st{};
     if (stat(path.c_str(), &st) != 0) return nullptr;
     // A pipe would block the open and a device never ends: only regular files are read. The open does
@@ -325,11 +325,21 @@ int MakeTemporary(const std::string& path, std::string* tmp) {
 }  // namespace
 
 bool WriteFileAtomic(const char* name, const void* data, std::size_t size) {
-    if (!name) return false;
+    return name && WriteFileAtomicNative(ResolvePath(name), data, size);
+}
+
+bool WriteFileAtomicNative(const std::string& path, const void* data, std::size_t size) {
+    // The rename would replace a file that a write in place may not touch: one this process may not
+    // write, or one whose owner took the write bit off (root may write anything, but not that).
+    struct stat old{};
+    if (stat(path.c_str(), &old) == 0 &&
+        (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 || !(old.st_mode & S_IWUSR))) {
+        DebugOutput("file: " + path + " is write-protected; not replaced\r\n");
+        return false;
+    }
     // Every write has a temporary of its own, locked until it is renamed or removed: writers of one file,
     // in this process or another, never touch each other's, and a write cut off by a kill leaves one
     // that the next write of that file removes once no one holds its lock.
-    std::string path = ResolvePath(name);
     WriteStep(0);
     RemoveDeadTemporaries(path);
     std::string tmp;

@@ -39,9 +39,15 @@ i64 FileWrite(File* file, const void* data, i64 count);  // bytes written, -1 on
 
 // Writes a whole file so that a failure loses nothing: a fresh temporary file beside it, then a rename.
 // The new file keeps the old one's mode (and owner where allowed). Returns false (and keeps any old
-// file) when anything fails or comes up short. A write of a file cut off by a kill leaves at most its
-// temporary, which the next write of that file removes.
+// file) when anything fails or comes up short, and when the old file is write-protected (this process
+// may not write it, or its owner's write bit is off). A write of a file cut off by a kill leaves at
+// most its temporary, which the next write of that file removes.
 bool WriteFileAtomic(const char* name, const void* data, std::size_t size);
+
+// FileOpenRead and WriteFileAtomic for a native path (the settings file): used as given, with no case
+// matching and '\' an ordinary character of a name.
+File* FileOpenReadNative(const std::string& path);
+bool WriteFileAtomicNative(const std::string& path, const void* data, std::size_t size);
 
 // The temporary name that the next write of the on-disk path in this process tries first.
 std::string TemporaryName(const std::string& path);

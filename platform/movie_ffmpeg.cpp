@@ -20,6 +20,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavformat/avio.h>
+#include <libavutil/avstring.h>
 #include <libavutil/channel_layout.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -163,6 +164,7 @@ AVCodecContext* OpenDecoder(AVFormatContext* fmt, int index) {
 struct Source {
     int fd = -1;
     i64 pos = 0;
+    std::string name;  // for the debug lines of what it names
 };
 
 int ReadSource(void* opaque, u8* buffer, int size) {
@@ -201,13 +203,26 @@ void CloseReader(AVFormatContext** fmt, AVIOContext** io) {
     avio_context_free(io);
 }
 
+// The containers a movie comes in: MPEG system streams, plain MPEG video and AVI. Others (playlists,
+// concatenation lists, image sequences) name further files and addresses, which a data folder copied
+// from someone else must not make the game open.
+constexpr const char* kMovieFormats = "mpeg,mpegvideo,avi";
+
+// Every open a demuxer asks for beyond the file it was given is refused.
+int RefuseNestedOpen(AVFormatContext* fmt, AVIOContext**, const char* url, int, AVDictionary**) {
+    const auto* source = fmt->pb ? static_cast<const Source*>(fmt->pb->opaque) : nullptr;
+    Log((source ? source->name : std::string("a movie")) + " names " + (url ? url : "another file") +
+        "; not opened");
+    return AVERROR(EPERM);
+}
+
 // Reads the open file fd (taken over, closed on failure) and finds its streams; the name only helps
 // tell the format and is never opened.
 AVFormatContext* OpenReader(int fd, const std::string& name, AVIOContext** io) {
     constexpr int kBufferSize = 32768;
     *io = nullptr;
     if (fd < 0) return nullptr;
-    auto* source = new Source{fd, 0};
+    auto* source = new Source{fd, 0, name};
     auto* buffer = static_cast<u8*>(av_malloc(kBufferSize));
     *io = buffer ? avio_alloc_context(buffer, kBufferSize, 0, source, ReadSource, nullptr, SeekSource) : nullptr;
     if (!*io) {
@@ -216,11 +231,28 @@ AVFormatContext* OpenReader(int fd, const std::string& name, AVIOContext** io) {
         delete source;
         return nullptr;
     }
-    AVFormatContext* fmt = avformat_alloc_context();
-    if (fmt) fmt->pb = *io;
+    // The format is told here, among all, so that a refusal can say what the file is; only the movie
+    // formats are then opened, with no protocol and no open of anything else.
+    const AVInputFormat* format = nullptr;
+    AVFormatContext* fmt = nullptr;
+    if (av_probe_input_buffer2(*io, &format, name.c_str(), nullptr, 0, 0) >= 0 && format &&
+        av_match_list(format->name, kMovieFormats, ',') <= 0) {
+        Log(name + " is " + (format->long_name ? format->long_name : format->name) + " (" + format->name +
+            "), not a movie; refused");
+        format = nullptr;
+    } else if (format) {
+        fmt = avformat_alloc_context();
+    }
+    if (fmt) {
+        fmt->pb = *io;
+        fmt->flags |= AVFMT_FLAG_CUSTOM_IO;  // the reader is ours to close, opened or not
+        fmt->io_open = RefuseNestedOpen;
+        fmt->format_whitelist = av_strdup(kMovieFormats);
+        fmt->protocol_whitelist = av_strdup("none");
+    }
     // On failure the context is freed and fmt set to null; the I/O context stays ours.
-    if (!fmt || avformat_open_input(&fmt, name.c_str(), nullptr, nullptr) < 0 ||
-        avformat_find_stream_info(fmt, nullptr) < 0) {
+    if (!fmt || !fmt->format_whitelist || !fmt->protocol_whitelist ||
+        avformat_open_input(&fmt, name.c_str(), format, nullptr) < 0 || avformat_find_stream_info(fmt, nullptr) < 0) {
         CloseReader(&fmt, io);
         return nullptr;
     }

@@ -199,7 +199,7 @@ enum class Loaded { kOk, kMissing, kCorrupt, kUnreadable };
 Loaded Load(const std::string& path, Store* store) {
     store->clear();
     if (path.empty()) return Loaded::kMissing;
-    File* f = FileOpenRead(path.c_str());
+    File* f = FileOpenReadNative(path);
     if (!f) {
         struct stat st{};
         if (stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR))
@@ -358,7 +358,7 @@ bool SettingsWrite(const char* keyPath, const char* name, u32 type, const void* 
         key->values.push_back(std::move(v));
 
     std::string text = Serialize(store);
-    if (!WriteFileAtomic(path.c_str(), text.data(), text.size())) {
+    if (!WriteFileAtomicNative(path, text.data(), text.size())) {
         Debug("cannot write " + path);
         return false;
     }

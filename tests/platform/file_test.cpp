@@ -62,6 +62,25 @@ TEST(AtomicWrite, FailureKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(dir.Read("keep.dat"), "old");
     EXPECT_TRUE(plat::WriteFileAtomic((dir.path() + "/KEEP.DAT").c_str(), "new", 3));
     EXPECT_EQ(dir.Read("keep.dat"), "new");
+
+    // A file a write in place would not change is not replaced either: another user's (written by
+    // this one, in a folder anyone may write), and one marked read-only, which root may write too.
+    chmod(dir.path().c_str(), 0777);
+    for (const bool otherUser : {true, false}) {
+        SCOPED_TRACE(otherUser ? "another user's" : "read-only");
+        const std::string path = dir.File("protected.dat");
+        dir.Write("protected.dat", "PROTECTED");
+        chmod(path.c_str(), otherUser ? 0644 : 0444);
+        const int status = test::InChild([&] {
+            if (otherUser && getuid() == 0 && setuid(65534) != 0) _exit(2);
+            if (otherUser && getuid() != 0) chmod(path.c_str(), 0444);
+            _exit(plat::WriteFileAtomic(path.c_str(), "NEW", 3) ? 1 : 0);
+        });
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_EQ(dir.Read("protected.dat"), "PROTECTED");
+        EXPECT_EQ(test::FileCount(dir.path()), 3u);  // no temporary
+        std::filesystem::remove(path);
+    }
 }
 
 int g_killAtStep = -1;

@@ -1,6 +1,9 @@
 #include "platform/movie.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -159,6 +162,47 @@ TEST_F(MovieStreamTest, OpensWithSizeAndDurationAndRefusesWhatIsNoMovie) {
     ASSERT_EQ(mkfifo(dir_->File("pipe.mpg").c_str(), 0600), 0);
     EXPECT_EQ(plat::MovieOpen(dir_->File("pipe.mpg").c_str(), device_), nullptr);  // at once, not waiting
     EXPECT_EQ(plat::MovieOpen(nullptr, device_), nullptr);
+
+    // What a movie's bytes name is never opened: a list naming that pipe, a playlist naming a server
+    // of this test's own. Whatever is reached is let go at once, so a player that opens it ends.
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t addrSize = sizeof(addr);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    ASSERT_EQ(listen(listener, 8), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &addrSize), 0);
+    const std::string pipe = dir_->File("pipe.mpg");
+    const std::pair<const char*, std::string> naming[] = {
+        {"concat.mpg", "ffconcat version 1.0\nfile pipe.mpg\n"},
+        {"playlist.mpg", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\nhttp://127.0.0.1:" +
+                             std::to_string(ntohs(addr.sin_port)) + "/seg.ts\n#EXT-X-ENDLIST\n"},
+    };
+    for (const auto& [name, text] : naming) {
+        SCOPED_TRACE(name);
+        dir_->Write(name, text);
+        const int child = test::InChild([&, name = name] {
+            std::atomic<bool> done{false};
+            std::atomic<int> reached{0};
+            const auto reach = [&] {
+                // Opening the pipe's other end without waiting succeeds only while someone opens it.
+                if (const int fd = open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0 && close(fd) == 0)
+                    reached |= 2;
+                if (const int fd = accept(listener, nullptr, nullptr); fd >= 0 && close(fd) == 0) reached |= 4;
+            };
+            std::thread watch([&] {
+                for (; !done; usleep(1000)) reach();
+            });
+            plat::MovieStream* m = plat::MovieOpen(dir_->File(name).c_str(), nullptr);
+            done = true;
+            watch.join();
+            reach();
+            _exit((m != nullptr) | reached);
+        });
+        EXPECT_TRUE(WIFEXITED(child) && WEXITSTATUS(child) == 0) << child;
+    }
+    close(listener);
 
     // Names are matched on disk ignoring case, as every game file name is.
     StreamPtr upper(plat::MovieOpen(dir_->File("CLIP.MPG").c_str(), nullptr));

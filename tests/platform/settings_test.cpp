@@ -208,11 +208,17 @@ TEST(SettingsLocation, FollowsXdgConfigHome) {
     test::TempDir dir;
     const char* old = std::getenv("XDG_CONFIG_HOME");
     std::string saved = old ? old : "";
-    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    plat::SetSettingsFile("");
-    u32 one = 1;
-    EXPECT_TRUE(plat::SettingsWrite(kKey, "WndMode", plat::kRegDword, &one, 4));
-    EXPECT_TRUE(std::filesystem::exists(dir.path() + "/korvane/settings.txt"));
+    // A native path: a backslash in it is part of a folder's name.
+    for (const std::string& base : {dir.path(), dir.path() + "/a\\b"}) {
+        SCOPED_TRACE(base);
+        setenv("XDG_CONFIG_HOME", base.c_str(), 1);
+        plat::SetSettingsFile("");
+        u32 one = 1, value = 0, size = 4;
+        EXPECT_TRUE(plat::SettingsWrite(kKey, "WndMode", plat::kRegDword, &one, 4));
+        EXPECT_TRUE(plat::SettingsRead(kKey, "WndMode", nullptr, &value, &size));
+        EXPECT_EQ(value, 1u);
+        EXPECT_TRUE(std::filesystem::exists(base + "/korvane/settings.txt"));
+    }
     if (old)
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else

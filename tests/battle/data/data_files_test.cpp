@@ -204,12 +204,16 @@ TEST_F(DataFiles, TechniqueCountsAreBoundByTheFile) {
 }
 
 TEST_F(DataFiles, ShortCpuFileLeavesTheRestZero) {
-    std::vector<u8> cpu = tools::CpuFile(Pattern<CPU_DATA>(1));
-    cpu.resize(100);
-    dir.Write(kCpu, cpu);
-    ASSERT_EQ(CPU_LoadData(kType), 1);
-    const auto* bytes = reinterpret_cast<const u8*>(MekaTypeTbl[kType].cpu);
-    for (int k = 0; k < CPU_DATA_SIZE; ++k) ASSERT_EQ(bytes[k], k < 100 ? cpu[size_t(k)] : 0) << k;
+    for (const int size : {100, 0}) {  // an empty file too: all zeros, not a read error
+        SCOPED_TRACE(size);
+        std::vector<u8> cpu = tools::CpuFile(Pattern<CPU_DATA>(1));
+        cpu.resize(size_t(size));
+        dir.Write(kCpu, cpu);
+        ASSERT_EQ(CPU_LoadData(kType), 1);
+        const auto* bytes = reinterpret_cast<const u8*>(MekaTypeTbl[kType].cpu);
+        for (int k = 0; k < CPU_DATA_SIZE; ++k) ASSERT_EQ(bytes[k], k < size ? cpu[size_t(k)] : 0) << k;
+        ASSERT_EQ(CPU_ReleaseData(kType), 1);
+    }
 }
 
 // ---- missing files ----
@@ -451,23 +455,34 @@ TEST_F(DataFiles, FailedSavesKeepTheOldFile) {
         {kCpu, [] { return CPU_ConvertData(kType); }},
     };
     for (const auto& [file, save] : saves) {
-        SCOPED_TRACE(file);
-        const std::string old = dir.Read(file);
-        // A file-size limit cuts the write short (permissions would not stop root).
-        rlimit limit{};
-        getrlimit(RLIMIT_FSIZE, &limit);
-        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = limit;
-        small.rlim_cur = 100;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const int result = save();
-        setrlimit(RLIMIT_FSIZE, &limit);
-        std::signal(SIGXFSZ, oldHandler);
-        EXPECT_EQ(result, 0);
-        EXPECT_EQ(dir.Read(file), old);
-        EXPECT_TRUE(debug.Contains(file + ":Write error")) << debug.text();
+        for (const bool readOnly : {false, true}) {
+            SCOPED_TRACE(file + (readOnly ? ", read-only" : ", past a file-size limit"));
+            const std::string old = dir.Read(file);
+            debug.Clear();
+            int result;
+            if (readOnly) {
+                // The read-only mark keeps the file from every save, root's too.
+                chmod(dir.File(file).c_str(), 0444);
+                result = save();
+                chmod(dir.File(file).c_str(), 0644);
+            } else {
+                // A file-size limit cuts the write short.
+                rlimit limit{};
+                getrlimit(RLIMIT_FSIZE, &limit);
+                auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+                rlimit small = limit;
+                small.rlim_cur = 100;
+                ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+                result = save();
+                setrlimit(RLIMIT_FSIZE, &limit);
+                std::signal(SIGXFSZ, oldHandler);
+            }
+            EXPECT_EQ(result, 0);
+            EXPECT_TRUE(dir.Read(file) == old);  // not printed: binary
+            EXPECT_TRUE(debug.Contains(file + ":Write error")) << debug.text();
+        }
     }
-    EXPECT_EQ(WAZA_GetCount(kType), 2);  // the failed save still appended the technique
+    EXPECT_EQ(WAZA_GetCount(kType), 3);  // the failed saves still appended the technique
     size_t files = 0;
     for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path() + "/Dat")) ++files;
     EXPECT_EQ(files, 3u);  // no temporary file left behind
@@ -477,13 +492,15 @@ TEST_F(DataFiles, FailedSavesKeepTheOldFile) {
 TEST_F(DataFiles, FilesThatCouldNotBeReadAreNeverReplaced) {
     const struct {
         std::string file;
+        std::vector<u8> good;
         std::function<int()> load;
         std::vector<std::function<int()>> saves;
     } kinds[] = {
-        {kTama, TAMA_LoadData, {TAMA_SaveData, TAMA_ConvertData}},
-        {kWaz, [] { return WAZA_LoadData(kType); },
+        {kTama, tools::TamaFile({PatternTama(0)}), TAMA_LoadData, {TAMA_SaveData, TAMA_ConvertData}},
+        {kWaz, tools::WazFile({Pattern<WAZA_DATA>(1)}), [] { return WAZA_LoadData(kType); },
          {[] { return WAZA_SaveData(kType); }, [] { return WAZA_ConvertData(kType); }, [] { return WAZA_AddData(kType); }}},
-        {kCpu, [] { return CPU_LoadData(kType); }, {[] { return CPU_SaveData(kType); }, [] { return CPU_ConvertData(kType); }}},
+        {kCpu, tools::CpuFile(Pattern<CPU_DATA>(1)), [] { return CPU_LoadData(kType); },
+         {[] { return CPU_SaveData(kType); }, [] { return CPU_ConvertData(kType); }}},
     };
     const auto loadAndSave = [](const auto& k) {
         int written = k.load();
@@ -498,6 +515,10 @@ TEST_F(DataFiles, FilesThatCouldNotBeReadAreNeverReplaced) {
         EXPECT_EQ(loadAndSave(k), 0) << debug.text();
         EXPECT_TRUE(std::filesystem::is_symlink(path));
         std::filesystem::remove(path);
+        TearDown();
+        // Mended and loaded again, it is saved again.
+        dir.Write(k.file, k.good);
+        EXPECT_EQ(loadAndSave(k), 1 + int(k.saves.size())) << debug.text();
         TearDown();
 
         // It cannot be opened: another user's file, in folders anyone may write.
