@@ -662,13 +662,15 @@ void SampleData::CheckBattle() {
 TEST(BuildRecord, RebuildReplacesOnlyWhatTheBuilderLeftAsItWas) {
     const std::vector<u8> a = {1, 2, 3}, b = {4, 5}, edit = {9, 9, 9, 9};
     // built: the builder wrote a and recorded it; edited: then the file became edit; noRecord: the folder
-    // was built before records were kept; at: then a link to linkTo (a pipe when null) was put there.
+    // was built before records were kept; at: then a link to linkTo (a pipe when null) was put there;
+    // mode: then the file was given it.
     struct Row {
         const char* name;
         bool built, edited, noRecord;
         std::vector<u8> expect;
         const char* at = nullptr;
         const char* linkTo = nullptr;
+        mode_t mode = 0;
     } rows[] = {
         {"new file", false, false, false, b},
         {"builder's file", true, false, false, b},
@@ -679,6 +681,7 @@ TEST(BuildRecord, RebuildReplacesOnlyWhatTheBuilderLeftAsItWas) {
         {"record a dangling link", true, true, false, edit, ".mkdata-record", "nowhere"},
         {"record a pipe", true, true, false, edit, ".mkdata-record"},
         {"pipe for the file", true, false, false, {}, "Dat/x.waz"},
+        {"write-protected builder's file", true, false, false, a, nullptr, nullptr, 0444},
     };
     // One run of the builder: a file of its own, and `x` when given.
     const auto build = [&](const std::string& dir, const std::vector<u8>* x) {
@@ -697,6 +700,7 @@ TEST(BuildRecord, RebuildReplacesOnlyWhatTheBuilderLeftAsItWas) {
         ASSERT_TRUE(build(dir.path(), r.built ? &a : nullptr));
         if (r.edited) dir.Write("Dat/x.waz", edit);
         if (r.noRecord) fs::remove(dir.path() + "/.mkdata-record");
+        if (r.mode) fs::permissions(dir.path() + "/Dat/x.waz", fs::perms(r.mode));
         const std::string at = r.at ? dir.path() + "/" + r.at : "";
         if (r.at) {
             fs::remove(at);

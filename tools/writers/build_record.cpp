@@ -32,10 +32,11 @@ ReadResult ReadDataFile(const std::string& path, std::vector<u8>* out, i64 limit
     bool ok = size >= 0 && size <= limit;
     if (!ok && size > limit) std::printf("korvane_mkdata: %s: larger than any data file; not read\n", path.c_str());
     if (ok) {
-        out->resize(size_t(size));
-        // A file that shrank since its size was taken gives less, never more.
-        const i64 got = plat::FileRead(f, out->data(), size);
-        ok = got >= 0;
+        // One byte more than its size: a file that gives more (a pseudo-file of size 0, one still being
+        // written) is not one whole file. One that shrank since gives less, which is what it holds.
+        out->resize(size_t(size) + 1);
+        const i64 got = plat::FileRead(f, out->data(), size + 1);
+        ok = got >= 0 && got <= size;
         if (ok) out->resize(size_t(got));
     }
     plat::FileClose(f);
