@@ -88,7 +88,10 @@ bool SaveMovie(const std::string& path, const plat::MovieEncodeOptions& options,
                std::string* error) {
     // Encoded into a fresh folder of its own, then saved like every other file, so a changed movie is
     // kept and nothing planted beside it is written through or read.
-    std::string folder = (std::filesystem::temp_directory_path() / "korvane-mkdata-XXXXXX").string();
+    std::error_code ec;
+    std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
+    if (ec) tmp = "/tmp";
+    std::string folder = (tmp / "korvane-mkdata-XXXXXX").string();
     if (!mkdtemp(folder.data())) {
         *error = folder + ": cannot make a folder to encode in";
         return false;
@@ -97,7 +100,6 @@ bool SaveMovie(const std::string& path, const plat::MovieEncodeOptions& options,
     std::vector<u8> bytes;
     const bool ok = plat::EncodeMovie(encoded.c_str(), options, fill) &&
                     tools::ReadDataFile(encoded, &bytes, i64(1) << 30) == tools::ReadResult::Ok && !bytes.empty();
-    std::error_code ec;
     std::filesystem::remove_all(folder, ec);
     if (!ok) {
         *error = path + ": cannot encode";
