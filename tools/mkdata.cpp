@@ -1,5 +1,7 @@
 // Builds the sample data folder the game starts in, one part per row of the table below.
-//   korvane_mkdata <data folder>
+//   korvane_mkdata [--if-missing] <data folder>
+// --if-missing builds only when a file of the record is missing (or the record cannot be read), so that
+// the play command, which runs it every time, makes again what the player removed and is quick otherwise.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -16,11 +18,12 @@
 #endif
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: korvane_mkdata <data folder>\n");
+    const bool ifMissing = argc == 3 && std::string(argv[1]) == "--if-missing";
+    if (argc != 2 && !ifMissing) {
+        std::fprintf(stderr, "usage: korvane_mkdata [--if-missing] <data folder>\n");
         return 2;
     }
-    const std::string dir = argv[1];
+    const std::string dir = argv[argc - 1];
     const std::string font = KORVANE_CJK_FONT;
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
@@ -48,6 +51,7 @@ int main(int argc, char** argv) {
     };
     // Files the game or the player changed since they were built (an edited technique, say) stay.
     tools::BuildRecord record(dir);
+    if (ifMissing && record.Complete()) return 0;
     tools::SetBuildRecord(&record);
     for (const auto& [name, build] : parts) {
         const auto start = std::chrono::steady_clock::now();
@@ -61,6 +65,7 @@ int main(int argc, char** argv) {
         std::printf("korvane_mkdata: %s (%lld ms)\n", name, static_cast<long long>(ms.count()));
     }
     tools::SetBuildRecord(nullptr);
+    record.ForgetUnasked();
     if (!record.Save()) {
         std::fprintf(stderr, "korvane_mkdata: %s: cannot write the record of built files\n", dir.c_str());
         return 1;

@@ -1,5 +1,7 @@
 // The sample data builder, run into a fresh folder, and its files read back by the game's own readers.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -513,12 +515,14 @@ TEST_F(SampleData, WritesFilesTheGameReads) {
     CheckSurvival();
     CheckTitle();
 
-    // A rebuild keeps the player's edit and makes again what was removed.
-    const std::string edited = "an edited technique file";
+    // The play command's rebuild keeps the player's edits (a movie too) and makes again what was removed.
+    const std::string edited = "an edited technique file", movie = "the player's own briefing";
     dir_.Write("Dat/player.waz", edited);
+    dir_.Write("bmp/adv/tt_brief.mpg", movie);
     std::filesystem::remove(File("Dat/Tama.dat"));
-    ASSERT_EQ(test::RunProgram(KORVANE_MKDATA, {dir_.path()}), 0);
+    ASSERT_EQ(test::RunProgram(KORVANE_MKDATA, {"--if-missing", dir_.path()}), 0);
     EXPECT_TRUE(dir_.Read("Dat/player.waz") == edited) << "the edit was replaced";
+    EXPECT_TRUE(dir_.Read("bmp/adv/tt_brief.mpg") == movie) << "the movie was replaced";
     EXPECT_TRUE(std::filesystem::exists(File("Dat/Tama.dat")));
 }
 
@@ -653,21 +657,31 @@ void SampleData::CheckBattle() {
 }
 
 // What a rebuild does with each file it would write: the builder's own (as recorded) is replaced, a
-// changed one stays, however often the builder runs again.
+// changed one stays, however often the builder runs again. What is planted in the folder is neither
+// written through, waited on, nor replaced.
 TEST(BuildRecord, RebuildReplacesOnlyWhatTheBuilderLeftAsItWas) {
     const std::vector<u8> a = {1, 2, 3}, b = {4, 5}, edit = {9, 9, 9, 9};
     // built: the builder wrote a and recorded it; edited: then the file became edit; noRecord: the folder
-    // was built before records were kept.
+    // was built before records were kept; at: then a link to linkTo (a pipe when null) was put there;
+    // mode: then the file was given it.
     struct Row {
         const char* name;
         bool built, edited, noRecord;
         std::vector<u8> expect;
+        const char* at = nullptr;
+        const char* linkTo = nullptr;
+        mode_t mode = 0;
     } rows[] = {
         {"new file", false, false, false, b},
         {"builder's file", true, false, false, b},
         {"edited file", true, true, false, edit},
         {"file made by someone else", false, true, false, edit},
         {"folder built before records", true, true, true, b},
+        {"link at its old temporary", true, false, false, b, "Dat/x.waz.part", "outside"},
+        {"record a dangling link", true, true, false, edit, ".mkdata-record", "nowhere"},
+        {"record a pipe", true, true, false, edit, ".mkdata-record"},
+        {"pipe for the file", true, false, false, {}, "Dat/x.waz"},
+        {"write-protected builder's file", true, false, false, a, nullptr, nullptr, 0444},
     };
     // One run of the builder: a file of its own, and `x` when given.
     const auto build = [&](const std::string& dir, const std::vector<u8>* x) {
@@ -678,18 +692,35 @@ TEST(BuildRecord, RebuildReplacesOnlyWhatTheBuilderLeftAsItWas) {
         tools::SetBuildRecord(nullptr);
         return saved && record.Save();
     };
+    namespace fs = std::filesystem;
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         test::TempDir dir;
+        dir.Write("outside", "untouched");
         ASSERT_TRUE(build(dir.path(), r.built ? &a : nullptr));
         if (r.edited) dir.Write("Dat/x.waz", edit);
-        if (r.noRecord) std::filesystem::remove(dir.path() + "/.mkdata-record");
+        if (r.noRecord) fs::remove(dir.path() + "/.mkdata-record");
+        if (r.mode) fs::permissions(dir.path() + "/Dat/x.waz", fs::perms(r.mode));
+        const std::string at = r.at ? dir.path() + "/" + r.at : "";
+        if (r.at) {
+            fs::remove(at);
+            ASSERT_EQ(r.linkTo ? symlink((dir.path() + "/" + r.linkTo).c_str(), at.c_str()) : mkfifo(at.c_str(), 0600), 0);
+        }
+        // In a child, so that a read that waits on a pipe ends with the alarm.
         for (int rebuild = 0; rebuild < 2; ++rebuild) {
-            ASSERT_TRUE(build(dir.path(), &b));
+            const int status = test::InChild([&] { _exit(build(dir.path(), &b) ? 0 : 1); });
+            EXPECT_EQ(status, 0) << "rebuild " << rebuild;
+            if (status != 0) break;
+            if (r.at && std::string(r.at) == "Dat/x.waz") continue;
             const std::string now = dir.Read("Dat/x.waz");
             EXPECT_EQ(std::vector<u8>(now.begin(), now.end()), r.expect) << "rebuild " << rebuild;
         }
-        EXPECT_FALSE(std::filesystem::exists(dir.path() + "/Dat/x.waz.part"));
+        EXPECT_EQ(dir.Read("outside"), "untouched");
+        if (r.at) {
+            EXPECT_EQ(fs::symlink_status(at).type(), r.linkTo ? fs::file_type::symlink : fs::file_type::fifo);
+        }
+        EXPECT_EQ(test::FileCount(dir.path() + "/Dat"), r.at && std::string(r.at) == "Dat/x.waz.part" ? 3u : 2u)
+            << "no temporary is left";
     }
 }
 

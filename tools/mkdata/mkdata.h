@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "platform/movie_encode.h"
 #include "platform/types.h"
 
 namespace mkdata {
@@ -25,6 +26,9 @@ bool BuildWindow(const std::string& dataDir, std::string* error);
 bool BuildSounds(const std::string& dataDir, std::string* error);
 // "opening.mpg", a few seconds of title with a tone.
 bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::string* error);
+// Encodes a movie and saves it like every other file (through the build record).
+bool SaveMovie(const std::string& path, const plat::MovieEncodeOptions& options, const plat::MovieFrameFill& fill,
+               std::string* error);
 
 // The menus' pictures (".grp"): "Bmp\MainMenu.bmp" (five 96×32 buttons at (0, 32i), their overlays at
 // (96, 32i)), "Bmp\Menu.bmp", "Bmp\Equip.bmp" and "Bmp\MenuBG00.bmp" .. "Bmp\MenuBG06.bmp".

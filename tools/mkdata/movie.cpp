@@ -1,15 +1,16 @@
 // The opening movie: the game's name fading in over drifting light bands, with a tone.
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/movie_encode.h"
 #include "tools/mkdata/glyphs.h"
 #include "tools/mkdata/mkdata.h"
+#include "tools/writers/build_record.h"
 #include "tools/writers/byte_writer.h"
 
 namespace mkdata {
@@ -57,10 +58,7 @@ bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::st
     o.frames = kFrames;
     o.sampleRate = 44100;
     o.toneHz = 220;
-    const std::string path = dataDir + "/opening.mpg";
-    // Encoded beside it first, then saved like every other file, so a changed movie is kept.
-    const std::string encoded = path + ".new";
-    const bool ok = plat::EncodeMovie(encoded.c_str(), o, [&ink](i32 frame, u8* rgb) {
+    return SaveMovie(dataDir + "/opening.mpg", o, [&ink](i32 frame, u8* rgb) {
         const double t = double(frame) / kFps;
         // In over the first second, out over the last.
         const double fade = std::clamp(std::min(t, double(kFrames - 1 - frame) / kFps), 0.0, 1.0);
@@ -83,18 +81,31 @@ bool BuildMovie(const std::string& dataDir, const std::string& fontFile, std::st
                 p[2] = u8(std::clamp(b, 0.0, 255.0));
             }
         }
-    });
+    }, error);
+}
+
+bool SaveMovie(const std::string& path, const plat::MovieEncodeOptions& options, const plat::MovieFrameFill& fill,
+               std::string* error) {
+    // Encoded into a fresh folder of its own, then saved like every other file, so a changed movie is
+    // kept and nothing planted beside it is written through or read.
     std::error_code ec;
+    std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
+    if (ec) tmp = "/tmp";
+    std::string folder = (tmp / "korvane-mkdata-XXXXXX").string();
+    if (!mkdtemp(folder.data())) {
+        *error = folder + ": cannot make a folder to encode in";
+        return false;
+    }
+    const std::string encoded = folder + "/movie.mpg";
+    std::vector<u8> bytes;
+    const bool ok = plat::EncodeMovie(encoded.c_str(), options, fill) &&
+                    tools::ReadDataFile(encoded, &bytes, i64(1) << 30) == tools::ReadResult::Ok && !bytes.empty();
+    std::filesystem::remove_all(folder, ec);
     if (!ok) {
-        std::filesystem::remove(encoded, ec);
         *error = path + ": cannot encode";
         return false;
     }
-    std::ifstream in(encoded, std::ios::binary);
-    const std::vector<u8> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
-    std::filesystem::remove(encoded, ec);
-    if (bytes.empty() || !tools::SaveFile(path, bytes)) {
+    if (!tools::SaveFile(path, bytes)) {
         *error = path + ": cannot write";
         return false;
     }

@@ -7,7 +7,6 @@
 #include <functional>
 #include <sstream>
 
-#include "platform/movie_encode.h"
 #include "tools/mkdata/mkdata.h"
 #include "tools/writers/byte_writer.h"
 #include "tools/writers/grp_writer.h"
@@ -148,8 +147,7 @@ bool BuildPictures(const std::string& dir, std::string* error) {
     o.fps = 25;
     o.frames = 50;
     o.toneHz = 330;
-    const std::string movie = dir + "tt_brief.mpg";
-    const bool ok = plat::EncodeMovie(movie.c_str(), o, [&o](i32 frame, u8* rgb) {
+    return SaveMovie(dir + "tt_brief.mpg", o, [&o](i32 frame, u8* rgb) {
         const double sweep = frame * 0.25;
         for (i32 y = 0; y < o.height; ++y)
             for (i32 x = 0; x < o.width; ++x) {
@@ -163,9 +161,7 @@ bool BuildPictures(const std::string& dir, std::string* error) {
                 p[1] = u8(std::clamp(30 + glow * 200 + (ring ? 80 : 0), 0.0, 255.0));
                 p[2] = u8(20 + glow * 40);
             }
-    });
-    if (!ok) *error = movie + ": cannot encode";
-    return ok;
+    }, error);
 }
 
 // "1.wav" in the start-up folder: a short chirp the first page's voice tag plays.

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
+#include "platform/file.h"
 #include "tools/writers/build_record.h"
 
 namespace tools {
@@ -60,26 +60,12 @@ bool SaveFile(const std::string& path, const std::vector<u8>& bytes) {
             break;
         }
     }
-    std::filesystem::path p(path);
     std::error_code ec;
-    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
-    // Whole or not at all: a cut-off file would look like one changed since it was built.
-    const std::filesystem::path tmp = path + ".part";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        if (!out.flush()) {
-            out.close();
-            std::filesystem::remove(tmp, ec);
-            return false;
-        }
-    }
-    std::filesystem::rename(tmp, p, ec);
-    if (ec) {
-        std::filesystem::remove(tmp, ec);
-        return false;
-    }
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    // Whole or not at all (a cut-off file would look like one changed since it was built), through a
+    // fresh temporary of its own: nothing planted beside the file is written through.
+    if (!plat::WriteFileAtomic(path.c_str(), bytes.data(), bytes.size())) return false;
     if (ActiveRecord) ActiveRecord->Note(path, bytes);
     return true;
 }
