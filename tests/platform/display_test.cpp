@@ -159,7 +159,15 @@ enum class LostIn { Messages, Dialog, ModalDialog, Present };
 
 bool g_destroyed = false;
 
+// SDL takes a window for mapped when asking the server fails (it reads what the stack held): with the
+// stack left as a release build often has it, a hide on a lost server waits for ever.
+[[gnu::noinline]] void FillStack() {
+    volatile unsigned char junk[1 << 16];
+    std::memset(const_cast<unsigned char*>(junk), 0xFF, sizeof junk);
+}
+
 LRESULT CloseProc(HWND window, u32 message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) FillStack();
     if (message == WM_DESTROY) {
         g_destroyed = true;
         plat::PostQuitMessage(0);
