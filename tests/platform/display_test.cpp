@@ -229,10 +229,11 @@ int RunUntilTheServerIsGone(LostIn where) {
         for (int i = 0; i < 100; i++) plat::PresentDisplay(display, picture);
         return 15;
     }
-    // The dialogs' connection first, as each turn of the game has it.
-    plat::MSG m;
-    do plat::PumpDialogs();
-    while (plat::GetMessage(&m) && (plat::DispatchMessage(&m), true));
+    for (plat::MSG m;;) {
+        plat::PumpDialogs();  // the dialogs' connection first, as each turn of the game has it
+        if (!plat::GetMessage(&m)) break;
+        plat::DispatchMessage(&m);
+    }
     plat::DestroyDisplay(display);
     plat::ReleaseDestroyedWindows();
     return g_destroyed && !plat::IsDialog(plat::FindDialog(901)) ? 0 : 16;
@@ -241,11 +242,13 @@ int RunUntilTheServerIsGone(LostIn where) {
 TEST(DisplayOnX, LosingTheServerEndsThroughTheWindowsClose) {
     if (!std::getenv("SDL_VIDEODRIVER") || std::strcmp(std::getenv("SDL_VIDEODRIVER"), "x11") != 0)
         GTEST_SKIP() << "no X server";
+    const std::string style = GTEST_FLAG_GET(death_test_style);
     GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: SDL not yet on any server
     for (LostIn where : {LostIn::Messages, LostIn::Dialog, LostIn::ModalDialog, LostIn::Present}) {
         SCOPED_TRACE(int(where));
         EXPECT_EXIT(_exit(RunUntilTheServerIsGone(where)), testing::ExitedWithCode(0), "");
     }
+    GTEST_FLAG_SET(death_test_style, style);
 }
 
 }  // namespace
