@@ -167,7 +167,7 @@ bool g_destroyed = false;
 }
 
 LRESULT CloseProc(HWND window, u32 message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) FillStack();
+    if (message == WM_CLOSE || message == WM_DESTROY) FillStack();  // before the window is hidden
     if (message == WM_DESTROY) {
         g_destroyed = true;
         plat::PostQuitMessage(0);
