@@ -488,8 +488,8 @@ public:
     }
 
     bool Capture(Dialog* dlg, std::vector<u8>* rgb, i32* width, i32* height) override {
-        // Drawn offscreen, so a window that is covered or not yet mapped still gives its picture.
         if (DisplayLost()) return false;
+        // Drawn offscreen, so a window that is covered or not yet mapped still gives its picture.
         Fl_Window* win = static_cast<View*>(dlg->view)->window;
         Fl::check();
         const int w = win->w(), h = win->h();
