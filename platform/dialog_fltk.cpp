@@ -26,6 +26,7 @@
 
 #include "platform/debug.h"
 #include "platform/dialog_internal.h"
+#include "platform/sdl_internal.h"
 
 namespace plat {
 
@@ -247,9 +248,12 @@ void Style(Fl_Widget* w, int size) {
     w->labelsize(size);
 }
 
+// Once the X server is gone no FLTK call is made: the first one to notice the loss came back from
+// Xlib (the connection is watched as SDL's is), and the window's close ends the game from there.
 class FltkView final : public DialogView {
 public:
     bool Open(Dialog* dlg) override {
+        if (DisplayLost()) return false;
         const DlgLayout layout = LayoutDialog(dlg);
         const std::vector<DlgBox>& boxes = layout.boxes;
         const i32 labelW = layout.labelW;
@@ -369,6 +373,7 @@ public:
     }
 
     void Show(Dialog* dlg) override {
+        if (DisplayLost()) return;
         auto* view = static_cast<View*>(dlg->view);
         Fl_Window* win = view->window;
         win->show();
@@ -389,6 +394,10 @@ public:
     void Close(Dialog* dlg) override {
         auto* view = static_cast<View*>(dlg->view);
         dlg->view = nullptr;
+        if (DisplayLost()) {  // the window stays in FLTK's list, to the process's end
+            delete view;
+            return;
+        }
         // The keyboard goes back where a click took it from, not to the screen's background.
         if (g_focusBefore && Focused(view->window) && Unmanaged(view->window)) GiveFocusBack();
         view->window->hide();
@@ -399,7 +408,7 @@ public:
     void Update(Dialog* dlg, int i) override {
         DlgCtlState& c = dlg->ctls[i];
         auto* w = static_cast<Fl_Widget*>(c.widget);
-        if (!w) return;
+        if (!w || DisplayLost()) return;
         const View* view = static_cast<View*>(dlg->view);
         if (c.enabled) w->activate();
         else w->deactivate();
@@ -463,6 +472,7 @@ public:
     // directly: FLTK skips a move to where it believes the window already is, and that belief may be its
     // own guess from before the window was mapped.
     void Move(Dialog* dlg) override {
+        if (DisplayLost()) return;
         const View* view = static_cast<View*>(dlg->view);
         const int x = dlg->rect.left + view->frame.left, y = dlg->rect.top + view->frame.top;
         view->window->position(x, y);
@@ -470,12 +480,15 @@ public:
     }
 
     void RunModal(Dialog* dlg) override {
-        while (IsDialog(dlg) && !dlg->ended) Fl::wait(0.1);
+        while (IsDialog(dlg) && !dlg->ended && !DisplayLost()) Fl::wait(0.1);
     }
 
-    void Pump() override { Fl::check(); }
+    void Pump() override {
+        if (!DisplayLost()) Fl::check();
+    }
 
     bool Capture(Dialog* dlg, std::vector<u8>* rgb, i32* width, i32* height) override {
+        if (DisplayLost()) return false;
         // Drawn offscreen, so a window that is covered or not yet mapped still gives its picture.
         Fl_Window* win = static_cast<View*>(dlg->view)->window;
         Fl::check();
@@ -506,7 +519,7 @@ public:
 
     bool Click(Dialog* dlg, i32 x, i32 y) override {
         Fl_Window* win = static_cast<View*>(dlg->view)->window;
-        if (!win->shown()) return false;
+        if (DisplayLost() || !win->shown()) return false;
         Fl::e_x = x;
         Fl::e_y = y;
         Fl::e_x_root = win->x() + x;
@@ -527,7 +540,7 @@ public:
 
     bool PressKey(Dialog* dlg, DlgKey key) override {
         Fl_Window* win = static_cast<View*>(dlg->view)->window;
-        if (!win->shown() || !Focused(win)) return false;
+        if (DisplayLost() || !win->shown() || !Focused(win)) return false;
         Fl::e_keysym = key == DlgKey::Escape ? FL_Escape : 0;
         Fl::e_state = 0;
         Fl::e_text = const_cast<char*>("\x1b");
@@ -538,6 +551,7 @@ public:
     }
 
     bool HasFocus(const Dialog* dlg) override {
+        if (DisplayLost()) return false;
         XSync(fl_display, False);
         return Focused(static_cast<const View*>(dlg->view)->window);
     }
@@ -548,7 +562,7 @@ public:
 DialogView* GetFltkDialogView() {
     static bool tried = false;
     static FltkView* view = nullptr;
-    if (tried) return view;
+    if (tried || DisplayLost()) return view;
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver) driver = std::getenv("SDL_VIDEODRIVER");
     if (driver && std::strcmp(driver, "dummy") == 0) return nullptr;  // asked again once video is up
@@ -558,6 +572,8 @@ DialogView* GetFltkDialogView() {
         DebugOutput("dialogs: no X display, the editors cannot open");
         return nullptr;
     }
+    // A lost X server must not end the process inside Xlib from this connection either.
+    WatchDisplayLoss(display);
     fl_open_display(display);
     // Not the Zen Hei face of the same family: its ゝ is an empty glyph (a caption of dialog 116 has one).
     Fl::set_font(kFont, "WenQuanYi Micro Hei");

@@ -2,7 +2,8 @@
 // inside whatever call noticed it, with the sound and movie threads still running: a crash on the way
 // out, and nothing of the game's own shut-down. Here the loss is only noted; Xlib's calls on the dead
 // connection return at once from then on, and the window layer turns the loss into a close of the
-// window, so the game ends the way a closed window does.
+// window, so the game ends the way a closed window does. The editors' dialogs have a connection of their
+// own: it is watched the same way, and whichever connection notices first ends the game.
 #include <SDL.h>
 #include <SDL_syswm.h>
 
@@ -39,15 +40,26 @@ void KeepRunning(::Display* display, void*) { NoteDisplayLost(display); }
 
 }  // namespace
 
+void WatchDisplayLoss(_XDisplay* display) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (!display) return;
+    // Both steps of Xlib's handling end the process by default: the message (for every connection)
+    // and the exit (for each connection on its own).
+    XSetIOErrorHandler(NoteDisplayLost);
+    XSetIOErrorExitHandler(display, KeepRunning, nullptr);
+#else
+    (void)display;
+#endif
+}
+
 void WatchDisplayLoss(SDL_Window* window) {
 #if defined(SDL_VIDEO_DRIVER_X11)
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-    if (!info.info.x11.display) return;
-    // Both steps of Xlib's handling end the process by default: the message and the exit.
-    XSetIOErrorHandler(NoteDisplayLost);
-    XSetIOErrorExitHandler(info.info.x11.display, KeepRunning, nullptr);
+    WatchDisplayLoss(info.info.x11.display);
+#else
+    (void)window;
 #endif
 }
 

@@ -4,6 +4,8 @@
 
 #include "platform/window.h"
 
+struct _XDisplay;  // Xlib's Display
+
 namespace plat {
 
 SDL_Window* SdlWindowOf(Window* window);
@@ -18,8 +20,10 @@ void CoverScreenBeforeShow(SDL_Window* window);
 // The window's size as the X server has it; false on other video drivers.
 bool GetRealWindowSize(SDL_Window* window, int* width, int* height);
 
-// Keeps a lost X server from ending the process inside Xlib; DisplayLost then answers true.
+// Keeps a lost X server from ending the process inside Xlib; DisplayLost then answers true. The
+// second form is for an X connection of the platform's own (the dialogs').
 void WatchDisplayLoss(SDL_Window* window);
+void WatchDisplayLoss(_XDisplay* display);
 bool DisplayLost();
 // Around the renderer's present, where a loss cannot be gone back from.
 void SetPresenting(bool presenting);

@@ -42,21 +42,31 @@ cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_TSAN=ON 
 cmake --build "$tsan" -j "$jobs" --target test_sound
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$tsan" -R '^sound\.' --output-on-failure -j "$jobs" --timeout 600
 
+# The runs under Xvfb: the system libraries that real windows load keep some memory for the process
+# (named in lsan-display.supp). And the sanitizer runtime's reading of dynamic thread-local storage
+# is off: GCC 12's takes a block that glibc 2.25 and later allocates with malloc (libLLVM's, which
+# the software renderer brings in) for one of glibc 2.19 whenever it starts 16 bytes into a page, reads
+# the allocator's header in front of it as the block's bounds, and the leak check at exit crashes
+# scanning them ("Tracer caught signal 11", about one run in 200). The blocks stay heap blocks, reached
+# through glibc's thread vector and scanned as such.
+display_lsan="suppressions=$root/scripts/lsan-display.supp:intercept_tls_get_addr=0"
+
 # The editors' dialog windows need a display: their one test with real windows runs under Xvfb and
 # leaves a picture of each dialog in build-test/screenshots.
 shots="$build/screenshots"
 mkdir -p "$shots"
 xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
-  KORVANE_SCREENSHOT_DIR="$shots" LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" \
+  KORVANE_SCREENSHOT_DIR="$shots" LSAN_OPTIONS="$display_lsan" \
   "$build/tests/test_editors" --gtest_filter='EditorDisplay*.*'
 # The mouse after another window has had the input needs real X focus changes too.
 xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
-  LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" \
+  LSAN_OPTIONS="$display_lsan" \
   "$build/tests/test_platform" --gtest_filter='SdlInputOnDisplay.*'
 (cd "$build/tests" && xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 KORVANE_DIALOG_DISPLAY=1 \
-  LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" ./test_e2e --gtest_filter='EditorsOnTheGame.*')
-# The display on an X server that no window manager runs.
+  LSAN_OPTIONS="$display_lsan" ./test_e2e --gtest_filter='EditorsOnTheGame.*')
+# The display on an X server that no window manager runs, and on one that goes away (each case starts
+# an Xvfb of its own and kills it).
 xvfb-run -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11 \
-  LSAN_OPTIONS=suppressions="$root/scripts/lsan-display.supp" "$build/tests/test_platform" --gtest_filter='DisplayOnX.*'
+  LSAN_OPTIONS="$display_lsan" "$build/tests/test_platform" --gtest_filter='DisplayOnX.*'
 
 ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600

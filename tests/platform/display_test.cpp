@@ -1,18 +1,27 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
+#include <string>
+#include <thread>
 
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 
+#include "platform/dialog.h"
 #include "platform/display.h"
 #include "platform/picture.h"
 #include "platform/sdl_internal.h"
 #include "platform/surface.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -140,6 +149,106 @@ TEST(DisplayOnX, FullScreenWindowShowsOnceOverTheScreen) {
     plat::DestroyAppWindow(window);
     plat::DiscardMessages();
     plat::SetPicturePlacement(RECT{0, 0, 640, 480}, 640, 480);
+}
+
+// Losing the X server ends the game the way a closed window does, whichever connection notices it:
+// the game's (SDL's), a dialog's (FLTK's), a modal dialog's wait; inside a present it ends there, at
+// once. Every row runs in a fresh process (SDL and FLTK then open the row's own server) with an Xvfb of
+// its own, killed under it; a row that hangs is ended by its alarm.
+enum class LostIn { Messages, Dialog, ModalDialog, Present };
+
+bool g_destroyed = false;
+
+// SDL takes a window for mapped when asking the server fails (it reads what the stack held): with the
+// stack left as a release build often has it, a hide on a lost server waits for ever.
+[[gnu::noinline]] void FillStack() {
+    volatile unsigned char junk[1 << 16];
+    std::memset(const_cast<unsigned char*>(junk), 0xFF, sizeof junk);
+}
+
+LRESULT CloseProc(HWND window, u32 message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE || message == WM_DESTROY) FillStack();  // before the window is hidden
+    if (message == WM_DESTROY) {
+        g_destroyed = true;
+        plat::PostQuitMessage(0);
+    }
+    return plat::DefWindowProc(window, message, wParam, lParam);
+}
+
+std::atomic<bool> g_dialogMade{false};
+
+void NoteDlgProc(plat::Dialog*, plat::DlgMsg msg, int, plat::DlgCode) {
+    if (msg == plat::DlgMsg::Init) g_dialogMade = true;
+}
+
+// 0 when the window's close ran after the loss (or the present ended the process with 0).
+int RunUntilTheServerIsGone(LostIn where) {
+    alarm(20);
+    int ready[2];
+    if (pipe(ready) != 0) return 10;
+    const pid_t server = fork();
+    if (server == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const std::string fd = std::to_string(ready[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    char number[16] = {};
+    if (read(ready[0], number, sizeof number - 1) <= 0) return 11;
+    setenv("DISPLAY", (":" + std::to_string(std::atoi(number))).c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    auto killServer = [server] {
+        kill(server, SIGKILL);
+        waitpid(server, nullptr, 0);
+    };
+
+    plat::Window* window = plat::CreateAppWindow("lost", 640, 480, CloseProc);
+    if (!window) return 12;
+    plat::ShowAppWindow(window);
+    plat::Display* display = plat::CreateDisplay(window, 640, 480, 16, false);
+    plat::Surface* picture = plat::CreateSurface(640, 480, 16, 0xF800, 0x07E0, 0x001F, 0);
+    if (!display || !picture) return 13;
+    plat::PresentDisplay(display, picture);
+    static const plat::DlgControl kEdit[] = {plat::DlgEdit(10, "edit")};
+    static const plat::DlgTemplate kDlg = {901, "lost", kEdit, 1, 10, true};
+    if (where == LostIn::Dialog && !plat::CreateDialog(kDlg, NoteDlgProc, nullptr)) return 14;
+    if (where == LostIn::ModalDialog) {
+        std::thread killer([&] {
+            while (!g_dialogMade) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));  // into its wait
+            killServer();
+        });
+        plat::DialogBox(kDlg, NoteDlgProc, nullptr);  // comes back once the server has gone
+        killer.join();
+    } else {
+        killServer();
+    }
+    if (where == LostIn::Present) {
+        for (int i = 0; i < 100; i++) plat::PresentDisplay(display, picture);
+        return 15;
+    }
+    for (plat::MSG m;;) {
+        plat::PumpDialogs();  // the dialogs' connection first, as each turn of the game has it
+        if (!plat::GetMessage(&m)) break;
+        plat::DispatchMessage(&m);
+    }
+    plat::DestroyDisplay(display);
+    plat::ReleaseDestroyedWindows();
+    return g_destroyed && !plat::IsDialog(plat::FindDialog(901)) ? 0 : 16;
+}
+
+TEST(DisplayOnX, LosingTheServerEndsThroughTheWindowsClose) {
+    if (!std::getenv("SDL_VIDEODRIVER") || std::strcmp(std::getenv("SDL_VIDEODRIVER"), "x11") != 0)
+        GTEST_SKIP() << "no X server";
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: SDL not yet on any server
+    for (LostIn where : {LostIn::Messages, LostIn::Dialog, LostIn::ModalDialog, LostIn::Present}) {
+        SCOPED_TRACE(int(where));
+        EXPECT_EXIT(_exit(RunUntilTheServerIsGone(where)), testing::ExitedWithCode(0), "");
+    }
+    GTEST_FLAG_SET(death_test_style, style);
 }
 
 }  // namespace
