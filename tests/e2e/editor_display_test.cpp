@@ -77,8 +77,8 @@ protected:
 
 // No window manager runs here: the clicks alone move the keyboard, between the game and the dialogs.
 TEST_F(EditorsOnTheGame, EditsSavePausesAndCloseWithTheGame) {
-    // The pointer mid-screen, inside the window of the game's size that a full screen made late would
-    // show first and then move under it.
+    // The pointer mid-screen: a game window shown at its own size before covering the screen would
+    // move under it and leave SDL's pointer where it was in the small window.
     ::Display* pointer = XOpenDisplay(nullptr);
     ASSERT_NE(pointer, nullptr);
     XWarpPointer(pointer, None, DefaultRootWindow(pointer), 0, 0, 0, 0, DisplayWidth(pointer, 0) / 2,
