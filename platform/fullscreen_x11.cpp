@@ -101,4 +101,24 @@ void CoverScreenBeforeShow(SDL_Window* window) {
 #endif
 }
 
+// Without a window manager nothing moves the keyboard: a click on the window takes it back from the
+// window that had it (an editor's dialog), as a click on a dialog takes it from the game.
+void TakeKeyboardOnClick(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    ::Display* x = nullptr;
+    ::Window xw = 0, root = 0, parent = 0, *children = nullptr, focus = 0;
+    unsigned count = 0;
+    int revert = 0;
+    if (DisplayLost() || !X11WindowOf(window, &x, &xw) || !XQueryTree(x, xw, &root, &parent, &children, &count))
+        return;
+    if (children) XFree(children);
+    XGetInputFocus(x, &focus, &revert);
+    if (parent != root || focus == xw) return;  // a window manager framed it, or it has the keyboard
+    XSetInputFocus(x, xw, RevertToParent, CurrentTime);
+    XFlush(x);
+#else
+    (void)window;
+#endif
+}
+
 }  // namespace plat

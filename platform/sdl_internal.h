@@ -19,6 +19,8 @@ void CoverScreenIfLeftSmall(SDL_Window* window);
 void CoverScreenBeforeShow(SDL_Window* window);
 // The window's size as the X server has it; false on other video drivers.
 bool GetRealWindowSize(SDL_Window* window, int* width, int* height);
+// On a click in the window: gives it the keyboard where no window manager would (X only).
+void TakeKeyboardOnClick(SDL_Window* window);
 
 // Keeps a lost X server from ending the process inside Xlib; DisplayLost then answers true. The
 // second form is for an X connection of the platform's own (the dialogs').

@@ -126,6 +126,9 @@ void Convert(const SDL_Event& e) {
             Post(w, WM_KEYDOWN, vk, 0);
         break;
     }
+    case SDL_MOUSEBUTTONDOWN:
+        if (Window* w = FindById(e.button.windowID)) TakeKeyboardOnClick(w->sdl);
+        break;
     case SDL_DROPBEGIN:
         delete g_pendingDrop;
         g_pendingDrop = new DropFiles;

@@ -11,6 +11,7 @@
 #include "editors/waza_editor.h"
 #include "platform/dialog_internal.h"
 #include "platform/window.h"
+#include "shell/sys.h"
 #include "tools/writers/bmp_writer.h"
 
 namespace {
@@ -69,6 +70,11 @@ protected:
         ASSERT_TRUE(plat::InitVideo());  // the screen size for the placement
         test::EditorTest::SetUp();
         plat::UseFakeDialogs(false);
+        // The game window low on the screen: the dialogs placed from it meet the screen's edge and
+        // their lists.
+        MainWnd = plat::CreateAppWindow("game", 640, 480);
+        ASSERT_NE(MainWnd, nullptr);
+        plat::SetWindowRect(MainWnd, RECT{300, 300, 940, 780});
         dir.Write("ChipTxt/zako01.txt", "stand\nwalk\nslash\n");
         TAMA_DATA shot = tools::NewTama(0, "Shot");
         shot.phase[0].step[0] = {1, 0, -1, 0, 0, 20, 1, 0, 0, 0, 0};
@@ -81,12 +87,26 @@ protected:
         if (IsSkipped()) return;
         test::EditorTest::TearDown();
         for (int i = 0; i < 5; i++) plat::PumpDialogs();
+        plat::DestroyAppWindow(MainWnd);
+        MainWnd = nullptr;
         TAMA_ClearData();
     }
     void Shot(int id) {
         plat::Dialog* dlg = plat::FindDialog(id);
         ASSERT_NE(dlg, nullptr) << id;
         EXPECT_TRUE(Shoot(dlg, "dialog" + std::to_string(id)));
+    }
+    // A child dialog where the editor put it, beside its list: the screen may leave no room for both,
+    // but the list stays in view but for a strip.
+    void Beside(int child, int list) {
+        const plat::Dialog *c = plat::FindDialog(child), *l = plat::FindDialog(list);
+        ASSERT_TRUE(c && l) << child << " " << list;
+        const RECT a = plat::GetDialogRect(c), b = plat::GetDialogRect(l);
+        const i64 w = std::max(0, std::min(a.right, b.right) - std::max(a.left, b.left));
+        const i64 h = std::max(0, std::min(a.bottom, b.bottom) - std::max(a.top, b.top));
+        EXPECT_LT(w * h * 10, i64(b.right - b.left) * (b.bottom - b.top))
+            << child << " at " << a.left << "," << a.top << " " << a.right << "," << a.bottom << " over " << list
+            << " at " << b.left << "," << b.top << " " << b.right << "," << b.bottom;
     }
     // Every modal dialog is photographed, then answered with OK (or cancelled).
     void ShootModals(const char* suffix = "", int answer = plat::IDOK) {
@@ -105,6 +125,7 @@ TEST_F(EditorDisplay, WeaponEditorShowsEveryKindOfDialogAndSavesAnEdit) {
     plat::Dialog* phase = plat::FindDialog(116);
     ASSERT_TRUE(list && phase);
     Shot(118);
+    Beside(116, 118);
     // Both detail buttons show their third character (the dialogs' font has a glyph for each).
     std::vector<u8> rgb;
     ASSERT_TRUE(Shoot(phase, "dialog116", &rgb));
@@ -184,14 +205,17 @@ TEST_F(EditorDisplay, CpuAndTechniqueEditorsShowEveryDialogAndSaveAnEdit) {
     Shot(138);
     plat::DoubleClickRow(main, 1128, 0);
     Shot(139);
+    Beside(139, 138);
     plat::DoubleClickRow(main, 1245, 0);
     Shot(140);
+    Beside(140, 138);
     ShootModals("", plat::IDCANCEL);
     plat::ClickCtl(plat::FindDialog(140), 1250);
     EXPECT_EQ(modals, std::vector<int>{142});
     plat::DoubleClickRow(main, 1315, 1);
     plat::TypeText(plat::FindDialog(141), 1299, "250");
     Shot(141);
+    Beside(141, 138);
     plat::TypeText(main, 1205, "9");
     plat::ClickCtl(main, 1040);
     CPU_DATA saved{};
@@ -205,6 +229,7 @@ TEST_F(EditorDisplay, CpuAndTechniqueEditorsShowEveryDialogAndSaveAnEdit) {
     ASSERT_EQ(EDIT_OpenWazaEditor(test::kCpuType, 1), 1);
     Shot(113);
     Shot(107);
+    Beside(107, 113);
     ShootModals("-technique");
     plat::DoubleClickRow(plat::FindDialog(107), 1300, 0);
     EXPECT_EQ(modals, (std::vector<int>{142, 115}));
