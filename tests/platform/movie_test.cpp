@@ -164,7 +164,9 @@ TEST_F(MovieStreamTest, OpensWithSizeAndDurationAndRefusesWhatIsNoMovie) {
     EXPECT_EQ(plat::MovieOpen(nullptr, device_), nullptr);
 
     // What a movie's bytes name is never opened: a list naming that pipe, a playlist naming a server
-    // of this test's own. Whatever is reached is let go at once, so a player that opens it ends.
+    // of this test's own. Whatever is reached is let go at once, so a player that opens it ends. (The
+    // open movie's sound thread goes first: a child forked beside it could not start its watcher.)
+    s.reset();
     const int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
