@@ -26,7 +26,7 @@ bool Present(const std::string& path) {
 ReadResult ReadDataFile(const std::string& path, std::vector<u8>* out, i64 limit) {
     out->clear();
     if (!Present(path)) return ReadResult::Missing;
-    plat::File* f = plat::FileOpenRead(path.c_str());
+    plat::File* f = plat::FileOpenReadNative(path);
     if (!f) return ReadResult::Failed;
     const i64 size = plat::FileSize(f);
     bool ok = size >= 0 && size <= limit;
@@ -118,7 +118,7 @@ bool BuildRecord::Save() const {
         text << hex << ' ' << key << '\n';
     }
     const std::string s = text.str();
-    return plat::WriteFileAtomic(path.c_str(), s.data(), s.size());
+    return plat::WriteFileAtomicNative(path, s.data(), s.size());
 }
 
 bool BuildRecord::Complete() const {

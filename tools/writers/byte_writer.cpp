@@ -65,7 +65,7 @@ bool SaveFile(const std::string& path, const std::vector<u8>& bytes) {
     if (!parent.empty()) std::filesystem::create_directories(parent, ec);
     // Whole or not at all (a cut-off file would look like one changed since it was built), through a
     // fresh temporary of its own: nothing planted beside the file is written through.
-    if (!plat::WriteFileAtomic(path.c_str(), bytes.data(), bytes.size())) return false;
+    if (!plat::WriteFileAtomicNative(path, bytes.data(), bytes.size())) return false;
     if (ActiveRecord) ActiveRecord->Note(path, bytes);
     return true;
 }
